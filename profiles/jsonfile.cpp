@@ -1,0 +1,174 @@
+#include "profiles/jsonfile.h"
+
+#include "platform/debuglog.h"
+
+#include <json/reader.h>
+#include <json/writer.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvel::profiles {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void syncFolder(const fs::path& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::string readjsonFile(const fs::path& path)
+{
+    std::string bytes;
+    int error = 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+    } else {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            error = errno != 0 ? errno : EINVAL;
+        } else {
+            bytes.resize(static_cast<size_t>(st.st_size));
+            size_t got = 0;
+            while (got < bytes.size()) {
+                ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n <= 0) {
+                    error = n < 0 ? errno : EIO;
+                    break;
+                }
+                got += static_cast<size_t>(n);
+            }
+            if (got < bytes.size()) {
+                bytes.clear();
+            }
+        }
+        ::close(fd);
+    }
+    debuglog::Writef("readjsonFile 错误吗：：%d", error);
+    return bytes;
+}
+
+Json::Value LoadJsonFile(const fs::path& path)
+{
+    const std::string bytes = readjsonFile(path);
+    if (bytes.empty()) {
+        debuglog::Write(path.string());
+        return Json::Value();
+    }
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = true;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value document;
+    std::string errors;
+    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &document, &errors)) {
+        debuglog::Writef("%s: %s", path.c_str(), errors.c_str());
+        return Json::Value();
+    }
+    return document;
+}
+
+std::string StyledText(const Json::Value& document)
+{
+    // The styled writer's layout is the one every stored document already has.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Json::StyledWriter writer;
+    std::string text = writer.write(document);
+#pragma GCC diagnostic pop
+    text.push_back('\n');
+    return text;
+}
+
+bool SaveJsonFile(const fs::path& path, const Json::Value& document)
+{
+    const std::string text = StyledText(document);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        debuglog::Writef("SaveJsonFile %s: %s", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    const fs::path temp(pattern);
+    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::fchmod(fd, 0644) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        debuglog::Writef("SaveJsonFile %s: %s", path.c_str(), std::strerror(error));
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+std::string MakeTimeStamp(std::chrono::system_clock::time_point when)
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(when.time_since_epoch()).count();
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    const int millis = static_cast<int>(((ms % 1000) + 1000) % 1000);
+    std::tm local {};
+    localtime_r(&seconds, &local);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millis);
+    return buf;
+}
+
+std::string MakeTimeStamp()
+{
+    return MakeTimeStamp(std::chrono::system_clock::now());
+}
+
+} // namespace orvel::profiles
