@@ -477,6 +477,31 @@ int QuitExitCode()
     return currentQueue()->quitCode;
 }
 
+UINT RegisteredMessage(std::wstring_view name)
+{
+    std::lock_guard lock(registryMutex());
+    auto it = registry().names.find(name);
+    return it == registry().names.end() ? 0 : it->second;
+}
+
+std::wstring MessageName(UINT msg)
+{
+    std::lock_guard lock(registryMutex());
+    for (const auto& [name, number] : registry().names) {
+        if (number == msg) {
+            return name;
+        }
+    }
+    return {};
+}
+
+void HandleSentMessages()
+{
+    const auto& self = currentQueue();
+    std::unique_lock lock(registryMutex());
+    handleSentLocked(lock, *self);
+}
+
 std::wstring ClassName(HWND hwnd)
 {
     std::lock_guard lock(registryMutex());

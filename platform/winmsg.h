@@ -116,6 +116,17 @@ void SetThreadWaker(std::function<void()> wake);
 int NextTimerDueMs();
 int QuitExitCode();
 
+// The number registered under name, without registering it; 0 when it was never registered.
+UINT RegisteredMessage(std::wstring_view name);
+
+// The name a message number was registered under; empty for other numbers.
+std::wstring MessageName(UINT msg);
+
+// Handles only the messages other threads have sent to the calling thread's windows (not
+// posted messages or timers): for a thread that waits on something else, so that it cannot
+// deadlock with a thread that sends to it.
+void HandleSentMessages();
+
 // The names FindWindow-style lookups match; empty for a handle that does not exist.
 std::wstring ClassName(HWND hwnd);
 std::wstring Title(HWND hwnd);
