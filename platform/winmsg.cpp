@@ -426,6 +426,7 @@ bool PumpMessages(int timeoutMs)
         }
         self->cv.wait_until(lock, wakeAt);
     }
+    self->wakePending = false;
     if (!self->quit) {
         handleDueLocked(lock, self);
     }
