@@ -112,6 +112,26 @@ private:
     std::vector<Got> got_;
 };
 
+// A raw socket bound at path (listening when backlog >= 0), standing in for odd peers.
+int bindSocket(const fs::path& path, int backlog)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, path.c_str());
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << path;
+    if (backlog >= 0) {
+        EXPECT_EQ(::listen(fd, backlog), 0);
+    }
+    return fd;
+}
+
+// The endpoint file name of a made-up window of this process.
+fs::path fakeEndpoint(const fs::path& runtime, int serial)
+{
+    return runtime / (std::to_string(::getpid()) + "-" + std::to_string(serial) + "-0000000000000000-0000000000000000.sock");
+}
+
 TEST_F(Ipc, RuntimeFolderIsCreatedPrivate)
 {
     const RuntimeFolder r = OpenRuntimeFolder();
@@ -284,13 +304,8 @@ TEST_F(Ipc, WhatCannotTravelIsRejectedUpFront)
 TEST_F(Ipc, SendToPeerThatNeverAnswersTimesOut)
 {
     ASSERT_TRUE(OpenRuntimeFolder().ok());
-    const fs::path mute = runtime() / (std::to_string(::getpid()) + "-999-0000000000000000-0000000000000000.sock");
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strcpy(addr.sun_path, mute.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(fd, 4), 0);
+    const fs::path mute = fakeEndpoint(runtime(), 999);
+    const int fd = bindSocket(mute, 4);
     const UINT msg = RegisterWindowMessageW(L"VARNO Orvel 80");
     const auto start = Clock::now();
     EXPECT_EQ(SendMessageTimeoutW(RemoteWindow{mute}, msg, 0, 1, 150).status, SendStatus::TimedOut);
@@ -307,19 +322,13 @@ TEST_F(Ipc, BroadcastSkipsPeersThatDoNotAcceptAndRemovesDeadOnes)
     const UINT owner = RegisterWindowMessageW(L"{4695579F-999A-41d4-9FAF-EFFCE93EBF16}");
     PeerWindow peer(L"C", L"T");
     // A socket nobody listens on, of a live process (this one): refused, skipped.
-    const fs::path refusing = runtime() / (std::to_string(::getpid()) + "-998-0000000000000000-0000000000000000.sock");
-    const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ::close(bindSocket(fakeEndpoint(runtime(), 998), -1));
+    // A peer whose backlog is full: it does not accept now, and must not make us wait.
+    const fs::path full = fakeEndpoint(runtime(), 997);
+    const int busy = bindSocket(full, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::strcpy(addr.sun_path, refusing.c_str());
-    ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ::close(dead);
-    // A peer whose backlog is full: it does not accept now, and must not make us wait.
-    const fs::path full = runtime() / (std::to_string(::getpid()) + "-997-0000000000000000-0000000000000000.sock");
-    const int busy = ::socket(AF_UNIX, SOCK_STREAM, 0);
     std::strcpy(addr.sun_path, full.c_str());
-    ASSERT_EQ(::bind(busy, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(busy, 0), 0);
     std::vector<int> fillers;
     for (int i = 0; i < 64; ++i) {
         const int c = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -331,10 +340,7 @@ TEST_F(Ipc, BroadcastSkipsPeersThatDoNotAcceptAndRemovesDeadOnes)
     }
     // An endpoint file left by a process that is gone.
     const fs::path stale = runtime() / "999999999-1-0000000000000000-0000000000000000.sock";
-    const int staleFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    std::strcpy(addr.sun_path, stale.c_str());
-    ASSERT_EQ(::bind(staleFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ::close(staleFd);
+    ::close(bindSocket(stale, -1));
 
     const auto start = Clock::now();
     EXPECT_EQ(BroadcastSystemMessageW(owner, 1, 1), 1);

@@ -137,42 +137,50 @@ TEST(WinMsg, PostedMessagesKeepTheirOrder)
     }
 }
 
-// The owner thread is busy elsewhere (as the UI thread is while it joins workers); a worker's
-// send to the closing window must come back with 0 instead of waiting.
-TEST(WinMsg, SendToClosingWindowReturnsZeroWhileOwnerIsBlocked)
+// The owner thread is busy elsewhere (as the UI thread is while it joins workers) when the
+// window starts closing or is destroyed; a worker already waiting on a send to it must come
+// back with 0 at once.
+TEST(WinMsg, WaitingSenderIsReleasedWhenWindowClosesOrIsDestroyed)
+{
+    struct Case {
+        const char* what;
+        void (*end)(HWND);
+    };
+    const Case cases[] = {
+        {"closing", [](HWND h) { SetWindowClosing(h); }},
+        {"destroyed", [](HWND h) { DestroyWindowHandle(h); }},
+    };
+    for (const Case& c : cases) {
+        Recorder r;
+        HWND h = CreateWindowHandle(&r);
+        std::promise<LRESULT> pendingResult;
+        auto pending = pendingResult.get_future();
+        std::thread worker([&] { pendingResult.set_value(SendMessageW(h, WM_USER, 1, 1)); });
+        std::this_thread::sleep_for(30ms); // the worker is now waiting for this thread
+        c.end(h);
+        ASSERT_EQ(pending.wait_for(500ms), std::future_status::ready) << c.what;
+        EXPECT_EQ(pending.get(), 0) << c.what;
+        worker.join();
+        EXPECT_TRUE(r.received().empty()) << c.what;
+        DestroyWindowHandle(h);
+    }
+}
+
+TEST(WinMsg, ClosingWindowRefusesOtherThreadsButNotItsOwner)
 {
     Recorder r;
     HWND h = CreateWindowHandle(&r);
-    std::promise<LRESULT> pendingResult;
-    auto pending = pendingResult.get_future();
-    std::thread worker([&] { pendingResult.set_value(SendMessageW(h, WM_USER, 1, 1)); });
-    std::this_thread::sleep_for(30ms); // the worker is now waiting for this thread
-    const auto start = Clock::now();
     SetWindowClosing(h);
-    ASSERT_EQ(pending.wait_for(500ms), std::future_status::ready);
-    EXPECT_EQ(pending.get(), 0);
-    worker.join();
-    std::thread late([&] { EXPECT_EQ(SendMessageW(h, WM_USER, 1, 1), 0); });
+    const auto start = Clock::now();
+    std::thread late([&] {
+        EXPECT_EQ(SendMessageW(h, WM_USER, 1, 1), 0);
+        EXPECT_FALSE(PostMessageW(h, WM_USER, 0, 0));
+    });
     late.join();
     EXPECT_LT(Clock::now() - start, 500ms);
     EXPECT_TRUE(r.received().empty());
-    EXPECT_FALSE(PostMessageW(h, WM_USER, 0, 0));
     EXPECT_EQ(SendMessageW(h, WM_USER, 1, 2), 3) << "the owner thread itself still reaches it";
     DestroyWindowHandle(h);
-}
-
-TEST(WinMsg, DestroyReleasesWaitingSender)
-{
-    Recorder r;
-    HWND h = CreateWindowHandle(&r);
-    std::promise<LRESULT> result;
-    auto pending = result.get_future();
-    std::thread worker([&] { result.set_value(SendMessageW(h, WM_USER, 5, 5)); });
-    std::this_thread::sleep_for(30ms);
-    DestroyWindowHandle(h);
-    ASSERT_EQ(pending.wait_for(500ms), std::future_status::ready);
-    EXPECT_EQ(pending.get(), 0);
-    worker.join();
 }
 
 TEST(WinMsg, OwnerThreadEndingReleasesSenders)
