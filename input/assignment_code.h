@@ -48,6 +48,9 @@ constexpr AssignmentCode FromInteger(int64_t value)
     return {uint8_t((v >> 16) & 0xFF), uint8_t((v >> 8) & 0xFF), uint8_t(v & 0xFF)};
 }
 
+// Gun keys (0x72) name one of the four shoot patterns of a mouse.
+inline constexpr int kGunCount = 4;
+
 constexpr bool IsMacroCode(AssignmentCode code)
 {
     return code.type == codetype::kMacroMode || code.type == codetype::kMacroCount;

@@ -42,7 +42,6 @@ struct KeyHalves {
 };
 
 inline constexpr int kMacroRepeatCountMode = 4;
-inline constexpr int kGunCount = 4;
 
 struct BuiltCode {
     AssignmentCode code;

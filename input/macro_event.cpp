@@ -50,6 +50,20 @@ Json::Value EventToJson(const MacroEvent& event, DelayForm form)
     return object;
 }
 
+bool HasWellFormedEvents(const Json::Value& document, size_t maxEvents)
+{
+    if (!document.isObject() || !document["Events"].isArray() || document["Events"].size() > maxEvents) {
+        return false;
+    }
+    const Json::Value& list = document["Events"];
+    for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
+        if (!ParseEvent(list[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::array<uint8_t, 4> DeviceEvent(const MacroEvent& event)
 {
     return {static_cast<uint8_t>(event.delay & 0xFF), static_cast<uint8_t>(event.delay >> 8),

@@ -5,6 +5,7 @@
 #include <json/value.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +39,10 @@ std::optional<MacroEvent> ParseEvent(const Json::Value& object);
 // The event object; macros store "Delay" as a decimal string, shoot files as an integer.
 enum class DelayForm { String, Integer };
 Json::Value EventToJson(const MacroEvent& event, DelayForm form);
+
+// True for a JSON object whose "Events" array holds at most maxEvents events, each of which
+// ParseEvent accepts.
+bool HasWellFormedEvents(const Json::Value& document, size_t maxEvents);
 
 std::array<uint8_t, 4> DeviceEvent(const MacroEvent& event);
 

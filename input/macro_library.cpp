@@ -66,20 +66,6 @@ std::vector<MacroEvent> EventsOf(const Json::Value& document, size_t limit)
 
 } // namespace
 
-bool HasWellFormedEvents(const Json::Value& document, size_t maxEvents)
-{
-    if (!document.isObject() || !document["Events"].isArray() || document["Events"].size() > maxEvents) {
-        return false;
-    }
-    const Json::Value& list = document["Events"];
-    for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
-        if (!ParseEvent(list[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 MacroLibrary::MacroLibrary(fs::path folder)
     : folder_(std::move(folder))
 {

@@ -100,7 +100,5 @@ bool RenumberMacroKeys(Json::Value& keyList, int deleted);
 bool ProfileUsesMacro(const std::filesystem::path& profile, int macro);
 // The distinct macro numbers below macroCount used by codes, in order of first use.
 std::vector<int> UsedMacros(std::span<const AssignmentCode> codes, int macroCount);
-// True when the events of a macro or shoot document are well formed.
-bool HasWellFormedEvents(const Json::Value& document, size_t maxEvents);
 
 } // namespace orvel::input
