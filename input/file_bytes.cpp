@@ -87,6 +87,27 @@ bool CopyFileBytes(const fs::path& source, const fs::path& target)
     return bytes && WriteFileAtomic(target, *bytes);
 }
 
+ImportFile ReadImportFile(const fs::path& source)
+{
+    ImportFile file;
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) {
+        return file;
+    }
+    if (fs::file_size(source, ec) > kMaxDocumentBytes) {
+        file.check = ImportCheck::TooLarge;
+        return file;
+    }
+    auto bytes = ReadSmallFile(source);
+    if (!bytes) {
+        return file;
+    }
+    file.bytes = std::move(*bytes);
+    file.document = profiles::LoadJsonFile(source);
+    file.check = file.document.isNull() ? ImportCheck::NotJson : ImportCheck::Ok;
+    return file;
+}
+
 bool MoveAside(const fs::path& path)
 {
     fs::path bad = path;

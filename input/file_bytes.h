@@ -26,6 +26,16 @@ bool WriteFileAtomic(const std::filesystem::path& path, const std::string& bytes
 // Copies source byte for byte over target (atomically); false when nothing was copied.
 bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target);
 
+// A file the user chose to import: its bytes and its document, read once the size is known
+// to be acceptable.
+enum class ImportCheck { Ok, Unreadable, TooLarge, NotJson };
+struct ImportFile {
+    ImportCheck check = ImportCheck::Unreadable;
+    std::string bytes;
+    Json::Value document;
+};
+ImportFile ReadImportFile(const std::filesystem::path& source);
+
 // Renames a broken file to "<name>.bad" (replacing an older one) so that it is kept.
 bool MoveAside(const std::filesystem::path& path);
 

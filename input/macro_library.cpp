@@ -247,21 +247,18 @@ MacroStatus MacroLibrary::Export(int index, const fs::path& target) const
 
 MacroStatus MacroLibrary::Import(const fs::path& source, int& index, std::chrono::system_clock::time_point now)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) {
+    const ImportFile file = ReadImportFile(source);
+    switch (file.check) {
+    case ImportCheck::Unreadable:
         return MacroStatus::Failed;
-    }
-    if (fs::file_size(source, ec) > kMaxDocumentBytes) {
+    case ImportCheck::TooLarge:
         return MacroStatus::TooLarge;
-    }
-    const auto bytes = ReadSmallFile(source);
-    if (!bytes) {
-        return MacroStatus::Failed;
-    }
-    const Json::Value document = profiles::LoadJsonFile(source);
-    if (document.isNull()) {
+    case ImportCheck::NotJson:
         return MacroStatus::NotJson;
+    case ImportCheck::Ok:
+        break;
     }
+    const Json::Value& document = file.document;
     if (!HasWellFormedEvents(document, std::numeric_limits<size_t>::max())) {
         return MacroStatus::WrongShape;
     }
@@ -275,7 +272,7 @@ MacroStatus MacroLibrary::Import(const fs::path& source, int& index, std::chrono
     }
     bool copied = false;
     if (document["Events"].size() <= kMacroRowLimit) {
-        copied = WriteFileAtomic(MacroFile(added), *bytes);
+        copied = WriteFileAtomic(MacroFile(added), file.bytes);
     } else {
         Json::Value trimmed = document;
         trimmed["Events"].resize(kMacroRowLimit);

@@ -129,25 +129,21 @@ ShootStatus ResetGun(const fs::path& folder, const fs::path& defaultFolder, int 
 
 ShootStatus ImportGun(const fs::path& folder, int gun, const fs::path& source)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) {
+    const ImportFile file = ReadImportFile(source);
+    switch (file.check) {
+    case ImportCheck::Unreadable:
         return ShootStatus::Failed;
-    }
-    if (fs::file_size(source, ec) > kMaxDocumentBytes) {
+    case ImportCheck::TooLarge:
         return ShootStatus::TooLarge;
-    }
-    const auto bytes = ReadSmallFile(source);
-    if (!bytes) {
-        return ShootStatus::Failed;
-    }
-    const Json::Value document = profiles::LoadJsonFile(source);
-    if (document.isNull()) {
+    case ImportCheck::NotJson:
         return ShootStatus::NotJson;
+    case ImportCheck::Ok:
+        break;
     }
-    if (!IsValidGunDocument(document)) {
+    if (!IsValidGunDocument(file.document)) {
         return ShootStatus::WrongShape;
     }
-    return WriteFileAtomic(ShootFile(folder, gun), *bytes) ? ShootStatus::Done : ShootStatus::Failed;
+    return WriteFileAtomic(ShootFile(folder, gun), file.bytes) ? ShootStatus::Done : ShootStatus::Failed;
 }
 
 ShootStatus ExportGun(const fs::path& folder, int gun, const fs::path& target)

@@ -4,12 +4,11 @@
 #include "input/key_text.h"
 
 #include "profiles/jsonfile.h"
+#include "tests/input/file_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -19,18 +18,8 @@ using orvel::profiles::LoadJsonFile;
 using orvel::profiles::SaveJsonFile;
 using orvel::testing::TempFolder;
 
-std::string FileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteText(const fs::path& p, const std::string& text)
-{
-    std::ofstream(p, std::ios::binary) << text;
-}
+using orvel::input::testing::FileText;
+using orvel::input::testing::WriteText;
 
 void WriteList(const fs::path& folder, const std::vector<std::pair<std::string, std::string>>& entries)
 {

@@ -2,12 +2,11 @@
 
 #include "input/file_bytes.h"
 #include "profiles/jsonfile.h"
+#include "tests/input/file_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -16,18 +15,8 @@ using namespace orvel::input;
 using orvel::profiles::LoadJsonFile;
 using orvel::profiles::SaveJsonFile;
 
-std::string FileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteText(const fs::path& p, const std::string& text)
-{
-    std::ofstream(p, std::ios::binary) << text;
-}
+using orvel::input::testing::FileText;
+using orvel::input::testing::WriteText;
 
 Json::Value Pattern(int bullets, const Bullet& bullet)
 {
