@@ -429,4 +429,17 @@ std::vector<int> UsedMacros(std::span<const AssignmentCode> codes, int macroCoun
     return used;
 }
 
+AssignmentCode DeviceKeyCode(AssignmentCode current, AssignmentCode defaults, std::span<const int> used)
+{
+    if (!IsMacroCode(current)) {
+        return current;
+    }
+    const auto it = std::find(used.begin(), used.end(), current.b1);
+    if (it == used.end()) {
+        return defaults;
+    }
+    current.b1 = static_cast<uint8_t>(it - used.begin());
+    return current;
+}
+
 } // namespace orvel::input

@@ -98,7 +98,11 @@ private:
 bool RenumberMacroKeys(Json::Value& keyList, int deleted);
 // True when a key of the profile document at path is assigned to macro m.
 bool ProfileUsesMacro(const std::filesystem::path& profile, int macro);
-// The distinct macro numbers below macroCount used by codes, in order of first use.
+// The distinct macro numbers below macroCount used by codes, in order of first use: the
+// macros of the device image, in its order.
 std::vector<int> UsedMacros(std::span<const AssignmentCode> codes, int macroCount);
+// The code a key table on the device receives: a macro code points at the macro's place in
+// used (the image order), and a macro code whose macro is not listed is replaced by defaults.
+AssignmentCode DeviceKeyCode(AssignmentCode current, AssignmentCode defaults, std::span<const int> used);
 
 } // namespace orvel::input

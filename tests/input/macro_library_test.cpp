@@ -321,6 +321,11 @@ TEST(MacroImage, PacksTheUsedMacrosInOrderOfFirstUse)
     const std::vector<AssignmentCode> keys = {{0x10, 1, 0}, {0x71, 1, 3}, {0x70, 0, 0}, {0x70, 1, 1}, {0x70, 5, 0}};
     const std::vector<int> used = UsedMacros(keys, 2);
     EXPECT_EQ(used, (std::vector<int> {1, 0}));
+    const AssignmentCode fallback {0x10, 0x04, 0};
+    EXPECT_EQ(DeviceKeyCode(keys[1], fallback, used), (AssignmentCode {0x71, 0, 3}));
+    EXPECT_EQ(DeviceKeyCode(keys[2], fallback, used), (AssignmentCode {0x70, 1, 0}));
+    EXPECT_EQ(DeviceKeyCode(keys[4], fallback, used), fallback);
+    EXPECT_EQ(DeviceKeyCode(keys[0], fallback, used), keys[0]);
     const ImageResult image = library.BuildImage(used, 32);
     ASSERT_EQ(image.status, ImageStatus::Ok);
     const std::vector<uint8_t> expected = {
