@@ -2,7 +2,6 @@
 
 #include "platform/debuglog.h"
 
-#include <chrono>
 
 namespace orvel {
 
@@ -67,42 +66,18 @@ void CDeviceScanner::DetachGone()
     }
 }
 
-CDeviceScanThread::CDeviceScanThread(CDeviceScanner& scanner) : scanner_(scanner)
+void DeviceScanThread(const WorkerParam& param)
 {
-}
-
-CDeviceScanThread::~CDeviceScanThread()
-{
-    Stop();
-}
-
-void CDeviceScanThread::Start()
-{
-    if (thread_.joinable())
-        return;
-    stop_ = false;
-    thread_ = std::thread([this] { Run(); });
-}
-
-void CDeviceScanThread::Stop()
-{
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void CDeviceScanThread::Run()
-{
-    std::unique_lock lock(mutex_);
-    while (!stop_) {
-        lock.unlock();
-        scanner_.Pass();
-        lock.lock();
-        wake_.wait_for(lock, std::chrono::milliseconds(kPollMs), [this] { return stop_; });
+    const auto& context = *static_cast<const DeviceScanContext*>(param.owner);
+    const HWND window = context.mainWindow;
+    const UINT instanceMessage = context.instanceMessage;
+    CDeviceScanner scanner(*context.slots, *context.probe,
+                           {[window](UINT message, WPARAM slot) { SendMessageW(window, message, slot, 0); },
+                            [window, instanceMessage] { PostMessageW(window, instanceMessage, 0, 0); }});
+    DWORD wait = 1;
+    while (!WaitStop(param, wait)) {
+        scanner.Pass();
+        wait = kScanPollMs;
     }
     debuglog::Write("抓取设备线程设定退出");
 }

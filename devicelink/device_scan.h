@@ -5,14 +5,11 @@
 
 #include "devicelink/device_slot.h"
 #include "platform/winmsg.h"
+#include "platform/worker.h"
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace orvel {
@@ -64,28 +61,21 @@ private:
     bool firstScan_ = true;
 };
 
-// Runs scan passes on its own thread, 100 ms apart, until Stop.
-class CDeviceScanThread {
-public:
-    static constexpr int kPollMs = 100;
-
-    explicit CDeviceScanThread(CDeviceScanner& scanner);
-    ~CDeviceScanThread();
-    CDeviceScanThread(const CDeviceScanThread&) = delete;
-    CDeviceScanThread& operator=(const CDeviceScanThread&) = delete;
-
-    void Start();
-    // Signals the thread and waits for it to leave (at most one pass).
-    void Stop();
-
-private:
-    void Run();
-
-    CDeviceScanner& scanner_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stop_ = false;
-    std::thread thread_;
+// What the scan thread works with: the main window it reports to, the window's slot list
+// (changed only by the scan thread, read by the window while the thread waits in a send),
+// the HID services, and the number of the instance message posted after the first scan.
+struct DeviceScanContext {
+    HWND mainWindow = nullptr;
+    SlotList* slots = nullptr;
+    IHidProbe* probe = nullptr;
+    UINT instanceMessage = 0;
 };
+
+inline constexpr DWORD kScanPollMs = 100;
+
+// The scan thread of worker slot 0: param.owner is a DeviceScanContext. Passes run 100 ms
+// apart until the stop event is signalled; attach and detach are sent to the main window
+// synchronously, the instance message is posted once after the first complete scan.
+void DeviceScanThread(const WorkerParam& param);
 
 } // namespace orvel

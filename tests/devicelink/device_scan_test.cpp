@@ -174,24 +174,47 @@ TEST_F(ScanTest, NoEnumerationWhileEverySlotIsAttached)
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(ScanTest, ThreadScansUntilStopped)
-{
-    CDeviceScanThread thread(scanner);
-    thread.Start();
-    probe.Plug("vid_0c76&pid_1630&mi_03", kHeadset);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    std::vector<Report> seen;
-    while (std::chrono::steady_clock::now() < deadline
-           && std::find(seen.begin(), seen.end(), Report{WM_DEVICE_ATTACH, 10}) == seen.end()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        for (const Report& r : Take())
-            seen.push_back(r);
+// The main window's side: records what arrives, and checks that each attach sees its slot
+// filled while the scan thread waits.
+class WindowRecorder : public IMessageHandler {
+public:
+    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM) override
+    {
+        if (msg == WM_DEVICE_ATTACH)
+            attachedWithPath = !(*slots)[wParam].path.empty();
+        seen.push_back({msg, wParam});
+        return 0;
     }
-    thread.Stop();
-    EXPECT_NE(std::find(seen.begin(), seen.end(), Report{WM_DEVICE_ATTACH, 10}), seen.end());
+    SlotList* slots = nullptr;
+    bool attachedWithPath = false;
+    std::vector<Report> seen;
+};
+
+TEST_F(ScanTest, ThreadReportsToTheMainWindowUntilStopped)
+{
+    WindowRecorder recorder;
+    recorder.slots = &slots;
+    const HWND window = CreateWindowHandle(&recorder);
+    const UINT instanceMessage = RegisterWindowMessageW(L"VARNO Orvel 80");
+    DeviceScanContext context{window, &slots, &probe, instanceMessage};
+    probe.Plug("vid_0c76&pid_1630&mi_03", kHeadset);
+
+    WorkerSlot worker;
+    ASSERT_TRUE(worker.Start(&context, DeviceScanThread));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (recorder.seen.size() < 2 && std::chrono::steady_clock::now() < deadline)
+        PumpMessages(10);
+    probe.Unplug("vid_0c76&pid_1630&mi_03");
+    while (recorder.seen.size() < 3 && std::chrono::steady_clock::now() < deadline)
+        PumpMessages(10);
+    EXPECT_EQ(recorder.seen, (std::vector<Report>{{WM_DEVICE_ATTACH, 10}, {instanceMessage, 0}, {WM_DEVICE_DETACH, 10}}));
+    EXPECT_TRUE(recorder.attachedWithPath);
+
+    EXPECT_EQ(worker.Stop(), WorkerSlot::StopResult::Ended);
     const int enumerations = probe.enumerations;
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(probe.enumerations, enumerations) << "no pass after Stop";
+    PumpMessages(150);
+    EXPECT_EQ(probe.enumerations, enumerations) << "no pass after the stop";
+    DestroyWindowHandle(window);
 }
 
 } // namespace
