@@ -6,6 +6,8 @@
 #include "devicelink/hid_port.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -42,6 +44,7 @@ public:
         std::lock_guard lock(mutex);
         open = false;
         queue.clear();
+        wake.notify_all();
     }
     bool IsOpen() const override
     {
@@ -66,10 +69,17 @@ public:
     }
     int Read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& bytesRead, std::uint32_t timeoutMs) override
     {
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
         bytesRead = 0;
         if (timeoutMs != 0)
             lastReadTimeout = timeoutMs;
+        if (blockReads && timeoutMs != 0 && open && queue.empty()) {
+            // A device that does not answer: the read waits for its time-out or for Close.
+            ++readsWaiting;
+            wake.notify_all();
+            wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !open || !queue.empty(); });
+            --readsWaiting;
+        }
         if (!open || queue.empty())
             return 0;
         const CommandFrame answer = queue.front();
@@ -90,7 +100,17 @@ public:
         queue.push_back(report);
     }
 
+    // Waits until a read blocks in a device that does not answer.
+    void AwaitBlockedRead()
+    {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [this] { return readsWaiting > 0; });
+    }
+
     mutable std::mutex mutex;
+    std::condition_variable wake;
+    bool blockReads = false;
+    int readsWaiting = 0;
     Responder responder = EchoDevice;
     std::vector<CommandFrame> written;
     std::deque<CommandFrame> queue;
