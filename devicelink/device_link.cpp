@@ -112,9 +112,9 @@ int CDeviceLink::Exchange(const std::uint8_t* request, std::size_t requestLength
                     // Neither read matched: that is no answer, whatever arrived.
                     result = kLinkNoAnswer;
                 }
+                if (dump == Dump::Yes && answerLength >= kFrameSize)
+                    DumpFrame("返回", answer);
             }
-            if (dump == Dump::Yes && answerLength >= kFrameSize)
-                DumpFrame("返回", answer);
         }
     }
     busy = 0;
