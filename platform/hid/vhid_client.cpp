@@ -11,7 +11,6 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -27,21 +26,9 @@ constexpr int kFeatureTimeoutMs = 1000;
 
 int ConnectSocket(const std::filesystem::path& socket)
 {
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const std::string path = socket.string();
-    if (path.size() >= sizeof(address.sun_path)) {
-        debuglog::Writef("vhid: socket path too long: %s", path.c_str());
-        return -1;
-    }
-    path.copy(address.sun_path, path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = vhid::ConnectUnixSocket(socket);
     if (fd < 0) {
-        return -1;
-    }
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        ::close(fd);
-        return -1;
+        debuglog::Writef("vhid: cannot connect to %s", socket.c_str());
     }
     return fd;
 }

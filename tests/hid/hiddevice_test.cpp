@@ -414,18 +414,30 @@ TEST(HidDeviceTest, PresenceProbeWithoutAccessRights)
     EXPECT_FALSE(CHidDevice::IsPresent("/dev/hidraw-none#vid_320f&pid_1004&mi_01"));
 }
 
-TEST(HidDeviceTest, LongSocketFolderPathsAreKeptWhole)
+TEST(HidDeviceTest, LongPathsAreKeptWhole)
 {
     VhidBench bench;
-    const auto deep = bench.temp / std::string(60, 'd');
-    bench.temp.setEnv("ORVEL_VHID_DIR", deep.string());
-    // A path longer than 260 characters with "#" and "&mi_" in folder names.
-    std::string suffix = "#vid_320f&pid_5055&mi_01";
-    std::string path = "vhid:" + deep.string() + "/" + std::string(210, 'x') + suffix;
+    // A socket folder with "#" and "&mi_" in its name, deep enough that the path exceeds
+    // both 260 characters and the size of a socket address.
+    const auto folder = bench.temp / (std::string(120, 'a') + "&mi_07#x") / std::string(120, 'b');
+    bench.temp.setEnv("ORVEL_VHID_DIR", folder.string());
+    orvel::vhid::Hello hello;
+    hello.vendorId = 0x320F;
+    hello.productId = 0x5055;
+    hello.interfaceNumber = 1;
+    hello.reportDescriptor = fx::kVendor64;
+    orvel::vhid::Server server(folder, "keyboard.if1", hello);
+    ASSERT_TRUE(server.Start());
+
     CHidDevice hid;
-    EXPECT_GT(path.size(), 260u);
-    EXPECT_EQ(hid.Open(path, true, true, true, false), 0);
-    EXPECT_EQ(orvel::hid::PathNumber(path, "&mi_"), 1u);
+    ASSERT_TRUE(hid.Enumerate());
+    const auto paths = VhidPaths(hid);
+    ASSERT_EQ(paths.size(), 1u);
+    EXPECT_GT(paths[0].size(), 260u);
+    ASSERT_EQ(hid.Open(paths[0], true, true, true, false), 1);
+    EXPECT_EQ(hid.devicePath, paths[0]);
+    EXPECT_EQ(hid.interfaceNumber, 1u);
+    EXPECT_EQ(hid.collectionNumber, 0u);
 }
 
 } // namespace
