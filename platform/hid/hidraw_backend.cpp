@@ -313,6 +313,11 @@ std::unique_ptr<Channel> OpenChannel(const std::string& devnode, bool forRead, b
         debuglog::Writef("hidraw: cannot open %s: %s", devnode.c_str(), std::strerror(errno));
         return nullptr;
     }
+    return MakeChannel(fd, filter, usesReportIds);
+}
+
+std::unique_ptr<Channel> MakeChannel(int fd, ReportIdFilter filter, bool usesReportIds)
+{
     return std::make_unique<HidrawChannel>(fd, filter, usesReportIds);
 }
 

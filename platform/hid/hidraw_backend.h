@@ -33,4 +33,8 @@ uint32_t ParseHexAttribute(const char* text, uint32_t fallback);
 std::unique_ptr<Channel> OpenChannel(const std::string& devnode, bool forRead, bool forWrite,
                                      ReportIdFilter filter, bool usesReportIds);
 
+// A channel over an open descriptor that behaves as a hidraw node (one report per read);
+// takes over fd.
+std::unique_ptr<Channel> MakeChannel(int fd, ReportIdFilter filter, bool usesReportIds);
+
 } // namespace orvel::hid::hidraw
