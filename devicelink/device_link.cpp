@@ -1,5 +1,6 @@
 #include "devicelink/device_link.h"
 
+#include "devicelink/hid_adapters.h"
 #include "platform/debuglog.h"
 
 #include <algorithm>
@@ -28,6 +29,10 @@ bool FitsAddressSpace(std::uint32_t base, std::size_t total)
 }
 
 } // namespace
+
+CDeviceLink::CDeviceLink() : CDeviceLink(std::make_unique<CHidPort>(), std::make_unique<CHidPort>())
+{
+}
 
 CDeviceLink::CDeviceLink(std::unique_ptr<IHidPort> primary, std::unique_ptr<IHidPort> dongle)
     : primaryHid(std::move(primary)), dongleHid(std::move(dongle))

@@ -25,6 +25,8 @@ public:
     static constexpr std::uint8_t kCableChunk = 56;
     static constexpr std::uint8_t kDongleChunk = 24;
 
+    // Both interfaces are HID interfaces (CHidDevice), closed.
+    CDeviceLink();
     CDeviceLink(std::unique_ptr<IHidPort> primary, std::unique_ptr<IHidPort> dongle);
     ~CDeviceLink();
     CDeviceLink(const CDeviceLink&) = delete;

@@ -295,6 +295,20 @@ TEST_F(LinkFixture, TimeOutsFollowThePath)
     EXPECT_EQ(receiver->lastReadTimeout, 5000u);
 }
 
+TEST(DeviceLink, StartsClosedOnHidInterfaces)
+{
+    CDeviceLink link;
+    EXPECT_EQ(link.dataSize, 512);
+    EXPECT_EQ(link.busy, 0);
+    EXPECT_EQ(link.linkOpen, 0);
+    EXPECT_EQ(link.syncFlag, 0);
+    EXPECT_EQ(link.viaDongle, 0);
+    EXPECT_EQ(link.chunkSize, 24);
+    EXPECT_FALSE(link.primaryHid->IsOpen());
+    EXPECT_FALSE(link.dongleHid->IsOpen());
+    EXPECT_EQ(link.BeginConfig(), 0);
+}
+
 TEST_F(LinkFixture, LinkModes)
 {
     struct Case {
