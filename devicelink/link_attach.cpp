@@ -33,6 +33,29 @@ void FreeForRetry(CDeviceSlot& slot)
 
 } // namespace
 
+std::string_view DeviceChangeLine(std::uint16_t kind, bool arrived)
+{
+    switch (kind) {
+    case kKindKeyboard:
+    case kKindKeyboardReceiver:
+        return arrived ? "添加一个键盘设备" : "删除一个键盘设备";
+    case kKindMouse:
+    case kKindMouseReceiver:
+        return arrived ? "添加一个鼠标设备" : "删除一个鼠标设备";
+    case kKindMousePad:
+    case kKindHeadset:
+        return arrived ? "添加一个鼠标垫设备" : "删除一个鼠标垫设备";
+    default:
+        return {};
+    }
+}
+
+int KindRowOf(const SlotList& slots, std::size_t slot)
+{
+    const CDeviceSlot& identity = IdentityOf(slots, slot);
+    return FindKindRow(identity.vendorId, identity.productId, identity.kind, 0);
+}
+
 CLinkAttach::CLinkAttach(CDeviceLink& commandLink, CDeviceLink& notifyLink, bool wirelessCapable)
     : command_(commandLink), notify_(notifyLink), wirelessCapable_(wirelessCapable)
 {
@@ -78,6 +101,10 @@ LinkActions CLinkAttach::OnCommandDetach(SlotList& slots, std::size_t slot)
         return {};
     }
     triesLeft_ = 0;
+    if (s.kind == kKindMouse || s.kind == kKindMouseReceiver)
+        debuglog::Write("鼠标设备丢失");
+    else if (s.kind == kKindKeyboard || s.kind == kKindKeyboardReceiver)
+        debuglog::Write("键盘设备丢失");
     CloseCommand(s.hasPartner != 0);
     LinkActions actions;
     actions.hideItem = true;

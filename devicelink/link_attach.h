@@ -9,6 +9,7 @@
 #include "devicelink/device_slot.h"
 
 #include <cstddef>
+#include <string_view>
 
 namespace orvel {
 
@@ -25,6 +26,13 @@ struct LinkActions {
     bool retryLater = false;      // the interface could not be opened; its slot was freed so
                                   // that the next scan pass offers it again
 };
+
+// The debug line the main window writes when an interface of this kind arrives or leaves
+// (the mouse pad's line also stands for the headset); empty for other kinds.
+std::string_view DeviceChangeLine(std::uint16_t kind, bool arrived);
+
+// The kind-table row of the device a slot belongs to (receivers use their cable row), or -1.
+int KindRowOf(const SlotList& slots, std::size_t slot);
 
 class CLinkAttach {
 public:

@@ -68,6 +68,33 @@ protected:
     std::vector<std::string> lines;
 };
 
+TEST(AttachLines, ByKind)
+{
+    struct Case {
+        std::uint16_t kind;
+        std::string_view arrived;
+        std::string_view left;
+    } const cases[] = {
+        {1, "添加一个键盘设备", "删除一个键盘设备"}, {9, "添加一个键盘设备", "删除一个键盘设备"},
+        {2, "添加一个鼠标设备", "删除一个鼠标设备"}, {6, "添加一个鼠标设备", "删除一个鼠标设备"},
+        {3, "添加一个鼠标垫设备", "删除一个鼠标垫设备"}, {7, "添加一个鼠标垫设备", "删除一个鼠标垫设备"},
+        {4, "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DeviceChangeLine(c.kind, true), c.arrived) << c.kind;
+        EXPECT_EQ(DeviceChangeLine(c.kind, false), c.left) << c.kind;
+    }
+}
+
+TEST(AttachLines, KindRowOfEverySlot)
+{
+    const SlotList slots = MakeSlotList();
+    // keyboard rows 0-3 -> kind row 1, mouse rows 4-7 -> 0, pad 8-9 -> 2, headset 10 -> 3
+    const int expected[kMatchRows] = {1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 3};
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        EXPECT_EQ(KindRowOf(slots, i), expected[i]) << i;
+}
+
 TEST_F(AttachTest, CableAttachOpensTheCableInterface)
 {
     Plug(kMouseCable);
@@ -176,6 +203,7 @@ TEST_F(AttachTest, OnlyDeviceUnpluggedClosesEverything)
     Unplug(kMouseCable);
     const LinkActions a = attach.OnCommandDetach(slots, kMouseCable);
     EXPECT_TRUE(a.hideItem);
+    EXPECT_EQ(Count("鼠标设备丢失"), 1);
     EXPECT_EQ(links.command.linkOpen, 0);
     EXPECT_FALSE(links.Cable().IsOpen());
     EXPECT_FALSE(links.Receiver().IsOpen());
