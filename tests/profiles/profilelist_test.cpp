@@ -348,3 +348,21 @@ TEST(ProfileNames, CaseIsIgnoredBeyondAscii)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ProfileFolders, UnderTheUserDataAndProgramFolders)
+{
+    orvel::testing::TempFolder tmp;
+    tmp.setEnv("XDG_DATA_HOME", (tmp / "data").string());
+    tmp.setEnv("ORVEL_PROGRAM_DIR", (tmp / "program").string());
+    const fs::path folder = ProfileFolder("MousePad");
+    EXPECT_EQ(folder, tmp / "data" / "VARNO Orvel 80" / "MousePad");
+    EXPECT_TRUE(fs::is_directory(folder)) << "created on the way";
+    EXPECT_TRUE(ProfileFolder("../MousePad").empty());
+    EXPECT_TRUE(ProfileFolder("").empty());
+    EXPECT_EQ(DefaultProfilePath("HD"), tmp / "program" / "DefaultData" / "HD.Json");
+    EXPECT_EQ(ProfileDocumentPath(folder, "2021_03_09_14_05_07_042"), folder / "2021_03_09_14_05_07_042.Json");
+}
+
+} // namespace
