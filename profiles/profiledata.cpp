@@ -27,6 +27,32 @@ uint16_t wordOf(const Json::Value& object, const char* key)
     return static_cast<uint16_t>(JsonUInt(object, key));
 }
 
+// "SystemStages" keys in word order; the mouse keeps its sixth value in "ReportStages".
+const std::vector<const char*> kMouseSystemKeys = {"DoubleClickTime", "MouseSpeed", "PointerPrecision", "ScorllPage",
+                                                   "WheelScorlllinse"};
+const std::vector<const char*> kKeyboardSystemKeys = {"Repeat", "RepeatDelay", "Key6Flag", "PollingRate", "WFlag", "WinFlag"};
+
+void readWords(const Json::Value& object, const std::vector<const char*>& keys, SixValues& out)
+{
+    for (size_t i = 0; i < keys.size(); ++i) {
+        out.values[i] = wordOf(object, keys[i]);
+    }
+}
+
+void writeWords(Json::Value& object, const std::vector<const char*>& keys, const SixValues& in)
+{
+    for (size_t i = 0; i < keys.size(); ++i) {
+        object[keys[i]] = in.values[i];
+    }
+}
+
+// The eight values of a per-LED effect, shared by "LightList" entries and ".light" steps.
+LedEffect ledEffectOf(const Json::Value& e)
+{
+    return {byteOf(e, "LEDREGMode"), byteOf(e, "LEDBrightness"), byteOf(e, "LEDSpeed"), flagOf(e, "LEDDirection"),
+            flagOf(e, "LEDMultiColor"), byteOf(e, "red"), byteOf(e, "green"), byteOf(e, "blue")};
+}
+
 Json::Value& elementOf(Json::Value& parent, const char* key, int index)
 {
     return JsonElementAt(JsonArrayAt(parent, key), static_cast<Json::ArrayIndex>(index));
@@ -234,16 +260,7 @@ std::vector<LightListEntry> CBasicProfiledata::GetLightList()
         if (!e.isObject()) {
             continue;
         }
-        LightListEntry& d = lightList_[i];
-        d.mode = byteOf(e, "LEDREGMode");
-        d.brightness = byteOf(e, "LEDBrightness");
-        d.speed = byteOf(e, "LEDSpeed");
-        d.direction = flagOf(e, "LEDDirection");
-        d.multiColor = flagOf(e, "LEDMultiColor");
-        d.red = byteOf(e, "red");
-        d.green = byteOf(e, "green");
-        d.blue = byteOf(e, "blue");
-        d.present = 1;
+        lightList_[i] = {ledEffectOf(e), 1};
     }
     return lightList_;
 }
@@ -268,18 +285,8 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffects()
     }
     const Json::Value file = LoadJsonFile(lightConfigPath_.parent_path() / (guid + ".light"));
     for (const Json::Value& step : JsonArray(file, "LEDEffectList")) {
-        LightEffectStep s;
-        s.mode = byteOf(step, "LEDREGMode");
-        s.brightness = byteOf(step, "LEDBrightness");
-        s.speed = byteOf(step, "LEDSpeed");
-        s.direction = flagOf(step, "LEDDirection");
-        s.multiColor = flagOf(step, "LEDMultiColor");
-        s.red = byteOf(step, "red");
-        s.green = byteOf(step, "green");
-        s.blue = byteOf(step, "blue");
-        s.time = static_cast<int32_t>(JsonUInt(step, "Time"));
-        s.cyle = static_cast<int32_t>(JsonUInt(step, "Cyle"));
-        effects_.push_back(s);
+        effects_.push_back({ledEffectOf(step), static_cast<int32_t>(JsonUInt(step, "Time")),
+                            static_cast<int32_t>(JsonUInt(step, "Cyle"))});
     }
     return effects_;
 }
@@ -389,9 +396,8 @@ std::array<uint32_t, 3> CMouseProfiledata::GetMouseSystem()
     const Json::Value& sys = JsonObject(DeviceEntry(), "SystemStages");
     system_ = MouseSystemSettings();
     if (!sys.isNull()) {
-        system_.values = {wordOf(sys, "DoubleClickTime"), wordOf(sys, "MouseSpeed"), wordOf(sys, "PointerPrecision"),
-                          wordOf(sys, "ScorllPage"), wordOf(sys, "WheelScorlllinse"),
-                          wordOf(JsonObject(DeviceEntry(), "ReportStages"), "StageActive")};
+        readWords(sys, kMouseSystemKeys, system_);
+        system_.values[5] = wordOf(JsonObject(DeviceEntry(), "ReportStages"), "StageActive");
     }
     return system_.ToWords();
 }
@@ -399,14 +405,8 @@ std::array<uint32_t, 3> CMouseProfiledata::GetMouseSystem()
 void CMouseProfiledata::SetMouseSystem(uint32_t w0, uint32_t w1, uint32_t w2)
 {
     system_ = MouseSystemSettings::FromWords(w0, w1, w2);
-    const auto& v = system_.values;
-    Json::Value& sys = JsonObjectAt(WritableEntry(), "SystemStages");
-    sys["DoubleClickTime"] = v[0];
-    sys["MouseSpeed"] = v[1];
-    sys["PointerPrecision"] = v[2];
-    sys["ScorllPage"] = v[3];
-    sys["WheelScorlllinse"] = v[4];
-    JsonObjectAt(WritableEntry(), "ReportStages")["StageActive"] = v[5];
+    writeWords(JsonObjectAt(WritableEntry(), "SystemStages"), kMouseSystemKeys, system_);
+    JsonObjectAt(WritableEntry(), "ReportStages")["StageActive"] = system_.values[5];
 }
 
 std::vector<CorrectEntry> CMouseProfiledata::GetCorrectInfo()
@@ -426,8 +426,7 @@ std::array<uint32_t, 3> CKeyboardProfiledata::GetKeyboardSystem()
     const Json::Value& sys = JsonObject(DeviceEntry(), "SystemStages");
     system_ = KeyboardSystemSettings();
     if (!sys.isNull()) {
-        system_.values = {wordOf(sys, "Repeat"), wordOf(sys, "RepeatDelay"), wordOf(sys, "Key6Flag"),
-                          wordOf(sys, "PollingRate"), wordOf(sys, "WFlag"), wordOf(sys, "WinFlag")};
+        readWords(sys, kKeyboardSystemKeys, system_);
     }
     return system_.ToWords();
 }
@@ -435,14 +434,7 @@ std::array<uint32_t, 3> CKeyboardProfiledata::GetKeyboardSystem()
 void CKeyboardProfiledata::SetKeyboardSystem(uint32_t w0, uint32_t w1, uint32_t w2)
 {
     system_ = KeyboardSystemSettings::FromWords(w0, w1, w2);
-    const auto& v = system_.values;
-    Json::Value& sys = JsonObjectAt(WritableEntry(), "SystemStages");
-    sys["Repeat"] = v[0];
-    sys["RepeatDelay"] = v[1];
-    sys["Key6Flag"] = v[2];
-    sys["PollingRate"] = v[3];
-    sys["WFlag"] = v[4];
-    sys["WinFlag"] = v[5];
+    writeWords(JsonObjectAt(WritableEntry(), "SystemStages"), kKeyboardSystemKeys, system_);
 }
 
 std::vector<CustomColour> CKeyboardProfiledata::GetCustomColours(int group, int count)

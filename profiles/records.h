@@ -43,8 +43,8 @@ struct AudioLightRecord {
     bool operator==(const AudioLightRecord&) const = default;
 };
 
-// One element of "LightList"; present is 1 when the element was an object.
-struct LightListEntry {
+// The values of one per-LED effect or effect step.
+struct LedEffect {
     uint8_t mode = 0;
     uint8_t brightness = 0;
     uint8_t speed = 0;
@@ -53,21 +53,21 @@ struct LightListEntry {
     uint8_t red = 0;
     uint8_t green = 0;
     uint8_t blue = 0;
+
+    bool operator==(const LedEffect&) const = default;
+};
+
+// One element of "LightList"; present is 1 when the element was an object.
+struct LightListEntry {
+    LedEffect effect;
     uint8_t present = 0;
 
     bool operator==(const LightListEntry&) const = default;
 };
 
-// One step of a ".light" effect file.
+// One step of a ".light" effect file: how long it lasts ("Time", ms) and "Cyle".
 struct LightEffectStep {
-    uint8_t mode = 0;
-    uint8_t brightness = 0;
-    uint8_t speed = 0;
-    uint8_t direction = 0;
-    uint8_t multiColor = 0;
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
+    LedEffect effect;
     int32_t time = 0;
     int32_t cyle = 0;
 

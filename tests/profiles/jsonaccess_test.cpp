@@ -1,6 +1,6 @@
 #include "profiles/jsonaccess.h"
 
-#include <json/reader.h>
+#include "tests/profiles/json_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,7 @@
 namespace {
 
 using namespace orvel::profiles;
-
-Json::Value parse(const std::string& text)
-{
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value v;
-    std::string errors;
-    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &v, &errors)) << text;
-    return v;
-}
+using orvel::testing::ParseJson;
 
 TEST(JsonAccess, NumbersOfEveryShapeReadAsIntegersOrAsMissing)
 {
@@ -48,7 +39,7 @@ TEST(JsonAccess, NumbersOfEveryShapeReadAsIntegersOrAsMissing)
         {R"("text")", -5, 99, false},
     };
     for (const auto& c : cases) {
-        const Json::Value doc = parse(c.json);
+        const Json::Value doc = ParseJson(c.json);
         EXPECT_EQ(JsonInt(doc, "v", -5), c.asInt) << c.json;
         EXPECT_EQ(JsonUInt(doc, "v", 99), c.asUInt) << c.json;
         EXPECT_EQ(JsonBool(doc, "v", false), c.asBool) << c.json;
@@ -57,7 +48,7 @@ TEST(JsonAccess, NumbersOfEveryShapeReadAsIntegersOrAsMissing)
 
 TEST(JsonAccess, StringsArraysAndObjectsOnlyWhenTheTypeFits)
 {
-    const Json::Value doc = parse(R"({"s": "名字", "n": 5, "a": [1, 2], "o": {"x": 1}})");
+    const Json::Value doc = ParseJson(R"({"s": "名字", "n": 5, "a": [1, 2], "o": {"x": 1}})");
     EXPECT_EQ(JsonString(doc, "s"), "名字");
     EXPECT_EQ(JsonString(doc, "n", "none"), "none");
     EXPECT_EQ(JsonArray(doc, "a").size(), 2u);
@@ -73,7 +64,7 @@ TEST(JsonAccess, StringsArraysAndObjectsOnlyWhenTheTypeFits)
 
 TEST(JsonAccess, WritersCreateThePathAndReplaceWronglyTypedValues)
 {
-    Json::Value doc = parse(R"({"keep": 1, "obj": "text", "arr": {"x": 1}})");
+    Json::Value doc = ParseJson(R"({"keep": 1, "obj": "text", "arr": {"x": 1}})");
     JsonObjectAt(doc, "obj")["a"] = 1;
     JsonElementAt(JsonArrayAt(doc, "arr"), 2)["b"] = 2;
     JsonElementAt(JsonArrayAt(doc, "fresh"), 0) = 3;

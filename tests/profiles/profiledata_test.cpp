@@ -1,9 +1,8 @@
 #include "profiles/profiledata.h"
 
 #include "profiles/jsonfile.h"
+#include "tests/profiles/json_text.h"
 #include "tests/support/temp_folder.h"
-
-#include <json/reader.h>
 
 #include <gtest/gtest.h>
 
@@ -15,29 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace orvel::profiles;
-
-Json::Value parse(const std::string& text)
-{
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value v;
-    std::string errors;
-    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &v, &errors)) << errors;
-    return v;
-}
-
-std::string fileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeText(const fs::path& p, const std::string& text)
-{
-    std::ofstream(p, std::ios::binary) << text;
-}
+using orvel::testing::FileText;
+using orvel::testing::ParseJson;
+using orvel::testing::WriteText;
 
 // A profile folder with a default document and a profile list naming "p1" as "Alpha".
 struct ProfileFixture : ::testing::Test {
@@ -47,11 +26,11 @@ struct ProfileFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ASSERT_TRUE(SaveJsonFile(defaultDoc, parse(R"({"profilename": "factory", "Device": [{
+        ASSERT_TRUE(SaveJsonFile(defaultDoc, ParseJson(R"({"profilename": "factory", "Device": [{
             "LightInfo": {"SelectItem": 3, "Light": 4},
             "DPIStages": {"StageActive": 1, "StageDPIs": [{"StageDPIX": 10}, {"StageDPIX": 20}]}}]})")));
         ASSERT_TRUE(SaveJsonFile(tmp / "ProfileList.ini",
-                                 parse(R"({"profilelist": [{"profilename": "Alpha", "profileUUID": "p1"}]})")));
+                                 ParseJson(R"({"profilelist": [{"profilename": "Alpha", "profileUUID": "p1"}]})")));
     }
 
     template <class Data>
@@ -64,7 +43,7 @@ struct ProfileFixture : ::testing::Test {
 
 TEST_F(ProfileFixture, MissingDeviceIsCopiedFromTheDefaultKeepingNameAndIdentifier)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"profilename": "Alpha", "profileUUID": "p1", "extra": [1]})")));
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"profilename": "Alpha", "profileUUID": "p1", "extra": [1]})")));
     CBasicProfiledata data;
     bind(data);
     const Json::Value entry = data.Load(profile);
@@ -80,12 +59,12 @@ TEST_F(ProfileFixture, UnreadableDocumentIsMovedAsideAndRebuiltNotOverwritten)
 {
     const char* contents[] = {"{\"profilename\": ", "[1, 2]", "5", ""};
     for (const char* content : contents) {
-        writeText(profile, content);
+        WriteText(profile, content);
         fs::remove(tmp / "p1.Json.bad");
         CBasicProfiledata data;
         bind(data);
         EXPECT_EQ(data.Load(profile)["LightInfo"]["Light"].asInt(), 4) << content;
-        EXPECT_EQ(fileText(tmp / "p1.Json.bad"), content) << "the user's bytes are kept";
+        EXPECT_EQ(FileText(tmp / "p1.Json.bad"), content) << "the user's bytes are kept";
         const Json::Value rebuilt = LoadJsonFile(profile);
         EXPECT_EQ(rebuilt["profilename"].asString(), "Alpha") << content;
         EXPECT_EQ(rebuilt["profileUUID"].asString(), "p1") << content;
@@ -95,7 +74,7 @@ TEST_F(ProfileFixture, UnreadableDocumentIsMovedAsideAndRebuiltNotOverwritten)
 
 TEST_F(ProfileFixture, SaveKeepsTheOtherKeysAndNeverWritesOverABrokenFile)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"profilename": "Alpha", "profileUUID": "p1", "extra": 2})")));
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"profilename": "Alpha", "profileUUID": "p1", "extra": 2})")));
     CBasicProfiledata data;
     bind(data);
     data.Load(profile);
@@ -107,9 +86,9 @@ TEST_F(ProfileFixture, SaveKeepsTheOtherKeysAndNeverWritesOverABrokenFile)
     EXPECT_EQ(stored["extra"].asInt(), 2);
     EXPECT_EQ(stored["Device"][0]["LightInfo"]["Red"].asInt(), 200);
 
-    writeText(profile, "{ hand-edited, broken");
+    WriteText(profile, "{ hand-edited, broken");
     ASSERT_TRUE(data.Save());
-    EXPECT_EQ(fileText(tmp / "p1.Json.bad"), "{ hand-edited, broken");
+    EXPECT_EQ(FileText(tmp / "p1.Json.bad"), "{ hand-edited, broken");
     stored = LoadJsonFile(profile);
     EXPECT_EQ(stored["profilename"].asString(), "Alpha");
     EXPECT_EQ(stored["Device"][0]["LightInfo"]["Red"].asInt(), 200);
@@ -119,7 +98,7 @@ TEST_F(ProfileFixture, SaveKeepsTheOtherKeysAndNeverWritesOverABrokenFile)
 
 TEST_F(ProfileFixture, LightInfoReadsBytesFlagsAndCutsWideValues)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"Device": [{"LightInfo": {"SelectItem": 5, "Light": 260,
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"Device": [{"LightInfo": {"SelectItem": 5, "Light": 260,
         "Speed": "2", "Fx": 1, "MultiColor": 2, "Red": -1, "Green": 7, "Blue": 8, "ZZCCLedMode": 1,
         "CustomGroup": 2, "OldLedmode": 9}}]})")));
     CBasicProfiledata data;
@@ -133,7 +112,7 @@ TEST_F(ProfileFixture, LightInfoReadsBytesFlagsAndCutsWideValues)
 // Every group wrongly typed: the getters give their neutral results and nothing throws.
 TEST_F(ProfileFixture, WronglyTypedGroupsReadAsMissing)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"Device": [{"LightInfo": [1], "AudioLightInfo": "x",
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"Device": [{"LightInfo": [1], "AudioLightInfo": "x",
         "LightList": {"a": 1}, "KeyList": 5, "DPIStages": "fast", "SystemStages": [], "CorrectInfo": {},
         "CustomLightMode": 3, "SystemSetStages": "on", "EQHzValueInfo": {"1": 2},
         "CustomEQNameInfo": 1}]})")));
@@ -164,7 +143,7 @@ TEST_F(ProfileFixture, WronglyTypedGroupsReadAsMissing)
 
 TEST_F(ProfileFixture, LightListElementsAndPresentFlag)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"Device": [{"LightList": [null,
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"Device": [{"LightList": [null,
         {"LEDREGMode": 2, "LEDBrightness": 3, "LEDSpeed": 4, "LEDDirection": 5, "LEDMultiColor": 0,
          "red": 1, "green": 2, "blue": 3}, "text"]}]})")));
     CBasicProfiledata data;
@@ -173,13 +152,13 @@ TEST_F(ProfileFixture, LightListElementsAndPresentFlag)
     const auto list = data.GetLightList();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0], LightListEntry());
-    EXPECT_EQ(list[1], (LightListEntry {2, 3, 4, 1, 0, 1, 2, 3, 1}));
+    EXPECT_EQ(list[1], (LightListEntry {{2, 3, 4, 1, 0, 1, 2, 3}, 1}));
     EXPECT_EQ(list[2], LightListEntry());
 }
 
 TEST_F(ProfileFixture, AssignmentCodesRoundTripAndDefaultsStayUntouched)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"Device": [{"KeyList": [
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"Device": [{"KeyList": [
         {"Assignment": 7340290, "DefaultAssignment": 1048832}, {"Assignment": 1, "DefaultAssignment": 2}]}]})")));
     CBasicProfiledata data;
     bind(data);
@@ -203,7 +182,7 @@ TEST_F(ProfileFixture, DpiStagesComeOnlyFromTheLoadedProfile)
     const fs::path five = tmp / "five.Json";
     const fs::path three = tmp / "three.Json";
     const fs::path none = tmp / "none.Json";
-    Json::Value doc = parse(R"({"Device": [{"DPIStages": {"StageActive": 4, "StageDPIs": []}}]})");
+    Json::Value doc = ParseJson(R"({"Device": [{"DPIStages": {"StageActive": 4, "StageDPIs": []}}]})");
     for (int i = 0; i < 5; ++i) {
         doc["Device"][0]["DPIStages"]["StageDPIs"][i]["StageDPIX"] = 100 + i;
     }
@@ -211,7 +190,7 @@ TEST_F(ProfileFixture, DpiStagesComeOnlyFromTheLoadedProfile)
     doc["Device"][0]["DPIStages"]["StageDPIs"].resize(3);
     doc["Device"][0]["DPIStages"]["StageActive"] = 2;
     ASSERT_TRUE(SaveJsonFile(three, doc));
-    ASSERT_TRUE(SaveJsonFile(none, parse(R"({"Device": [{"LightInfo": {}}]})")));
+    ASSERT_TRUE(SaveJsonFile(none, ParseJson(R"({"Device": [{"LightInfo": {}}]})")));
 
     CMouseProfiledata mouse;
     bind(mouse);
@@ -278,7 +257,7 @@ TEST_F(ProfileFixture, EqualiserPresetIndexAndMissingPresetsCreatedWithZeros)
         EXPECT_EQ(CHs6533Profiledata::EqPresetIndex(c.eqType), c.index) << c.eqType;
     }
 
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"Device": [{"EQHzValueInfo": [[], [
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"Device": [{"EQHzValueInfo": [[], [
         {"value": 7}, {"value": 11}, {"value": "2"}]]}]})")));
     CHs6533Profiledata headset;
     bind(headset);
@@ -311,7 +290,7 @@ TEST_F(ProfileFixture, CustomEqualisersKeepNamesAndValuesTogether)
 
 TEST_F(ProfileFixture, MissingCustomGroupIsCreatedWithZerosAndReachesTheFileAtSave)
 {
-    ASSERT_TRUE(SaveJsonFile(profile, parse(R"({"profilename": "Alpha", "Device": [{"CustomLightMode": {
+    ASSERT_TRUE(SaveJsonFile(profile, ParseJson(R"({"profilename": "Alpha", "Device": [{"CustomLightMode": {
         "CustomLightModeGroupIndex": 1, "LightColorInfo": [[{"Red": 1, "Green": 2, "Blue": 3, "Alpha": 4}]]}}]})")));
     CKeyboardProfiledata keyboard;
     bind(keyboard);
@@ -331,12 +310,12 @@ TEST_F(ProfileFixture, MissingCustomGroupIsCreatedWithZerosAndReachesTheFileAtSa
 TEST_F(ProfileFixture, LightEffectsAreReadBesideTheLightConfigurationAndNeedAPlainGuid)
 {
     const fs::path config = tmp / "zenta_light.config";
-    ASSERT_TRUE(SaveJsonFile(config, parse(R"({"LightInfo": [[], [{"LightName": "a", "Guid": "fx_1"},
+    ASSERT_TRUE(SaveJsonFile(config, ParseJson(R"({"LightInfo": [[], [{"LightName": "a", "Guid": "fx_1"},
         {"LightName": "b", "Guid": "../escape"}, {"LightName": "c", "Guid": ""}]]})")));
-    ASSERT_TRUE(SaveJsonFile(tmp / "fx_1.light", parse(R"({"LEDEffectList": [
+    ASSERT_TRUE(SaveJsonFile(tmp / "fx_1.light", ParseJson(R"({"LEDEffectList": [
         {"LEDREGMode": 4, "LEDBrightness": 3, "LEDSpeed": 2, "LEDDirection": 1, "LEDMultiColor": 1,
          "red": 9, "green": 8, "blue": 7, "Time": 1500, "Cyle": 2}]})")));
-    ASSERT_TRUE(SaveJsonFile(tmp / "escape.light", parse(R"({"LEDEffectList": [{"Time": 1}]})")));
+    ASSERT_TRUE(SaveJsonFile(tmp / "escape.light", ParseJson(R"({"LEDEffectList": [{"Time": 1}]})")));
 
     CBasicProfiledata data;
     bind(data);
@@ -360,7 +339,7 @@ TEST_F(ProfileFixture, LightEffectsAreReadBesideTheLightConfigurationAndNeedAPla
     data.SetLightInfo(r);
     const auto steps = data.GetLightEffects();
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0], (LightEffectStep {4, 3, 2, 1, 1, 9, 8, 7, 1500, 2}));
+    EXPECT_EQ(steps[0], (LightEffectStep {{4, 3, 2, 1, 1, 9, 8, 7}, 1500, 2}));
 }
 
 TEST(ProfileDataSetters, CreateMissingObjectsOnAnEmptyEntry)

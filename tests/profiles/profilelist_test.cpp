@@ -2,9 +2,8 @@
 
 #include "profiles/jsonfile.h"
 #include "profiles/profilefiles.h"
+#include "tests/profiles/json_text.h"
 #include "tests/support/temp_folder.h"
-
-#include <json/reader.h>
 
 #include <gtest/gtest.h>
 
@@ -17,24 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace orvel::profiles;
-
-Json::Value parse(const std::string& text)
-{
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value v;
-    std::string errors;
-    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &v, &errors)) << errors;
-    return v;
-}
-
-std::string fileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using orvel::testing::FileText;
+using orvel::testing::ParseJson;
 
 struct ProfileListFixture : ::testing::Test {
     orvel::testing::TempFolder tmp;
@@ -45,7 +28,7 @@ struct ProfileListFixture : ::testing::Test {
     void SetUp() override
     {
         fs::create_directory(folder);
-        ASSERT_TRUE(SaveJsonFile(defaultDoc, parse(R"({"profilename": "factory", "profileUUID": "x",
+        ASSERT_TRUE(SaveJsonFile(defaultDoc, ParseJson(R"({"profilename": "factory", "profileUUID": "x",
             "Device": [{"LightInfo": {"SelectItem": 2}, "CustomEQNameInfo": [], "CustomEQHzValueInfo": []}]})")));
         list.SetDeviceKind(7);
         list.SetPaths(folder, defaultDoc);
@@ -148,7 +131,7 @@ TEST_F(ProfileListFixture, CopyAndImportNamesAvoidEveryExistingName)
     EXPECT_EQ(list.Names().back(), "A copy copy");
 
     const fs::path file = tmp / "A.json";
-    ASSERT_TRUE(SaveJsonFile(file, parse(R"({"profilename": "other", "profileUUID": "zz", "Device": [{"k": 1}], "extra": 3})")));
+    ASSERT_TRUE(SaveJsonFile(file, ParseJson(R"({"profilename": "other", "profileUUID": "zz", "Device": [{"k": 1}], "extra": 3})")));
     ASSERT_TRUE(list.ImportProfile(file).ok());
     EXPECT_EQ(list.Names().back(), "A(1)(2)");
     const Json::Value imported = LoadJsonFile(list.GetProfilePath(4));
@@ -162,7 +145,7 @@ TEST_F(ProfileListFixture, CopyAndImportNamesAvoidEveryExistingName)
 TEST_F(ProfileListFixture, ImportRefusesFilesThatAreNotProfilesWithoutTouchingTheList)
 {
     makeProfiles({"A"});
-    const std::string before = fileText(folder / "ProfileList.ini");
+    const std::string before = FileText(folder / "ProfileList.ini");
     struct Case {
         const char* name;
         std::string content;
@@ -183,7 +166,7 @@ TEST_F(ProfileListFixture, ImportRefusesFilesThatAreNotProfilesWithoutTouchingTh
         }
         EXPECT_EQ(list.ImportProfile(tmp / c.name).status, c.status) << c.name;
     }
-    EXPECT_EQ(fileText(folder / "ProfileList.ini"), before);
+    EXPECT_EQ(FileText(folder / "ProfileList.ini"), before);
     EXPECT_EQ(list.Names().size(), 1u);
     int documents = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) {
@@ -273,7 +256,7 @@ TEST_F(ProfileListFixture, ExportWritesTheDocumentOrNothing)
 
 TEST_F(ProfileListFixture, OperationsNeedASelection)
 {
-    ASSERT_TRUE(SaveJsonFile(folder / "ProfileList.ini", parse(R"({"profilelist": [
+    ASSERT_TRUE(SaveJsonFile(folder / "ProfileList.ini", ParseJson(R"({"profilelist": [
         {"profilename": "A", "profileUUID": "a"}, {"profilename": "B", "profileUUID": "b"}]})")));
     EXPECT_EQ(list.CopyProfile().status, ProfileStatus::NoSelection);
     EXPECT_EQ(list.DeleteProfile().status, ProfileStatus::NoSelection);
@@ -288,7 +271,7 @@ TEST_F(ProfileListFixture, StoredSelectionOutsideTheListIsClamped)
 {
     for (int stored : {7, -3}) {
         ASSERT_TRUE(SaveJsonFile(folder / "ProfileList.ini",
-                                 parse(R"({"profileselect": )" + std::to_string(stored) + R"(, "profilelist": [
+                                 ParseJson(R"({"profileselect": )" + std::to_string(stored) + R"(, "profilelist": [
             {"profilename": "A", "profileUUID": "a"}, {"profilename": "B", "profileUUID": "b"}]})")));
         ASSERT_TRUE(list.InitProfiles().ok());
         EXPECT_EQ(list.GetSelectedIndex(), stored > 0 ? 1 : 0);
@@ -299,8 +282,8 @@ TEST_F(ProfileListFixture, StoredSelectionOutsideTheListIsClamped)
 TEST_F(ProfileListFixture, UnsafeIdentifiersAreRefused)
 {
     const fs::path victim = tmp / "victim.Json";
-    ASSERT_TRUE(SaveJsonFile(victim, parse(R"({"keep": 1})")));
-    ASSERT_TRUE(SaveJsonFile(folder / "ProfileList.ini", parse(R"({"profileselect": 0, "profilelist": [
+    ASSERT_TRUE(SaveJsonFile(victim, ParseJson(R"({"keep": 1})")));
+    ASSERT_TRUE(SaveJsonFile(folder / "ProfileList.ini", ParseJson(R"({"profileselect": 0, "profilelist": [
         {"profilename": "evil", "profileUUID": "../victim"}, {"profilename": "abs", "profileUUID": "/tmp/x"},
         {"profilename": "nul", "profileUUID": "a\u0000b"}, {"profilename": "num", "profileUUID": 5},
         {"profilename": "A", "profileUUID": "a"}, {"profilename": "B", "profileUUID": "b"}]})")));
@@ -326,7 +309,7 @@ TEST_F(ProfileListFixture, UnreadableListIsRebuiltFromTheDocuments)
     ASSERT_TRUE(list.InitProfiles().ok());
     EXPECT_EQ(list.Names(), (std::vector<std::string> {"First", "Second"}));
     EXPECT_EQ(list.GetSelectedIdentifier(), "2021_01");
-    EXPECT_EQ(fileText(folder / "ProfileList.ini.bad"), "{\"profilelist\": [");
+    EXPECT_EQ(FileText(folder / "ProfileList.ini.bad"), "{\"profilelist\": [");
     EXPECT_EQ(storedNames(), list.Names());
 }
 
