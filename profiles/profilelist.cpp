@@ -387,7 +387,8 @@ ProfileResult DeviceProfileList::ImportProfile(const fs::path& file)
     if (JsonMember(document, "profilename").isNull() || JsonMember(document, "profileUUID").isNull()) {
         return result(ProfileStatus::NotAProfile);
     }
-    std::string name = file.stem().string();
+    // The file's title becomes the name; bytes that are not UTF-8 become U+FFFD.
+    std::string name = text::ToUtf8(text::FromUtf8(file.stem().string()));
     for (int k = 1; nameExists(name); ++k) {
         name += "(" + std::to_string(k) + ")";
     }

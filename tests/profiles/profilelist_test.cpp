@@ -140,6 +140,11 @@ TEST_F(ProfileListFixture, CopyAndImportNamesAvoidEveryExistingName)
     EXPECT_EQ(imported["extra"].asInt(), 3);
     EXPECT_EQ(imported["Device"][0]["k"].asInt(), 1);
     EXPECT_EQ(storedNames(), list.Names());
+
+    const fs::path oddName = tmp / "b\xFF.json";
+    ASSERT_TRUE(SaveJsonFile(oddName, ParseJson(R"({"profilename": "x", "profileUUID": "y"})")));
+    ASSERT_TRUE(list.ImportProfile(oddName).ok());
+    EXPECT_EQ(list.Names().back(), "b\xEF\xBF\xBD") << "a file name that is not UTF-8 is made valid";
 }
 
 TEST_F(ProfileListFixture, ImportRefusesFilesThatAreNotProfilesWithoutTouchingTheList)
