@@ -53,10 +53,7 @@ bool ReadProfileDocument(const fs::path& path, Json::Value& document)
     }
     document = Json::Value(Json::objectValue);
     std::error_code ec;
-    if (!fs::exists(path, ec)) {
-        return true;
-    }
-    if (MoveAside(path).empty()) {
+    if (fs::exists(path, ec) && MoveAside(path).empty()) {
         return false;
     }
     const std::string id = path.stem().string();

@@ -33,10 +33,11 @@ std::filesystem::path ProfileDocumentPath(const std::filesystem::path& folder, s
 std::string MakeFreeIdentifier(const std::function<bool(const std::string&)>& taken,
                                std::chrono::system_clock::time_point start = std::chrono::system_clock::now());
 
-// Reads a profile document that is about to be changed. A missing file gives an empty object;
-// an existing file that is not a JSON object is moved aside and gives an object holding the
-// "profilename" and "profileUUID" that the folder's profile list has for it. Returns false when
-// a broken file could not be moved aside: the caller must then not write.
+// Reads a profile document that is about to be changed. An existing file that is not a JSON
+// object is moved aside first; then, as for a missing file, the result is an object holding the
+// "profilename" and "profileUUID" that the folder's profile list has for it (empty when the list
+// does not name it). Returns false when a broken file could not be moved aside: the caller must
+// then not write.
 bool ReadProfileDocument(const std::filesystem::path& path, Json::Value& document);
 
 } // namespace orvel::profiles

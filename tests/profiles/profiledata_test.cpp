@@ -55,6 +55,21 @@ TEST_F(ProfileFixture, MissingDeviceIsCopiedFromTheDefaultKeepingNameAndIdentifi
     EXPECT_EQ(stored["Device"][0], entry);
 }
 
+TEST_F(ProfileFixture, MissingDocumentIsCreatedWithTheIdentityTheListGivesIt)
+{
+    CBasicProfiledata data;
+    bind(data);
+    EXPECT_EQ(data.Load(profile)["LightInfo"]["SelectItem"].asInt(), 3);
+    const Json::Value created = LoadJsonFile(profile);
+    EXPECT_EQ(created["profilename"].asString(), "Alpha");
+    EXPECT_EQ(created["profileUUID"].asString(), "p1");
+
+    const fs::path unlisted = tmp / "other.Json";
+    data.Load(unlisted);
+    EXPECT_TRUE(LoadJsonFile(unlisted)["profilename"].isNull());
+    EXPECT_TRUE(LoadJsonFile(unlisted)["Device"][0].isObject());
+}
+
 TEST_F(ProfileFixture, UnreadableDocumentIsMovedAsideAndRebuiltNotOverwritten)
 {
     const char* contents[] = {"{\"profilename\": ", "[1, 2]", "5", ""};
