@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <memory>
 #include <sys/socket.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace orvel::vhid {
@@ -95,6 +97,33 @@ bool SendFrame(int fd, uint8_t type, std::span<const uint8_t> payload)
 
 namespace {
 
+// Calls use(address) with an address for the socket path; a long path is reached through
+// /proc/self/fd/<folder descriptor>/<name>.
+template <typename Use>
+bool WithAddress(const std::filesystem::path& socket, Use use)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::string path = socket.string();
+    int folder = -1;
+    if (path.size() >= sizeof(address.sun_path)) {
+        folder = ::open(socket.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0) {
+            return false;
+        }
+        path = "/proc/self/fd/" + std::to_string(folder) + "/" + socket.filename().string();
+    }
+    bool ok = false;
+    if (path.size() < sizeof(address.sun_path)) {
+        path.copy(address.sun_path, path.size());
+        ok = use(reinterpret_cast<const sockaddr*>(&address), socklen_t(sizeof(address)));
+    }
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    return ok;
+}
+
 std::string ToHex(const std::vector<uint8_t>& bytes)
 {
     static const char digits[] = "0123456789abcdef";
@@ -156,6 +185,24 @@ std::string Text(const Json::Value& object, const char* key)
 }
 
 } // namespace
+
+int ConnectUnixSocket(const std::filesystem::path& socket)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    if (!WithAddress(socket, [fd](const sockaddr* a, socklen_t n) { return ::connect(fd, a, n) == 0; })) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool BindUnixSocket(int fd, const std::filesystem::path& socket)
+{
+    return WithAddress(socket, [fd](const sockaddr* a, socklen_t n) { return ::bind(fd, a, n) == 0; });
+}
 
 std::string EncodeHello(const Hello& hello)
 {

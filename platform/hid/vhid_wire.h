@@ -54,6 +54,11 @@ private:
 // the socket's send time-out ran out.
 bool SendFrame(int fd, uint8_t type, std::span<const uint8_t> payload);
 
+// Unix stream socket paths of any length: when a path does not fit a socket address, the
+// address goes through the folder's descriptor. -1 / false on failure.
+int ConnectUnixSocket(const std::filesystem::path& socket);
+bool BindUnixSocket(int fd, const std::filesystem::path& socket);
+
 // What HELLO tells about the interface.
 struct Hello {
     uint16_t vendorId = 0;

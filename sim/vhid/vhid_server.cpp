@@ -6,7 +6,6 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,18 +40,11 @@ bool Server::Start()
     if (!EnsureFolder(folder_)) {
         return false;
     }
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
     const std::string path = socketPath_.string();
-    if (path.size() >= sizeof(address.sun_path)) {
-        return false;
-    }
-    path.copy(address.sun_path, path.size());
-
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     ::unlink(path.c_str());
-    if (listenFd_ < 0 || wakeFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
+    if (listenFd_ < 0 || wakeFd_ < 0 || !BindUnixSocket(listenFd_, socketPath_)
         || ::listen(listenFd_, 16) != 0) {
         if (listenFd_ >= 0) {
             ::close(listenFd_);

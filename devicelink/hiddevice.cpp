@@ -1,0 +1,356 @@
+#include "devicelink/hiddevice.h"
+
+#include "platform/debuglog.h"
+#include "platform/hid/hid_bus.h"
+#include "platform/hid/hid_path.h"
+
+#include <algorithm>
+
+using orvel::hid::ButtonCaps;
+using orvel::hid::Channel;
+using orvel::hid::IoStatus;
+using orvel::hid::ValueCaps;
+
+CHidDevice::CHidDevice() = default;
+
+CHidDevice::~CHidDevice()
+{
+    Close();
+}
+
+bool CHidDevice::Enumerate()
+{
+    FreePaths();
+    std::vector<std::string> paths;
+    if (!orvel::hid::EnumeratePaths(paths)) {
+        orvel::debuglog::Write("hid: enumeration failed");
+        return false;
+    }
+    paths_ = std::move(paths);
+    haveList_ = true;
+    return true;
+}
+
+const char* CHidDevice::NextPath()
+{
+    if (!haveList_ || pathCursor_ >= paths_.size()) {
+        return nullptr;
+    }
+    return paths_[pathCursor_++].c_str();
+}
+
+void CHidDevice::FreePaths()
+{
+    paths_.clear();
+    pathCursor_ = 0;
+    haveList_ = false;
+}
+
+int CHidDevice::Open(const std::string& path, bool forRead, bool forWrite, bool overlappedIo, bool exclusiveShare)
+{
+    Close();
+    auto opened = orvel::hid::OpenPath(path, forRead, forWrite);
+    if (!opened) {
+        return 0;
+    }
+    std::lock_guard lock(mutex_);
+    devicePath = path;
+    openForRead = forRead;
+    openForWrite = forWrite;
+    overlapped = overlappedIo;
+    exclusive = exclusiveShare;
+    attributes.VendorID = opened->info.vendorId;
+    attributes.ProductID = opened->info.productId;
+    attributes.VersionNumber = opened->info.version;
+    collection_ = std::move(opened->descriptor.collections[opened->collection]);
+    channel_ = std::move(opened->channel);
+    FillDeviceInfo();
+    open_ = true;
+    return 1;
+}
+
+namespace {
+
+std::vector<HidDataItem> MakeItems(const orvel::hid::TopCollection& top, HidReportType type)
+{
+    std::vector<HidDataItem> items;
+    for (const ButtonCaps& caps : top.Buttons(type)) {
+        HidDataItem item;
+        item.isButtonData = true;
+        item.usagePage = caps.usagePage;
+        item.reportId = caps.reportId;
+        item.usageMin = caps.usageMin;
+        item.usageMax = caps.usageMax;
+        item.maxUsageLength = top.MaxUsageListLength(type, caps.usagePage);
+        item.usages.assign(item.maxUsageLength, 0);
+        items.push_back(std::move(item));
+    }
+    for (const ValueCaps& caps : top.Values(type)) {
+        // A usage range gives one item per usage.
+        for (uint32_t usage = caps.usageMin; usage <= caps.usageMax; ++usage) {
+            HidDataItem item;
+            item.usagePage = caps.usagePage;
+            item.reportId = caps.reportId;
+            item.usage = static_cast<uint16_t>(usage);
+            items.push_back(std::move(item));
+        }
+    }
+    return items;
+}
+
+} // namespace
+
+void CHidDevice::FillDeviceInfo()
+{
+    const auto& top = collection_;
+    caps = HidCaps();
+    caps.Usage = top.usage;
+    caps.UsagePage = top.usagePage;
+    caps.InputReportByteLength = top.ReportByteLength(HidReportType::kInput);
+    caps.OutputReportByteLength = top.ReportByteLength(HidReportType::kOutput);
+    caps.FeatureReportByteLength = top.ReportByteLength(HidReportType::kFeature);
+
+    inputButtonCaps = top.Buttons(HidReportType::kInput);
+    inputValueCaps = top.Values(HidReportType::kInput);
+    outputButtonCaps = top.Buttons(HidReportType::kOutput);
+    outputValueCaps = top.Values(HidReportType::kOutput);
+    featureButtonCaps = top.Buttons(HidReportType::kFeature);
+    featureValueCaps = top.Values(HidReportType::kFeature);
+    caps.NumberInputButtonCaps = static_cast<uint16_t>(inputButtonCaps.size());
+    caps.NumberInputValueCaps = static_cast<uint16_t>(inputValueCaps.size());
+    caps.NumberOutputButtonCaps = static_cast<uint16_t>(outputButtonCaps.size());
+    caps.NumberOutputValueCaps = static_cast<uint16_t>(outputValueCaps.size());
+    caps.NumberFeatureButtonCaps = static_cast<uint16_t>(featureButtonCaps.size());
+    caps.NumberFeatureValueCaps = static_cast<uint16_t>(featureValueCaps.size());
+
+    inputReport.assign(caps.InputReportByteLength, 0);
+    outputReport.assign(caps.OutputReportByteLength, 0);
+    featureReport.assign(caps.FeatureReportByteLength, 0);
+    inputItems = MakeItems(top, HidReportType::kInput);
+    outputItems = MakeItems(top, HidReportType::kOutput);
+    featureItems = MakeItems(top, HidReportType::kFeature);
+
+    interfaceNumber = orvel::hid::PathNumber(devicePath, "&mi_");
+    collectionNumber = orvel::hid::PathNumber(devicePath, "&col");
+}
+
+void CHidDevice::ClearDeviceInfo()
+{
+    devicePath.clear();
+    caps = HidCaps();
+    attributes = HidAttributes();
+    interfaceNumber = collectionNumber = 0;
+    for (auto* report : {&inputReport, &outputReport, &featureReport}) {
+        report->clear();
+    }
+    for (auto* items : {&inputItems, &outputItems, &featureItems}) {
+        items->clear();
+    }
+    inputButtonCaps.clear();
+    outputButtonCaps.clear();
+    featureButtonCaps.clear();
+    inputValueCaps.clear();
+    outputValueCaps.clear();
+    featureValueCaps.clear();
+    collection_ = orvel::hid::TopCollection();
+}
+
+void CHidDevice::Close()
+{
+    std::unique_lock lock(mutex_);
+    if (!open_ || closing_) {
+        // Another thread's Close is finishing; wait for it so "closed" holds on return.
+        idle_.wait(lock, [this] { return !closing_; });
+        return;
+    }
+    closing_ = true;
+    if (channel_) {
+        channel_->Abort();
+    }
+    idle_.wait(lock, [this] { return inFlight_ == 0; });
+    channel_.reset();
+    ClearDeviceInfo();
+    open_ = false;
+    closing_ = false;
+    idle_.notify_all();
+}
+
+bool CHidDevice::IsOpen() const
+{
+    std::lock_guard lock(mutex_);
+    return open_ && !closing_;
+}
+
+Channel* CHidDevice::Enter()
+{
+    std::lock_guard lock(mutex_);
+    if (!open_ || closing_ || !channel_) {
+        return nullptr;
+    }
+    ++inFlight_;
+    return channel_.get();
+}
+
+void CHidDevice::Leave()
+{
+    std::lock_guard lock(mutex_);
+    if (--inFlight_ == 0) {
+        idle_.notify_all();
+    }
+}
+
+int CHidDevice::Read(uint8_t* buffer, uint32_t length, uint32_t* bytesRead, uint32_t timeoutMs)
+{
+    if (bytesRead != nullptr) {
+        *bytesRead = 0;
+    }
+    Channel* channel = Enter();
+    if (channel == nullptr || buffer == nullptr) {
+        if (channel != nullptr) {
+            Leave();
+        }
+        return 0;
+    }
+    size_t got = 0;
+    const IoStatus status = channel->Read(buffer, length, got, timeoutMs);
+    Leave();
+    if (bytesRead != nullptr) {
+        *bytesRead = static_cast<uint32_t>(got);
+    }
+    return status == IoStatus::kOk ? 1 : 0;
+}
+
+int CHidDevice::Write(const uint8_t* buffer, uint32_t length, uint32_t* bytesWritten, uint32_t timeoutMs)
+{
+    if (bytesWritten != nullptr) {
+        *bytesWritten = 0;
+    }
+    Channel* channel = Enter();
+    if (channel == nullptr || buffer == nullptr) {
+        if (channel != nullptr) {
+            Leave();
+        }
+        return 0;
+    }
+    size_t written = 0;
+    const IoStatus status = channel->Write(buffer, length, written, timeoutMs);
+    Leave();
+    if (bytesWritten != nullptr) {
+        *bytesWritten = static_cast<uint32_t>(written);
+    }
+    return status == IoStatus::kOk ? 1 : 0;
+}
+
+bool CHidDevice::SetOutputReport(const uint8_t* report, uint32_t length)
+{
+    Channel* channel = Enter();
+    if (channel == nullptr) {
+        return false;
+    }
+    const bool ok = report != nullptr && length > 0 && channel->SetOutputReport(report, length);
+    Leave();
+    return ok;
+}
+
+bool CHidDevice::GetFeature(uint8_t* buffer, uint32_t length)
+{
+    Channel* channel = Enter();
+    if (channel == nullptr) {
+        return false;
+    }
+    size_t got = 0;
+    const bool ok = buffer != nullptr && length > 0 && channel->GetFeature(buffer, length, got);
+    Leave();
+    return ok;
+}
+
+bool CHidDevice::SetFeature(const uint8_t* report, uint32_t length)
+{
+    Channel* channel = Enter();
+    if (channel == nullptr) {
+        return false;
+    }
+    const bool ok = report != nullptr && length > 0 && channel->SetFeature(report, length);
+    Leave();
+    return ok;
+}
+
+std::vector<HidDataItem>& CHidDevice::ItemsOf(HidReportType type)
+{
+    switch (type) {
+    case HidReportType::kOutput:
+        return outputItems;
+    case HidReportType::kFeature:
+        return featureItems;
+    default:
+        return inputItems;
+    }
+}
+
+bool CHidDevice::UnpackReport(const uint8_t* report, uint32_t length, HidReportType type)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_ || closing_ || report == nullptr || length == 0) {
+            return false;
+        }
+        ++inFlight_;
+    }
+    const std::span<const uint8_t> bytes(report, length);
+    const uint8_t reportId = report[0];
+    if (type == HidReportType::kInput) {
+        lastInputReportId_ = reportId;
+    }
+    bool ok = true;
+    std::vector<uint16_t> usages;
+    for (HidDataItem& item : ItemsOf(type)) {
+        if (item.reportId != reportId) {
+            continue;
+        }
+        if (item.isButtonData) {
+            const bool found = collection_.GetUsages(type, item.usagePage, bytes, usages);
+            item.status = found ? HIDP_STATUS_SUCCESS : HIDP_STATUS_INCOMPATIBLE_REPORT_ID;
+            // Keep the usages of this item's range, as many as fit, then a 0 end mark.
+            std::fill(item.usages.begin(), item.usages.end(), 0);
+            size_t n = 0;
+            for (uint16_t usage : usages) {
+                if (n < item.usages.size() && usage >= item.usageMin && usage <= item.usageMax) {
+                    item.usages[n++] = usage;
+                }
+            }
+        } else {
+            const auto raw = collection_.GetUsageValue(type, item.usagePage, item.usage, bytes);
+            if (!raw) {
+                item.status = HIDP_STATUS_USAGE_NOT_FOUND;
+                ok = false;
+                break;
+            }
+            item.status = HIDP_STATUS_SUCCESS;
+            item.rawValue = *raw;
+            item.scaledValue = collection_.GetScaledUsageValue(type, item.usagePage, item.usage, bytes).value_or(0);
+        }
+        item.isDataSet = true;
+    }
+    Leave();
+    return ok;
+}
+
+uint16_t CHidDevice::FirstPressedUsage() const
+{
+    for (const HidDataItem& item : inputItems) {
+        if (!item.isButtonData || !item.isDataSet || item.reportId != lastInputReportId_) {
+            continue;
+        }
+        for (uint16_t usage : item.usages) {
+            if (usage != 0) {
+                return usage;
+            }
+        }
+    }
+    return 0;
+}
+
+bool CHidDevice::IsPresent(const std::string& path)
+{
+    return orvel::hid::IsPresent(path);
+}
