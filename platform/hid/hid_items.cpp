@@ -14,7 +14,10 @@ std::vector<HidDataItem> MakeItems(const TopCollection& top, ReportType type)
         item.reportId = caps.reportId;
         item.usageMin = caps.usageMin;
         item.usageMax = caps.usageMax;
-        item.maxUsageLength = top.MaxUsageListLength(type, caps.usagePage);
+        // Room for every usage the page can report at once, but no more than the item's own
+        // range and an end mark can use: a hostile descriptor cannot make this huge.
+        const uint32_t rangeRoom = uint32_t(caps.usageMax) - caps.usageMin + 2;
+        item.maxUsageLength = std::min(top.MaxUsageListLength(type, caps.usagePage), rangeRoom);
         item.usages.assign(item.maxUsageLength, 0);
         items.push_back(std::move(item));
     }
