@@ -1,0 +1,108 @@
+#include "lighting/device_lighting.h"
+
+#include "lighting/tables.h"
+
+namespace orvel::lighting {
+
+namespace {
+// The mouse counts every change of the millisecond clock and wakes every millisecond; the pad and
+// the headset sleep a millisecond more in each pass, so a pass and a step last 2 ms.
+constexpr LoopTiming kMouseTiming{1, 1};
+constexpr LoopTiming kRingTiming{2, 2};
+} // namespace
+
+DeviceLighting::DeviceLighting(int ledCount, LoopTiming timing) : leds_(ledCount), timing_(timing) {}
+
+void DeviceLighting::SetSettings(const LightSettings& settings)
+{
+    std::lock_guard guard(lock_);
+    if (settings.mode != settings_.mode) {
+        state_ = RenderState{};
+        ResetEffects();
+    }
+    settings_ = settings;
+}
+
+LightSettings DeviceLighting::Settings() const
+{
+    std::lock_guard guard(lock_);
+    return settings_;
+}
+
+Schedule DeviceLighting::CurrentSchedule()
+{
+    const LightSettings l = Settings();
+    if (!HasRenderer(l.mode)) {
+        return Schedule{Schedule::Kind::Player, 0, false};
+    }
+    return Schedule{Schedule::Kind::Ticks, FrameThreshold(l.speed), false};
+}
+
+void DeviceLighting::RenderFrame(uint64_t nowMs)
+{
+    std::lock_guard guard(lock_);
+    Render(settings_, nowMs);
+}
+
+void DeviceLighting::PlayerPass(uint64_t nowMs, uint32_t passes)
+{
+    std::lock_guard guard(lock_);
+    player_.Pass(leds_, state_, nowMs, passes);
+}
+
+MouseLighting::MouseLighting(int ledCount, uint32_t seed) : DeviceLighting(ledCount, kMouseTiming), random_(seed) {}
+
+void MouseLighting::KeyPressed()
+{
+    const LightSettings l = Settings();
+    std::lock_guard guard(keyLock_);
+    if (l.mode == 6) {
+        fade_.Trigger(random_);
+    } else if (l.mode == 5) {
+        TriggerMouseRing(state_, l);
+    }
+}
+
+void MouseLighting::Render(const LightSettings& l, uint64_t nowMs)
+{
+    std::lock_guard guard(keyLock_);
+    switch (l.mode) {
+    case 0: RenderMouseWave(leds_, state_, l); break;
+    case 1: RenderSpectrum(leds_, state_, l); break;
+    case 2: RenderBreathing(leds_, state_, l); break;
+    case 3: RenderStatic(leds_, state_, l); break;
+    case 4: RenderBlink(leds_, state_, l, nowMs); break;
+    case 5: RenderRotatingTrigger(leds_, state_, l); break;
+    case 6: fade_.Render(leds_, l); break;
+    case 7: RenderBreathing4(leds_, state_, l); break;
+    case 8: RenderBlink4(leds_, state_, l, nowMs); break;
+    default: RenderOff(leds_); break;
+    }
+}
+
+RingLighting::RingLighting(Kind kind)
+    : DeviceLighting(kind == Kind::Headset ? kHeadsetLeds : kPadLeds, kRingTiming), kind_(kind)
+{
+}
+
+void RingLighting::Render(const LightSettings& l, uint64_t nowMs)
+{
+    switch (l.mode) {
+    case 0:
+        if (kind_ == Kind::Headset) {
+            RenderHeadsetWave(leds_, state_, l);
+        } else {
+            RenderPadWave(leds_, state_, l);
+        }
+        break;
+    case 1: RenderSpectrum(leds_, state_, l); break;
+    case 2: RenderBreathing(leds_, state_, l); break;
+    case 3: RenderStatic(leds_, state_, l); break;
+    case 4: RenderBlink(leds_, state_, l, nowMs); break;
+    case 6: RenderComet(leds_, state_, l, cometFrames_); break;
+    case 7: RenderMirroredComet(leds_, state_, l, cometFrames_); break;
+    default: RenderOff(leds_); break;
+    }
+}
+
+} // namespace orvel::lighting

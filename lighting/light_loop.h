@@ -1,0 +1,103 @@
+#pragma once
+// The light thread every device kind runs. A pass counts ticks of the clock, renders the mode's
+// frame when the count reaches the threshold of the mode and speed, plays the effect list on
+// every pass for the modes that select it, and applies the per-LED effects after every pass. It
+// skips while the link is closed or the device follows the synchronised lighting.
+//
+// The loop keeps the timing of a thread that wakes every pass (the same frames on the same ticks)
+// but sleeps until the next pass in which something is due, so an idle or slow effect costs no CPU.
+
+#include "lighting/clock.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace orvel::lighting {
+
+// Clock milliseconds per counted tick and per pass of the thread.
+struct LoopTiming {
+    uint32_t tickMs = 1;
+    uint32_t passMs = 1;
+};
+
+// What the current mode asks of the loop.
+struct Schedule {
+    enum class Kind {
+        Ticks,      // render when the tick count reaches threshold
+        EveryPass,  // render on every pass
+        Player,     // the effect list, on every pass
+    };
+    Kind kind = Kind::Ticks;
+    uint32_t threshold = 1;
+    // EveryPass only: the frame depends on nothing but the inputs, so one render per input
+    // change gives the same frames as rendering every pass.
+    bool sameUntilInputChanges = false;
+};
+
+// A device kind's lighting as the loop drives it.
+class LightSource {
+public:
+    virtual ~LightSource() = default;
+    virtual bool LinkOpen() const = 0;
+    virtual bool SyncFlag() const = 0;
+    virtual Schedule CurrentSchedule() = 0;
+    virtual void RenderFrame(uint64_t nowMs) = 0;
+    virtual void PlayerPass(uint64_t nowMs, uint32_t passes) = 0;
+    // The player's next due pass count (0: nothing due) and the time its step ends.
+    virtual uint32_t PlayerPassesUntilDue() = 0;
+    virtual uint64_t PlayerStepEndsAfterMs() = 0;
+    virtual void ApplyPerLed(uint64_t nowMs, uint32_t passes) = 0;
+    virtual std::optional<uint32_t> PerLedPassesUntilDue() = 0;
+    virtual std::optional<uint64_t> PerLedNextBlinkMs() = 0;
+};
+
+class LightLoop {
+public:
+    static constexpr uint64_t kClosedLinkPauseMs = 100;
+    static constexpr uint64_t kSyncPauseMs = 100;
+
+    LightLoop(LightSource& source, LoopTiming timing);
+    // Runs what the passes up to nowMs would have done; returns the time of the next pass in
+    // which something is due.
+    uint64_t Pass(uint64_t nowMs);
+    // A setting or an input changed: the next pass renders an input-driven frame again.
+    void InputChanged() { inputChanged_.store(true, std::memory_order_relaxed); }
+
+private:
+    uint64_t NextDue(const Schedule& schedule);
+    uint64_t PassAfter(uint64_t ms) const;
+
+    LightSource& source_;
+    LoopTiming timing_;
+    bool started_ = false;
+    uint64_t lastPassMs_ = 0;
+    uint64_t lastTickMs_ = 0;
+    uint32_t ticks_ = 0;
+    std::atomic<bool> inputChanged_{true};
+};
+
+// A LightLoop on its own thread; Wake after a setting changed, Stop to end it.
+class LightThread {
+public:
+    LightThread(LightSource& source, LoopTiming timing, std::shared_ptr<Waiter> waiter);
+    ~LightThread();
+    LightThread(const LightThread&) = delete;
+    LightThread& operator=(const LightThread&) = delete;
+
+    void Start();
+    void Wake();
+    // Signals the stop and joins the thread.
+    void Stop();
+
+private:
+    void Run();
+
+    LightLoop loop_;
+    std::shared_ptr<Waiter> waiter_;
+    std::thread thread_;
+};
+
+} // namespace orvel::lighting

@@ -1,0 +1,217 @@
+#include "lighting/light_loop.h"
+
+#include "lighting/device_lighting.h"
+#include "lighting/tables.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace orvel::lighting;
+
+// Records when the loop renders, plays and applies the per-LED effects.
+class RecordingSource : public LightSource {
+public:
+    bool link = true;
+    bool sync = false;
+    Schedule schedule;
+    std::optional<uint32_t> perLedDue;
+    std::vector<uint64_t> frames;
+    std::vector<uint64_t> playerPasses; // one entry per pass, with its time
+    uint64_t perLedPasses = 0;
+
+    bool LinkOpen() const override { return link; }
+    bool SyncFlag() const override { return sync; }
+    Schedule CurrentSchedule() override { return schedule; }
+    void RenderFrame(uint64_t nowMs) override { frames.push_back(nowMs); }
+    void PlayerPass(uint64_t nowMs, uint32_t passes) override
+    {
+        for (uint32_t i = 0; i < passes; ++i) playerPasses.push_back(nowMs);
+    }
+    uint32_t PlayerPassesUntilDue() override { return 7; }
+    uint64_t PlayerStepEndsAfterMs() override { return UINT64_MAX; }
+    void ApplyPerLed(uint64_t, uint32_t passes) override { perLedPasses += passes; }
+    std::optional<uint32_t> PerLedPassesUntilDue() override { return perLedDue; }
+    std::optional<uint64_t> PerLedNextBlinkMs() override { return std::nullopt; }
+};
+
+// Calls Pass at every millisecond, as a thread that wakes each pass would.
+std::vector<uint64_t> FramesPolledEveryMs(RecordingSource& src, LoopTiming timing, uint64_t endMs)
+{
+    LightLoop loop(src, timing);
+    for (uint64_t t = 0; t <= endMs; ++t) loop.Pass(t);
+    return src.frames;
+}
+
+// Calls Pass only when the loop says something is due.
+std::vector<uint64_t> FramesWhenDue(RecordingSource& src, LoopTiming timing, uint64_t endMs, uint64_t* wakeups)
+{
+    LightLoop loop(src, timing);
+    uint64_t t = 0;
+    *wakeups = 0;
+    while (t <= endMs) {
+        ++*wakeups;
+        t = loop.Pass(t);
+    }
+    return src.frames;
+}
+
+TEST(LightLoop, FramesFallOnTheThresholdTicks)
+{
+    struct Case {
+        LoopTiming timing;
+        uint32_t threshold;
+        std::vector<uint64_t> frames;
+    };
+    const Case cases[] = {
+        {{2, 1}, 5, {10, 20, 30, 40}},
+        {{1, 1}, 18, {18, 36}},
+        {{2, 2}, 7, {14, 28, 42}},
+        {{2, 1}, 2, {4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44}},
+    };
+    for (const auto& c : cases) {
+        RecordingSource polled;
+        polled.schedule = Schedule{Schedule::Kind::Ticks, c.threshold, false};
+        EXPECT_EQ(FramesPolledEveryMs(polled, c.timing, 45), c.frames) << c.threshold;
+    }
+}
+
+TEST(LightLoop, SleepingUntilDueGivesTheSameFramesWithFewWakeups)
+{
+    const uint32_t thresholds[] = {1, 3, 7, 10, 28};
+    for (uint32_t threshold : thresholds) {
+        for (LoopTiming timing : {LoopTiming{1, 1}, LoopTiming{2, 1}, LoopTiming{2, 2}}) {
+            RecordingSource polled;
+            RecordingSource sleeping;
+            polled.schedule = sleeping.schedule = Schedule{Schedule::Kind::Ticks, threshold, false};
+            uint64_t wakeups = 0;
+            const auto expected = FramesPolledEveryMs(polled, timing, 3000);
+            EXPECT_EQ(FramesWhenDue(sleeping, timing, 3000, &wakeups), expected);
+            EXPECT_LE(wakeups, expected.size() + 2) << threshold;
+        }
+    }
+}
+
+TEST(LightLoop, PerLedEffectsThatChangeEveryPassKeepTheLoopAwake)
+{
+    RecordingSource src;
+    src.schedule = Schedule{Schedule::Kind::Ticks, 10, false};
+    src.perLedDue = 1;
+    uint64_t wakeups = 0;
+    FramesWhenDue(src, {2, 1}, 100, &wakeups);
+    EXPECT_GE(wakeups, 100u);
+    EXPECT_EQ(src.perLedPasses, 100u);
+}
+
+TEST(LightLoop, InputDrivenFramesRenderOncePerChange)
+{
+    RecordingSource src;
+    src.schedule = Schedule{Schedule::Kind::EveryPass, 0, true};
+    LightLoop loop(src, {2, 1});
+    uint64_t t = loop.Pass(0);
+    t = loop.Pass(t);
+    EXPECT_EQ(src.frames, (std::vector<uint64_t>{1}));
+    EXPECT_EQ(t, UINT64_MAX); // nothing due until an input changes
+    loop.InputChanged();
+    loop.Pass(50);
+    EXPECT_EQ(src.frames, (std::vector<uint64_t>{1, 50}));
+}
+
+TEST(LightLoop, NothingIsCountedWhileTheLinkIsClosedOrSynchronised)
+{
+    RecordingSource src;
+    src.schedule = Schedule{Schedule::Kind::Ticks, 3, false};
+    LightLoop loop(src, {2, 1});
+    src.link = false;
+    EXPECT_EQ(loop.Pass(0), 100u);
+    src.link = true;
+    src.sync = true;
+    EXPECT_EQ(loop.Pass(100), 200u);
+    EXPECT_TRUE(src.frames.empty());
+    EXPECT_EQ(src.perLedPasses, 0u);
+    src.sync = false;
+    uint64_t t = loop.Pass(200);
+    while (t <= 212) t = loop.Pass(t);
+    EXPECT_EQ(src.frames, (std::vector<uint64_t>{206, 212}));
+}
+
+TEST(LightLoop, EffectListPlaysEveryPassWithoutWakingForEach)
+{
+    RecordingSource src;
+    src.schedule = Schedule{Schedule::Kind::Player, 0, false};
+    uint64_t wakeups = 0;
+    FramesWhenDue(src, {2, 2}, 140, &wakeups);
+    EXPECT_EQ(src.playerPasses.size(), 70u); // every pass of 2 ms is counted
+    EXPECT_LE(wakeups, 12u);                 // but the thread wakes only when a frame is due
+}
+
+TEST(LightThread, RunsWithAnInjectedClockAndStops)
+{
+    RingLighting pad(RingLighting::Kind::MousePad);
+    pad.Flags().linkOpen = true;
+    LightSettings l;
+    l.mode = 0;
+    l.brightness = 4;
+    l.speed = 4; // 7 steps of 2 ms
+    l.direction = true;
+    l.multicolor = true;
+    pad.SetSettings(l);
+    auto waiter = std::make_shared<ManualWaiter>(0, 1401);
+    {
+        LightThread thread(pad, pad.Timing(), waiter);
+        thread.Start();
+        while (!waiter->Stopped()) std::this_thread::yield();
+        thread.Stop();
+    }
+    // 1400 ms / 14 ms = 100 frames: the wave's phase is 100
+    EXPECT_EQ(pad.Leds().GetLedColor(0), PackLed(kWheel[101], 255));
+    EXPECT_EQ(pad.Leds().GetLedColor(1), PackLed(kWheel[108], 255));
+    EXPECT_LE(waiter->Waits(), 102u);
+}
+
+TEST(DeviceLighting, ModeToRendererAndEffectList)
+{
+    struct Case {
+        int mode;
+        Schedule::Kind mouse, ring;
+    };
+    const Case cases[] = {
+        {0, Schedule::Kind::Ticks, Schedule::Kind::Ticks},   {5, Schedule::Kind::Ticks, Schedule::Kind::Player},
+        {8, Schedule::Kind::Ticks, Schedule::Kind::Ticks},   {9, Schedule::Kind::Ticks, Schedule::Kind::Player},
+        {10, Schedule::Kind::Player, Schedule::Kind::Player}, {-1, Schedule::Kind::Player, Schedule::Kind::Player},
+    };
+    for (const auto& c : cases) {
+        MouseLighting mouse;
+        RingLighting headset(RingLighting::Kind::Headset);
+        LightSettings l;
+        l.mode = c.mode;
+        l.speed = 9; // clamped to 4
+        mouse.SetSettings(l);
+        headset.SetSettings(l);
+        EXPECT_EQ(mouse.CurrentSchedule().kind, c.mouse) << c.mode;
+        EXPECT_EQ(headset.CurrentSchedule().kind, c.ring) << c.mode;
+        if (c.mouse == Schedule::Kind::Ticks) {
+            EXPECT_EQ(mouse.CurrentSchedule().threshold, 7u);
+        }
+    }
+}
+
+TEST(DeviceLighting, MouseKeyPressStartsTheFadeOnlyInItsMode)
+{
+    MouseLighting mouse;
+    LightSettings l;
+    l.mode = 6;
+    l.brightness = 4;
+    l.colour = {255, 255, 255};
+    mouse.SetSettings(l);
+    mouse.RenderFrame(0);
+    EXPECT_EQ(mouse.Leds().GetLedColor(3), PackLed({255, 255, 255}, 0));
+    mouse.KeyPressed();
+    mouse.RenderFrame(1);
+    EXPECT_EQ(mouse.Leds().GetLedColor(3), PackLed({255, 255, 255}, 254));
+}
+
+} // namespace
