@@ -7,8 +7,8 @@ namespace orvel::lighting {
 namespace {
 // The mouse counts every change of the millisecond clock and wakes every millisecond; the pad and
 // the headset sleep a millisecond more in each pass, so a pass and a step last 2 ms.
-constexpr LoopTiming kMouseTiming{1, 1};
-constexpr LoopTiming kRingTiming{2, 2};
+constexpr LoopTiming kMouseTiming{1, 1, 100};
+constexpr LoopTiming kRingTiming{2, 2, 100};
 } // namespace
 
 DeviceLighting::DeviceLighting(int ledCount, LoopTiming timing) : leds_(ledCount), timing_(timing) {}

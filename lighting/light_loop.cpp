@@ -26,7 +26,7 @@ uint64_t LightLoop::Pass(uint64_t nowMs)
     // counting goes on from the pass that finds the device free again.
     if (!source_.LinkOpen()) {
         started_ = false;
-        return nowMs + kClosedLinkPauseMs;
+        return nowMs + timing_.closedPauseMs;
     }
     if (source_.SyncFlag()) {
         started_ = false;

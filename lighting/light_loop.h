@@ -17,10 +17,12 @@
 
 namespace orvel::lighting {
 
-// Clock milliseconds per counted tick and per pass of the thread.
+// Clock milliseconds per counted tick and per pass of the thread, and the pause while the link
+// is closed.
 struct LoopTiming {
     uint32_t tickMs = 1;
     uint32_t passMs = 1;
+    uint32_t closedPauseMs = 100;
 };
 
 // What the current mode asks of the loop.
@@ -56,7 +58,6 @@ public:
 
 class LightLoop {
 public:
-    static constexpr uint64_t kClosedLinkPauseMs = 100;
     static constexpr uint64_t kSyncPauseMs = 100;
 
     LightLoop(LightSource& source, LoopTiming timing);
