@@ -21,6 +21,7 @@ void DeviceLighting::SetSettings(const LightSettings& settings)
         ResetEffects();
     }
     settings_ = settings;
+    NotifyChanged();
 }
 
 LightSettings DeviceLighting::Settings() const

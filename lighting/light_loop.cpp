@@ -103,11 +103,16 @@ uint64_t LightLoop::NextDue(const Schedule& schedule)
 }
 
 LightThread::LightThread(LightSource& source, LoopTiming timing, std::shared_ptr<Waiter> waiter)
-    : loop_(source, timing), waiter_(std::move(waiter))
+    : source_(source), loop_(source, timing), waiter_(std::move(waiter))
 {
+    source_.SetWakeHandler([this] { Wake(); });
 }
 
-LightThread::~LightThread() { Stop(); }
+LightThread::~LightThread()
+{
+    Stop();
+    source_.SetWakeHandler(nullptr);
+}
 
 void LightThread::Start()
 {

@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -54,6 +56,26 @@ public:
     virtual void ApplyPerLed(uint64_t nowMs, uint32_t passes) = 0;
     virtual std::optional<uint32_t> PerLedPassesUntilDue() = 0;
     virtual std::optional<uint64_t> PerLedNextBlinkMs() = 0;
+
+    // Called when a setting or an input changed, so a sleeping thread looks again.
+    void SetWakeHandler(std::function<void()> wake)
+    {
+        std::lock_guard guard(wakeLock_);
+        wake_ = std::move(wake);
+    }
+
+protected:
+    void NotifyChanged()
+    {
+        std::lock_guard guard(wakeLock_);
+        if (wake_) {
+            wake_();
+        }
+    }
+
+private:
+    std::mutex wakeLock_;
+    std::function<void()> wake_;
 };
 
 class LightLoop {
@@ -89,6 +111,7 @@ public:
     LightThread& operator=(const LightThread&) = delete;
 
     void Start();
+    // A setting or an input changed (the source's wake handler calls this too).
     void Wake();
     // Signals the stop and joins the thread.
     void Stop();
@@ -96,6 +119,7 @@ public:
 private:
     void Run();
 
+    LightSource& source_;
     LightLoop loop_;
     std::shared_ptr<Waiter> waiter_;
     std::thread thread_;
