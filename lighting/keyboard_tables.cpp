@@ -84,7 +84,8 @@ std::array<uint8_t, 192> MakePulse()
 }
 
 // Start grid: each column of the key matrix below one empty row; columns 0 and 2 as the keyboard
-// has always started them (column 0 holds only position 105 at the bottom).
+// has always started them (column 0 holds only position 105 at the bottom), and the positions
+// those two columns hold appear nowhere else.
 std::array<std::array<uint8_t, kRows + 1>, kColumns> MakeStartGrid()
 {
     std::array<std::array<uint8_t, kRows + 1>, kColumns> g{};
@@ -92,8 +93,19 @@ std::array<std::array<uint8_t, kRows + 1>, kColumns> MakeStartGrid()
         g[c][0] = N;
         for (int r = 0; r < kRows; ++r) g[c][r + 1] = kMatrix[c][r];
     }
-    g[0] = {N, N, N, N, N, N, 105};
-    g[2] = {N, 0, 22, 43, 64, 85, 107};
+    const std::array<uint8_t, kRows + 1> column0 = {N, N, N, N, N, N, 105};
+    const std::array<uint8_t, kRows + 1> column2 = {N, 0, 22, 43, 64, 85, 107};
+    auto given = [&](uint8_t p) {
+        return p != N && (std::find(column0.begin(), column0.end(), p) != column0.end() ||
+                          std::find(column2.begin(), column2.end(), p) != column2.end());
+    };
+    for (auto& column : g) {
+        for (auto& p : column) {
+            if (given(p)) p = N;
+        }
+    }
+    g[0] = column0;
+    g[2] = column2;
     return g;
 }
 
