@@ -15,14 +15,19 @@ DeviceLighting::DeviceLighting(int ledCount, LoopTiming timing) : leds_(ledCount
 
 void DeviceLighting::SetSettings(const LightSettings& settings)
 {
-    std::lock_guard guard(lock_);
-    if (settings.mode != settings_.mode) {
-        state_ = RenderState{};
-        ResetEffects();
+    {
+        std::lock_guard guard(lock_);
+        const bool restart = !started_ || settings.mode != settings_.mode || RestartsWhenSetAgain(settings.mode);
+        settings_ = settings;
+        started_ = true;
+        if (restart) {
+            StartEffect(settings.mode);
+        }
     }
-    settings_ = settings;
     NotifyChanged();
 }
+
+void DeviceLighting::StartEffect(int) { state_ = RenderState{}; }
 
 LightSettings DeviceLighting::Settings() const
 {
@@ -53,20 +58,24 @@ void DeviceLighting::PlayerPass(uint64_t nowMs, uint32_t passes)
 
 MouseLighting::MouseLighting(int ledCount, uint32_t seed) : DeviceLighting(ledCount, kMouseTiming), random_(seed) {}
 
+void MouseLighting::StartEffect(int mode)
+{
+    DeviceLighting::StartEffect(mode);
+    fade_.Reset();
+}
+
 void MouseLighting::KeyPressed()
 {
-    const LightSettings l = Settings();
-    std::lock_guard guard(keyLock_);
-    if (l.mode == 6) {
+    std::lock_guard guard(lock_);
+    if (settings_.mode == 6) {
         fade_.Trigger(random_);
-    } else if (l.mode == 5) {
-        TriggerMouseRing(state_, l);
+    } else if (settings_.mode == 5) {
+        TriggerMouseRing(state_, settings_);
     }
 }
 
 void MouseLighting::Render(const LightSettings& l, uint64_t nowMs)
 {
-    std::lock_guard guard(keyLock_);
     switch (l.mode) {
     case 0: RenderMouseWave(leds_, state_, l); break;
     case 1: RenderSpectrum(leds_, state_, l); break;
@@ -84,6 +93,12 @@ void MouseLighting::Render(const LightSettings& l, uint64_t nowMs)
 RingLighting::RingLighting(Kind kind)
     : DeviceLighting(kind == Kind::Headset ? kHeadsetLeds : kPadLeds, kRingTiming), kind_(kind)
 {
+}
+
+void RingLighting::StartEffect(int mode)
+{
+    DeviceLighting::StartEffect(mode);
+    cometFrames_ = 0;
 }
 
 void RingLighting::Render(const LightSettings& l, uint64_t nowMs)

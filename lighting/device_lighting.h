@@ -32,7 +32,7 @@ public:
     DeviceFlags& Flags() { return flags_; }
     LoopTiming Timing() const { return timing_; }
 
-    // The record in use; a new mode index starts the effect afresh.
+    // The record in use; the first record and a new mode index start the effect afresh.
     void SetSettings(const LightSettings& settings);
     LightSettings Settings() const;
     void LoadPerLed(std::vector<LedEffect> list, uint64_t nowMs) { perLed_.Load(std::move(list), nowMs); }
@@ -52,17 +52,22 @@ public:
 protected:
     // Whether the mode index has a renderer of its own (else the effect list plays).
     virtual bool HasRenderer(int mode) const = 0;
+    // One frame of the mode; called with lock_ held.
     virtual void Render(const LightSettings& l, uint64_t nowMs) = 0;
-    virtual void ResetEffects() {}
+    // Whether setting this mode again starts it afresh.
+    virtual bool RestartsWhenSetAgain(int /*mode*/) const { return false; }
+    // Starts the mode afresh; called with lock_ held. The shared render state is cleared here.
+    virtual void StartEffect(int mode);
 
     LedBuffer leds_;
     RenderState state_;
+    mutable std::mutex lock_; // the record and everything the renderers keep
+    LightSettings settings_;
 
 private:
     LoopTiming timing_;
     DeviceFlags flags_;
-    mutable std::mutex lock_; // the record and the render state
-    LightSettings settings_;
+    bool started_ = false;
     PerLedEffects perLed_;
     EffectPlayer player_;
 };
@@ -80,12 +85,11 @@ public:
 protected:
     bool HasRenderer(int mode) const override { return mode >= 0 && mode <= 9; }
     void Render(const LightSettings& l, uint64_t nowMs) override;
-    void ResetEffects() override { fade_.Reset(); }
+    void StartEffect(int mode) override;
 
 private:
     KeyPressFade fade_;
     Random random_;
-    std::mutex keyLock_;
 };
 
 // Mouse pad and headset: 0 wave, 1 spectrum, 2 breathing, 3 static, 4 blink, 6 comet, 7 mirrored
@@ -100,7 +104,7 @@ public:
 protected:
     bool HasRenderer(int mode) const override { return mode >= 0 && mode <= 8 && mode != 5; }
     void Render(const LightSettings& l, uint64_t nowMs) override;
-    void ResetEffects() override { cometFrames_ = 0; }
+    void StartEffect(int mode) override;
 
 private:
     Kind kind_;

@@ -29,7 +29,7 @@ struct AudioLightSettings {
     bool multicolor = false;
 };
 
-class KeyboardLighting : public LightSource {
+class KeyboardLighting : public DeviceLighting {
 public:
     static constexpr int kPositions = keyboard::kPositions;
     static constexpr int kSpectrumValues = 25;
@@ -39,19 +39,11 @@ public:
 
     explicit KeyboardLighting(uint32_t seed = 1);
 
-    LedBuffer& Leds() { return leds_; }
-    DeviceFlags& Flags() { return flags_; }
-
-    // The record in use. A new mode index (and mode 19 set again) clears the lighting state and
-    // sets the mode's start state.
-    void SetSettings(const LightSettings& settings);
-    LightSettings Settings() const;
-    // The lighting part of loading a profile: the record, then for mode 24 every hue 0, and the
-    // effect position 0.
+    // The lighting part of loading a profile: the record (a new mode, and mode 19 set again,
+    // clears the lighting state and sets the mode's start state), then for mode 24 every hue 0,
+    // and the effect position 0.
     void LoadProfileState(const LightSettings& settings);
     void SetAudioSettings(const AudioLightSettings& audio);
-    void LoadPerLed(std::vector<LedEffect> list, uint64_t nowMs) { perLed_.Load(std::move(list), nowMs); }
-    void LoadEffects(std::vector<EffectStep> steps, uint64_t nowMs) { player_.Load(std::move(steps), nowMs); }
 
     // Custom colours (mode 19): every position takes its colour (level kept); a position, all.
     void SetCustomColours(std::span<const Rgb> colours);
@@ -70,16 +62,7 @@ public:
     // The keyboard streams its frames to the device only in modes 29 and 30.
     static bool StreamsFrames(int mode) { return mode == 29 || mode == 30; }
 
-    bool LinkOpen() const override { return flags_.linkOpen.load(std::memory_order_relaxed); }
-    bool SyncFlag() const override { return flags_.sync.load(std::memory_order_relaxed); }
     Schedule CurrentSchedule() override;
-    void RenderFrame(uint64_t nowMs) override;
-    void PlayerPass(uint64_t nowMs, uint32_t passes) override;
-    uint32_t PlayerPassesUntilDue() override { return player_.PassesUntilDue(); }
-    uint64_t PlayerStepEndsAfterMs() override { return player_.StepEndsAfterMs(); }
-    void ApplyPerLed(uint64_t nowMs, uint32_t passes) override { perLed_.Apply(leds_, nowMs, passes); }
-    std::optional<uint32_t> PerLedPassesUntilDue() override { return perLed_.PassesUntilDue(); }
-    std::optional<uint64_t> PerLedNextBlinkMs() override { return perLed_.NextBlinkMs(); }
 
     // The lighting state, for tests and the device page.
     struct State {
@@ -96,6 +79,12 @@ public:
     State StateForTests() const;
     void SetStateForTests(const State& state);
 
+protected:
+    bool HasRenderer(int mode) const override { return mode >= 1 && mode <= 30 && mode != 20; }
+    void Render(const LightSettings& l, uint64_t nowMs) override;
+    bool RestartsWhenSetAgain(int mode) const override { return mode == 19; }
+    void StartEffect(int mode) override;
+
 private:
     // The operations of the keyboard's lighting, in its own order.
     void ClearLightingState();                   // 49
@@ -104,9 +93,11 @@ private:
     void MovePlanes();                           // 52
     void ClearAudioState();                      // 75
     void ReactivePress(int position, int type);  // 86, 98
-    void StartState(int mode);
+    void KeyEventHeld(int position, int type);   // 89
+    void KeyEventSpread(int position, int type); // 91
+    bool HasPressedNeighbour(int position) const; // 92
 
-    void Render(const LightSettings& l, uint64_t nowMs);
+    // Mode steps (keyboard_modes.cpp).
     void StepWaveColumns(const LightSettings& l);   // 1
     void StepWaveColumns2(const LightSettings& l);  // 2
     void StepSweep(const LightSettings& l);         // 3
@@ -127,36 +118,31 @@ private:
     void StepSnake(const LightSettings& l);         // 21
     void StepRain(const LightSettings& l);          // 24
     void StepColourInput(const LightSettings& l);   // 30
-    void StepAudio(const LightSettings& l);         // 29
-    void KeyEventHeld(int position, int type);      // 89
-    void KeyEventSpread(int position, int type);    // 91
-    bool HasPressedNeighbour(int position) const;   // 92
 
-    // Audio styles.
+    // Audio styles (keyboard_audio.cpp).
+    void StepAudio(const LightSettings& l);                  // 29
     void AudioVertical(const LightSettings& l, bool dots);   // 0, 4
     void AudioHorizontalPairs(const LightSettings& l);       // 1
     void AudioRipple(const LightSettings& l);                // 2
     void AudioRings(const LightSettings& l);                 // 3
     void AudioBands(const LightSettings& l, bool fromLeft);  // 5, 6
+    // An audio cell: in the bar colour while its level is above 9, else in the background colour.
+    void PaintAudioCell(int position, Rgb bar, uint8_t bright);
+    Rgb BarColour(uint8_t hue) const;
 
     uint8_t Decay(int position, int mode);
     Rgb ColourOf(const LightSettings& l, uint8_t hue) const;
     void Put(int position, Rgb colour, uint8_t level);
+    // Every position decays by the mode's row and shows colour(hue) at bright x level.
+    void DecayAndPaint(const LightSettings& l, int mode);
     void SetPlaneBit(int column, int row);
+    uint8_t PlaneBits(int column) const;
 
-    LedBuffer leds_;
-    DeviceFlags flags_;
-    mutable std::mutex lock_; // the record, the audio record and the lighting state
-    LightSettings settings_;
-    bool settingsLoaded_ = false;
     AudioLightSettings audio_;
     State s_;
-    RenderState base_;
     Random random_;
-    PerLedEffects perLed_;
-    EffectPlayer player_;
 
-    std::mutex inputLock_;
+    std::mutex inputLock_; // the audio inputs, written by the main window
     std::array<int32_t, kSpectrumValues> spectrumInput_{};
     std::array<int32_t, kColourInputs> colourInput_{};
     std::array<int32_t, kSpectrumValues> spectrum_{};

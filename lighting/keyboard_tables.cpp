@@ -226,17 +226,36 @@ const std::array<std::array<uint8_t, 2>, 16> kShowPairs = MakeShowPairs();
 
 int CellOfPosition(int position)
 {
-    for (int c = 0; c < kColumns; ++c) {
-        for (int r = 0; r < kRows; ++r) {
-            if (kMatrix[c][r] == position) return c << 8 | r;
+    static const std::array<int, kPositions> cells = [] {
+        std::array<int, kPositions> c;
+        c.fill(-1);
+        for (int column = 0; column < kColumns; ++column) {
+            for (int row = 0; row < kRows; ++row) {
+                const uint8_t p = kMatrix[column][row];
+                if (p < kPositions && c[p] < 0) c[p] = column << 8 | row;
+            }
         }
-    }
-    return -1;
+        return c;
+    }();
+    return position >= 0 && position < kPositions ? cells[position] : -1;
+}
+
+uint8_t PositionAt(int c, int r)
+{
+    if (c < 0 || c >= kColumns || r < 0 || r >= kRows) return kNone;
+    return kMatrix[c][r];
 }
 
 int PositionFilter(int p)
 {
-    return std::find(kSweep.begin(), kSweep.end(), p) != kSweep.end() ? p : kNoKey;
+    static const std::array<bool, 256> inSweep = [] {
+        std::array<bool, 256> in{};
+        for (uint8_t q : kSweep) in[q] = true;
+        return in;
+    }();
+    return p >= 0 && p < 256 && inSweep[p] ? p : kNoKey;
 }
+
+bool InSweep(int p) { return PositionFilter(p) != kNoKey; }
 
 } // namespace orvel::lighting::keyboard

@@ -31,7 +31,10 @@ extern const std::array<std::array<uint8_t, 2>, 16> kShowPairs;
 
 // Matrix cell of a position: column << 8 | row, or -1 when the position is not in the matrix.
 int CellOfPosition(int position);
+// The position at column c, row r; kNone outside the matrix.
+uint8_t PositionAt(int c, int r);
 // p when p is one of the sweep order's positions, else 170.
 int PositionFilter(int p);
+bool InSweep(int p);
 
 } // namespace orvel::lighting::keyboard

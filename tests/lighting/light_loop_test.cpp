@@ -1,11 +1,15 @@
 #include "lighting/light_loop.h"
 
 #include "lighting/device_lighting.h"
+#include "lighting/keyboard_lighting.h"
 #include "lighting/tables.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -212,6 +216,41 @@ TEST(DeviceLighting, MouseKeyPressStartsTheFadeOnlyInItsMode)
     mouse.KeyPressed();
     mouse.RenderFrame(1);
     EXPECT_EQ(mouse.Leds().GetLedColor(3), PackLed({255, 255, 255}, 254));
+}
+
+} // namespace
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+TEST(LightThread, WakesForNewInputAndStopsPromptlyInRealTime)
+{
+    KeyboardLighting keyboard;
+    keyboard.Flags().linkOpen = true;
+    LightSettings l;
+    l.mode = 30;
+    l.brightness = 4;
+    l.speed = 4;
+    keyboard.SetSettings(l);
+    LightThread thread(keyboard, KeyboardLighting::kTiming, std::make_shared<SteadyWaiter>());
+    thread.Start();
+    for (int32_t red : {10, 20, 30}) {
+        keyboard.ColourInput(std::vector<int32_t>{red, 0, 0});
+        EXPECT_TRUE(WaitFor([&] { return keyboard.Leds().GetLedColor(100) == PackLed({uint8_t(red), 0, 0}, 255); }))
+            << red;
+    }
+    const auto before = std::chrono::steady_clock::now();
+    thread.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
 }
 
 } // namespace
