@@ -183,6 +183,11 @@ uint8_t KeyboardLighting::Decay(int position, int mode)
     return s_.level[position];
 }
 
+uint8_t KeyboardLighting::PlaneBits(int column) const
+{
+    return uint8_t(s_.planes[0][column] | s_.planes[1][column] | s_.planes[2][column] | s_.planes[3][column]);
+}
+
 void KeyboardLighting::SetPlaneBit(int column, int row)
 {
     for (auto& plane : s_.planes) plane[column] = uint8_t(plane[column] | (1u << row));
@@ -258,7 +263,7 @@ void KeyboardLighting::StartEffect(int mode)
 void KeyboardLighting::MarkPlanes(const LightSettings& l)
 {
     for (int c = 0; c < kColumns; ++c) {
-        const uint8_t bits = s_.planes[0][c] | s_.planes[1][c] | s_.planes[2][c] | s_.planes[3][c];
+        const uint8_t bits = PlaneBits(c);
         for (int r = 0; r < kRows; ++r) {
             const uint8_t p = kMatrix[c][r];
             if ((bits >> r & 1) && p < kPositions) {

@@ -142,7 +142,7 @@ void KeyboardLighting::StepWaveRows(const LightSettings& l)
 void KeyboardLighting::StepCentreRipple(const LightSettings& l)
 {
     constexpr int kCentre = 9;
-    const uint8_t bits = s_.planes[0][kCentre] | s_.planes[1][kCentre] | s_.planes[2][kCentre] | s_.planes[3][kCentre];
+    const uint8_t bits = PlaneBits(kCentre);
     if (bits == 0x01) SetPlaneBit(kCentre, 0);
     if (bits == 0x40) SetPlaneBit(kCentre, 6);
     if (s_.counter > 1) {
@@ -216,9 +216,8 @@ void KeyboardLighting::StepPulseSweep(const LightSettings& l, std::array<uint8_t
 void KeyboardLighting::StepCornerRipple(const LightSettings& l)
 {
     const uint8_t bright = Intensity(l.brightness);
-    auto bitsOf = [&](int c) { return s_.planes[0][c] | s_.planes[1][c] | s_.planes[2][c] | s_.planes[3][c]; };
-    if (bitsOf(1) == 0x01) SetPlaneBit(1, 0);
-    if (bitsOf(22) == 0x40) SetPlaneBit(22, 6);
+    if (PlaneBits(1) == 0x01) SetPlaneBit(1, 0);
+    if (PlaneBits(22) == 0x40) SetPlaneBit(22, 6);
     MarkPlanes(l);
     SpreadPlanes();
     for (uint8_t p : kSweep) {
