@@ -35,13 +35,42 @@ LightSettings DeviceLighting::Settings() const
     return settings_;
 }
 
+void DeviceLighting::SetLinkOpen(bool open)
+{
+    flags_.linkOpen.store(open, std::memory_order_relaxed);
+    NotifyChanged();
+}
+
+void DeviceLighting::SetSync(bool follows)
+{
+    flags_.sync.store(follows, std::memory_order_relaxed);
+    NotifyChanged();
+}
+
+void DeviceLighting::LoadPerLed(std::vector<LedEffect> list, uint64_t nowMs)
+{
+    perLed_.Load(std::move(list), nowMs);
+    NotifyChanged();
+}
+
+void DeviceLighting::LoadEffects(std::vector<EffectStep> steps, uint64_t nowMs)
+{
+    player_.Load(std::move(steps), nowMs);
+    NotifyChanged();
+}
+
 Schedule DeviceLighting::CurrentSchedule()
 {
-    const LightSettings l = Settings();
-    if (!HasRenderer(l.mode)) {
-        return Schedule{Schedule::Kind::Player, 0, false};
+    std::lock_guard guard(lock_);
+    if (!HasRenderer(settings_.mode)) {
+        return Schedule{Schedule::Kind::Player, 0, Schedule::kAlwaysChanges};
     }
-    return Schedule{Schedule::Kind::Ticks, FrameThreshold(l.speed), false};
+    return Schedule{Schedule::Kind::Ticks, FrameThreshold(settings_.speed), SameUntilMs(settings_)};
+}
+
+uint64_t DeviceLighting::NextBlinkToggleMs(const LightSettings& l) const
+{
+    return state_.lastBlinkMs + BlinkPeriodMs(l.speed);
 }
 
 void DeviceLighting::RenderFrame(uint64_t nowMs)
@@ -62,6 +91,20 @@ void MouseLighting::StartEffect(int mode)
 {
     DeviceLighting::StartEffect(mode);
     fade_.Reset();
+}
+
+uint64_t MouseLighting::SameUntilMs(const LightSettings& l) const
+{
+    switch (l.mode) {
+    case 3: // static
+    case 9: // off
+        return Schedule::kNeverChanges;
+    case 4: // blink
+    case 8: // four-colour blink
+        return NextBlinkToggleMs(l);
+    default:
+        return Schedule::kAlwaysChanges;
+    }
 }
 
 void MouseLighting::KeyPressed()
@@ -93,6 +136,19 @@ void MouseLighting::Render(const LightSettings& l, uint64_t nowMs)
 RingLighting::RingLighting(Kind kind)
     : DeviceLighting(kind == Kind::Headset ? kHeadsetLeds : kPadLeds, kRingTiming), kind_(kind)
 {
+}
+
+uint64_t RingLighting::SameUntilMs(const LightSettings& l) const
+{
+    switch (l.mode) {
+    case 3: // static
+    case 8: // off
+        return Schedule::kNeverChanges;
+    case 4: // blink
+        return NextBlinkToggleMs(l);
+    default:
+        return Schedule::kAlwaysChanges;
+    }
 }
 
 void RingLighting::StartEffect(int mode)

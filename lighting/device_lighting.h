@@ -30,13 +30,16 @@ public:
 
     LedBuffer& Leds() { return leds_; }
     DeviceFlags& Flags() { return flags_; }
+    // Set by the device layer; the light thread looks again at once.
+    void SetLinkOpen(bool open);
+    void SetSync(bool follows);
     LoopTiming Timing() const { return timing_; }
 
     // The record in use; the first record and a new mode index start the effect afresh.
     void SetSettings(const LightSettings& settings);
     LightSettings Settings() const;
-    void LoadPerLed(std::vector<LedEffect> list, uint64_t nowMs) { perLed_.Load(std::move(list), nowMs); }
-    void LoadEffects(std::vector<EffectStep> steps, uint64_t nowMs) { player_.Load(std::move(steps), nowMs); }
+    void LoadPerLed(std::vector<LedEffect> list, uint64_t nowMs);
+    void LoadEffects(std::vector<EffectStep> steps, uint64_t nowMs);
 
     bool LinkOpen() const override { return flags_.linkOpen.load(std::memory_order_relaxed); }
     bool SyncFlag() const override { return flags_.sync.load(std::memory_order_relaxed); }
@@ -54,6 +57,10 @@ protected:
     virtual bool HasRenderer(int mode) const = 0;
     // One frame of the mode; called with lock_ held.
     virtual void Render(const LightSettings& l, uint64_t nowMs) = 0;
+    // Until when the mode's frame stays the same (Schedule::sameUntilMs); called with lock_ held.
+    virtual uint64_t SameUntilMs(const LightSettings& /*l*/) const { return Schedule::kAlwaysChanges; }
+    // For the blinking modes: the next toggle.
+    uint64_t NextBlinkToggleMs(const LightSettings& l) const;
     // Whether setting this mode again starts it afresh.
     virtual bool RestartsWhenSetAgain(int /*mode*/) const { return false; }
     // Starts the mode afresh; called with lock_ held. The shared render state is cleared here.
@@ -84,6 +91,7 @@ public:
 
 protected:
     bool HasRenderer(int mode) const override { return mode >= 0 && mode <= 9; }
+    uint64_t SameUntilMs(const LightSettings& l) const override;
     void Render(const LightSettings& l, uint64_t nowMs) override;
     void StartEffect(int mode) override;
 
@@ -103,6 +111,7 @@ public:
 
 protected:
     bool HasRenderer(int mode) const override { return mode >= 0 && mode <= 8 && mode != 5; }
+    uint64_t SameUntilMs(const LightSettings& l) const override;
     void Render(const LightSettings& l, uint64_t nowMs) override;
     void StartEffect(int mode) override;
 

@@ -112,18 +112,34 @@ void KeyboardLighting::SetStateForTests(const State& state)
 
 Schedule KeyboardLighting::CurrentSchedule()
 {
-    const LightSettings l = Settings();
-    const int speed = std::clamp(l.speed, 0, 4);
-    if (l.mode <= 0 || l.mode == 20 || l.mode > 30) {
-        return Schedule{Schedule::Kind::Player, 0, false};
+    std::lock_guard guard(lock_);
+    const LightSettings& l = settings_;
+    if (!HasRenderer(l.mode)) {
+        return Schedule{Schedule::Kind::Player, 0, Schedule::kAlwaysChanges};
     }
     switch (l.mode) {
     case 16:
-    case 18: return Schedule{Schedule::Kind::Ticks, 3, false};
-    case 29: return Schedule{Schedule::Kind::Ticks, 2, false};
+    case 18: return Schedule{Schedule::Kind::Ticks, 3, Schedule::kAlwaysChanges};
+    case 29: return Schedule{Schedule::Kind::Ticks, 2, Schedule::kAlwaysChanges};
     // The colour input is shown as it comes: the frame changes only with the input or the record.
-    case 30: return Schedule{Schedule::Kind::EveryPass, 0, true};
-    default: return Schedule{Schedule::Kind::Ticks, kStepThreshold[speed], false};
+    case 30: return Schedule{Schedule::Kind::EveryPass, 0, Schedule::kNeverChanges};
+    default: return Schedule{Schedule::Kind::Ticks, kStepThreshold[std::clamp(l.speed, 0, 4)], SameUntilMs(l)};
+    }
+}
+
+uint64_t KeyboardLighting::SameUntilMs(const LightSettings& l) const
+{
+    switch (l.mode) {
+    case 6:  // static
+    case 17: // one wheel colour
+    case 19: // custom colours
+    case 28: // off
+        return Schedule::kNeverChanges;
+    case 23: // blink
+    case 27: // four-colour blink
+        return NextBlinkToggleMs(l);
+    default:
+        return Schedule::kAlwaysChanges;
     }
 }
 

@@ -81,6 +81,7 @@ public:
 
 protected:
     bool HasRenderer(int mode) const override { return mode >= 1 && mode <= 30 && mode != 20; }
+    uint64_t SameUntilMs(const LightSettings& l) const override;
     void Render(const LightSettings& l, uint64_t nowMs) override;
     bool RestartsWhenSetAgain(int mode) const override { return mode == 19; }
     void StartEffect(int mode) override;

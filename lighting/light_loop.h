@@ -34,11 +34,15 @@ struct Schedule {
         EveryPass,  // render on every pass
         Player,     // the effect list, on every pass
     };
+    static constexpr uint64_t kAlwaysChanges = 0;
+    static constexpr uint64_t kNeverChanges = UINT64_MAX;
+
     Kind kind = Kind::Ticks;
     uint32_t threshold = 1;
-    // EveryPass only: the frame depends on nothing but the inputs, so one render per input
-    // change gives the same frames as rendering every pass.
-    bool sameUntilInputChanges = false;
+    // The frame stays the same until an input or setting changes or the clock reaches this time
+    // (a blink's next toggle); kAlwaysChanges for animated effects. A frame that would come out
+    // the same is not rendered again, so a static or slow effect leaves the thread asleep.
+    uint64_t sameUntilMs = kAlwaysChanges;
 };
 
 // A device kind's lighting as the loop drives it.
@@ -87,10 +91,18 @@ public:
     // which something is due.
     uint64_t Pass(uint64_t nowMs);
     // A setting or an input changed: the next pass renders an input-driven frame again.
-    void InputChanged() { inputChanged_.store(true, std::memory_order_relaxed); }
+    void InputChanged()
+    {
+        inputChanged_.store(true, std::memory_order_relaxed);
+        applyPending_.store(true, std::memory_order_relaxed);
+    }
 
 private:
     uint64_t NextDue(const Schedule& schedule);
+    // Counts the ticks of the passes before nowMs (the loop slept through them).
+    void CountTicksBefore(uint64_t nowMs, const Schedule& schedule);
+    // Whether a frame rendered now would differ from the last one (consumes an input change).
+    bool FrameChanges(const Schedule& schedule, uint64_t nowMs);
     uint64_t PassAfter(uint64_t ms) const;
 
     LightSource& source_;
@@ -100,6 +112,7 @@ private:
     uint64_t lastTickMs_ = 0;
     uint32_t ticks_ = 0;
     std::atomic<bool> inputChanged_{true};
+    std::atomic<bool> applyPending_{true};
 };
 
 // A LightLoop on its own thread; Wake after a setting changed, Stop to end it.

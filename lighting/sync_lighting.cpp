@@ -91,6 +91,16 @@ uint32_t SyncRenderer::Frame(uint64_t nowMs)
     }
 }
 
+uint64_t SyncRenderer::SameUntilMs() const
+{
+    switch (effect_.code) {
+    case kSyncBreathing:
+    case kSyncSpectrum: return Schedule::kAlwaysChanges;
+    case kSyncBlink: return lastToggleMs_ + BlinkPeriodMs(effect_.settings.speed);
+    default: return Schedule::kNeverChanges;
+    }
+}
+
 void SyncLighting::AddDevice(LedBuffer& leds, DeviceFlags& flags)
 {
     std::lock_guard guard(lock_);
@@ -99,8 +109,11 @@ void SyncLighting::AddDevice(LedBuffer& leds, DeviceFlags& flags)
 
 void SyncLighting::Start(const SyncEffect& effect)
 {
-    std::lock_guard guard(lock_);
-    renderer_.Start(effect);
+    {
+        std::lock_guard guard(lock_);
+        renderer_.Start(effect);
+    }
+    NotifyChanged(); // the first frame need not wait for the idle second to pass
 }
 
 SyncEffect SyncLighting::Effect() const
@@ -117,16 +130,33 @@ bool SyncLighting::LinkOpen() const
     });
 }
 
+uint64_t SyncLighting::FollowersLocked() const
+{
+    uint64_t mask = 0;
+    for (std::size_t i = 0; i < targets_.size() && i < 64; ++i) {
+        if (targets_[i].flags->sync.load(std::memory_order_relaxed)) mask |= uint64_t(1) << i;
+    }
+    return mask;
+}
+
 Schedule SyncLighting::CurrentSchedule()
 {
     std::lock_guard guard(lock_);
-    return Schedule{Schedule::Kind::Ticks, FrameThreshold(renderer_.Effect().settings.speed), false};
+    uint64_t same = renderer_.SameUntilMs();
+    if (FollowersLocked() != renderedFollowers_) {
+        same = Schedule::kAlwaysChanges; // a device joined: it needs the frame too
+    } else if (same == Schedule::kNeverChanges) {
+        same = lastFrameMs_ + kLookForFollowersMs;
+    }
+    return Schedule{Schedule::Kind::Ticks, FrameThreshold(renderer_.Effect().settings.speed), same};
 }
 
 void SyncLighting::RenderFrame(uint64_t nowMs)
 {
     std::lock_guard guard(lock_);
     const uint32_t colour = renderer_.Frame(nowMs);
+    renderedFollowers_ = FollowersLocked();
+    lastFrameMs_ = nowMs;
     for (const Target& t : targets_) {
         if (t.flags->sync.load(std::memory_order_relaxed)) {
             t.leds->Fill(colour);

@@ -41,6 +41,8 @@ public:
     const SyncEffect& Effect() const { return effect_; }
     // The next frame, packed as an LED entry.
     uint32_t Frame(uint64_t nowMs);
+    // Until when the frames stay the same (Schedule::sameUntilMs).
+    uint64_t SameUntilMs() const;
 
 private:
     SyncEffect effect_;
@@ -57,6 +59,8 @@ public:
     // The main window counts changes of the clock by more than 1 ms, and looks again after 1 s
     // while no device follows.
     static constexpr LoopTiming kTiming{2, 1, 1000};
+    // A frame that does not change is written again this often, for devices that begin to follow.
+    static constexpr uint64_t kLookForFollowersMs = 1000;
 
     void AddDevice(LedBuffer& leds, DeviceFlags& flags);
     void Start(const SyncEffect& effect);
@@ -78,9 +82,13 @@ private:
         LedBuffer* leds;
         DeviceFlags* flags;
     };
+    uint64_t FollowersLocked() const;
+
     mutable std::mutex lock_;
     std::vector<Target> targets_;
     SyncRenderer renderer_;
+    uint64_t renderedFollowers_ = 0;
+    uint64_t lastFrameMs_ = 0;
 };
 
 } // namespace orvel::lighting

@@ -78,7 +78,7 @@ TEST(LightLoop, FramesFallOnTheThresholdTicks)
     };
     for (const auto& c : cases) {
         RecordingSource polled;
-        polled.schedule = Schedule{Schedule::Kind::Ticks, c.threshold, false};
+        polled.schedule = Schedule{Schedule::Kind::Ticks, c.threshold};
         EXPECT_EQ(FramesPolledEveryMs(polled, c.timing, 45), c.frames) << c.threshold;
     }
 }
@@ -90,7 +90,7 @@ TEST(LightLoop, SleepingUntilDueGivesTheSameFramesWithFewWakeups)
         for (LoopTiming timing : {LoopTiming{1, 1}, LoopTiming{2, 1}, LoopTiming{2, 2}}) {
             RecordingSource polled;
             RecordingSource sleeping;
-            polled.schedule = sleeping.schedule = Schedule{Schedule::Kind::Ticks, threshold, false};
+            polled.schedule = sleeping.schedule = Schedule{Schedule::Kind::Ticks, threshold};
             uint64_t wakeups = 0;
             const auto expected = FramesPolledEveryMs(polled, timing, 3000);
             EXPECT_EQ(FramesWhenDue(sleeping, timing, 3000, &wakeups), expected);
@@ -102,7 +102,7 @@ TEST(LightLoop, SleepingUntilDueGivesTheSameFramesWithFewWakeups)
 TEST(LightLoop, PerLedEffectsThatChangeEveryPassKeepTheLoopAwake)
 {
     RecordingSource src;
-    src.schedule = Schedule{Schedule::Kind::Ticks, 10, false};
+    src.schedule = Schedule{Schedule::Kind::Ticks, 10};
     src.perLedDue = 1;
     uint64_t wakeups = 0;
     FramesWhenDue(src, {2, 1}, 100, &wakeups);
@@ -113,7 +113,7 @@ TEST(LightLoop, PerLedEffectsThatChangeEveryPassKeepTheLoopAwake)
 TEST(LightLoop, InputDrivenFramesRenderOncePerChange)
 {
     RecordingSource src;
-    src.schedule = Schedule{Schedule::Kind::EveryPass, 0, true};
+    src.schedule = Schedule{Schedule::Kind::EveryPass, 0, Schedule::kNeverChanges};
     LightLoop loop(src, {2, 1});
     uint64_t t = loop.Pass(0);
     t = loop.Pass(t);
@@ -127,7 +127,7 @@ TEST(LightLoop, InputDrivenFramesRenderOncePerChange)
 TEST(LightLoop, NothingIsCountedWhileTheLinkIsClosedOrSynchronised)
 {
     RecordingSource src;
-    src.schedule = Schedule{Schedule::Kind::Ticks, 3, false};
+    src.schedule = Schedule{Schedule::Kind::Ticks, 3};
     LightLoop loop(src, {2, 1});
     src.link = false;
     EXPECT_EQ(loop.Pass(0), 100u);
@@ -145,10 +145,11 @@ TEST(LightLoop, NothingIsCountedWhileTheLinkIsClosedOrSynchronised)
 TEST(LightLoop, EffectListPlaysEveryPassWithoutWakingForEach)
 {
     RecordingSource src;
-    src.schedule = Schedule{Schedule::Kind::Player, 0, false};
+    src.schedule = Schedule{Schedule::Kind::Player, 0};
     uint64_t wakeups = 0;
     FramesWhenDue(src, {2, 2}, 140, &wakeups);
-    EXPECT_EQ(src.playerPasses.size(), 70u); // every pass of 2 ms is counted
+    ASSERT_FALSE(src.playerPasses.empty());
+    EXPECT_EQ(src.playerPasses.size(), src.playerPasses.back() / 2); // every pass of 2 ms is counted
     EXPECT_LE(wakeups, 12u);                 // but the thread wakes only when a frame is due
 }
 
@@ -251,6 +252,163 @@ TEST(LightThread, WakesForNewInputAndStopsPromptlyInRealTime)
     const auto before = std::chrono::steady_clock::now();
     thread.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+}
+
+} // namespace
+
+namespace {
+
+// The reference: the device as a loop that wakes every millisecond and renders at every threshold
+// tick, whether or not the frame changes.
+class RenderEveryFrame : public LightSource {
+public:
+    explicit RenderEveryFrame(LightSource& device) : d_(device) {}
+    bool LinkOpen() const override { return d_.LinkOpen(); }
+    bool SyncFlag() const override { return d_.SyncFlag(); }
+    Schedule CurrentSchedule() override
+    {
+        Schedule s = d_.CurrentSchedule();
+        s.sameUntilMs = Schedule::kAlwaysChanges;
+        return s;
+    }
+    void RenderFrame(uint64_t nowMs) override { d_.RenderFrame(nowMs); }
+    void PlayerPass(uint64_t nowMs, uint32_t passes) override { d_.PlayerPass(nowMs, passes); }
+    uint32_t PlayerPassesUntilDue() override { return d_.PlayerPassesUntilDue(); }
+    uint64_t PlayerStepEndsAfterMs() override { return d_.PlayerStepEndsAfterMs(); }
+    void ApplyPerLed(uint64_t nowMs, uint32_t passes) override { d_.ApplyPerLed(nowMs, passes); }
+    std::optional<uint32_t> PerLedPassesUntilDue() override { return d_.PerLedPassesUntilDue(); }
+    std::optional<uint64_t> PerLedNextBlinkMs() override { return d_.PerLedNextBlinkMs(); }
+
+private:
+    LightSource& d_;
+};
+
+// Two identical devices: the reference passed every millisecond, the other only when its loop
+// says something is due (or when a change wakes it, as its thread would be woken). At every
+// millisecond both buffers must hold the same frame.
+template <typename Device>
+void ExpectSameFramesAsPolling(Device& polled, Device& sleeping, LoopTiming timing, uint64_t endMs,
+                               uint64_t* wakeups, const std::function<void(Device&, uint64_t)>& atMs = {})
+{
+    RenderEveryFrame reference(polled);
+    LightLoop a(reference, timing);
+    LightLoop b(sleeping, timing);
+    bool woken = false;
+    sleeping.SetWakeHandler([&] {
+        b.InputChanged();
+        woken = true;
+    });
+    uint64_t due = 0;
+    *wakeups = 0;
+    for (uint64_t t = 0; t <= endMs; ++t) {
+        if (atMs) {
+            atMs(polled, t);
+            atMs(sleeping, t);
+        }
+        a.Pass(t);
+        if (t >= due || woken) {
+            woken = false;
+            due = b.Pass(t);
+            ++*wakeups;
+        }
+        for (int i = 0; i < polled.Leds().Count(); ++i) {
+            ASSERT_EQ(polled.Leds().GetLedColor(i), sleeping.Leds().GetLedColor(i)) << "LED " << i << " at " << t;
+        }
+    }
+    sleeping.SetWakeHandler(nullptr);
+}
+
+TEST(LightLoop, StaticBlinkAndAnimatedModesGiveTheFramesOfAPerMillisecondLoop)
+{
+    struct Case {
+        int mode;
+        int speed;
+        uint64_t maxWakeups;
+    };
+    const Case cases[] = {
+        {6, 2, 3},      // static: rendered once
+        {17, 0, 3},     // one wheel colour
+        {28, 4, 3},     // off
+        {23, 4, 12},    // blink: once per toggle (1400 ms) over 12 s
+        {27, 0, 5},     // four-colour blink, 5600 ms
+        {19, 3, 3},     // custom colours
+        {1, 2, 1300},   // wave: every 10 ms
+        {13, 4, 6100},  // ripple: every 2 ms
+    };
+    for (const auto& c : cases) {
+        KeyboardLighting polled;
+        KeyboardLighting sleeping;
+        for (KeyboardLighting* k : {&polled, &sleeping}) {
+            k->Flags().linkOpen = true;
+            LightSettings l;
+            l.mode = c.mode;
+            l.brightness = 3;
+            l.speed = c.speed;
+            l.direction = true;
+            l.multicolor = true;
+            k->SetSettings(l);
+        }
+        uint64_t wakeups = 0;
+        ExpectSameFramesAsPolling(polled, sleeping, KeyboardLighting::kTiming, 12000, &wakeups);
+        EXPECT_LE(wakeups, c.maxWakeups) << c.mode;
+    }
+}
+
+TEST(LightLoop, ChangesReachASleepingStaticEffect)
+{
+    MouseLighting polled;
+    MouseLighting sleeping;
+    LightSettings l;
+    l.mode = 3; // static
+    l.brightness = 4;
+    l.speed = 0;
+    l.colour = {1, 2, 3};
+    std::function<void(MouseLighting&, uint64_t)> script = [&](MouseLighting& m, uint64_t t) {
+        if (t == 0) {
+            m.SetLinkOpen(true);
+            m.SetSettings(l);
+        }
+        if (t == 503) {
+            LightSettings red = l;
+            red.colour = {255, 0, 0};
+            m.SetSettings(red);
+        }
+        if (t == 900) m.SetSync(true);
+        if (t == 950) m.Leds().Fill(0x12345678); // the sync thread writes the buffer
+        if (t == 1000) m.SetSync(false);
+        if (t == 1500) {
+            std::vector<LedEffect> list(2);
+            list[1] = {1, 4, 0, false, false, {0, 0, 9}, true};
+            m.LoadPerLed(list, t);
+        }
+    };
+    uint64_t wakeups = 0;
+    ExpectSameFramesAsPolling(polled, sleeping, polled.Timing(), 3000, &wakeups, script);
+    EXPECT_EQ(sleeping.Leds().GetLedColor(0), PackLed({255, 0, 0}, 255));
+    EXPECT_EQ(sleeping.Leds().GetLedColor(1), PackLed({0, 0, 9}, 255));
+    EXPECT_LE(wakeups, 30u);
+}
+
+TEST(LightLoop, PerLedEffectsKeepTheirTimingWhileTheMainEffectSleeps)
+{
+    RingLighting polled(RingLighting::Kind::Headset);
+    RingLighting sleeping(RingLighting::Kind::Headset);
+    std::vector<LedEffect> list(13);
+    list[0] = {2, 4, 4, false, true, {}, true};  // blink
+    list[1] = {3, 4, 2, false, true, {}, true};  // spectrum
+    list[5] = {1, 2, 0, false, false, {7, 7, 7}, true};
+    for (RingLighting* h : {&polled, &sleeping}) {
+        h->Flags().linkOpen = true;
+        LightSettings l;
+        l.mode = 3;
+        l.brightness = 4;
+        l.colour = {50, 60, 70};
+        h->SetSettings(l);
+        h->LoadPerLed(list, 0);
+    }
+    uint64_t wakeups = 0;
+    ExpectSameFramesAsPolling(polled, sleeping, polled.Timing(), 6000, &wakeups);
+    EXPECT_LE(wakeups, 6000u / 36 + 10); // the spectrum LED steps every 18 passes of 2 ms
 }
 
 } // namespace
