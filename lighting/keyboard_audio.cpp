@@ -196,11 +196,11 @@ void KeyboardLighting::AudioBands(const LightSettings& l, bool fromLeft)
     static constexpr int kStyle6Bands[kRows] = {2, 2, 3, 4, 5, 5};
     const int* sizes = fromLeft ? kStyle5Bands : kStyle6Bands;
     const uint8_t bright = Intensity(l.brightness);
-    std::array<int, kRows> band{};
+    std::array<int32_t, kRows> band{};
     for (int b = 0, at = 0; b < kRows; ++b) {
-        int sum = 0;
+        int64_t sum = 0; // values come from another process: the sum may pass 32 bits
         for (int i = 0; i < sizes[b]; ++i) sum += spectrum_[at++];
-        band[b] = sum / 3;
+        band[b] = int32_t(std::clamp<int64_t>(sum / 3, INT32_MIN, INT32_MAX));
     }
     s_.pos = Step(l.direction, 192, s_.pos, 1);
     for (int r = 0; r < kRows; ++r) {
