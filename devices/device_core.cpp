@@ -32,9 +32,9 @@ bool DeviceCore::Reachable()
     return !ViaReceiver() || link_.QueryWirelessLink();
 }
 
-bool DeviceCore::IsWirelessLinkUp()
+bool DeviceCore::ReceiverLinkUp()
 {
-    return !ViaReceiver() || (LinkOpen() && link_.QueryWirelessLink());
+    return LinkOpen() && ViaReceiver() && link_.QueryWirelessLink();
 }
 
 void DeviceCore::SetWindowHidden(bool hidden)

@@ -98,8 +98,11 @@ public:
     // Whether a command may go out now: the link is open and, through the receiver, the
     // wireless device answers.
     bool Reachable();
-    // True over the cable; through the receiver, whether the device answers.
-    virtual bool IsWirelessLinkUp();
+    // Whether a device reached through its receiver answers (true for kinds without one).
+    virtual bool IsWirelessLinkUp() { return true; }
+    // The mouse and keyboard rule: the link is open, goes through the receiver, and the
+    // wireless device answers.
+    bool ReceiverLinkUp();
 
     void SetProfileIdentifier(std::string identifier) { profileIdentifier_ = std::move(identifier); }
     const std::string& ProfileIdentifier() const { return profileIdentifier_; }

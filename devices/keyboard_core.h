@@ -59,6 +59,7 @@ public:
     // read the maps stay empty, so nothing is written, lit or streamed. Returns the status of
     // the table read.
     int LoadFromDevice() override;
+    bool IsWirelessLinkUp() override { return ReceiverLinkUp(); }
     bool TablesRead() const { return tablesRead_; }
     const std::array<std::uint8_t, kKeyboardPositions>& KeyOfPosition() const { return keyOfPosition_; }
     const std::array<std::uint8_t, kKeyboardPositions>& LedOfPosition() const { return ledOfPosition_; }

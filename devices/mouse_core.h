@@ -41,6 +41,7 @@ public:
     // the button map and loads the profile. Stops at the first failure with its status; a
     // button table larger than 512 bytes is refused and leaves the tables unread.
     int LoadFromDevice() override;
+    bool IsWirelessLinkUp() override { return ReceiverLinkUp(); }
     bool TablesRead() const { return tablesRead_; }
     const std::array<std::uint8_t, kMouseButtons>& SlotOfButton() const { return slotOfButton_; }
     const DpiRule& Dpi() const { return dpi_; }

@@ -355,7 +355,9 @@ TEST_F(MouseOnEmulator, AsleepBehindTheReceiverNothingIsWritten)
     AttachAndRead(Path::Receiver);
     dev.device->Unplug(Path::Cable);
     const auto before = dev.Memory();
+    EXPECT_TRUE(core.IsWirelessLinkUp());
     dev.device->Device().SetWireless(sim::WirelessState::Asleep);
+    EXPECT_FALSE(core.IsWirelessLinkUp());
     const SequenceResult result = core.SwitchProfile();
     EXPECT_EQ(result.status, 0);
     ASSERT_EQ(result.messages.size(), 1u);
@@ -408,6 +410,7 @@ TEST_F(MouseOnEmulator, PowerReportTellsTheWay)
     ASSERT_EQ(power.status, 1);
     EXPECT_EQ(power.report[0], 64);
     EXPECT_EQ(power.report[3], 0);
+    EXPECT_FALSE(core.IsWirelessLinkUp()); // the cable is no wireless link
     dev.link->SetLinkMode(2);
     power = core.QueryPower();
     ASSERT_EQ(power.status, 1);
