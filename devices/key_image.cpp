@@ -26,6 +26,20 @@ std::vector<input::AssignmentCode> CurrentCodes(std::span<const MappedKey> keys)
 
 } // namespace
 
+int FindPhysicalKey(std::span<const std::uint8_t> factory, int count, std::uint8_t type, std::uint8_t b1, std::uint8_t b2)
+{
+    for (int k = 0; k < count; ++k) {
+        const std::size_t at = static_cast<std::size_t>(k) * 3;
+        if (at + 3 > factory.size()) {
+            break;
+        }
+        if (factory[at] == type && factory[at + 1] == b1 && factory[at + 2] == b2) {
+            return k;
+        }
+    }
+    return -1;
+}
+
 std::vector<int> MacrosInUse(std::span<const MappedKey> keys, int macroCount)
 {
     const auto codes = CurrentCodes(keys);

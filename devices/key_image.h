@@ -22,6 +22,9 @@ struct MappedKey {
     profiles::KeyEntry entry;
 };
 
+// The first physical key (0 … count-1) whose factory code in the table equals code, or -1.
+int FindPhysicalKey(std::span<const std::uint8_t> factory, int count, std::uint8_t type, std::uint8_t b1, std::uint8_t b2);
+
 // Macro numbers below macroCount used by the keys, in order of first use.
 std::vector<int> MacrosInUse(std::span<const MappedKey> keys, int macroCount);
 

@@ -70,17 +70,15 @@ int KeyboardCore::LoadFromDevice()
                 continue;
             }
             const auto& code = codes[static_cast<std::size_t>(j)];
-            for (int k = 0; k < keyCount_; ++k) {
-                const std::size_t at = static_cast<std::size_t>(k) * 3;
-                if (factory_[at] == code.type && factory_[at + 1] == code.b1 && factory_[at + 2] == code.b2) {
-                    keyOfPosition_[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(k);
-                    const std::uint8_t led = ledTable_[static_cast<std::size_t>(k)];
-                    // An LED whose three bytes would pass the 512-byte frame is no LED.
-                    if (led != kNoneIndex && std::size_t(led) * 3 + 2 < lighting::kFrameBytes) {
-                        ledOfPosition_[static_cast<std::size_t>(j)] = led;
-                    }
-                    break;
-                }
+            const int k = FindPhysicalKey(factory_, keyCount_, code.type, code.b1, code.b2);
+            if (k < 0) {
+                continue;
+            }
+            keyOfPosition_[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(k);
+            const std::uint8_t led = ledTable_[static_cast<std::size_t>(k)];
+            // An LED whose three bytes would pass the 512-byte frame is no LED.
+            if (led != kNoneIndex && std::size_t(led) * 3 + 2 < lighting::kFrameBytes) {
+                ledOfPosition_[static_cast<std::size_t>(j)] = led;
             }
         }
     }

@@ -63,12 +63,9 @@ int MouseCore::LoadFromDevice()
     slotOfButton_.fill(kNoSlot);
     for (int n = 0; n < kMouseButtons; ++n) {
         const auto& code = MouseButtonCodes()[static_cast<std::size_t>(n)];
-        for (int k = 0; k < buttonCount_; ++k) {
-            const std::size_t at = static_cast<std::size_t>(k) * 3;
-            if (factory_[at] == code.type && factory_[at + 1] == code.b1 && factory_[at + 2] == code.b2) {
-                slotOfButton_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(k);
-                break;
-            }
+        const int k = FindPhysicalKey(factory_, buttonCount_, code.type, code.b1, code.b2);
+        if (k >= 0) {
+            slotOfButton_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(k);
         }
     }
     LoadProfile();
