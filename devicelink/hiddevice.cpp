@@ -6,10 +6,8 @@
 
 #include <algorithm>
 
-using orvel::hid::ButtonCaps;
 using orvel::hid::Channel;
 using orvel::hid::IoStatus;
-using orvel::hid::ValueCaps;
 
 CHidDevice::CHidDevice() = default;
 
@@ -69,36 +67,6 @@ int CHidDevice::Open(const std::string& path, bool forRead, bool forWrite, bool 
     return 1;
 }
 
-namespace {
-
-std::vector<HidDataItem> MakeItems(const orvel::hid::TopCollection& top, HidReportType type)
-{
-    std::vector<HidDataItem> items;
-    for (const ButtonCaps& caps : top.Buttons(type)) {
-        HidDataItem item;
-        item.isButtonData = true;
-        item.usagePage = caps.usagePage;
-        item.reportId = caps.reportId;
-        item.usageMin = caps.usageMin;
-        item.usageMax = caps.usageMax;
-        item.maxUsageLength = top.MaxUsageListLength(type, caps.usagePage);
-        item.usages.assign(item.maxUsageLength, 0);
-        items.push_back(std::move(item));
-    }
-    for (const ValueCaps& caps : top.Values(type)) {
-        // A usage range gives one item per usage.
-        for (uint32_t usage = caps.usageMin; usage <= caps.usageMax; ++usage) {
-            HidDataItem item;
-            item.usagePage = caps.usagePage;
-            item.reportId = caps.reportId;
-            item.usage = static_cast<uint16_t>(usage);
-            items.push_back(std::move(item));
-        }
-    }
-    return items;
-}
-
-} // namespace
 
 void CHidDevice::FillDeviceInfo()
 {
@@ -126,9 +94,9 @@ void CHidDevice::FillDeviceInfo()
     inputReport.assign(caps.InputReportByteLength, 0);
     outputReport.assign(caps.OutputReportByteLength, 0);
     featureReport.assign(caps.FeatureReportByteLength, 0);
-    inputItems = MakeItems(top, HidReportType::kInput);
-    outputItems = MakeItems(top, HidReportType::kOutput);
-    featureItems = MakeItems(top, HidReportType::kFeature);
+    inputItems = orvel::hid::MakeItems(top, HidReportType::kInput);
+    outputItems = orvel::hid::MakeItems(top, HidReportType::kOutput);
+    featureItems = orvel::hid::MakeItems(top, HidReportType::kFeature);
 
     interfaceNumber = orvel::hid::PathNumber(devicePath, "&mi_");
     collectionNumber = orvel::hid::PathNumber(devicePath, "&col");
@@ -199,21 +167,39 @@ void CHidDevice::Leave()
     }
 }
 
+class CHidDevice::Call {
+public:
+    explicit Call(CHidDevice& device)
+        : device_(device)
+        , channel_(device.Enter())
+    {
+    }
+    ~Call()
+    {
+        if (channel_ != nullptr) {
+            device_.Leave();
+        }
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+    Channel* channel() const { return channel_; }
+
+private:
+    CHidDevice& device_;
+    Channel* channel_;
+};
+
 int CHidDevice::Read(uint8_t* buffer, uint32_t length, uint32_t* bytesRead, uint32_t timeoutMs)
 {
     if (bytesRead != nullptr) {
         *bytesRead = 0;
     }
-    Channel* channel = Enter();
-    if (channel == nullptr || buffer == nullptr) {
-        if (channel != nullptr) {
-            Leave();
-        }
+    const Call call(*this);
+    if (call.channel() == nullptr || buffer == nullptr) {
         return 0;
     }
     size_t got = 0;
-    const IoStatus status = channel->Read(buffer, length, got, timeoutMs);
-    Leave();
+    const IoStatus status = call.channel()->Read(buffer, length, got, timeoutMs);
     if (bytesRead != nullptr) {
         *bytesRead = static_cast<uint32_t>(got);
     }
@@ -225,16 +211,12 @@ int CHidDevice::Write(const uint8_t* buffer, uint32_t length, uint32_t* bytesWri
     if (bytesWritten != nullptr) {
         *bytesWritten = 0;
     }
-    Channel* channel = Enter();
-    if (channel == nullptr || buffer == nullptr) {
-        if (channel != nullptr) {
-            Leave();
-        }
+    const Call call(*this);
+    if (call.channel() == nullptr || buffer == nullptr) {
         return 0;
     }
     size_t written = 0;
-    const IoStatus status = channel->Write(buffer, length, written, timeoutMs);
-    Leave();
+    const IoStatus status = call.channel()->Write(buffer, length, written, timeoutMs);
     if (bytesWritten != nullptr) {
         *bytesWritten = static_cast<uint32_t>(written);
     }
@@ -243,36 +225,23 @@ int CHidDevice::Write(const uint8_t* buffer, uint32_t length, uint32_t* bytesWri
 
 bool CHidDevice::SetOutputReport(const uint8_t* report, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
-    const bool ok = report != nullptr && length > 0 && channel->SetOutputReport(report, length);
-    Leave();
-    return ok;
+    const Call call(*this);
+    return call.channel() != nullptr && report != nullptr && length > 0
+        && call.channel()->SetOutputReport(report, length);
 }
 
 bool CHidDevice::GetFeature(uint8_t* buffer, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
+    const Call call(*this);
     size_t got = 0;
-    const bool ok = buffer != nullptr && length > 0 && channel->GetFeature(buffer, length, got);
-    Leave();
-    return ok;
+    return call.channel() != nullptr && buffer != nullptr && length > 0
+        && call.channel()->GetFeature(buffer, length, got);
 }
 
 bool CHidDevice::SetFeature(const uint8_t* report, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
-    const bool ok = report != nullptr && length > 0 && channel->SetFeature(report, length);
-    Leave();
-    return ok;
+    const Call call(*this);
+    return call.channel() != nullptr && report != nullptr && length > 0 && call.channel()->SetFeature(report, length);
 }
 
 std::vector<HidDataItem>& CHidDevice::ItemsOf(HidReportType type)
@@ -296,58 +265,17 @@ bool CHidDevice::UnpackReport(const uint8_t* report, uint32_t length, HidReportT
         }
         ++inFlight_;
     }
-    const std::span<const uint8_t> bytes(report, length);
-    const uint8_t reportId = report[0];
     if (type == HidReportType::kInput) {
-        lastInputReportId_ = reportId;
+        lastInputReportId_ = report[0];
     }
-    bool ok = true;
-    std::vector<uint16_t> usages;
-    for (HidDataItem& item : ItemsOf(type)) {
-        if (item.reportId != reportId) {
-            continue;
-        }
-        if (item.isButtonData) {
-            const bool found = collection_.GetUsages(type, item.usagePage, bytes, usages);
-            item.status = found ? HIDP_STATUS_SUCCESS : HIDP_STATUS_INCOMPATIBLE_REPORT_ID;
-            // Keep the usages of this item's range, as many as fit, then a 0 end mark.
-            std::fill(item.usages.begin(), item.usages.end(), 0);
-            size_t n = 0;
-            for (uint16_t usage : usages) {
-                if (n < item.usages.size() && usage >= item.usageMin && usage <= item.usageMax) {
-                    item.usages[n++] = usage;
-                }
-            }
-        } else {
-            const auto raw = collection_.GetUsageValue(type, item.usagePage, item.usage, bytes);
-            if (!raw) {
-                item.status = HIDP_STATUS_USAGE_NOT_FOUND;
-                ok = false;
-                break;
-            }
-            item.status = HIDP_STATUS_SUCCESS;
-            item.rawValue = *raw;
-            item.scaledValue = collection_.GetScaledUsageValue(type, item.usagePage, item.usage, bytes).value_or(0);
-        }
-        item.isDataSet = true;
-    }
+    const bool ok = orvel::hid::UnpackItems(collection_, type, {report, length}, ItemsOf(type));
     Leave();
     return ok;
 }
 
 uint16_t CHidDevice::FirstPressedUsage() const
 {
-    for (const HidDataItem& item : inputItems) {
-        if (!item.isButtonData || !item.isDataSet || item.reportId != lastInputReportId_) {
-            continue;
-        }
-        for (uint16_t usage : item.usages) {
-            if (usage != 0) {
-                return usage;
-            }
-        }
-    }
-    return 0;
+    return orvel::hid::FirstPressedUsage(inputItems, lastInputReportId_);
 }
 
 bool CHidDevice::IsPresent(const std::string& path)
