@@ -20,6 +20,13 @@ if(ORVEL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# A fuzzer sees coverage only in code built with the fuzzer's instrumentation, so with
+# ORVEL_FUZZ every library is instrumented too; only the fuzzer programs link libFuzzer.
+if(ORVEL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 define_property(GLOBAL PROPERTY ORVEL_CORE_SOURCES BRIEF_DOCS "core sources" FULL_DOCS "sources of core targets")
 define_property(GLOBAL PROPERTY ORVEL_CORE_TESTS BRIEF_DOCS "core tests" FULL_DOCS "test programs labelled core")
 define_property(TARGET PROPERTY ORVEL_USES_QT BRIEF_DOCS "uses Qt" FULL_DOCS "target links Qt")
@@ -129,8 +136,7 @@ function(orvel_fuzzer name)
   cmake_parse_arguments(A "" "CORPUS" "SOURCES;DEPS" ${ARGN})
   if(ORVEL_FUZZ)
     add_executable(${name} ${A_SOURCES})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   else()
     add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
     if(A_CORPUS)

@@ -90,6 +90,26 @@ bool SaveJsonFile(const fs::path& path, const Json::Value& document)
     return atomicfile::WriteFileAtomically(path, StyledText(document));
 }
 
+fs::path MoveAside(const fs::path& path)
+{
+    for (int n = 0; n < 1000; ++n) {
+        fs::path target = path;
+        target += n == 0 ? std::string(".bad") : ".bad" + std::to_string(n);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec))) {
+            continue;
+        }
+        fs::rename(path, target, ec);
+        if (ec) {
+            debuglog::Writef("MoveAside %s: %s", path.c_str(), ec.message().c_str());
+            return {};
+        }
+        debuglog::Writef("unreadable file kept as %s", target.c_str());
+        return target;
+    }
+    return {};
+}
+
 std::string MakeTimeStamp(std::chrono::system_clock::time_point when)
 {
     using namespace std::chrono;
