@@ -10,8 +10,8 @@ bool HidOutputReports::SetOutputReport(std::span<const std::uint8_t> report)
     return device_.SetOutputReport(report.data(), static_cast<std::uint32_t>(report.size()));
 }
 
-CHeadsetCore::CHeadsetCore(CDeviceLink& link, RingDeviceSetup setup)
-    : CRingDeviceCore(link, WithKind(std::move(setup), kKind), std::make_unique<profiles::CHs6533Profiledata>()),
+CHeadsetCore::CHeadsetCore(CDeviceLink& link, DeviceFolders folders)
+    : CRingDeviceCore(kKind, link, std::move(folders), std::make_unique<profiles::CHs6533Profiledata>()),
       headsetProfile_(static_cast<profiles::CHs6533Profiledata*>(profile_.get()))
 {
 }

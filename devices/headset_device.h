@@ -2,7 +2,8 @@
 // The headset's protocol core (kind 7): a 13-LED ring the program animates and sends as twelve
 // 17-byte output reports per frame, a 21-byte settings block per profile, and the audio settings
 // of the profile ("SystemSetStages" and the equaliser). The audio library itself is driven by the
-// audio panel, which takes and stores these values through this core.
+// audio panel, which takes and stores these values through this core. Its status is the base's
+// QueryPower (byte 4 goes to the main window).
 
 #include "devices/ring_device.h"
 #include "lighting/led_buffer.h"
@@ -38,13 +39,10 @@ public:
     static constexpr int kKind = 7;
     static constexpr int kLedCount = 13;
 
-    CHeadsetCore(CDeviceLink& link, RingDeviceSetup setup);
+    CHeadsetCore(CDeviceLink& link, DeviceFolders folders);
 
     // The settings block as the headset reports it; the bank read goes to the main window.
-    RingRead LoadFromDevice() { return ReadSettingsBlock(); }
-    RingRead ResyncFromDevice() { return ReadSettingsBlock(); }
-    // Byte 4 of the status goes to the main window; byte 3 tells a dongle.
-    StatusReading QueryPower() { return ReadStatus(); }
+    int LoadFromDevice() override { return ReadSettingsBlock().status; }
 
     // One LED frame: nothing without light control; otherwise the twelve reports, each sent
     // once (a failed one waits for the next frame). Returns the number of reports accepted.
@@ -63,7 +61,6 @@ public:
 protected:
     void ProfileLoaded() override;
     lighting::DeviceKind SyncKind() const override { return lighting::DeviceKind::Headset; }
-    bool ThroughDongle() const override { return link_.viaDongle != 0; }
 
 private:
     profiles::CHs6533Profiledata* headsetProfile_;

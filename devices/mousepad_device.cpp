@@ -4,18 +4,18 @@
 
 namespace orvel::devices {
 
-CMousePadCore::CMousePadCore(CDeviceLink& link, RingDeviceSetup setup)
-    : CRingDeviceCore(link, WithKind(std::move(setup), kKind), std::make_unique<profiles::CBasicProfiledata>())
+CMousePadCore::CMousePadCore(CDeviceLink& link, DeviceFolders folders)
+    : CRingDeviceCore(kKind, link, std::move(folders), std::make_unique<profiles::CBasicProfiledata>())
 {
 }
 
 int CMousePadCore::LoadFromDevice()
 {
     int status = kLinkNoAnswer;
-    if (link_.linkOpen != 0) {
-        CCommandSequence sequence(link_);
+    if (LinkOpen()) {
+        CCommandSequence sequence(Link());
         sequence.Begin();
-        sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(deviceInfo_); });
+        sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info_); });
         status = sequence.End();
     }
     LoadProfile();

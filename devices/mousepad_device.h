@@ -1,7 +1,8 @@
 #pragma once
 // The mouse pad's protocol core (kind 3): a lit pad with 15 LEDs, no keys, cable only. Its
 // profile is a plain profile document of which it uses the lighting; its 21-byte settings block
-// carries the effect parameters. The pad's LED frames are the shared light stream.
+// carries the effect parameters. The pad's LED frames are the shared light stream; its status
+// (byte 5: the phone on the pad) is the base's QueryPower.
 
 #include "devices/ring_device.h"
 
@@ -14,23 +15,14 @@ public:
     // The selector item's resync timer after the pad's notification 0x401.
     static constexpr int kResyncDelayMs = 500;
 
-    CMousePadCore(CDeviceLink& link, RingDeviceSetup setup);
+    CMousePadCore(CDeviceLink& link, DeviceFolders folders);
 
     // Device ready: the information record (inside Begin...End), then LoadProfile and
     // ApplyProfile. Returns the status of the information read.
-    int LoadFromDevice();
-    // After the pad changed its settings itself: the block follows the pad; the profile stays.
-    RingRead ResyncFromDevice() { return ReadSettingsBlock(); }
-    // The pad's status: byte 5 is the phone on the pad.
-    StatusReading QueryPower() { return ReadStatus(); }
-
-    const std::array<std::uint8_t, 34>& DeviceInfo() const { return deviceInfo_; }
+    int LoadFromDevice() override;
 
 protected:
     lighting::DeviceKind SyncKind() const override { return lighting::DeviceKind::MousePad; }
-
-private:
-    std::array<std::uint8_t, 34> deviceInfo_{};
 };
 
 } // namespace orvel::devices

@@ -1,30 +1,10 @@
 #include "devices/ring_block.h"
 
 #include "devicelink/command_sequence.h"
-#include "profiles/jsonaccess.h"
 
 #include <algorithm>
 
 namespace orvel::devices {
-
-using profiles::JsonArray;
-using profiles::JsonElement;
-using profiles::JsonInt;
-
-ModeCodes ReadModeCodes(const Json::Value& defaultLight, int kind)
-{
-    const Json::Value& lists = JsonArray(defaultLight, "DefaultLightName");
-    const Json::Value& first = JsonElement(lists, 0);
-    // A flat list holds mode objects; a per-kind list holds lists.
-    const Json::Value& list = first.isObject() ? lists
-                                               : (kind >= 0 ? JsonElement(lists, Json::ArrayIndex(kind)) : Json::Value::nullSingleton());
-    ModeCodes codes;
-    if (!list.isArray())
-        return codes;
-    for (const Json::Value& entry : list)
-        codes.push_back(JsonInt(entry, "value"));
-    return codes;
-}
 
 std::uint16_t RingBlockAddress(int profile)
 {
@@ -51,37 +31,36 @@ std::uint8_t Reversed(std::uint8_t speed)
 
 } // namespace
 
-RingBlock ToDeviceImage(const RingBlock& block, const ModeCodes& codes, std::uint8_t lastReadCode)
+RingBlock ToDeviceImage(const RingBlock& block, const ModeList& modes, std::uint8_t lastReadCode)
 {
     RingBlock image = block;
-    const std::size_t index = block[1] > kRingLastBuiltInMode ? 0 : block[1];
-    image[1] = index < codes.size() ? static_cast<std::uint8_t>(std::clamp(codes[index], 0, 255)) : lastReadCode;
+    const int index = block[1] > kRingLastBuiltInMode ? 0 : block[1];
+    image[1] = modes.CodeAt(index).value_or(lastReadCode);
     image[3] = Reversed(block[3]);
     return image;
 }
 
-RingBlock FromDeviceImage(const RingBlock& image, const ModeCodes& codes)
+RingBlock FromDeviceImage(const RingBlock& image, const ModeList& modes)
 {
     RingBlock block = image;
-    const auto match = std::find(codes.begin(), codes.end(), int(image[1]));
-    if (match != codes.end())
-        block[1] = static_cast<std::uint8_t>(std::min<std::ptrdiff_t>(match - codes.begin(), 255));
+    if (const std::optional<int> index = modes.IndexOf(image[1]))
+        block[1] = static_cast<std::uint8_t>(std::min(*index, 255));
     block[3] = Reversed(image[3]);
     return block;
 }
 
-int RingSettings::Write(CDeviceLink& link, int profile, const ModeCodes& codes) const
+int RingSettings::Write(CDeviceLink& link, int profile, const ModeList& modes) const
 {
     if (link.linkOpen == 0)
         return kLinkNoAnswer;
-    const RingBlock image = ToDeviceImage(block_, codes, lastReadCode_);
+    const RingBlock image = ToDeviceImage(block_, modes, lastReadCode_);
     CCommandSequence sequence(link);
     sequence.Begin();
     sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(image, RingBlockAddress(profile)); });
     return sequence.End();
 }
 
-RingRead RingSettings::Read(CDeviceLink& link, const ModeCodes& codes)
+RingRead RingSettings::Read(CDeviceLink& link, const ModeList& modes)
 {
     previous_ = block_;
     RingRead result{kLinkNoAnswer, block_[0]};
@@ -99,7 +78,7 @@ RingRead RingSettings::Read(CDeviceLink& link, const ModeCodes& codes)
     std::copy_n(buffer.begin(), image.size(), image.begin());
     image[0] = bank[0];
     lastReadCode_ = image[1];
-    block_ = FromDeviceImage(image, codes);
+    block_ = FromDeviceImage(image, modes);
     result.bank = bank[0];
     return result;
 }

@@ -5,13 +5,11 @@
 // 30 x p and are read and written there; a read takes 31 bytes and uses the first 21.
 
 #include "devicelink/device_link.h"
+#include "devices/mode_list.h"
 #include "profiles/records.h"
-
-#include <json/value.h>
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace orvel::devices {
 
@@ -23,12 +21,6 @@ inline constexpr int kRingLastBuiltInMode = 8;
 inline constexpr int kMaxSpeed = 4;
 
 using RingBlock = std::array<std::uint8_t, kRingBlockSize>;
-// The "value" of each entry of the kind's mode list, in list order.
-using ModeCodes = std::vector<int>;
-
-// The mode codes of a kind's list in a default light document: "DefaultLightName"[kind], or the
-// flat list itself when the document holds one list for every kind.
-ModeCodes ReadModeCodes(const Json::Value& defaultLight, int kind);
 
 std::uint16_t RingBlockAddress(int profile);
 
@@ -38,10 +30,10 @@ void TakeLightRecord(RingBlock& block, const profiles::LightRecord& record);
 
 // The block as the device stores it. The code of a mode index the list does not hold is the
 // code last read from the device (0 before any read), so the device keeps its mode.
-RingBlock ToDeviceImage(const RingBlock& block, const ModeCodes& codes, std::uint8_t lastReadCode);
+RingBlock ToDeviceImage(const RingBlock& block, const ModeList& modes, std::uint8_t lastReadCode);
 // The program's form of a block read from the device: byte 1 the index of the first list entry
 // with that code (the code itself when none has it), byte 3 the panel speed.
-RingBlock FromDeviceImage(const RingBlock& image, const ModeCodes& codes);
+RingBlock FromDeviceImage(const RingBlock& image, const ModeList& modes);
 
 struct RingRead {
     int status = 0;  // 1, or the failed command's link status (0 with the link closed)
@@ -58,10 +50,10 @@ public:
 
     // BeginConfig, WriteBlock of the device image at 30 x profile, EndConfig. Returns the first
     // status other than 1 (0 with the link closed; nothing is sent then).
-    int Write(CDeviceLink& link, int profile, const ModeCodes& codes) const;
+    int Write(CDeviceLink& link, int profile, const ModeList& modes) const;
     // The active bank (1 byte at address 0), then 31 bytes of its block. A failed read keeps the
     // block as it was.
-    RingRead Read(CDeviceLink& link, const ModeCodes& codes);
+    RingRead Read(CDeviceLink& link, const ModeList& modes);
 
 private:
     RingBlock block_{};

@@ -2,15 +2,21 @@
 
 #include "devices/ring_block.h"
 
-#include <json/reader.h>
-
 #include <gtest/gtest.h>
 
 namespace orvel::devices {
 namespace {
 
+ModeList Modes(std::vector<int> codes)
+{
+    std::vector<ModeEntry> entries;
+    for (int code : codes)
+        entries.push_back({"m", true, code});
+    return ModeList(std::move(entries));
+}
+
 // A mode list whose codes differ from its indexes, so a mix-up shows.
-const ModeCodes kCodes{10, 11, 12, 13, 14, 15, 16, 17, 18};
+const ModeList kCodes = Modes({10, 11, 12, 13, 14, 15, 16, 17, 18});
 
 RingBlock Block(std::uint8_t mode, std::uint8_t speed)
 {
@@ -30,7 +36,7 @@ TEST(RingBlock, DeviceImageCarriesTheModeCodeAndTheReversedSpeed)
         const char* name;
         std::uint8_t mode;
         std::uint8_t speed;
-        ModeCodes codes;
+        ModeList codes;
         std::uint8_t lastRead;
         std::uint8_t sentCode;
         std::uint8_t sentSpeed;
@@ -43,8 +49,8 @@ TEST(RingBlock, DeviceImageCarriesTheModeCodeAndTheReversedSpeed)
         {"speed beyond 4 counts as 4", 2, 9, kCodes, 0, 12, 0},
         {"user effect 9 sends entry 0", 9, 2, kCodes, 0, 10, 2},
         {"user effect 12 sends entry 0", 12, 2, kCodes, 0, 10, 2},
-        {"index beyond a short list keeps the code last read", 6, 2, ModeCodes{10, 11}, 0x33, 0x33, 2},
-        {"no list and never read sends 0", 4, 2, ModeCodes{}, 0, 0, 2},
+        {"index beyond a short list keeps the code last read", 6, 2, Modes({10, 11}), 0x33, 0x33, 2},
+        {"no list and never read sends 0", 4, 2, ModeList(), 0, 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,7 +80,7 @@ TEST(RingBlock, ReadImageTurnsBackIntoIndexAndPanelSpeed)
         {"unlisted code stays", 0x77, 0, 0x77, 4},
         {"stored speed beyond 4 reads as 0", 12, 200, 2, 0},
     };
-    const ModeCodes codes{10, 11, 12, 13, 14, 15, 16, 10};
+    const ModeList codes = Modes({10, 11, 12, 13, 14, 15, 16, 10});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const RingBlock block = FromDeviceImage(Block(c.code, c.storedSpeed), codes);
@@ -107,19 +113,6 @@ TEST(RingBlock, RecordFillsTheLightingBytesOnly)
     TakeLightRecord(block, record);
     const RingBlock expected{2, 7, 1, 2, 0x44, 1, 0x10, 0x20, 0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x99};
     EXPECT_EQ(block, expected);
-}
-
-TEST(RingBlock, ModeCodesPerKindOrFlat)
-{
-    Json::Value perKind;
-    Json::Reader().parse(R"({"DefaultLightName": [[], [], [], [{"value": 5}, {"value": 9}], [], [], [], [{"value": 1}]]})",
-                         perKind);
-    EXPECT_EQ(ReadModeCodes(perKind, 3), (ModeCodes{5, 9}));
-    EXPECT_EQ(ReadModeCodes(perKind, 7), (ModeCodes{1}));
-    EXPECT_TRUE(ReadModeCodes(perKind, 12).empty());
-    Json::Value flat;
-    Json::Reader().parse(R"({"DefaultLightName": [{"value": 4}, {"value": "x"}]})", flat);
-    EXPECT_EQ(ReadModeCodes(flat, 3), (ModeCodes{4, 0}));
 }
 
 } // namespace

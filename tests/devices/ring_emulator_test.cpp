@@ -136,13 +136,15 @@ public:
         }
         Json::Value light;
         light["DefaultLightName"] = modes;
-        profiles::SaveJsonFile(folder.path() / "default_light.json", light);
+        profiles::SaveJsonFile(folder.path() / kDefaultLightFile, light);
         std::filesystem::create_directories(folder.path() / "profiles");
+        for (const char* name : {"MousePad", "HD"})
+            std::filesystem::copy_file(profiles::DefaultProfilePath(name), folder.path() / (std::string(name) + ".Json"));
     }
 
-    RingDeviceSetup Setup(const char* deviceFolder)
+    DeviceFolders Folders(const char* deviceFolder)
     {
-        return {0, folder.path() / "profiles", profiles::DefaultProfilePath(deviceFolder), folder.path() / "default_light.json"};
+        return {folder.path() / "profiles", folder.path(), deviceFolder};
     }
     Frames Take() { return static_cast<RecordingHidPort&>(*link.primaryHid).Take(); }
     std::vector<std::uint8_t> Memory(std::size_t from, std::size_t count)
@@ -157,6 +159,12 @@ public:
     CDeviceLink link;
 };
 
+int SwitchTo(CRingDeviceCore& core, const char* id)
+{
+    core.SetProfileIdentifier(id);
+    return core.SwitchProfile().status;
+}
+
 std::vector<std::uint8_t> Bytes(const RingBlock& block)
 {
     return {block.begin(), block.end()};
@@ -167,10 +175,9 @@ protected:
     MousePadTest()
     {
         pad.SetProfileIdentifier("p1");
-        pad.LoadLightLists();
     }
     Rig rig{DeviceKind::MousePad, 0x320F, 0x1004, 0xFF1C};
-    CMousePadCore pad{rig.link, rig.Setup("MousePad")};
+    CMousePadCore pad{rig.link, rig.Folders("MousePad")};
 };
 
 TEST_F(MousePadTest, DeviceReadyReadsTheRecordAndLoadsTheProfile)
@@ -187,7 +194,7 @@ TEST_F(MousePadTest, LightingChangeWritesTheCodeAndReversedSpeedAtBankZero)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
     rig.Take();
-    EXPECT_EQ(pad.ChangeLighting(Record(2, 3, 0, 0x11, 0x22, 0x33)), 1);
+    EXPECT_EQ(pad.ChangeLighting(Record(2, 3, 0, 0x11, 0x22, 0x33)).status, 1);
     const std::vector<std::uint8_t> sent{0, 6, 3, 4, 0, 0, 0x11, 0x22, 0x33, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, sent), kEnd}));
     EXPECT_EQ(rig.Memory(0, 21), sent);
@@ -205,7 +212,7 @@ TEST_F(MousePadTest, UserEffectSendsTheCodeOfTheFirstMode)
     rig.Take();
     for (std::uint8_t mode : {9, 12}) {
         SCOPED_TRACE(int(mode));
-        EXPECT_EQ(pad.ChangeLighting(Record(mode, 4, 1, 1, 2, 3)), 1);
+        EXPECT_EQ(pad.ChangeLighting(Record(mode, 4, 1, 1, 2, 3)).status, 1);
         const Frames frames = rig.Take();
         ASSERT_EQ(frames.size(), 3u);
         EXPECT_EQ(frames[1][8 + 1], 8);  // entry 0's code
@@ -217,11 +224,11 @@ TEST_F(MousePadTest, UserEffectSendsTheCodeOfTheFirstMode)
 TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 9, 9)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 9, 9)).status, 1);
     rig.Take();
     rig.emulator->Press(sim::OnBoardKey::Light);  // code 6 -> 7, index 1
     rig.link.syncFlag = 1;
-    const RingRead read = pad.ResyncFromDevice();
+    const RingRead read = pad.ReadSettingsBlock();
     EXPECT_EQ(read.status, 1);
     EXPECT_EQ(read.bank, 0);
     EXPECT_EQ(rig.Take(), (Frames{Frame(0x05, 1, 0), Frame(0x05, 31, 0)}));
@@ -237,7 +244,7 @@ TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
 TEST_F(MousePadTest, FailedReadKeepsTheBlockAndTheNextWriteSendsIt)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(3, 2, 2, 5, 6, 7)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(3, 2, 2, 5, 6, 7)).status, 1);
     const RingBlock before = pad.Block();
     rig.Take();
 
@@ -246,11 +253,11 @@ TEST_F(MousePadTest, FailedReadKeepsTheBlockAndTheNextWriteSendsIt)
     reject.action = sim::FaultAction::RejectedStatus;
     reject.skip = 1;  // the bank byte answers, the block read is refused
     rig.emulator->Device().AddFault(reject);
-    EXPECT_EQ(pad.ResyncFromDevice().status, kLinkRejected);
+    EXPECT_EQ(pad.ReadSettingsBlock().status, kLinkRejected);
     EXPECT_EQ(pad.Block(), before);
 
     rig.link.linkOpen = 0;
-    EXPECT_EQ(pad.ResyncFromDevice().status, kLinkNoAnswer);
+    EXPECT_EQ(pad.ReadSettingsBlock().status, kLinkNoAnswer);
     EXPECT_EQ(pad.Block(), before);
     rig.link.linkOpen = 1;
     rig.Take();
@@ -265,6 +272,7 @@ TEST_F(MousePadTest, FailedWritesAreReported)
     rig.Take();
     rig.link.linkOpen = 0;
     EXPECT_EQ(pad.WriteSettings(0), kLinkNoAnswer);
+    EXPECT_EQ(pad.ChangeLighting(Record(2, 1, 1, 1, 1, 1)).messages.size(), 1u);
     EXPECT_TRUE(rig.Take().empty());
     rig.link.linkOpen = 1;
 
@@ -273,7 +281,9 @@ TEST_F(MousePadTest, FailedWritesAreReported)
     reject.action = sim::FaultAction::RejectedStatus;
     rig.emulator->Device().AddFault(reject);
     const auto before = rig.Memory(0, 21);
-    EXPECT_EQ(pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1)), kLinkRejected);
+    const SequenceResult result = pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1));
+    EXPECT_EQ(result.status, kLinkRejected);
+    EXPECT_EQ(result.messages, (std::vector<UserMessage>{{kDeviceNotUpdatedMessage}}));
     const Frames frames = rig.Take();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames.back(), kEnd);
@@ -286,11 +296,11 @@ TEST_F(MousePadTest, RestoreDefaultsWritesTheDefaultRecordIntoTheProfile)
     profiles::CBasicProfiledata defaults;
     defaults.Load(profiles::DefaultProfilePath("MousePad"));
     const profiles::LightRecord factory = defaults.GetLightInfo();
-    ASSERT_EQ(pad.ChangeLighting(Record(7, 1, 4, 1, 2, 3)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(7, 1, 4, 1, 2, 3)).status, 1);
     ASSERT_NE(pad.GetLightInfo(), factory);
     rig.Take();
 
-    EXPECT_EQ(pad.RestoreDefaults(), 1);
+    EXPECT_EQ(pad.RestoreDefaults().status, 1);
     EXPECT_EQ(pad.GetLightInfo(), factory);
     ASSERT_LE(factory.selectItem, 8);
     const auto memory = rig.Memory(0, 21);
@@ -304,15 +314,15 @@ TEST_F(MousePadTest, RestoreDefaultsWritesTheDefaultRecordIntoTheProfile)
 TEST_F(MousePadTest, ProfileSwitchWritesTheOtherProfilesLighting)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1)).status, 1);
     pad.SetProfileIdentifier("p2");
     ASSERT_EQ(pad.LoadProfile(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(4, 2, 3, 0x40, 0x50, 0x60)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(4, 2, 3, 0x40, 0x50, 0x60)).status, 1);
     rig.Take();
 
-    EXPECT_EQ(pad.SwitchProfile("p1"), 1);
+    EXPECT_EQ(SwitchTo(pad, "p1"), 1);
     EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 7, 1, 3, 0, 0, 1, 1, 1}), kEnd}));
-    EXPECT_EQ(pad.SwitchProfile("p2"), 1);
+    EXPECT_EQ(SwitchTo(pad, "p2"), 1);
     EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 4, 2, 1, 0, 0, 0x40, 0x50, 0x60}), kEnd}));
     EXPECT_EQ(rig.Memory(0, 9), (std::vector<std::uint8_t>{0, 4, 2, 1, 0, 0, 0x40, 0x50, 0x60}));
 }
@@ -320,10 +330,10 @@ TEST_F(MousePadTest, ProfileSwitchWritesTheOtherProfilesLighting)
 TEST_F(MousePadTest, UnplugDuringAProfileSwitch)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(1, 1, 1, 1, 1, 1)).status, 1);
     pad.SetProfileIdentifier("p2");
     ASSERT_EQ(pad.LoadProfile(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(4, 2, 3, 4, 5, 6)), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(4, 2, 3, 4, 5, 6)).status, 1);
     const auto before = rig.Memory(0, 21);
     rig.Take();
 
@@ -332,7 +342,7 @@ TEST_F(MousePadTest, UnplugDuringAProfileSwitch)
     unplug.action = sim::FaultAction::Unplug;
     rig.emulator->Device().AddFault(unplug);
     const auto start = std::chrono::steady_clock::now();
-    const int status = pad.SwitchProfile("p1");
+    const int status = SwitchTo(pad, "p1");
     EXPECT_NE(status, 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
     // The page shows the profile chosen; the pad kept what it had.
@@ -347,7 +357,7 @@ TEST_F(MousePadTest, UnplugDuringAProfileSwitch)
 TEST_F(MousePadTest, PowerReadShowsThePhoneOnThePad)
 {
     rig.emulator->Device().SetPhone(2);
-    const StatusReading reading = pad.QueryPower();
+    const PowerResult reading = pad.QueryPower();
     EXPECT_EQ(reading.status, 1);
     EXPECT_EQ(rig.Take(), (Frames{Frame(0x1A, 6, 0)}));
     EXPECT_EQ(reading.report, (std::array<std::uint8_t, 6>{100, 0, 0, 0, 0, 2}));
@@ -361,17 +371,16 @@ protected:
     HeadsetTest()
     {
         headset.SetProfileIdentifier("h1");
-        headset.LoadLightLists();
         headset.LoadProfile();
         rig.Take();
     }
     Rig rig{DeviceKind::Headset, 0x0C76, 0x1630, 0x000C};
-    CHeadsetCore headset{rig.link, rig.Setup("HD")};
+    CHeadsetCore headset{rig.link, rig.Folders("HD")};
 };
 
 TEST_F(HeadsetTest, ProfileOneGoesToAddressThirtyWithTheModeCode)
 {
-    ASSERT_EQ(headset.ChangeLighting(Record(6, 4, 2, 0xAA, 0xBB, 0xCC)), 1);
+    ASSERT_EQ(headset.ChangeLighting(Record(6, 4, 2, 0xAA, 0xBB, 0xCC)).status, 1);
     rig.Take();
     EXPECT_EQ(headset.WriteSettings(1), 1);
     const std::vector<std::uint8_t> sent{0, 2, 4, 2, 0, 0, 0xAA, 0xBB, 0xCC, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -382,9 +391,9 @@ TEST_F(HeadsetTest, ProfileOneGoesToAddressThirtyWithTheModeCode)
 
 TEST_F(HeadsetTest, ReadFromDeviceTakesTheActiveProfilesBlock)
 {
-    ASSERT_EQ(headset.ChangeLighting(Record(3, 4, 0, 1, 2, 3)), 1);
+    ASSERT_EQ(headset.ChangeLighting(Record(3, 4, 0, 1, 2, 3)).status, 1);
     ASSERT_EQ(headset.WriteSettings(1), 1);
-    const RingRead read = headset.LoadFromDevice();
+    const RingRead read = headset.ReadSettingsBlock();
     EXPECT_EQ(read.status, 1);
     EXPECT_EQ(read.bank, 0);
     rig.Take();
@@ -394,7 +403,7 @@ TEST_F(HeadsetTest, ReadFromDeviceTakesTheActiveProfilesBlock)
 
 TEST_F(HeadsetTest, StatusByteFourAndNoDongle)
 {
-    const StatusReading reading = headset.QueryPower();
+    const PowerResult reading = headset.QueryPower();
     EXPECT_EQ(reading.status, 1);
     EXPECT_EQ(rig.Take(), (Frames{Frame(0x1A, 6, 0)}));
     EXPECT_EQ(reading.report[3], 0);
@@ -434,10 +443,9 @@ TEST(RingSameMode, PadAndHeadsetFollowTheCommonEffect)
 {
     Rig padRig(DeviceKind::MousePad, 0x320F, 0x1004, 0xFF1C);
     Rig headsetRig(DeviceKind::Headset, 0x0C76, 0x1630, 0x000C);
-    CMousePadCore pad(padRig.link, padRig.Setup("MousePad"));
-    CHeadsetCore headset(headsetRig.link, headsetRig.Setup("HD"));
+    CMousePadCore pad(padRig.link, padRig.Folders("MousePad"));
+    CHeadsetCore headset(headsetRig.link, headsetRig.Folders("HD"));
     for (CRingDeviceCore* core : {static_cast<CRingDeviceCore*>(&pad), static_cast<CRingDeviceCore*>(&headset)}) {
-        core->LoadLightLists();
         core->SetProfileIdentifier("s");
         core->LoadProfile();
     }
@@ -451,18 +459,18 @@ TEST(RingSameMode, PadAndHeadsetFollowTheCommonEffect)
         Rig& rig;
     };
     for (Case c : {Case{pad, padRig}, Case{headset, headsetRig}}) {
-        EXPECT_EQ(c.core.FollowSameMode(source, 2), 1);
+        EXPECT_EQ(c.core.FollowSameMode(source, 2).status, 1);
         EXPECT_EQ(c.rig.link.syncFlag, 1);
         EXPECT_EQ(c.core.GetLightInfo().selectItem, 4);
         EXPECT_EQ(c.rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 4, 2, 1, 0, 0, 0x12, 0x34, 0x56}), kEnd}));
 
         // A code outside the table changes nothing.
-        EXPECT_EQ(c.core.FollowSameMode(source, 7), 0);
+        EXPECT_EQ(c.core.FollowSameMode(source, 7).status, 0);
         EXPECT_TRUE(c.rig.Take().empty());
         EXPECT_EQ(c.core.GetLightInfo().selectItem, 4);
 
         // The next change made on the device's own panel leaves the synchronised lighting.
-        EXPECT_EQ(c.core.ChangeLighting(Record(3, 2, 3, 1, 1, 1)), 1);
+        EXPECT_EQ(c.core.ChangeLighting(Record(3, 2, 3, 1, 1, 1)).status, 1);
         EXPECT_EQ(c.rig.link.syncFlag, 0);
     }
 }
@@ -485,10 +493,9 @@ TEST(RingMeasure, ProfileSelectAtDefaultLatency)
         Rig rig(c.kind, c.vendor, c.product, c.page, sim::kDefaultCableLatency);
         std::unique_ptr<CRingDeviceCore> core;
         if (c.kind == DeviceKind::MousePad)
-            core = std::make_unique<CMousePadCore>(rig.link, rig.Setup(c.folder));
+            core = std::make_unique<CMousePadCore>(rig.link, rig.Folders(c.folder));
         else
-            core = std::make_unique<CHeadsetCore>(rig.link, rig.Setup(c.folder));
-        core->LoadLightLists();
+            core = std::make_unique<CHeadsetCore>(rig.link, rig.Folders(c.folder));
         core->SetProfileIdentifier("a");
         core->LoadProfile();
         core->SetProfileIdentifier("b");
@@ -496,7 +503,7 @@ TEST(RingMeasure, ProfileSelectAtDefaultLatency)
         constexpr int kRuns = 10;
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < kRuns; ++i)
-            ASSERT_EQ(core->SwitchProfile(i % 2 ? "a" : "b"), 1);
+            ASSERT_EQ(SwitchTo(*core, i % 2 ? "a" : "b"), 1);
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / kRuns;
         const std::size_t frames = rig.Take().size() / kRuns;
         const double bound = double(frames) * 2 * double(sim::kDefaultCableLatency.count());
