@@ -12,8 +12,6 @@ class CMousePadCore : public CRingDeviceCore {
 public:
     static constexpr int kKind = 3;
     static constexpr int kLedCount = 15;
-    // The selector item's resync timer after the pad's notification 0x401.
-    static constexpr int kResyncDelayMs = 500;
 
     CMousePadCore(CDeviceLink& link, DeviceFolders folders);
 

@@ -241,6 +241,18 @@ TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
     EXPECT_EQ(saved.GetLightInfo().selectItem, 2);
 }
 
+TEST_F(MousePadTest, TheLightKeyNotifiesAResyncAfterHalfASecond)
+{
+    ASSERT_EQ(pad.LoadFromDevice(), 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(0, 3, 1, 9, 9, 9)).status, 1);
+    const std::vector<std::uint16_t> usages = rig.emulator->Press(sim::OnBoardKey::Light);
+    ASSERT_EQ(usages, (std::vector<std::uint16_t>{kNotifySettingsChanged}));
+    const NotifyEffect effect = pad.ApplyNotification(MeaningOf(usages[0], pad.Family(), NotifySource::Cable));
+    EXPECT_EQ(effect.resyncAfterMs, 500);
+    EXPECT_EQ(pad.ResyncFromDevice(), 1);
+    EXPECT_EQ(pad.Block()[1], 8);  // the pad went from code 8 round to code 0, the last entry
+}
+
 TEST_F(MousePadTest, FailedReadKeepsTheBlockAndTheNextWriteSendsIt)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
@@ -399,6 +411,26 @@ TEST_F(HeadsetTest, ReadFromDeviceTakesTheActiveProfilesBlock)
     rig.Take();
     // Bank 0's block is the one at address 0; what was written for profile 1 stays there.
     EXPECT_EQ(rig.Memory(31, 8), (std::vector<std::uint8_t>{5, 4, 4, 0, 0, 1, 2, 3}));
+}
+
+TEST_F(HeadsetTest, AudioSettingsAndTheirEqualiserComeBackWithTheProfile)
+{
+    const profiles::EqBands bands{1, -2, 3, -4, 5, -6, 7, -8, 9, -10};
+    headset.HeadsetProfile().SetCustomEq(1, bands);
+    profiles::HeadsetSettings audio;
+    audio.magicEnable = 1;
+    audio.magicType = 3;
+    audio.eqType = profiles::CHs6533Profiledata::kCustomEqType;
+    audio.customEqSeletIndex = 1;
+    audio.micInSelect = 1;
+    audio.micInValue = 42;
+    ASSERT_TRUE(headset.SaveAudioSettings(audio));
+
+    CHeadsetCore again(rig.link, rig.Folders("HD"));
+    again.SetProfileIdentifier("h1");
+    ASSERT_EQ(again.LoadProfile(), 1);
+    EXPECT_EQ(again.AudioSettings(), audio);
+    EXPECT_EQ(again.EqBands(), std::vector<int>(bands.begin(), bands.end()));
 }
 
 TEST_F(HeadsetTest, StatusByteFourAndNoDongle)
