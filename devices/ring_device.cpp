@@ -66,29 +66,16 @@ void CRingDeviceCore::SetLightInfo(const profiles::LightRecord& record)
 SequenceResult CRingDeviceCore::ChangeLighting(const profiles::LightRecord& record)
 {
     Link().syncFlag = 0;
-    SetLightInfo(record);
-    SaveProfile();
-    LoadProfileState();
-    SequenceResult result;
-    result.Take(WriteSettings(0));
-    return result;
+    return ApplyLight(record);
 }
 
-SequenceResult CRingDeviceCore::FollowSameMode(const profiles::LightRecord& source, int commonCode)
+SequenceResult CRingDeviceCore::ApplyLight(const profiles::LightRecord& record)
 {
-    SequenceResult result;
-    const std::optional<int> mode = lighting::ModeIndexOf(SyncKind(), commonCode);
-    if (!mode) {
-        result.status = kLinkNoAnswer;
-        return result;
-    }
-    Link().syncFlag = 1;
-    profiles::LightRecord record = source;
-    record.selectItem = static_cast<std::uint8_t>(*mode);
     SetLightInfo(record);
     SaveProfile();
     LoadProfileState();
     ApplyProfile();
+    SequenceResult result;
     result.Take(WriteSettings(0));
     return result;
 }
