@@ -1,5 +1,7 @@
 #include "devices/ring_device.h"
 
+#include <algorithm>
+
 namespace orvel::devices {
 
 CRingDeviceCore::CRingDeviceCore(int kind, CDeviceLink& link, DeviceFolders folders,
@@ -54,7 +56,23 @@ int CRingDeviceCore::WriteSettings(int profile)
 RingRead CRingDeviceCore::ReadSettingsBlock()
 {
     Link().syncFlag = 0;
-    return settings_.Read(Link(), Modes());
+    const RingRead read = settings_.Read(Link(), Modes());
+    if (read.status == kLinkOk && onLightingState)
+        onLightingState(*this);
+    return read;
+}
+
+lighting::LightSettings CRingDeviceCore::LightThreadSettings() const
+{
+    lighting::LightSettings settings;
+    settings.mode = Block()[1];
+    settings.speed = std::min<int>(Block()[3], kMaxSpeed);
+    settings.brightness = std::min<int>(record_.light, kMaxSpeed);
+    settings.direction = record_.fx != 0;
+    settings.fx = record_.fx;
+    settings.multicolor = record_.multiColor != 0;
+    settings.colour = {record_.red, record_.green, record_.blue};
+    return settings;
 }
 
 void CRingDeviceCore::SetLightInfo(const profiles::LightRecord& record)

@@ -6,6 +6,7 @@
 
 #include "devices/device_core.h"
 #include "devices/ring_block.h"
+#include "lighting/settings.h"
 
 #include <functional>
 #include <memory>
@@ -59,11 +60,15 @@ public:
     SequenceResult ResetProfile();
 
     const RingBlock& Block() const { return settings_.Block(); }
+    // What the light thread renders: mode and speed from the block (after a resync they are the
+    // device's), brightness, direction, seven-colour flag and colour from the device record.
+    lighting::LightSettings LightThreadSettings() const;
     const std::vector<profiles::LightListEntry>& LightList() const { return lightList_; }
     const std::vector<profiles::LightEffectStep>& Effects() const { return effects_; }
     profiles::CBasicProfiledata& Profile() { return *profile_; }
 
-    // Called after LoadProfileState: the light thread takes the record, the lists and the block.
+    // Called after LoadProfileState and after a block read: the light thread takes
+    // LightThreadSettings and the lists.
     std::function<void(const CRingDeviceCore&)> onLightingState;
     // Called by ApplyProfile and ApplyLight: the lighting panel shows the record.
     std::function<void(const profiles::LightRecord&)> onShowLighting;

@@ -225,8 +225,10 @@ TEST_F(MousePadTest, UserEffectSendsTheCodeOfTheFirstMode)
 TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 9, 9)).status, 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 8, 7)).status, 1);
     rig.Take();
+    int lightingUpdates = 0;
+    pad.onLightingState = [&](const CRingDeviceCore&) { ++lightingUpdates; };
     rig.emulator->Press(sim::OnBoardKey::Light);  // code 6 -> 7, index 1
     rig.link.syncFlag = 1;
     const RingRead read = pad.ReadSettingsBlock();
@@ -240,6 +242,13 @@ TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
     profiles::CBasicProfiledata saved;
     saved.Load(rig.folder.path() / "profiles" / "p1.Json");
     EXPECT_EQ(saved.GetLightInfo().selectItem, 2);
+    // The light thread renders the pad's mode with the record's colour.
+    EXPECT_EQ(lightingUpdates, 1);
+    const lighting::LightSettings shown = pad.LightThreadSettings();
+    EXPECT_EQ(shown.mode, 1);
+    EXPECT_EQ(shown.speed, 1);
+    EXPECT_EQ(shown.brightness, 3);
+    EXPECT_EQ(shown.colour, (lighting::Rgb{9, 8, 7}));
 }
 
 TEST_F(MousePadTest, TheLightKeyNotifiesAResyncAfterHalfASecond)
