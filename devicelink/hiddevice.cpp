@@ -167,21 +167,39 @@ void CHidDevice::Leave()
     }
 }
 
+class CHidDevice::Call {
+public:
+    explicit Call(CHidDevice& device)
+        : device_(device)
+        , channel_(device.Enter())
+    {
+    }
+    ~Call()
+    {
+        if (channel_ != nullptr) {
+            device_.Leave();
+        }
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+    Channel* channel() const { return channel_; }
+
+private:
+    CHidDevice& device_;
+    Channel* channel_;
+};
+
 int CHidDevice::Read(uint8_t* buffer, uint32_t length, uint32_t* bytesRead, uint32_t timeoutMs)
 {
     if (bytesRead != nullptr) {
         *bytesRead = 0;
     }
-    Channel* channel = Enter();
-    if (channel == nullptr || buffer == nullptr) {
-        if (channel != nullptr) {
-            Leave();
-        }
+    const Call call(*this);
+    if (call.channel() == nullptr || buffer == nullptr) {
         return 0;
     }
     size_t got = 0;
-    const IoStatus status = channel->Read(buffer, length, got, timeoutMs);
-    Leave();
+    const IoStatus status = call.channel()->Read(buffer, length, got, timeoutMs);
     if (bytesRead != nullptr) {
         *bytesRead = static_cast<uint32_t>(got);
     }
@@ -193,16 +211,12 @@ int CHidDevice::Write(const uint8_t* buffer, uint32_t length, uint32_t* bytesWri
     if (bytesWritten != nullptr) {
         *bytesWritten = 0;
     }
-    Channel* channel = Enter();
-    if (channel == nullptr || buffer == nullptr) {
-        if (channel != nullptr) {
-            Leave();
-        }
+    const Call call(*this);
+    if (call.channel() == nullptr || buffer == nullptr) {
         return 0;
     }
     size_t written = 0;
-    const IoStatus status = channel->Write(buffer, length, written, timeoutMs);
-    Leave();
+    const IoStatus status = call.channel()->Write(buffer, length, written, timeoutMs);
     if (bytesWritten != nullptr) {
         *bytesWritten = static_cast<uint32_t>(written);
     }
@@ -211,36 +225,23 @@ int CHidDevice::Write(const uint8_t* buffer, uint32_t length, uint32_t* bytesWri
 
 bool CHidDevice::SetOutputReport(const uint8_t* report, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
-    const bool ok = report != nullptr && length > 0 && channel->SetOutputReport(report, length);
-    Leave();
-    return ok;
+    const Call call(*this);
+    return call.channel() != nullptr && report != nullptr && length > 0
+        && call.channel()->SetOutputReport(report, length);
 }
 
 bool CHidDevice::GetFeature(uint8_t* buffer, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
+    const Call call(*this);
     size_t got = 0;
-    const bool ok = buffer != nullptr && length > 0 && channel->GetFeature(buffer, length, got);
-    Leave();
-    return ok;
+    return call.channel() != nullptr && buffer != nullptr && length > 0
+        && call.channel()->GetFeature(buffer, length, got);
 }
 
 bool CHidDevice::SetFeature(const uint8_t* report, uint32_t length)
 {
-    Channel* channel = Enter();
-    if (channel == nullptr) {
-        return false;
-    }
-    const bool ok = report != nullptr && length > 0 && channel->SetFeature(report, length);
-    Leave();
-    return ok;
+    const Call call(*this);
+    return call.channel() != nullptr && report != nullptr && length > 0 && call.channel()->SetFeature(report, length);
 }
 
 std::vector<HidDataItem>& CHidDevice::ItemsOf(HidReportType type)

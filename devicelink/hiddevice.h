@@ -112,7 +112,9 @@ public:
     std::vector<orvel::hid::ValueCaps> featureValueCaps;
 
 private:
-    // Counts a call in flight; null when nothing is open or a Close is under way.
+    // A call in flight for its lifetime; its channel is null when nothing is open or a Close
+    // is under way.
+    class Call;
     orvel::hid::Channel* Enter();
     void Leave();
     void FillDeviceInfo();

@@ -3,13 +3,9 @@
 // four reactive planes over the key matrix, counters), the thirty modes and the seven audio
 // styles, rendered into the 170-position colour buffer by the keyboard's light thread.
 
-#include "lighting/base_renderers.h"
 #include "lighting/device_lighting.h"
-#include "lighting/effect_player.h"
 #include "lighting/keyboard_tables.h"
-#include "lighting/led_buffer.h"
 #include "lighting/light_loop.h"
-#include "lighting/per_led_effects.h"
 #include "lighting/random.h"
 #include "lighting/settings.h"
 
@@ -17,7 +13,6 @@
 #include <cstdint>
 #include <mutex>
 #include <span>
-#include <vector>
 
 namespace orvel::lighting {
 

@@ -31,7 +31,9 @@ uint64_t LightLoop::Pass(uint64_t nowMs)
             CountTicksBefore(nowMs, source_.CurrentSchedule());
             started_ = false;
         }
-        return nowMs + (linkOpen ? kSyncPauseMs : timing_.closedPauseMs);
+        // The source wakes the loop when the device is free again; while the link is closed the
+        // loop also looks again after the pause of its kind.
+        return linkOpen ? UINT64_MAX : nowMs + timing_.closedPauseMs;
     }
     if (!started_) {
         // After a pause the buffer may hold other frames (the synchronised lighting's).
@@ -61,10 +63,10 @@ uint64_t LightLoop::Pass(uint64_t nowMs)
             if (FrameChanges(schedule, nowMs)) {
                 source_.RenderFrame(nowMs);
             }
-        } else if (ticks_ >= schedule.threshold) {
+        } else if (ticks_ >= std::max<uint32_t>(schedule.threshold, 1)) {
             // While a frame stays the same the loop sleeps through threshold crossings; they keep
             // their places, so a change shows at the crossing where a per-pass loop shows it.
-            const uint32_t sinceCrossing = ticks_ % schedule.threshold;
+            const uint32_t sinceCrossing = ticks_ % std::max<uint32_t>(schedule.threshold, 1);
             const bool atCrossing = sinceCrossing == 0 || schedule.sameUntilMs == Schedule::kAlwaysChanges ||
                                     nowMs >= schedule.sameUntilMs;
             ticks_ = atCrossing ? 0 : sinceCrossing;
@@ -128,8 +130,9 @@ uint64_t LightLoop::NextDue(const Schedule& schedule)
     case Schedule::Kind::Ticks:
         if (FrameChanges(schedule, UINT64_MAX)) {
             // the first threshold tick at or after the time the frame changes
-            const uint64_t period = uint64_t(schedule.threshold) * timing_.tickMs;
-            const uint32_t left = ticks_ >= schedule.threshold ? 1 : schedule.threshold - ticks_;
+            const uint32_t threshold = std::max<uint32_t>(schedule.threshold, 1);
+            const uint64_t period = uint64_t(threshold) * timing_.tickMs;
+            const uint32_t left = ticks_ >= threshold ? 1 : threshold - ticks_;
             uint64_t at = lastTickMs_ + uint64_t(left) * timing_.tickMs;
             if (!inputChanged_.load(std::memory_order_relaxed) && schedule.sameUntilMs > at && period > 0) {
                 at += (schedule.sameUntilMs - at + period - 1) / period * period;

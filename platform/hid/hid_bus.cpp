@@ -109,7 +109,12 @@ std::optional<OpenedCollection> OpenPath(const std::string& path, bool forRead, 
     OpenedCollection opened;
     std::optional<vhidclient::Session> session;
     if (IsVhidPath(location)) {
-        session = vhidclient::Connect(location.substr(kVhidScheme.size()), kHelloTimeoutMs);
+        const std::filesystem::path socket = location.substr(kVhidScheme.size());
+        if (!vhid::FolderIsPrivate(socket.parent_path())) {
+            debuglog::Writef("vhid: %s is not in a private folder of this user", socket.c_str());
+            return std::nullopt;
+        }
+        session = vhidclient::Connect(socket, kHelloTimeoutMs);
         if (!session) {
             return std::nullopt;
         }

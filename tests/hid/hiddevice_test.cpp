@@ -82,6 +82,7 @@ TEST(HidDeviceTest, EnumerateSkipsUnusableSockets)
     ::chmod(bench.folder().c_str(), 0777);
     ASSERT_TRUE(hid.Enumerate());
     EXPECT_TRUE(VhidPaths(hid).empty());
+    EXPECT_EQ(hid.Open(bench.PathOf(0, "#vid_320f&pid_1004&mi_01"), true, true, true, false), 0);
     ::chmod(bench.folder().c_str(), 0700);
     ::close(listener);
 }

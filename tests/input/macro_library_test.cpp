@@ -4,7 +4,7 @@
 #include "input/key_text.h"
 
 #include "profiles/jsonfile.h"
-#include "tests/input/file_text.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +18,8 @@ using orvel::profiles::LoadJsonFile;
 using orvel::profiles::SaveJsonFile;
 using orvel::testing::TempFolder;
 
-using orvel::input::testing::FileText;
-using orvel::input::testing::WriteText;
+using orvel::testing::FileText;
+using orvel::testing::WriteText;
 
 void WriteList(const fs::path& folder, const std::vector<std::pair<std::string, std::string>>& entries)
 {

@@ -2,7 +2,7 @@
 
 #include "input/file_bytes.h"
 #include "profiles/jsonfile.h"
-#include "tests/input/file_text.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ using namespace orvel::input;
 using orvel::profiles::LoadJsonFile;
 using orvel::profiles::SaveJsonFile;
 
-using orvel::input::testing::FileText;
-using orvel::input::testing::WriteText;
+using orvel::testing::FileText;
+using orvel::testing::WriteText;
 
 Json::Value Pattern(int bullets, const Bullet& bullet)
 {

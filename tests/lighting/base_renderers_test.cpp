@@ -245,8 +245,8 @@ TEST(EffectPlayer, StepsRenderAtTheirThresholdAndMoveOnAfterTheirTime)
     RenderState s;
     EffectPlayer p;
     EffectStep stat{1, 4, 4, false, false, {10, 20, 30}, 20, 0}; // every 7 passes, 20 ms
-    EffectStep spec{5, 2, 4, false, true, {}, 1000, 0};          // every pass
-    p.Load({stat, spec}, 0);
+    EffectStep wheel{5, 2, 4, false, true, {}, 1000, 0};         // every pass
+    p.Load({stat, wheel}, 0);
     for (uint64_t t = 1; t <= 6; ++t) p.Pass(b, s, t);
     EXPECT_EQ(b.GetLedColor(0), 0u);
     p.Pass(b, s, 7);

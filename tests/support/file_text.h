@@ -1,12 +1,12 @@
 #pragma once
-// Reading and writing whole files as text in the input tests.
+// Reading and writing whole files as bytes in tests.
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-namespace orvel::input::testing {
+namespace orvel::testing {
 
 inline std::string FileText(const std::filesystem::path& p)
 {
@@ -21,4 +21,4 @@ inline void WriteText(const std::filesystem::path& p, const std::string& text)
     std::ofstream(p, std::ios::binary) << text;
 }
 
-} // namespace orvel::input::testing
+} // namespace orvel::testing
