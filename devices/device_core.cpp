@@ -1,6 +1,7 @@
 #include "devices/device_core.h"
 
 #include "devicelink/command_frame.h"
+#include "input/macro_library.h"
 #include "profiles/profilefiles.h"
 
 namespace orvel::devices {
@@ -80,6 +81,13 @@ NotifyEffect DeviceCore::ApplyNotification(const NotifyMeaning& meaning)
         effect.resyncAfterMs = meaning.resyncDelayMs;
     }
     return effect;
+}
+
+int DeviceCore::MacroCount() const
+{
+    input::MacroLibrary library(folders_.profileFolder);
+    library.Load();
+    return static_cast<int>(library.Macros().size());
 }
 
 void DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source)

@@ -140,6 +140,9 @@ public:
     virtual NotifyEffect ApplyNotification(const NotifyMeaning& meaning);
 
 protected:
+    // The number of macros in this device's macro list.
+    int MacroCount() const;
+
     // Points the profile data at this device's documents (profile, default, light
     // configuration) and mode list, then loads the device entry from source. The profile path
     // stays the user's, so a Save after a default load replaces the user's entry.

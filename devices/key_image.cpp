@@ -26,6 +26,18 @@ std::vector<input::AssignmentCode> CurrentCodes(std::span<const MappedKey> keys)
 
 } // namespace
 
+std::vector<MappedKey> MapKeys(std::span<const profiles::KeyEntry> keys, std::span<const std::uint8_t> physicalOf, std::uint8_t none)
+{
+    std::vector<MappedKey> mapped;
+    const std::size_t count = std::min(keys.size(), physicalOf.size());
+    for (std::size_t j = 0; j < count; ++j) {
+        if (physicalOf[j] != none) {
+            mapped.push_back({physicalOf[j], keys[j]});
+        }
+    }
+    return mapped;
+}
+
 int FindPhysicalKey(std::span<const std::uint8_t> factory, int count, std::uint8_t type, std::uint8_t b1, std::uint8_t b2)
 {
     for (int k = 0; k < count; ++k) {

@@ -22,6 +22,10 @@ struct MappedKey {
     profiles::KeyEntry entry;
 };
 
+// Each key j below the map's size whose map entry is not none, with that entry as its
+// physical index (the mouse's button map, the keyboard's position map).
+std::vector<MappedKey> MapKeys(std::span<const profiles::KeyEntry> keys, std::span<const std::uint8_t> physicalOf, std::uint8_t none);
+
 // The first physical key (0 … count-1) whose factory code in the table equals code, or -1.
 int FindPhysicalKey(std::span<const std::uint8_t> factory, int count, std::uint8_t type, std::uint8_t b1, std::uint8_t b2);
 

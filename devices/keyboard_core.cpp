@@ -245,25 +245,6 @@ int KeyboardCore::WriteSettings(int profile, std::uint8_t value)
     return sequence.End();
 }
 
-int KeyboardCore::MacroCount() const
-{
-    input::MacroLibrary library(Folders().profileFolder);
-    library.Load();
-    return static_cast<int>(library.Macros().size());
-}
-
-std::vector<MappedKey> KeyboardCore::MappedPositions(const std::vector<profiles::KeyEntry>& keys) const
-{
-    std::vector<MappedKey> mapped;
-    const std::size_t count = std::min<std::size_t>(keys.size(), kKeyboardPositions);
-    for (std::size_t j = 0; j < count; ++j) {
-        if (keyOfPosition_[j] != kNoneIndex) {
-            mapped.push_back({keyOfPosition_[j], keys[j]});
-        }
-    }
-    return mapped;
-}
-
 bool KeyboardCore::ValidateKeyMacros()
 {
     const bool changed = ResetUnlistedMacros(keys_, MacroCount());
@@ -276,7 +257,7 @@ bool KeyboardCore::ValidateKeyMacros()
 
 std::vector<int> KeyboardCore::GetMacroList() const
 {
-    return MacrosInUse(MappedPositions(keys_), MacroCount());
+    return MacrosInUse(MapKeys(keys_, keyOfPosition_, kNoneIndex), MacroCount());
 }
 
 int KeyboardCore::RefreshUnits()
@@ -298,7 +279,7 @@ int KeyboardCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyE
         return status;
     }
     const std::size_t tableBytes = static_cast<std::size_t>(keyCount_) * 3;
-    const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MappedPositions(keys), MacroCount());
+    const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MapKeys(keys, keyOfPosition_, kNoneIndex), MacroCount());
     CCommandSequence sequence(Link());
     sequence.Begin();
     sequence.Run([&](CDeviceLink& l) {

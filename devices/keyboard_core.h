@@ -120,8 +120,6 @@ public:
 private:
     // How many frame bytes carry LEDs: 3 x K, or more when an LED index lies beyond K.
     std::size_t FrameBytes() const;
-    std::vector<MappedKey> MappedPositions(const std::vector<profiles::KeyEntry>& keys) const;
-    int MacroCount() const;
     int RefreshUnits();
     void TakeProfile();
     void TakeDecodedLight(int previousMode);

@@ -187,25 +187,6 @@ int MouseCore::WriteSettings(int bank, std::uint8_t value, std::uint8_t third)
     return sequence.End();
 }
 
-int MouseCore::MacroCount() const
-{
-    input::MacroLibrary library(Folders().profileFolder);
-    library.Load();
-    return static_cast<int>(library.Macros().size());
-}
-
-std::vector<MappedKey> MouseCore::MappedButtons(const std::vector<profiles::KeyEntry>& keys) const
-{
-    std::vector<MappedKey> mapped;
-    const std::size_t count = std::min<std::size_t>(keys.size(), kMouseButtons);
-    for (std::size_t j = 0; j < count; ++j) {
-        if (slotOfButton_[j] != kNoSlot) {
-            mapped.push_back({slotOfButton_[j], keys[j]});
-        }
-    }
-    return mapped;
-}
-
 bool MouseCore::ValidateKeyMacros()
 {
     const bool changed = ResetUnlistedMacros(keys_, MacroCount());
@@ -217,7 +198,7 @@ bool MouseCore::ValidateKeyMacros()
 
 std::vector<int> MouseCore::GetMacroList() const
 {
-    return MacrosInUse(MappedButtons(keys_), MacroCount());
+    return MacrosInUse(MapKeys(keys_, slotOfButton_, kNoSlot), MacroCount());
 }
 
 int MouseCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyEntry>& keys)
@@ -231,7 +212,7 @@ int MouseCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyEntr
         return sequence.Status();
     }
     const std::size_t tableBytes = static_cast<std::size_t>(buttonCount_) * 3;
-    const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MappedButtons(keys), MacroCount());
+    const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MapKeys(keys, slotOfButton_, kNoSlot), MacroCount());
     sequence.Begin();
     sequence.Run([&](CDeviceLink& l) {
         return l.SetDataSize(static_cast<std::uint16_t>(tableBytes)) == 1 ? kLinkOk : kLinkInvalidArgument;

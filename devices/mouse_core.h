@@ -91,8 +91,6 @@ public:
     int SetPollingRate(int index);
 
 private:
-    std::vector<MappedKey> MappedButtons(const std::vector<profiles::KeyEntry>& keys) const;
-    int MacroCount() const;
     void TakeProfile();
     int StoreStagesAndWrite();
 
