@@ -1,0 +1,87 @@
+#include "ui/host_widget.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "ui/manager.h"
+
+namespace DuiLib {
+
+CUIHostWidget::CUIHostWidget(CPaintManagerUI* pManager, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), m_pManager(pManager) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAttribute(Qt::WA_NoSystemBackground, false);
+    m_pManager->SetHostWidget(this);
+}
+
+bool CUIHostWidget::event(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::WindowStateChange:
+        if (onWindowEvent) onWindowEvent(e);
+        break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Leave:
+    case QEvent::MouseButtonDblClick:
+        if (m_pManager->HandleQtEvent(e)) return true;
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(e);
+}
+
+void CUIHostWidget::paintEvent(QPaintEvent* e) {
+    QPainter painter(this);
+    const QRect r = e->rect();
+    m_pManager->Paint(&painter, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+}
+
+void CUIHostWidget::resizeEvent(QResizeEvent* e) {
+    m_pManager->HandleQtEvent(e);
+    QWidget::resizeEvent(e);
+}
+
+void CUIHostWidget::closeEvent(QCloseEvent* e) {
+    if (onCloseRequest && !onCloseRequest()) e->ignore();
+    else e->accept();
+}
+
+void CUIHostWidget::mousePressEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && isWindow() && m_pManager->IsCaptionPoint(POINT{p.x(), p.y()})) {
+        // Dragging the caption moves the window; the system does it where it can.
+        if (windowHandle() && windowHandle()->startSystemMove()) return;
+        m_dragging = true;
+        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+        return;
+    }
+    m_pManager->HandleQtEvent(e);
+}
+
+void CUIHostWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (m_dragging) {
+        move(e->globalPosition().toPoint() - m_dragOffset);
+        return;
+    }
+    m_pManager->HandleQtEvent(e);
+}
+
+void CUIHostWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (m_dragging) {
+        m_dragging = false;
+        return;
+    }
+    m_pManager->HandleQtEvent(e);
+}
+
+} // namespace DuiLib
