@@ -18,7 +18,12 @@ CUIHostWidget::CUIHostWidget(CPaintManagerUI* pManager, QWidget* parent, Qt::Win
     m_pManager->SetHostWidget(this);
 }
 
+CUIHostWidget::~CUIHostWidget() {
+    if (m_pManager && m_pManager->GetHostWidget() == this) m_pManager->SetHostWidget(nullptr);
+}
+
 bool CUIHostWidget::event(QEvent* e) {
+    if (!m_pManager) return QWidget::event(e);
     switch (e->type()) {
     case QEvent::Show:
     case QEvent::Hide:
@@ -41,13 +46,14 @@ bool CUIHostWidget::event(QEvent* e) {
 }
 
 void CUIHostWidget::paintEvent(QPaintEvent* e) {
+    if (!m_pManager) return;
     QPainter painter(this);
     const QRect r = e->rect();
     m_pManager->Paint(&painter, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
 }
 
 void CUIHostWidget::resizeEvent(QResizeEvent* e) {
-    m_pManager->HandleQtEvent(e);
+    if (m_pManager) m_pManager->HandleQtEvent(e);
     QWidget::resizeEvent(e);
 }
 
@@ -57,6 +63,7 @@ void CUIHostWidget::closeEvent(QCloseEvent* e) {
 }
 
 void CUIHostWidget::mousePressEvent(QMouseEvent* e) {
+    if (!m_pManager) return;
     const QPoint p = e->position().toPoint();
     if (e->button() == Qt::LeftButton && isWindow() && m_pManager->IsCaptionPoint(POINT{p.x(), p.y()})) {
         // Dragging the caption moves the window; the system does it where it can.
@@ -69,6 +76,7 @@ void CUIHostWidget::mousePressEvent(QMouseEvent* e) {
 }
 
 void CUIHostWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (!m_pManager) return;
     if (m_dragging) {
         move(e->globalPosition().toPoint() - m_dragOffset);
         return;
@@ -77,6 +85,7 @@ void CUIHostWidget::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void CUIHostWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (!m_pManager) return;
     if (m_dragging) {
         m_dragging = false;
         return;

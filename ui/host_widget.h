@@ -13,7 +13,10 @@ class CPaintManagerUI;
 class CUIHostWidget : public QWidget {
 public:
     explicit CUIHostWidget(CPaintManagerUI* pManager, QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~CUIHostWidget() override;
     CPaintManagerUI* Manager() const { return m_pManager; }
+    // The manager is going away: input and painting stop.
+    void DetachManager() { m_pManager = nullptr; }
     // Called when the user asks the window to close; return false to keep it open.
     std::function<bool()> onCloseRequest;
     // Called for show, hide and activation changes (the window turns them into messages).

@@ -725,6 +725,7 @@ bool CComboUI::Activate() {
         }
     };
     m_pPopup->widget->show();
+    pm->UpdateLayout();
     if (CControlUI* sel = GetItemAt(m_iCurSel)) pm->SetFocus(sel);
     m_uButtonState &= ~(CButtonUI::UISTATE_PUSHED | CButtonUI::UISTATE_CAPTURED);
     Invalidate();

@@ -27,6 +27,7 @@
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "ui/control.h"
+#include "ui/host_widget.h"
 #include "ui/resource.h"
 #include "ui/values.h"
 
@@ -165,6 +166,8 @@ CPaintManagerUI::CPaintManagerUI() : d(std::make_unique<Impl>()) {
 
 CPaintManagerUI::~CPaintManagerUI() {
     RemoveAllTimers();
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->DetachManager();
+    m_pHost = nullptr;
     auto& list = Process().managers;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     CControlUI* root = m_pRoot;
