@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace orvel {
@@ -21,6 +22,7 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
+using ULONG_PTR = std::uintptr_t;
 
 inline constexpr UINT WM_NULL = 0x0000;
 inline constexpr UINT WM_DESTROY = 0x0002;
@@ -39,6 +41,13 @@ inline constexpr UINT SC_CLOSE = 0xF060;
 inline constexpr UINT SC_MINIMIZE = 0xF020;
 inline constexpr UINT SC_MAXIMIZE = 0xF030;
 inline constexpr UINT SC_RESTORE = 0xF120;
+
+// The block a WM_COPYDATA message points at (lParam); valid only while the message is handled.
+struct COPYDATASTRUCT {
+    ULONG_PTR dwData = 0;
+    std::uint32_t cbData = 0;
+    const void* lpData = nullptr;
+};
 
 // What a window does with its messages. Called on the owner thread only.
 class IMessageHandler {
@@ -77,11 +86,13 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 bool PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Window timers: WM_TIMER with wParam = id every elapse ms on the owner thread. Setting an id
-// again restarts it with the new period. Returns id, or 0 when the window does not exist.
+// again restarts it with the new period. Returns id, or 0 when the window does not exist or
+// is closing. Any thread may set or kill a window's timers; the owner thread is woken.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs);
 bool KillTimer(HWND hwnd, UINT_PTR id);
 
-// Ends the calling thread's message loop with this exit code (as WM_QUIT does).
+// Ends the calling thread's message loop with this exit code (as WM_QUIT does). Messages still
+// queued stay queued for a later loop.
 void PostQuitMessage(int exitCode);
 
 // The built-in loop for threads without Qt: handles messages and timers of the windows the
@@ -89,7 +100,8 @@ void PostQuitMessage(int exitCode);
 int RunMessageLoop();
 
 // Handles what is due now, waiting at most timeoutMs for the first message (0: do not wait).
-// Returns false once PostQuitMessage was called on this thread.
+// Returns false once PostQuitMessage was called on this thread (the quit is taken then, as
+// WM_QUIT is; a later call pumps again).
 bool PumpMessages(int timeoutMs);
 
 namespace winmsg {
@@ -98,6 +110,31 @@ namespace winmsg {
 // event loop: wake() is called (from any thread) whenever that thread has messages or timers
 // due; the glue then calls PumpMessages(0) on its thread.
 void SetThreadWaker(std::function<void()> wake);
+
+// For the glue: milliseconds until the calling thread's next window timer is due (0 when one
+// is due now), -1 when it has none; and the exit code of its last PostQuitMessage.
+int NextTimerDueMs();
+int QuitExitCode();
+
+// The number registered under name, without registering it; 0 when it was never registered.
+UINT RegisteredMessage(std::wstring_view name);
+
+// The name a message number was registered under; empty for other numbers.
+std::wstring MessageName(UINT msg);
+
+// Handles only the messages other threads have sent to the calling thread's windows (not
+// posted messages or timers): for a thread that waits on something else, so that it cannot
+// deadlock with a thread that sends to it.
+void HandleSentMessages();
+
+// The names FindWindow-style lookups match; empty for a handle that does not exist.
+std::wstring ClassName(HWND hwnd);
+std::wstring Title(HWND hwnd);
+void SetTitle(HWND hwnd, std::wstring_view title);
+
+// A window of this process by class name and title (an empty argument matches any), not one
+// that is closing; null when there is none.
+HWND FindLocalWindow(std::wstring_view className, std::wstring_view title);
 
 } // namespace winmsg
 } // namespace orvel

@@ -1,0 +1,14 @@
+#pragma once
+// Writing a file so that a crash or a full disk never leaves it half-written: the bytes go to
+// a temporary file in the same folder, are flushed to disk, and replace the file by rename.
+
+#include <filesystem>
+#include <string_view>
+
+namespace orvel::atomicfile {
+
+// True when the file now holds exactly these bytes; on failure the old file is untouched,
+// the temporary file is removed and the reason is written to the debug log.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+} // namespace orvel::atomicfile

@@ -1,0 +1,98 @@
+#pragma once
+// Window messages between programs of one user. Each addressable window gets an endpoint: a
+// Unix socket in the runtime folder whose name carries the window's class name and title, so
+// other programs find it as FindWindowW does. Registered messages travel by their *name* (each
+// process has its own numbers), with wParam, lParam and, for WM_COPYDATA, the data block; the
+// receiving endpoint hands them to its window through PostMessageW/SendMessageW. Only names
+// the receiving program registered itself are delivered, and of the system messages only
+// WM_COPYDATA.
+
+#include "platform/events.h"
+#include "platform/winmsg.h"
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace orvel::ipc {
+
+// How long a send to another program may take before it counts as unanswered.
+inline constexpr DWORD kSendTimeoutMs = 2000;
+
+// A window of another (or this) program, known by its endpoint.
+struct RemoteWindow {
+    std::filesystem::path socket;
+    bool operator==(const RemoteWindow&) const = default;
+};
+
+// The first live endpoint whose window has this class name and title (an empty argument
+// matches any); nothing when there is none. Endpoints of programs that ended are removed.
+std::optional<RemoteWindow> FindWindowW(std::wstring_view className, std::wstring_view title);
+
+// Every live endpoint in the runtime folder.
+std::vector<RemoteWindow> AllWindows();
+
+enum class SendStatus {
+    Ok,
+    NoPeer,   // the endpoint is gone or does not accept
+    TimedOut, // no answer within the time-out
+    Rejected, // the message cannot travel: not a registered message or WM_COPYDATA, block too big
+};
+
+struct SendResult {
+    SendStatus status = SendStatus::NoPeer;
+    LRESULT result = 0;
+};
+
+// Sends and waits for the result. For WM_COPYDATA, lParam points at a COPYDATASTRUCT whose
+// block (at most kMaxCopyDataBytes) is carried along. While waiting, messages that other
+// threads send to the calling thread's windows are handled. from: the sending window, which
+// the receiver can answer through SenderOf (it needs an endpoint).
+SendResult SendMessageTimeoutW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                               HWND from = nullptr);
+// The same with kSendTimeoutMs; the result, or 0 when the send failed.
+LRESULT SendMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from = nullptr);
+// Queues a registered message at the peer without waiting for it to be handled.
+bool PostMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from = nullptr);
+
+// Posts a registered message to every endpoint in the runtime folder, this program's own
+// included; never blocks: peers that do not accept at once are skipped. Returns how many
+// peers took it.
+int BroadcastSystemMessageW(UINT msg, WPARAM wParam, LPARAM lParam);
+
+// While a window handles a message sent to it through its endpoint: the sending window, when
+// the sender named one; else nothing.
+std::optional<RemoteWindow> SenderOf(HWND receiver);
+
+// Makes a window addressable by its class name and title (as they are at creation) for as
+// long as the object lives. Destroy it on any thread before the window is destroyed.
+class Endpoint {
+public:
+    // Nothing when the runtime folder is unusable or the socket cannot be made; error says why.
+    static std::unique_ptr<Endpoint> Create(HWND hwnd, std::string* error = nullptr);
+    ~Endpoint();
+    Endpoint(const Endpoint&) = delete;
+    Endpoint& operator=(const Endpoint&) = delete;
+
+    const std::filesystem::path& Socket() const { return socket_; }
+    RemoteWindow Address() const { return RemoteWindow{socket_}; }
+
+private:
+    Endpoint(HWND hwnd, std::filesystem::path socket, int listenFd, int stopFd);
+    void serve();
+    void serveConnection(int fd);
+
+    HWND hwnd_;
+    std::filesystem::path socket_;
+    int listenFd_;
+    int stopFd_;
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+} // namespace orvel::ipc

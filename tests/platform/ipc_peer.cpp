@@ -1,0 +1,90 @@
+// A second process for the ipc tests:
+//   ipc_peer mutex <name>             holds the named mutex until stdin closes; prints
+//                                     "created", "exists" or "failed <why>"
+//   ipc_peer window <class> <title> <message>
+//                                     a window with an endpoint; prints "ready", then
+//                                     "got <wParam> <lParam>" for the first <message> (and
+//                                     ends), "other <number>" for any other message
+//   ipc_peer broadcast <message> <wParam> <lParam>
+//                                     prints how many peers took it
+#include "platform/ipc.h"
+#include "platform/namedmutex.h"
+#include "platform/text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+using namespace orvel;
+
+namespace {
+
+class Quitter : public IMessageHandler {
+public:
+    explicit Quitter(UINT wanted) : wanted_(wanted) {}
+    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == wanted_) {
+            std::printf("got %llu %lld\n", static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+            std::fflush(stdout);
+            PostQuitMessage(0);
+        } else {
+            std::printf("other %u\n", msg);
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+
+private:
+    UINT wanted_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "mutex" && argc == 3) {
+        auto mutex = ipc::NamedMutex::CreateMutexW(argv[2]);
+        switch (mutex.status()) {
+        case ipc::NamedMutex::Status::Created:
+            std::printf("created\n");
+            break;
+        case ipc::NamedMutex::Status::AlreadyExists:
+            std::printf("exists\n");
+            break;
+        case ipc::NamedMutex::Status::Failed:
+            std::printf("failed %s\n", mutex.error().c_str());
+            break;
+        }
+        std::fflush(stdout);
+        char c;
+        while (::read(STDIN_FILENO, &c, 1) > 0) {
+        }
+        return 0;
+    }
+    if (mode == "window" && argc == 5) {
+        Quitter handler(RegisterWindowMessageW(text::FromUtf8(argv[4])));
+        HWND hwnd = CreateWindowHandle(&handler, text::FromUtf8(argv[2]), text::FromUtf8(argv[3]));
+        std::string error;
+        auto endpoint = ipc::Endpoint::Create(hwnd, &error);
+        if (!endpoint) {
+            std::printf("failed %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("ready\n");
+        std::fflush(stdout);
+        const int code = RunMessageLoop();
+        endpoint.reset();
+        DestroyWindowHandle(hwnd);
+        return code;
+    }
+    if (mode == "broadcast" && argc == 5) {
+        const UINT msg = RegisterWindowMessageW(text::FromUtf8(argv[2]));
+        std::printf("%d\n", ipc::BroadcastSystemMessageW(msg, std::strtoull(argv[3], nullptr, 10), std::strtoll(argv[4], nullptr, 10)));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: ipc_peer mutex NAME | window CLASS TITLE MESSAGE | broadcast MESSAGE W L\n");
+    return 2;
+}
