@@ -13,3 +13,4 @@
 #include "ui/menu_controls.h"
 #include "ui/render.h"
 #include "ui/resource.h"
+#include "ui/window.h"

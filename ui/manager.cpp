@@ -26,6 +26,7 @@
 
 #include "platform/debuglog.h"
 #include "platform/paths.h"
+#include "platform/qt/winmsgpump.h"
 #include "ui/control.h"
 #include "ui/host_widget.h"
 #include "ui/resource.h"
@@ -213,8 +214,14 @@ CDuiString CPaintManagerUI::GetResourceFile(LPCTSTR pstrName) {
     return GetResourcePath() + name;
 }
 
+void CPaintManagerUI::InstallMessagePump() {
+    static std::unique_ptr<orvel::qtglue::WinMsgPump> pump;
+    if (!pump && QCoreApplication::instance()) pump = std::make_unique<orvel::qtglue::WinMsgPump>();
+}
+
 int CPaintManagerUI::MessageLoop() {
     if (!QCoreApplication::instance()) return 0;
+    InstallMessagePump();
     return QCoreApplication::exec();
 }
 

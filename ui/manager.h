@@ -70,6 +70,9 @@ public:
     static CDuiString GetResourceFile(LPCTSTR pstrName);
     // Runs the event loop of the UI thread until WM_QUIT (PostQuitMessage) ends it.
     static int MessageLoop();
+    // Lets Qt's event loop serve the window messages of the UI thread (once per process;
+    // windows install it when they are created).
+    static void InstallMessagePump();
     // Sets the scale of every window; only 48, 72, 96, 120, 144, 168 and 192 are accepted.
     static bool SetAllDPI(int iDPI);
     static bool IsAcceptedDPI(int iDPI);

@@ -77,6 +77,7 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
 
 HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD dwExStyle, int x, int y, int cx, int cy, HMENU) {
     if (m_hWnd) return m_hWnd;
+    CPaintManagerUI::InstallMessagePump();
     m_hWnd = orvel::CreateWindowHandle(&d->glue, GetWindowClassName(), pstrName ? pstrName : L"");
     if (!m_hWnd) return nullptr;
     Windows()[m_hWnd] = this;
