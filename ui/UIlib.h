@@ -14,3 +14,4 @@
 #include "ui/render.h"
 #include "ui/resource.h"
 #include "ui/window.h"
+#include "ui/custom_controls.h"

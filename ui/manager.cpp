@@ -123,6 +123,24 @@ WORD KeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
 
 CControlUI* FindByPoint(CControlUI* c, LPVOID) { return c; }
 
+// The "cursor" attribute of a control (or its nearest ancestor that has one).
+Qt::CursorShape CursorOf(CControlUI* c) {
+    static const std::pair<const wchar_t*, Qt::CursorShape> shapes[] = {
+        {L"arrow", Qt::ArrowCursor},     {L"ibeam", Qt::IBeamCursor},      {L"wait", Qt::WaitCursor},
+        {L"cross", Qt::CrossCursor},     {L"uparrow", Qt::UpArrowCursor},  {L"size", Qt::SizeAllCursor},
+        {L"icon", Qt::ArrowCursor},      {L"sizenwse", Qt::SizeFDiagCursor}, {L"sizenesw", Qt::SizeBDiagCursor},
+        {L"sizewe", Qt::SizeHorCursor},  {L"sizens", Qt::SizeVerCursor},   {L"sizeall", Qt::SizeAllCursor},
+        {L"no", Qt::ForbiddenCursor},    {L"hand", Qt::PointingHandCursor}};
+    for (; c; c = c->GetParent()) {
+        LPCTSTR name = c->GetCursorName();
+        if (!name || !*name) continue;
+        for (const auto& [n, shape] : shapes) {
+            if (values::EqualNoCase(n, name)) return shape;
+        }
+    }
+    return Qt::ArrowCursor;
+}
+
 } // namespace
 
 struct CPaintManagerUI::Impl {
@@ -910,6 +928,7 @@ struct ManagerEvents {
         if (m->m_pHost) {
             CDuiString tip = m->m_pEventHover ? m->m_pEventHover->GetToolTip() : CDuiString();
             m->m_pHost->setToolTip(ToQ(tip));
+            m->m_pHost->setCursor(CursorOf(m->m_pEventHover));
         }
     }
 };
