@@ -15,3 +15,6 @@
 #include "ui/resource.h"
 #include "ui/window.h"
 #include "ui/custom_controls.h"
+#include "ui/filedialog.h"
+#include "ui/menu.h"
+#include "ui/tray.h"
