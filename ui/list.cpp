@@ -191,7 +191,12 @@ void CListElementUI::DoEvent(TEventUI& event) {
 }
 
 void CListElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    if (values::EqualNoCase(pstrName, L"selected")) Select(values::ParseBool(pstrValue));
+    if (values::EqualNoCase(pstrName, L"selected")) {
+        // The owner keeps its selection index in step with the row's state.
+        bool sel = values::ParseBool(pstrValue);
+        if (m_pOwner && sel) m_pOwner->SelectItem(m_iIndex, false, false);
+        else Select(sel);
+    }
     else CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
@@ -333,7 +338,11 @@ void CListContainerElementUI::DoEvent(TEventUI& event) {
 }
 
 void CListContainerElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    if (values::EqualNoCase(pstrName, L"selected")) Select(values::ParseBool(pstrValue));
+    if (values::EqualNoCase(pstrName, L"selected")) {
+        bool sel = values::ParseBool(pstrValue);
+        if (m_pOwner && sel) m_pOwner->SelectItem(m_iIndex, false, false);
+        else Select(sel);
+    }
     else if (values::EqualNoCase(pstrName, L"expandable")) AddCustomAttribute(pstrName, pstrValue);
     else CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
