@@ -226,10 +226,17 @@ bool CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopContro
             if (!IntersectRect(&inner, rcPaint, clip)) continue;
             RECT tmp;
             if (!IntersectRect(&tmp, inner, c->GetPos())) continue;
-            hDC->save();
-            hDC->setClipRect(QRect(inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top), Qt::IntersectClip);
-            bool go = c->Paint(hDC, inner, pStopControl);
-            hDC->restore();
+            const RECT& cp = c->GetPos();
+            const bool inside = cp.left >= inner.left && cp.top >= inner.top && cp.right <= inner.right && cp.bottom <= inner.bottom;
+            bool go;
+            if (inside) {
+                go = c->Paint(hDC, inner, pStopControl);
+            } else {
+                hDC->save();
+                hDC->setClipRect(QRect(inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top), Qt::IntersectClip);
+                go = c->Paint(hDC, inner, pStopControl);
+                hDC->restore();
+            }
             if (!go) {
                 hDC->restore();
                 return false;

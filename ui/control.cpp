@@ -326,9 +326,10 @@ bool CControlUI::Paint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
 }
 
 bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI*) {
-    hDC->save();
     SIZE round{Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy)};
-    if (round.cx > 0 || round.cy > 0) {
+    const bool clipRound = round.cx > 0 || round.cy > 0;
+    if (clipRound) {
+        hDC->save();
         QPainterPath path;
         path.addRoundedRect(QRectF(m_rcItem.left, m_rcItem.top, GetWidth(), GetHeight()), round.cx / 2.0, round.cy / 2.0);
         hDC->setRenderHint(QPainter::Antialiasing);
@@ -342,7 +343,7 @@ bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI*) {
     PaintForeImage(hDC);
     PaintText(hDC);
     PaintBorder(hDC);
-    hDC->restore();
+    if (clipRound) hDC->restore();
     return true;
 }
 

@@ -500,7 +500,10 @@ const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mas
     return result;
 }
 
-void CPaintManagerUI::RemoveAllImages() { Process().images.clear(); }
+void CPaintManagerUI::RemoveAllImages() {
+    CRenderEngine::ClearArrangedImages();
+    Process().images.clear();
+}
 
 // ================================================================ defaults and styles
 

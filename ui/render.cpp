@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "ui/manager.h"
 #include "ui/values.h"
@@ -202,10 +204,36 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
         QFontMetrics fm(font);
         text = fm.elidedText(text, Qt::ElideRight, qr.width(), flags & Qt::TextShowMnemonic);
     }
+    const QColor color = ToOpaqueQColor(dwTextColor);
+    // Small texts are laid out once per look and size and then copied: pages repaint the
+    // same captions many times a second.
+    constexpr int kMaxCachedPixels = 512 * 128;
+    if (qr.width() * qr.height() <= kMaxCachedPixels) {
+        struct Entry {
+            QImage image;
+        };
+        static std::map<std::tuple<QString, QString, int, int, int, QRgb>, Entry> cache;
+        auto key = std::make_tuple(text, font.key(), qr.width(), qr.height(), flags, color.rgb());
+        auto it = cache.find(key);
+        if (it == cache.end()) {
+            if (cache.size() > 4096) cache.clear();
+            QImage img(qr.size(), QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setFont(font);
+            p.setPen(color);
+            p.drawText(QRect(QPoint(0, 0), qr.size()), flags, text);
+            p.end();
+            it = cache.emplace(key, Entry{std::move(img)}).first;
+        }
+        hDC->drawImage(qr.topLeft(), it->second.image);
+        return;
+    }
     hDC->save();
     hDC->setRenderHint(QPainter::TextAntialiasing);
     hDC->setFont(font);
-    hDC->setPen(ToOpaqueQColor(dwTextColor));
+    hDC->setPen(color);
     hDC->setClipRect(qr, Qt::IntersectClip);
     hDC->drawText(qr, flags, text);
     hDC->restore();
@@ -408,21 +436,16 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
 
 // ---------------------------------------------------------------- images
 
-void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rcDest, const RECT& rcPaint, const RECT& rcSource,
-                              const RECT& rcCorners, BYTE uFade, bool bHole, bool bTiledX, bool bTiledY, double cornerScale) {
-    if (!image.pImage || IsRectEmpty(rcDest) || uFade == 0) return;
-    RECT clip;
-    if (!IntersectRect(&clip, rcDest, rcPaint)) return;
+namespace {
+
+// Draws the nine-slice (or plain) arrangement of an image part into the painter, with the
+// destination's top-left at (dl, dt).
+void DrawSlices(QPainter* hDC, const TImageInfo& image, int dl, int dt, int dr, int db, const RECT& rcSource, const RECT& c, bool bHole,
+                bool bTiledX, bool bTiledY, double cornerScale) {
     const QImage& img = *image.pImage;
-    hDC->save();
-    hDC->setClipRect(ToQRect(clip), Qt::IntersectClip);
-    hDC->setRenderHint(QPainter::SmoothPixmapTransform);
-    hDC->setOpacity(hDC->opacity() * uFade / 255.0);
     const int sl = rcSource.left, st = rcSource.top, sr = rcSource.right, sb = rcSource.bottom;
-    const RECT& c = rcCorners;
     // Destination corner sizes follow the window scale; source corners are image pixels.
     auto dc = [&](int v) { return int(std::lround(v * cornerScale / image.fSourceScale)); };
-    const int dl = rcDest.left, dt = rcDest.top, dr = rcDest.right, db = rcDest.bottom;
     auto part = [&](int x0, int y0, int x1, int y1, int u0, int v0, int u1, int v1, bool tileX, bool tileY) {
         if (x1 <= x0 || y1 <= y0 || u1 <= u0 || v1 <= v0) return;
         QRect target(x0, y0, x1 - x0, y1 - y0);
@@ -443,19 +466,80 @@ void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rcDe
     };
     if (c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0) {
         part(dl, dt, dr, db, sl, st, sr, sb, bTiledX, bTiledY);
-    } else {
-        const int xl = dl + dc(c.left), xr = dr - dc(c.right), yt = dt + dc(c.top), yb = db - dc(c.bottom);
-        const int ul = sl + c.left, ur = sr - c.right, vt = st + c.top, vb = sb - c.bottom;
-        if (!bHole) part(xl, yt, xr, yb, ul, vt, ur, vb, bTiledX, bTiledY);
-        part(dl, dt, xl, yt, sl, st, ul, vt, false, false);
-        part(xl, dt, xr, yt, ul, st, ur, vt, bTiledX, false);
-        part(xr, dt, dr, yt, ur, st, sr, vt, false, false);
-        part(dl, yt, xl, yb, sl, vt, ul, vb, false, bTiledY);
-        part(xr, yt, dr, yb, ur, vt, sr, vb, false, bTiledY);
-        part(dl, yb, xl, db, sl, vb, ul, sb, false, false);
-        part(xl, yb, xr, db, ul, vb, ur, sb, bTiledX, false);
-        part(xr, yb, dr, db, ur, vb, sr, sb, false, false);
+        return;
     }
+    const int xl = dl + dc(c.left), xr = dr - dc(c.right), yt = dt + dc(c.top), yb = db - dc(c.bottom);
+    const int ul = sl + c.left, ur = sr - c.right, vt = st + c.top, vb = sb - c.bottom;
+    if (!bHole) part(xl, yt, xr, yb, ul, vt, ur, vb, bTiledX, bTiledY);
+    part(dl, dt, xl, yt, sl, st, ul, vt, false, false);
+    part(xl, dt, xr, yt, ul, st, ur, vt, bTiledX, false);
+    part(xr, dt, dr, yt, ur, st, sr, vt, false, false);
+    part(dl, yt, xl, yb, sl, vt, ul, vb, false, bTiledY);
+    part(xr, yt, dr, yb, ur, vt, sr, vb, false, bTiledY);
+    part(dl, yb, xl, db, sl, vb, ul, sb, false, false);
+    part(xl, yb, xr, db, ul, vb, ur, sb, bTiledX, false);
+    part(xr, yb, dr, db, ur, vb, sr, sb, false, false);
+}
+
+// Images already arranged at a destination size: pages with many equal buttons then pay
+// for the slicing and smoothing once, and every repaint is one plain copy per image.
+struct ArrangedKey {
+    const QImage* image;
+    int w, h;
+    RECT source, corner;
+    bool hole, tx, ty;
+    int scale;
+    bool operator<(const ArrangedKey& o) const {
+        return std::tie(image, w, h, source.left, source.top, source.right, source.bottom, corner.left, corner.top, corner.right,
+                        corner.bottom, hole, tx, ty, scale) < std::tie(o.image, o.w, o.h, o.source.left, o.source.top, o.source.right,
+                                                                      o.source.bottom, o.corner.left, o.corner.top, o.corner.right,
+                                                                      o.corner.bottom, o.hole, o.tx, o.ty, o.scale);
+    }
+};
+
+std::map<ArrangedKey, QImage>& ArrangedCache() {
+    static std::map<ArrangedKey, QImage> cache;
+    return cache;
+}
+
+} // namespace
+
+void CRenderEngine::ClearArrangedImages() { ArrangedCache().clear(); }
+
+void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rcDest, const RECT& rcPaint, const RECT& rcSource,
+                              const RECT& rcCorners, BYTE uFade, bool bHole, bool bTiledX, bool bTiledY, double cornerScale) {
+    if (!image.pImage || IsRectEmpty(rcDest) || uFade == 0) return;
+    RECT clip;
+    if (!IntersectRect(&clip, rcDest, rcPaint)) return;
+    const int w = rcDest.right - rcDest.left, h = rcDest.bottom - rcDest.top;
+    constexpr int kMaxArrangedPixels = 256 * 256;
+    if (w * h <= kMaxArrangedPixels) {
+        ArrangedKey key{image.pImage, w, h, rcSource, rcCorners, bHole, bTiledX, bTiledY, int(std::lround(cornerScale * 100))};
+        auto& cache = ArrangedCache();
+        auto it = cache.find(key);
+        if (it == cache.end()) {
+            if (cache.size() > 2048) cache.clear();
+            QImage arranged(w, h, QImage::Format_ARGB32_Premultiplied);
+            arranged.fill(Qt::transparent);
+            QPainter p(&arranged);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            DrawSlices(&p, image, 0, 0, w, h, rcSource, rcCorners, bHole, bTiledX, bTiledY, cornerScale);
+            p.end();
+            it = cache.emplace(key, std::move(arranged)).first;
+        }
+        // One copy of the part inside the paint rectangle.
+        const qreal opacity = hDC->opacity();
+        if (uFade != 255) hDC->setOpacity(opacity * uFade / 255.0);
+        hDC->drawImage(QPoint(clip.left, clip.top), it->second,
+                       QRect(clip.left - rcDest.left, clip.top - rcDest.top, clip.right - clip.left, clip.bottom - clip.top));
+        if (uFade != 255) hDC->setOpacity(opacity);
+        return;
+    }
+    hDC->save();
+    hDC->setClipRect(ToQRect(clip), Qt::IntersectClip);
+    hDC->setRenderHint(QPainter::SmoothPixmapTransform);
+    hDC->setOpacity(hDC->opacity() * uFade / 255.0);
+    DrawSlices(hDC, image, rcDest.left, rcDest.top, rcDest.right, rcDest.bottom, rcSource, rcCorners, bHole, bTiledX, bTiledY, cornerScale);
     hDC->restore();
 }
 

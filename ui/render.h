@@ -79,6 +79,8 @@ public:
     // The nine-slice draw of an image part: corners 1:1, edges and centre stretched or tiled.
     static void DrawImage(HDC hDC, const TImageInfo& image, const RECT& rcDest, const RECT& rcPaint, const RECT& rcSource,
                           const RECT& rcCorners, BYTE uFade, bool bHole, bool bTiledX, bool bTiledY, double cornerScale = 1.0);
+    // Forgets images arranged at a size (called when loaded images are dropped).
+    static void ClearArrangedImages();
 };
 
 } // namespace DuiLib
