@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
 #include <QWindow>
 
 #include "ui/manager.h"
@@ -53,7 +55,16 @@ void CUIHostWidget::paintEvent(QPaintEvent* e) {
 }
 
 void CUIHostWidget::resizeEvent(QResizeEvent* e) {
-    if (m_pManager) m_pManager->HandleQtEvent(e);
+    if (m_pManager) {
+        m_pManager->HandleQtEvent(e);
+        // A layout's "roundcorner" rounds the window itself.
+        SIZE round = m_pManager->GetRoundCorner();
+        if (isWindow() && (round.cx > 0 || round.cy > 0) && !isMaximized()) {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(0, 0, width(), height()), round.cx / 2.0, round.cy / 2.0);
+            setMask(QRegion(path.toFillPolygon().toPolygon()));
+        }
+    }
     QWidget::resizeEvent(e);
 }
 

@@ -151,6 +151,27 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int nSize, int width,
 
 void CRenderEngine::FillRoundRect(HDC hDC, const RECT& rc, int width, int height, DWORD color) {
     if ((color >> 24) == 0 || IsRectEmpty(rc)) return;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w * h <= 256 * 256) {
+        // Antialiased shapes are drawn once per size and colour, then copied.
+        static std::map<std::tuple<int, int, int, int, DWORD>, QImage> cache;
+        auto key = std::make_tuple(w, h, width, height, color);
+        auto it = cache.find(key);
+        if (it == cache.end()) {
+            if (cache.size() > 1024) cache.clear();
+            QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(ToQColor(color));
+            p.drawRoundedRect(QRect(0, 0, w, h), width / 2.0, height / 2.0);
+            p.end();
+            it = cache.emplace(key, std::move(img)).first;
+        }
+        hDC->drawImage(QPoint(rc.left, rc.top), it->second);
+        return;
+    }
     hDC->save();
     hDC->setRenderHint(QPainter::Antialiasing);
     hDC->setPen(Qt::NoPen);

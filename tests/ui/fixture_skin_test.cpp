@@ -4,8 +4,6 @@
 
 #include <QImage>
 
-#include <cstdlib>
-
 #include "tests/ui/ui_test_support.h"
 
 namespace {
@@ -18,8 +16,7 @@ protected:
         uitest::App();
         RegisterCustomControls();
         m_old = CPaintManagerUI::GetResourcePath();
-        const char* src = std::getenv("ORVEL_SOURCE_DIR");
-        std::string dir = std::string(src ? src : ".") + "/tests/ui/fixtures/skin";
+        std::string dir = std::string(UI_FIXTURE_DIR) + "/skin";
         CPaintManagerUI::SetResourcePath(CDuiString::FromUtf8(dir));
         ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource(L"res.xml"));
     }
