@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvel::atomicfile {
@@ -31,6 +33,29 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+// The process's umask, read without changing it (umask() would, for every thread).
+mode_t currentUmask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8) & 0777);
+        }
+    }
+    return 022;
+}
+
+// A replaced file keeps its permissions; a new one gets what the user's umask allows.
+mode_t modeFor(const fs::path& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        return st.st_mode & 07777;
+    }
+    return 0666 & ~currentUmask();
+}
+
 } // namespace
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes)
@@ -42,8 +67,7 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes)
         debuglog::Writef("WriteFileAtomically %s: %s", path.c_str(), std::strerror(errno));
         return false;
     }
-    // The file keeps mkstemp's private mode 0600: these are one user's settings.
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, modeFor(path)) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -1,5 +1,6 @@
 #include "profiles/jsonfile.h"
 
+#include "platform/atomicfile.h"
 #include "platform/debuglog.h"
 
 #include <json/reader.h>
@@ -17,40 +18,6 @@
 
 namespace orvel::profiles {
 namespace fs = std::filesystem;
-
-namespace {
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-void syncFolder(const fs::path& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-} // namespace
 
 std::string readjsonFile(const fs::path& path)
 {
@@ -120,36 +87,27 @@ std::string StyledText(const Json::Value& document)
 
 bool SaveJsonFile(const fs::path& path, const Json::Value& document)
 {
-    const std::string text = StyledText(document);
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        debuglog::Writef("SaveJsonFile %s: %s", path.c_str(), std::strerror(errno));
-        return false;
+    return atomicfile::WriteFileAtomically(path, StyledText(document));
+}
+
+fs::path MoveAside(const fs::path& path)
+{
+    for (int n = 0; n < 1000; ++n) {
+        fs::path target = path;
+        target += n == 0 ? std::string(".bad") : ".bad" + std::to_string(n);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec))) {
+            continue;
+        }
+        fs::rename(path, target, ec);
+        if (ec) {
+            debuglog::Writef("MoveAside %s: %s", path.c_str(), ec.message().c_str());
+            return {};
+        }
+        debuglog::Writef("unreadable file kept as %s", target.c_str());
+        return target;
     }
-    const fs::path temp(pattern);
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    int error = errno;
-    if (::fchmod(fd, 0644) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        debuglog::Writef("SaveJsonFile %s: %s", path.c_str(), std::strerror(error));
-        return false;
-    }
-    syncFolder(folder);
-    return true;
+    return {};
 }
 
 std::string MakeTimeStamp(std::chrono::system_clock::time_point when)

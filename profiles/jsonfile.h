@@ -26,6 +26,11 @@ bool SaveJsonFile(const std::filesystem::path& path, const Json::Value& document
 // The styled text SaveJsonFile writes, line end included.
 std::string StyledText(const Json::Value& document);
 
+// Renames a file that could not be used to "<name>.bad" (or "<name>.bad1", ".bad2" ... when
+// that exists), so the user's bytes are kept and the name is free for a new document. Returns
+// the new path, or an empty path when the file could not be moved.
+std::filesystem::path MoveAside(const std::filesystem::path& path);
+
 // Local time as "2021_03_09_14_05_07_042": the identifier of a new profile or macro.
 std::string MakeTimeStamp();
 std::string MakeTimeStamp(std::chrono::system_clock::time_point when);

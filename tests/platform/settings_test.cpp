@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace orvel::settings {
 namespace {
@@ -150,6 +151,22 @@ TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFiles)
     }
     EXPECT_EQ(files, 1);
     EXPECT_FALSE(atomicfile::WriteFileAtomically(temp / "missing-folder" / "doc.json", "x"));
+}
+
+TEST(AtomicFile, KeepsPermissionsOfTheFileItReplacesAndFollowsTheUmaskForNewOnes)
+{
+    testing::TempFolder temp;
+    const fs::path kept = temp / "kept.json";
+    std::ofstream(kept) << "old";
+    fs::permissions(kept, fs::perms(0640));
+    ASSERT_TRUE(atomicfile::WriteFileAtomically(kept, "new"));
+    EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all, fs::perms(0640));
+
+    const mode_t old = ::umask(027);
+    const bool written = atomicfile::WriteFileAtomically(temp / "fresh.json", "x");
+    ::umask(old);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(fs::status(temp / "fresh.json").permissions() & fs::perms::all, fs::perms(0640));
 }
 
 } // namespace

@@ -50,7 +50,11 @@ TEST(Worker, CooperativeWorkerStopsAndIsLogged)
         }
     }));
     EXPECT_FALSE(slot.Start(&owner, [](const WorkerParam&) {})) << "slot already busy";
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // On a loaded machine the thread may take a while to get its first turn.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (turns.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     EXPECT_TRUE(slot.Running());
     EXPECT_EQ(slot.Stop(), WorkerSlot::StopResult::Ended);
     EXPECT_FALSE(slot.Running());

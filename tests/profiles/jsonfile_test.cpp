@@ -1,6 +1,7 @@
 #include "profiles/jsonfile.h"
 
 #include "platform/debuglog.h"
+#include "tests/profiles/json_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace orvel::profiles;
-
-std::string fileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using orvel::testing::FileText;
 
 int filesIn(const fs::path& folder)
 {
@@ -47,7 +41,7 @@ TEST(JsonFile, SaveAndLoadRoundTrip)
     const fs::path file = tmp / "p.Json";
     ASSERT_TRUE(SaveJsonFile(file, sampleDocument()));
     EXPECT_EQ(LoadJsonFile(file), sampleDocument());
-    const std::string text = fileText(file);
+    const std::string text = FileText(file);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text, StyledText(sampleDocument()));
     EXPECT_EQ(text.substr(text.size() - 3), "}\n\n") << "styled text ends with its own line end plus one more";
@@ -104,7 +98,7 @@ TEST(JsonFile, FailedWriteKeepsTheOldDocument)
     orvel::testing::TempFolder tmp;
     const fs::path file = tmp / "profile.Json";
     ASSERT_TRUE(SaveJsonFile(file, sampleDocument()));
-    const std::string before = fileText(file);
+    const std::string before = FileText(file);
 
     Json::Value big = sampleDocument();
     big["padding"] = std::string(64 * 1024, 'x');
@@ -120,7 +114,7 @@ TEST(JsonFile, FailedWriteKeepsTheOldDocument)
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(saved) << "the failure reaches the caller";
-    EXPECT_EQ(fileText(file), before);
+    EXPECT_EQ(FileText(file), before);
     EXPECT_EQ(LoadJsonFile(file), sampleDocument());
     EXPECT_EQ(filesIn(tmp.path()), 1) << "the temporary file is removed";
 }

@@ -1,0 +1,85 @@
+#include "devicelink/device_scan.h"
+
+#include "platform/debuglog.h"
+
+
+namespace orvel {
+
+CDeviceScanner::CDeviceScanner(SlotList& slots, IHidProbe& probe, ScanReports reports)
+    : slots_(slots), probe_(probe), reports_(std::move(reports))
+{
+}
+
+void CDeviceScanner::Pass()
+{
+    if (AnySlotFree(slots_))
+        AttachNew();
+    DetachGone();
+}
+
+void CDeviceScanner::AttachNew()
+{
+    std::vector<std::string> paths;
+    if (!probe_.Enumerate(paths)) {
+        // A failed listing is retried on the next pass; arrival detection must not end.
+        debuglog::Write("HID enumeration failed; retrying on the next pass");
+        return;
+    }
+    for (const std::string& path : paths) {
+        CDeviceSlot candidate = ParseCandidate(path);
+        if (!RowMatchesFour(candidate) || !HasFreeSlot(slots_, candidate))
+            continue;
+        ProbeInfo info;
+        if (!probe_.Probe(path, info))
+            continue;
+        candidate.vendorId = info.vendorId;
+        candidate.productId = info.productId;
+        candidate.usagePage = info.usagePage;
+        candidate.usage = info.usage;
+        const int row = FindSixMatchRow(candidate);
+        if (row < 0)
+            continue;
+        candidate.kind = DeviceMatchTable[static_cast<std::size_t>(row)].kind;
+        candidate.role = DeviceMatchTable[static_cast<std::size_t>(row)].role;
+        const int slot = FindFreeSlot(slots_, candidate);
+        if (slot < 0)
+            continue;
+        slots_[static_cast<std::size_t>(slot)].attached = 1;
+        slots_[static_cast<std::size_t>(slot)].path = path;
+        reports_.send(WM_DEVICE_ATTACH, static_cast<WPARAM>(slot));
+    }
+    if (firstScan_) {
+        reports_.firstScanDone();
+        firstScan_ = false;
+    }
+}
+
+void CDeviceScanner::DetachGone()
+{
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        CDeviceSlot& slot = slots_[i];
+        if (slot.attached == 0 || probe_.IsPresent(slot.path))
+            continue;
+        slot.attached = 0;
+        slot.path.clear();
+        reports_.send(WM_DEVICE_DETACH, i);
+    }
+}
+
+void DeviceScanThread(const WorkerParam& param)
+{
+    const auto& context = *static_cast<const DeviceScanContext*>(param.owner);
+    const HWND window = context.mainWindow;
+    const UINT instanceMessage = context.instanceMessage;
+    CDeviceScanner scanner(*context.slots, *context.probe,
+                           {[window](UINT message, WPARAM slot) { SendMessageW(window, message, slot, 0); },
+                            [window, instanceMessage] { PostMessageW(window, instanceMessage, 0, 0); }});
+    DWORD wait = 1;
+    while (!WaitStop(param, wait)) {
+        scanner.Pass();
+        wait = kScanPollMs;
+    }
+    debuglog::Write("抓取设备线程设定退出");
+}
+
+} // namespace orvel

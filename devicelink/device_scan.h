@@ -1,0 +1,81 @@
+#pragma once
+// Discovery: one pass over the system's HID interfaces fills free slots that match the
+// tables and frees the slots whose interface is gone, reporting each change to the main
+// window; the scan thread repeats the pass every 100 ms.
+
+#include "devicelink/device_slot.h"
+#include "platform/winmsg.h"
+#include "platform/worker.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvel {
+
+inline constexpr UINT WM_DEVICE_ATTACH = 3090;
+inline constexpr UINT WM_DEVICE_DETACH = 3091;
+inline constexpr UINT WM_DEVICE_REACHABLE = 3331;
+
+// What discovery learns of an interface by opening it for reading.
+struct ProbeInfo {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::uint16_t usagePage = 0;
+    std::uint16_t usage = 0;
+};
+
+// The HID services discovery needs; CHidDevice provides them.
+class IHidProbe {
+public:
+    virtual ~IHidProbe() = default;
+    // The paths of every HID interface present; false when the system could not list them.
+    virtual bool Enumerate(std::vector<std::string>& paths) = 0;
+    // Opens the path for reading only, shared, learns its identity and usage, and closes it.
+    virtual bool Probe(const std::string& path, ProbeInfo& info) = 0;
+    // Whether the path can still be opened (without access rights).
+    virtual bool IsPresent(const std::string& path) = 0;
+};
+
+// Where the scan reports: send blocks until the main window handled the message.
+struct ScanReports {
+    std::function<void(UINT message, WPARAM slot)> send;
+    std::function<void()> firstScanDone;
+};
+
+class CDeviceScanner {
+public:
+    CDeviceScanner(SlotList& slots, IHidProbe& probe, ScanReports reports);
+
+    // One pass: enumerate while a slot is free, attach matches, then probe attached slots.
+    void Pass();
+
+private:
+    void AttachNew();
+    void DetachGone();
+
+    SlotList& slots_;
+    IHidProbe& probe_;
+    ScanReports reports_;
+    bool firstScan_ = true;
+};
+
+// What the scan thread works with: the main window it reports to, the window's slot list
+// (changed only by the scan thread, read by the window while the thread waits in a send),
+// the HID services, and the number of the instance message posted after the first scan.
+struct DeviceScanContext {
+    HWND mainWindow = nullptr;
+    SlotList* slots = nullptr;
+    IHidProbe* probe = nullptr;
+    UINT instanceMessage = 0;
+};
+
+inline constexpr DWORD kScanPollMs = 100;
+
+// The scan thread of worker slot 0: param.owner is a DeviceScanContext. Passes run 100 ms
+// apart until the stop event is signalled; attach and detach are sent to the main window
+// synchronously, the instance message is posted once after the first complete scan.
+void DeviceScanThread(const WorkerParam& param);
+
+} // namespace orvel

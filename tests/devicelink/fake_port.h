@@ -1,0 +1,126 @@
+#pragma once
+// A scripted HID interface: records every written report and answers through a responder
+// that plays the device. Reads never wait: an empty queue is a time-out.
+
+#include "devicelink/command_frame.h"
+#include "devicelink/hid_port.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace orvel::test {
+
+// The device's default behaviour: echo bytes 0-6, accept, and return address-derived data.
+inline std::vector<CommandFrame> EchoDevice(const CommandFrame& request)
+{
+    CommandFrame answer{};
+    std::copy_n(request.begin(), 7, answer.begin());
+    const unsigned address = request[5] | (request[6] << 8);
+    for (unsigned i = 0; i < 56; ++i)
+        answer[8 + i] = static_cast<std::uint8_t>(address + i);
+    return {answer};
+}
+
+class FakePort : public IHidPort {
+public:
+    using Responder = std::function<std::vector<CommandFrame>(const CommandFrame&)>;
+
+    int Open(const std::string& path, bool, bool, bool, bool) override
+    {
+        std::lock_guard lock(mutex);
+        ++opens;
+        openedPath = path;
+        open = !refuseOpen;
+        return open ? 1 : 0;
+    }
+    void Close() override
+    {
+        std::lock_guard lock(mutex);
+        open = false;
+        queue.clear();
+        wake.notify_all();
+    }
+    bool IsOpen() const override
+    {
+        std::lock_guard lock(mutex);
+        return open;
+    }
+    int Write(const std::uint8_t* buffer, std::uint32_t length, std::uint32_t& bytesWritten,
+              std::uint32_t timeoutMs) override
+    {
+        std::lock_guard lock(mutex);
+        bytesWritten = 0;
+        lastWriteTimeout = timeoutMs;
+        if (!open || failWrites)
+            return 0;
+        CommandFrame frame{};
+        std::copy_n(buffer, std::min<std::size_t>(length, frame.size()), frame.begin());
+        written.push_back(frame);
+        for (const CommandFrame& answer : responder(frame))
+            queue.push_back(answer);
+        bytesWritten = length;
+        return 1;
+    }
+    int Read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& bytesRead, std::uint32_t timeoutMs) override
+    {
+        std::unique_lock lock(mutex);
+        bytesRead = 0;
+        if (timeoutMs != 0)
+            lastReadTimeout = timeoutMs;
+        if (blockReads && timeoutMs != 0 && open && queue.empty()) {
+            // A device that does not answer: the read waits for its time-out or for Close.
+            ++readsWaiting;
+            wake.notify_all();
+            wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !open || !queue.empty(); });
+            --readsWaiting;
+        }
+        if (!open || queue.empty())
+            return 0;
+        const CommandFrame answer = queue.front();
+        queue.pop_front();
+        bytesRead = std::min<std::uint32_t>(length, 64);
+        std::copy_n(answer.begin(), bytesRead, buffer);
+        return 1;
+    }
+
+    std::vector<CommandFrame> Written() const
+    {
+        std::lock_guard lock(mutex);
+        return written;
+    }
+    void Queue(const CommandFrame& report)
+    {
+        std::lock_guard lock(mutex);
+        queue.push_back(report);
+    }
+
+    // Waits until a read blocks in a device that does not answer.
+    void AwaitBlockedRead()
+    {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [this] { return readsWaiting > 0; });
+    }
+
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    bool blockReads = false;
+    int readsWaiting = 0;
+    Responder responder = EchoDevice;
+    std::vector<CommandFrame> written;
+    std::deque<CommandFrame> queue;
+    std::string openedPath;
+    bool open = false;
+    bool refuseOpen = false;
+    bool failWrites = false;
+    int opens = 0;
+    std::uint32_t lastWriteTimeout = 0;
+    std::uint32_t lastReadTimeout = 0;
+};
+
+} // namespace orvel::test
