@@ -489,6 +489,39 @@ LPVOID CCheckBoxUI::GetInterface(LPCTSTR pstrName) {
     return COptionUI::GetInterface(pstrName);
 }
 
+void CCheckBoxUI::PaintStatusImage(HDC hDC) {
+    if (!m_sNormalImage.IsEmpty() || !m_sSelectedImage.IsEmpty() || !m_sStateImage.IsEmpty()) {
+        COptionUI::PaintStatusImage(hDC);
+        return;
+    }
+    const int s = Scale(14);
+    const int x = m_rcItem.left + Scale(2), y = (m_rcItem.top + m_rcItem.bottom - s) / 2;
+    RECT box{x, y, x + s, y + s};
+    const bool hot = (m_uButtonState & UISTATE_HOT) != 0;
+    if (m_bSelected) CRenderEngine::FillRoundRect(hDC, box, Scale(4), Scale(4), IsEnabled() ? 0xFF3A7BD5 : 0xFFA0A0A0);
+    else CRenderEngine::DrawRoundRect(hDC, box, Scale(1), Scale(4), Scale(4), hot ? 0xFF3A7BD5 : 0xFF8F96A3);
+    if (m_bSelected) {
+        hDC->save();
+        hDC->setRenderHint(QPainter::Antialiasing);
+        hDC->setPen(QPen(Qt::white, std::max(1.5, Scale(2) * 0.9), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF mark[3] = {QPointF(x + s * 0.22, y + s * 0.52), QPointF(x + s * 0.42, y + s * 0.72), QPointF(x + s * 0.78, y + s * 0.30)};
+        hDC->drawPolyline(mark, 3);
+        hDC->restore();
+    }
+}
+
+void CCheckBoxUI::PaintText(HDC hDC) {
+    if (!m_sNormalImage.IsEmpty() || !m_sSelectedImage.IsEmpty() || !m_sStateImage.IsEmpty() || m_rcTextPadding.left != 0) {
+        COptionUI::PaintText(hDC);
+        return;
+    }
+    // Leave room for the drawn box.
+    RECT saved = m_rcTextPadding;
+    m_rcTextPadding.left = 22;
+    COptionUI::PaintText(hDC);
+    m_rcTextPadding = saved;
+}
+
 // ================================================================ CProgressUI
 
 CProgressUI::CProgressUI() {

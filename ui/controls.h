@@ -167,6 +167,9 @@ public:
     LPVOID GetInterface(LPCTSTR pstrName) override;
     void SetCheck(bool bCheck, bool bTriggerEvent = true) { Selected(bCheck, bTriggerEvent); }
     bool GetCheck() const { return IsSelected(); }
+    // Without skin images a check box draws its own box and mark at the left.
+    void PaintStatusImage(HDC hDC) override;
+    void PaintText(HDC hDC) override;
 
 protected:
     WPARAM SelectChangedParam() const override { return m_bSelected ? 1 : 0; }

@@ -76,6 +76,16 @@ void CUIHostWidget::closeEvent(QCloseEvent* e) {
 void CUIHostWidget::mousePressEvent(QMouseEvent* e) {
     if (!m_pManager) return;
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && isWindow() && !isMaximized() && windowHandle()) {
+        // The layout's "sizebox" borders resize the window.
+        RECT box = m_pManager->GetSizeBox();
+        Qt::Edges edges;
+        if (p.x() < box.left) edges |= Qt::LeftEdge;
+        if (p.x() >= width() - box.right) edges |= Qt::RightEdge;
+        if (p.y() < box.top) edges |= Qt::TopEdge;
+        if (p.y() >= height() - box.bottom) edges |= Qt::BottomEdge;
+        if (edges && windowHandle()->startSystemResize(edges)) return;
+    }
     if (e->button() == Qt::LeftButton && isWindow() && m_pManager->IsCaptionPoint(POINT{p.x(), p.y()})) {
         // Dragging the caption moves the window; the system does it where it can.
         if (windowHandle() && windowHandle()->startSystemMove()) return;
