@@ -21,6 +21,12 @@ CControlUI::~CControlUI() {
 
 LPCTSTR CControlUI::GetClass() const { return L"ControlUI"; }
 
+void CControlUI::SetName(LPCTSTR pstrName) {
+    CDuiString old = m_sName;
+    m_sName = pstrName;
+    if (m_pManager && !old.IsEmpty() && m_pManager->FindControl(old) == this) m_pManager->RenameControl(this, old);
+}
+
 LPVOID CControlUI::GetInterface(LPCTSTR pstrName) {
     if (values::EqualNoCase(pstrName, DUI_CTR_CONTROL)) return this;
     return nullptr;

@@ -21,7 +21,8 @@ public:
     CControlUI& operator=(const CControlUI&) = delete;
 
     virtual CDuiString GetName() const { return m_sName; }
-    virtual void SetName(LPCTSTR pstrName) { m_sName = pstrName; }
+    // Renaming a control of a window keeps FindControl up to date.
+    virtual void SetName(LPCTSTR pstrName);
     virtual LPCTSTR GetClass() const;
     virtual LPVOID GetInterface(LPCTSTR pstrName);
     virtual UINT GetControlFlags() const { return 0; }

@@ -58,6 +58,10 @@ TEST(BuilderTest, FindsControlsByNameAndComparesTagsWithoutCase) {
     EXPECT_NE(host.Find(L"l")->GetInterface(DUI_CTR_LABEL), nullptr);
     EXPECT_EQ(host.pm.FindSubControlByName(host.root, L"b2"), host.Find(L"b2"));
     EXPECT_EQ(host.Find(L"B1"), nullptr) << "names are case-sensitive";
+    CControlUI* b1 = host.Find(L"b1");
+    b1->SetName(L"renamed");
+    EXPECT_EQ(host.Find(L"renamed"), b1);
+    EXPECT_EQ(host.Find(L"b1"), nullptr);
 }
 
 TEST(BuilderTest, UnknownTagsGoToTheCallbackAndAreDroppedWhenNobodyMakesThem) {
