@@ -42,6 +42,11 @@ LPVOID CMenuElementUI::GetInterface(LPCTSTR pstrName) {
     return CListContainerElementUI::GetInterface(pstrName);
 }
 
+bool CMenuElementUI::AddAt(CControlUI* pControl, int iIndex) {
+    if (pControl && pControl->GetInterface(DUI_CTR_MENUELEMENT)) pControl->SetVisible(false);
+    return CListContainerElementUI::AddAt(pControl, iIndex);
+}
+
 int CMenuElementUI::GetSubItemCount() const {
     int n = 0;
     for (auto* c : m_items) {

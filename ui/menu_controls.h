@@ -28,6 +28,8 @@ public:
     // Sub-menu items inside this one.
     int GetSubItemCount() const;
 
+    // Sub-menu items are kept but not laid out in the row.
+    bool AddAt(CControlUI* pControl, int iIndex) override;
     SIZE EstimateSize(SIZE szAvailable) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
