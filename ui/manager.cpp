@@ -1,0 +1,1068 @@
+#include "ui/manager.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QObject>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/debuglog.h"
+#include "platform/paths.h"
+#include "platform/qt/winmsgpump.h"
+#include "ui/control.h"
+#include "ui/host_widget.h"
+#include "ui/resource.h"
+#include "ui/values.h"
+
+namespace DuiLib {
+namespace {
+
+struct ProcessState {
+    void* instance = nullptr;
+    CDuiString resourcePath;
+    int resourceType = UILIB_FILE;
+    std::vector<CPaintManagerUI*> managers;
+    std::map<int, TFontInfo> sharedFonts;
+    std::map<std::wstring, std::wstring> sharedDefaults;
+    std::map<std::wstring, std::wstring> sharedStyles;
+    struct CachedImage {
+        QImage image;
+        TImageInfo info;
+    };
+    std::map<std::wstring, std::unique_ptr<CachedImage>> images;
+    QElapsedTimer clock;
+};
+
+ProcessState& Process() {
+    static ProcessState state;
+    if (!state.clock.isValid()) state.clock.start();
+    return state;
+}
+
+QString ToQ(const CDuiString& s) { return QString::fromStdWString(s.str()); }
+
+// Timer events of control timers, routed back to the manager.
+class TimerHost : public QObject {
+public:
+    explicit TimerHost(CPaintManagerUI* m) : m_manager(m) {}
+    struct Entry {
+        CControlUI* control;
+        UINT id;
+    };
+    std::map<int, Entry> timers;
+
+protected:
+    void timerEvent(QTimerEvent* e) override {
+        auto it = timers.find(e->timerId());
+        if (it == timers.end()) return;
+        TEventUI ev;
+        ev.Type = UIEVENT_TIMER;
+        ev.pSender = it->second.control;
+        ev.wParam = it->second.id;
+        ev.dwTimestamp = m_manager->GetTickCount();
+        it->second.control->Event(ev);
+    }
+
+private:
+    CPaintManagerUI* m_manager;
+};
+
+TCHAR VirtualKey(int key) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Down: return VK_DOWN;
+    default: break;
+    }
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return TCHAR(0x70 + (key - Qt::Key_F1));
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return TCHAR(key);
+    return TCHAR(key & 0xFFFF);
+}
+
+WORD KeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+    WORD s = 0;
+    if (mods & Qt::ShiftModifier) s |= MK_SHIFT;
+    if (mods & Qt::ControlModifier) s |= MK_CONTROL;
+    if (mods & Qt::AltModifier) s |= MK_ALT;
+    if (buttons & Qt::LeftButton) s |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) s |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton) s |= MK_MBUTTON;
+    return s;
+}
+
+CControlUI* FindByPoint(CControlUI* c, LPVOID) { return c; }
+
+// The "cursor" attribute of a control (or its nearest ancestor that has one).
+Qt::CursorShape CursorOf(CControlUI* c) {
+    static const std::pair<const wchar_t*, Qt::CursorShape> shapes[] = {
+        {L"arrow", Qt::ArrowCursor},     {L"ibeam", Qt::IBeamCursor},      {L"wait", Qt::WaitCursor},
+        {L"cross", Qt::CrossCursor},     {L"uparrow", Qt::UpArrowCursor},  {L"size", Qt::SizeAllCursor},
+        {L"icon", Qt::ArrowCursor},      {L"sizenwse", Qt::SizeFDiagCursor}, {L"sizenesw", Qt::SizeBDiagCursor},
+        {L"sizewe", Qt::SizeHorCursor},  {L"sizens", Qt::SizeVerCursor},   {L"sizeall", Qt::SizeAllCursor},
+        {L"no", Qt::ForbiddenCursor},    {L"hand", Qt::PointingHandCursor}};
+    for (; c; c = c->GetParent()) {
+        LPCTSTR name = c->GetCursorName();
+        if (!name || !*name) continue;
+        for (const auto& [n, shape] : shapes) {
+            if (values::EqualNoCase(n, name)) return shape;
+        }
+    }
+    return Qt::ArrowCursor;
+}
+
+} // namespace
+
+struct CPaintManagerUI::Impl {
+    std::map<int, TFontInfo> fonts;
+    std::map<int, QFont> qfonts;
+    TFontInfo defaultFont;
+    bool hasDefaultFont = false;
+    QFont defaultQFont;
+    bool defaultQFontReady = false;
+    std::map<std::wstring, std::wstring> defaults;
+    std::map<std::wstring, std::wstring> styles;
+    std::map<std::wstring, std::wstring> windowCustom;
+    std::map<std::wstring, std::vector<CControlUI*>> optionGroups;
+    std::map<std::wstring, CControlUI*> names;
+    std::vector<INotifyUI*> notifiers;
+    std::vector<IMessageFilterUI*> preFilters;
+    std::vector<IMessageFilterUI*> filters;
+    std::unique_ptr<TimerHost> timers;
+    // Pending asynchronous notifications; entries whose sender is destroyed are dropped.
+    std::vector<std::shared_ptr<TNotifyUI>> asyncQueue;
+    int fontGeneration = 0;
+};
+
+// ================================================================ CDPI
+
+int CDPI::Scale(int v) const {
+    if (m_nScale == 100 || v == 0) return v;
+    int r = int(std::lround(double(v) * m_nScale / 100.0));
+    if (r == 0) r = v > 0 ? 1 : -1;
+    return r;
+}
+RECT CDPI::Scale(RECT rc) const { return RECT{Scale(rc.left), Scale(rc.top), Scale(rc.right), Scale(rc.bottom)}; }
+SIZE CDPI::Scale(SIZE sz) const { return SIZE{Scale(sz.cx), Scale(sz.cy)}; }
+POINT CDPI::Scale(POINT pt) const { return POINT{Scale(pt.x), Scale(pt.y)}; }
+
+// ================================================================ process level
+
+CPaintManagerUI::CPaintManagerUI() : d(std::make_unique<Impl>()) {
+    d->timers = std::make_unique<TimerHost>(this);
+    Process().managers.push_back(this);
+}
+
+CPaintManagerUI::~CPaintManagerUI() {
+    RemoveAllTimers();
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->DetachManager();
+    m_pHost = nullptr;
+    auto& list = Process().managers;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    CControlUI* root = m_pRoot;
+    m_pRoot = nullptr;
+    m_pFocus = m_pEventHover = m_pEventClick = m_pEventRClick = m_pEventKey = nullptr;
+    delete root;
+}
+
+void CPaintManagerUI::SetInstance(void* hInst) { Process().instance = hInst; }
+void* CPaintManagerUI::GetInstance() { return Process().instance; }
+
+CDuiString CPaintManagerUI::GetInstancePath() {
+    std::string folder = orvel::paths::ProgramFolder().string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return CDuiString::FromUtf8(folder);
+}
+
+void CPaintManagerUI::SetResourcePath(LPCTSTR pStrPath) {
+    CDuiString p(pStrPath ? pStrPath : L"");
+    p.Replace(L"\\", L"/");
+    if (!p.IsEmpty() && p[p.GetLength() - 1] != L'/') p += L'/';
+    Process().resourcePath = p;
+}
+
+const CDuiString& CPaintManagerUI::GetResourcePath() { return Process().resourcePath; }
+
+void CPaintManagerUI::SetResourceType(int nType) {
+    if (nType != UILIB_FILE) orvel::debuglog::Write("only plain resource files are supported; resource type kept as files");
+    Process().resourceType = UILIB_FILE;
+}
+
+int CPaintManagerUI::GetResourceType() { return Process().resourceType; }
+
+void CPaintManagerUI::SetResourceZip(LPCTSTR pstrZip, bool, LPCTSTR) {
+    orvel::debuglog::Write("resource archives are not supported: " + CDuiString(pstrZip).ToUtf8());
+}
+
+CDuiString CPaintManagerUI::GetResourceFile(LPCTSTR pstrName) {
+    if (!pstrName || !*pstrName) return {};
+    CDuiString name(pstrName);
+    name.Replace(L"\\", L"/");
+    if (name[0] == L'/') return name;
+    return GetResourcePath() + name;
+}
+
+void CPaintManagerUI::InstallMessagePump() {
+    static std::unique_ptr<orvel::qtglue::WinMsgPump> pump;
+    if (!pump && QCoreApplication::instance()) pump = std::make_unique<orvel::qtglue::WinMsgPump>();
+}
+
+int CPaintManagerUI::MessageLoop() {
+    if (!QCoreApplication::instance()) return 0;
+    InstallMessagePump();
+    return QCoreApplication::exec();
+}
+
+bool CPaintManagerUI::IsAcceptedDPI(int iDPI) {
+    switch (iDPI) {
+    case 48: case 72: case 96: case 120: case 144: case 168: case 192: return true;
+    default: return false;
+    }
+}
+
+bool CPaintManagerUI::SetAllDPI(int iDPI) {
+    if (!IsAcceptedDPI(iDPI)) return false;
+    for (auto* m : Process().managers) m->SetDPI(iDPI);
+    return true;
+}
+
+std::vector<CPaintManagerUI*> CPaintManagerUI::GetPaintManagers() { return Process().managers; }
+
+DWORD CPaintManagerUI::GetTickCount() const { return DWORD(Process().clock.elapsed()); }
+
+// ================================================================ window level
+
+void CPaintManagerUI::Init(HWND hWnd, LPCTSTR pstrName) {
+    m_hWndPaint = hWnd;
+    m_sName = pstrName ? pstrName : L"";
+}
+
+void CPaintManagerUI::SetHostWidget(QWidget* pHost) { m_pHost = pHost; }
+
+SIZE CPaintManagerUI::GetClientSize() const {
+    if (!m_pHost) return m_dpi.Scale(m_szInitWindowSize);
+    return SIZE{m_pHost->width(), m_pHost->height()};
+}
+
+SIZE CPaintManagerUI::GetInitSize() const { return m_dpi.Scale(m_szInitWindowSize); }
+void CPaintManagerUI::SetInitSize(int cx, int cy) {
+    m_szInitWindowSize = SIZE{cx, cy};
+    if (m_pHost && !m_pHost->parentWidget()) m_pHost->resize(m_dpi.Scale(cx), m_dpi.Scale(cy));
+}
+RECT CPaintManagerUI::GetSizeBox() const { return m_dpi.Scale(m_rcSizeBox); }
+RECT CPaintManagerUI::GetCaptionRect() const { return m_dpi.Scale(m_rcCaption); }
+SIZE CPaintManagerUI::GetRoundCorner() const { return m_dpi.Scale(m_szRoundCorner); }
+SIZE CPaintManagerUI::GetMinInfo() const { return m_dpi.Scale(m_szMinWindow); }
+SIZE CPaintManagerUI::GetMaxInfo() const { return m_dpi.Scale(m_szMaxWindow); }
+
+void CPaintManagerUI::SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    using namespace values;
+    std::wstring n(pstrName);
+    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    if (n == L"size") {
+        SIZE s = ParseSize(pstrValue);
+        SetInitSize(s.cx, s.cy);
+    } else if (n == L"sizebox") SetSizeBox(ParseRect(pstrValue));
+    else if (n == L"caption") SetCaptionRect(ParseRect(pstrValue));
+    else if (n == L"roundcorner") {
+        SIZE s = ParseSize(pstrValue);
+        SetRoundCorner(s.cx, s.cy);
+    } else if (n == L"mininfo") {
+        SIZE s = ParseSize(pstrValue);
+        SetMinInfo(s.cx, s.cy);
+    } else if (n == L"maxinfo") {
+        SIZE s = ParseSize(pstrValue);
+        SetMaxInfo(s.cx, s.cy);
+    } else if (n == L"opacity" || n == L"alpha") SetOpacity(BYTE(std::clamp(ParseInt(pstrValue), 0, 255)));
+    else if (n == L"defaultfontcolor") SetDefaultFontColor(ParseColor(pstrValue));
+    else if (n == L"disabledfontcolor") SetDefaultDisabledColor(ParseColor(pstrValue));
+    else if (n == L"linkfontcolor") SetDefaultLinkFontColor(ParseColor(pstrValue));
+    else if (n == L"linkhoverfontcolor") SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
+    else if (n == L"selectedcolor") SetDefaultSelectedBkColor(ParseColor(pstrValue));
+    else d->windowCustom[pstrName] = pstrValue;
+}
+
+LPCTSTR CPaintManagerUI::GetWindowCustomAttribute(LPCTSTR pstrName) const {
+    auto it = d->windowCustom.find(pstrName ? pstrName : L"");
+    return it == d->windowCustom.end() ? nullptr : it->second.c_str();
+}
+
+bool CPaintManagerUI::IsCaptionPoint(POINT pt) const {
+    RECT cap = GetCaptionRect();
+    if (cap.left == 0 && cap.top == 0 && cap.right == 0 && cap.bottom == 0) return false;
+    SIZE client = GetClientSize();
+    RECT area{cap.left, cap.top, client.cx - cap.right, cap.bottom < 0 ? client.cy : cap.bottom};
+    if (!PtInRect(area, pt)) return false;
+    // Only controls that take no clicks let the caption be dragged.
+    for (CControlUI* c = FindControl(pt); c; c = c->GetParent()) {
+        std::wstring cls = c->GetClass();
+        static const wchar_t* still[] = {L"ControlUI", L"LabelUI", L"TextUI", L"ContainerUI", L"VerticalLayoutUI", L"HorizontalLayoutUI",
+                                         L"TabLayoutUI"};
+        if (std::none_of(std::begin(still), std::end(still), [&](const wchar_t* s) { return cls == s; })) return false;
+    }
+    return true;
+}
+
+// ================================================================ scale
+
+bool CPaintManagerUI::SetDPI(int iDPI) {
+    if (!IsAcceptedDPI(iDPI)) return false;
+    int oldScale = m_dpi.GetScale();
+    m_dpi.SetScale(iDPI);
+    int newScale = m_dpi.GetScale();
+    ResetDPIAssets();
+    if (m_pHost && oldScale != newScale && m_pHost->isWindow() && !m_pHost->isMaximized()) {
+        m_pHost->resize(m_pHost->width() * newScale / oldScale, m_pHost->height() * newScale / oldScale);
+    }
+    NeedUpdate();
+    bool handled = false;
+    for (auto* f : std::vector<IMessageFilterUI*>(d->filters)) f->MessageHandler(UIMSG_SET_DPI, WPARAM(iDPI), 0, handled);
+    return true;
+}
+
+void CPaintManagerUI::ResetDPIAssets() {
+    d->qfonts.clear();
+    d->defaultQFontReady = false;
+    for (auto& [id, f] : d->fonts) f.tmHeight = 0;
+    d->defaultFont.tmHeight = 0;
+}
+
+// ================================================================ fonts
+
+void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool) {
+    d->defaultFont = TFontInfo{pStrFontName, nSize, bBold, bUnderline, bItalic, false, 0};
+    d->hasDefaultFont = true;
+    d->defaultQFontReady = false;
+    d->qfonts.clear();
+}
+
+void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
+    TFontInfo f{pStrFontName, nSize > 0 ? nSize : 12, bBold, bUnderline, bItalic, false, 0};
+    if (bShared) Process().sharedFonts[id] = f;
+    else d->fonts[id] = f;
+    d->qfonts.erase(id);
+}
+
+int CPaintManagerUI::GetNextFontId() const {
+    int id = 0;
+    while (d->fonts.count(id) || Process().sharedFonts.count(id)) ++id;
+    return id;
+}
+
+namespace {
+
+QFont MakeQFont(const TFontInfo& f, const CDPI& dpi) {
+    QFont font;
+    if (!f.sFontName.IsEmpty()) font.setFamilies({ToQ(f.sFontName)});
+    font.setPixelSize(std::max(1, dpi.Scale(f.iSize)));
+    font.setBold(f.bBold);
+    font.setUnderline(f.bUnderline);
+    font.setItalic(f.bItalic);
+    font.setStrikeOut(f.bStrikeOut);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+} // namespace
+
+const TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
+    TFontInfo* f = nullptr;
+    if (auto it = d->fonts.find(id); it != d->fonts.end()) f = &it->second;
+    else if (auto it2 = Process().sharedFonts.find(id); it2 != Process().sharedFonts.end()) f = &it2->second;
+    if (!f && m_pParentResourcePM) return m_pParentResourcePM->GetFontInfo(id);
+    if (!f) return GetDefaultFontInfo();
+    if (f->tmHeight == 0) f->tmHeight = QFontMetrics(GetQFont(id)).height();
+    return f;
+}
+
+const TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
+    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetDefaultFontInfo();
+    if (d->defaultFont.tmHeight == 0) d->defaultFont.tmHeight = QFontMetrics(GetQFont(-1)).height();
+    return &d->defaultFont;
+}
+
+const QFont& CPaintManagerUI::GetQFont(int id) {
+    if (id >= 0) {
+        if (auto it = d->qfonts.find(id); it != d->qfonts.end()) return it->second;
+        const TFontInfo* f = nullptr;
+        if (auto it = d->fonts.find(id); it != d->fonts.end()) f = &it->second;
+        else if (auto it2 = Process().sharedFonts.find(id); it2 != Process().sharedFonts.end()) f = &it2->second;
+        if (f) return d->qfonts.emplace(id, MakeQFont(*f, m_dpi)).first->second;
+        if (m_pParentResourcePM) return m_pParentResourcePM->GetQFont(id);
+    }
+    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetQFont(-1);
+    if (!d->defaultQFontReady) {
+        TFontInfo f = d->defaultFont;
+        if (!d->hasDefaultFont) f.iSize = 12;
+        d->defaultQFont = MakeQFont(f, m_dpi);
+        d->defaultQFontReady = true;
+    }
+    return d->defaultQFont;
+}
+
+bool CPaintManagerUI::AddFontFile(LPCTSTR pstrFile) {
+    QFile file(ToQ(GetResourceFile(pstrFile)));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    return QFontDatabase::addApplicationFontFromData(file.readAll()) >= 0;
+}
+
+// ================================================================ images
+
+const TImageInfo* CPaintManagerUI::GetImage(LPCTSTR bitmap) { return GetImageEx(bitmap); }
+
+const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mask) {
+    if (!bitmap || !*bitmap) return nullptr;
+    CDuiString name(bitmap);
+    if (LPCTSTR mapped = CResourceManager::GetInstance()->GetImagePath(bitmap)) name = mapped;
+    CDuiString path = GetResourceFile(name);
+    const int scale = m_dpi.GetScale();
+    std::wstring key = path.str() + L"|" + std::to_wstring(mask) + L"|" + std::to_wstring(scale);
+    auto& cache = Process().images;
+    if (auto it = cache.find(key); it != cache.end()) return it->second ? &it->second->info : nullptr;
+
+    auto entry = std::make_unique<ProcessState::CachedImage>();
+    double sourceScale = 1.0;
+    QString file = ToQ(path);
+    const bool svg = file.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
+    if (scale != 100 && !svg) {
+        int dot = int(file.lastIndexOf(QLatin1Char('.')));
+        int slash = int(file.lastIndexOf(QLatin1Char('/')));
+        if (dot > slash) {
+            QString variant = file.left(dot) + QStringLiteral("@%1").arg(scale) + file.mid(dot);
+            if (QFileInfo::exists(variant) && entry->image.load(variant)) sourceScale = scale / 100.0;
+        }
+    }
+    if (entry->image.isNull()) {
+        if (svg) {
+            QSvgRenderer renderer(file);
+            if (renderer.isValid()) {
+                QSize size = renderer.defaultSize() * (scale / 100.0);
+                entry->image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+                entry->image.fill(Qt::transparent);
+                QPainter p(&entry->image);
+                renderer.render(&p);
+                sourceScale = scale / 100.0;
+            }
+        } else {
+            entry->image.load(file);
+        }
+    }
+    if (entry->image.isNull()) {
+        orvel::debuglog::Write("image not loaded: " + path.ToUtf8());
+        cache[key] = nullptr;
+        return nullptr;
+    }
+    bool alpha = entry->image.hasAlphaChannel();
+    entry->image = entry->image.convertToFormat(QImage::Format_ARGB32);
+    if (mask != 0) {
+        for (int y = 0; y < entry->image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(entry->image.scanLine(y));
+            for (int x = 0; x < entry->image.width(); ++x) {
+                if ((line[x] | 0xFF000000u) == (mask | 0xFF000000u)) line[x] = 0;
+            }
+        }
+        alpha = true;
+    }
+    entry->image = entry->image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    entry->info = TImageInfo{&entry->image, entry->image.width(), entry->image.height(), alpha, mask, sourceScale};
+    const TImageInfo* result = &entry->info;
+    cache[key] = std::move(entry);
+    return result;
+}
+
+void CPaintManagerUI::RemoveAllImages() {
+    CRenderEngine::ClearArrangedImages();
+    Process().images.clear();
+}
+
+// ================================================================ defaults and styles
+
+void CPaintManagerUI::AddDefaultAttributeList(LPCTSTR pStrControlName, LPCTSTR pStrControlAttrList, bool bShared) {
+    if (!pStrControlName || !pStrControlAttrList) return;
+    (bShared ? Process().sharedDefaults : d->defaults)[pStrControlName] = pStrControlAttrList;
+}
+
+LPCTSTR CPaintManagerUI::GetDefaultAttributeList(LPCTSTR pStrControlName) const {
+    if (!pStrControlName) return nullptr;
+    if (auto it = d->defaults.find(pStrControlName); it != d->defaults.end()) return it->second.c_str();
+    if (auto it = Process().sharedDefaults.find(pStrControlName); it != Process().sharedDefaults.end()) return it->second.c_str();
+    return m_pParentResourcePM ? m_pParentResourcePM->GetDefaultAttributeList(pStrControlName) : nullptr;
+}
+
+void CPaintManagerUI::AddStyle(LPCTSTR pName, LPCTSTR pStyle, bool bShared) {
+    if (!pName || !pStyle) return;
+    (bShared ? Process().sharedStyles : d->styles)[pName] = pStyle;
+}
+
+LPCTSTR CPaintManagerUI::GetStyle(LPCTSTR pName) const {
+    if (!pName) return nullptr;
+    if (auto it = d->styles.find(pName); it != d->styles.end()) return it->second.c_str();
+    if (auto it = Process().sharedStyles.find(pName); it != Process().sharedStyles.end()) return it->second.c_str();
+    return m_pParentResourcePM ? m_pParentResourcePM->GetStyle(pName) : nullptr;
+}
+
+// ================================================================ controls
+
+bool CPaintManagerUI::AttachDialog(CControlUI* pControl) {
+    if (!pControl) return false;
+    SetFocus(nullptr);
+    m_pEventKey = m_pEventHover = m_pEventClick = m_pEventRClick = nullptr;
+    if (m_pRoot && m_pRoot != pControl) {
+        CControlUI* old = m_pRoot;
+        m_pRoot = nullptr;
+        d->names.clear();
+        delete old;
+    }
+    m_pRoot = pControl;
+    m_bUpdateNeeded = true;
+    m_bFirstLayout = true;
+    bool ok = InitControls(pControl);
+    pControl->Init();
+    Invalidate();
+    return ok;
+}
+
+bool CPaintManagerUI::InitControls(CControlUI* pControl, CControlUI* pParent) {
+    if (!pControl) return false;
+    pControl->SetManager(this, pParent ? pParent : pControl->GetParent(), true);
+    pControl->FindControl(
+        [](CControlUI* c, LPVOID data) -> CControlUI* {
+            auto* self = static_cast<CPaintManagerUI*>(data);
+            if (!c->GetName().IsEmpty()) self->d->names[c->GetName().str()] = c;
+            return nullptr;
+        },
+        this, UIFIND_ALL);
+    return true;
+}
+
+void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
+    if (!pControl) return;
+    if (pControl == m_pEventKey) m_pEventKey = nullptr;
+    if (pControl == m_pEventHover) m_pEventHover = nullptr;
+    if (pControl == m_pEventClick) m_pEventClick = nullptr;
+    if (pControl == m_pEventRClick) m_pEventRClick = nullptr;
+    if (pControl == m_pFocus) m_pFocus = nullptr;
+    KillTimer(pControl);
+    if (!pControl->GetName().IsEmpty()) {
+        auto it = d->names.find(pControl->GetName().str());
+        if (it != d->names.end() && it->second == pControl) d->names.erase(it);
+    }
+    for (auto& [group, members] : d->optionGroups) members.erase(std::remove(members.begin(), members.end(), pControl), members.end());
+    for (auto& n : d->asyncQueue) {
+        if (n && n->pSender == pControl) n.reset();
+    }
+}
+
+void CPaintManagerUI::RenameControl(CControlUI* pControl, LPCTSTR pstrOldName) {
+    if (pstrOldName) {
+        auto it = d->names.find(pstrOldName);
+        if (it != d->names.end() && it->second == pControl) d->names.erase(it);
+    }
+    if (!pControl->GetName().IsEmpty()) d->names[pControl->GetName().str()] = pControl;
+}
+
+CControlUI* CPaintManagerUI::FindControl(POINT pt) const {
+    if (!m_pRoot) return nullptr;
+    return m_pRoot->FindControl(FindByPoint, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+}
+
+CControlUI* CPaintManagerUI::FindControl(LPCTSTR pstrName) const {
+    if (!pstrName) return nullptr;
+    auto it = d->names.find(pstrName);
+    return it == d->names.end() ? nullptr : it->second;
+}
+
+CControlUI* CPaintManagerUI::FindSubControlByPoint(CControlUI* pParent, POINT pt) const {
+    if (!pParent) pParent = m_pRoot;
+    if (!pParent) return nullptr;
+    return pParent->FindControl(FindByPoint, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+}
+
+CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* pParent, LPCTSTR pstrName) const {
+    if (!pParent) pParent = m_pRoot;
+    if (!pParent || !pstrName) return nullptr;
+    std::wstring name(pstrName);
+    return pParent->FindControl(
+        [](CControlUI* c, LPVOID data) -> CControlUI* {
+            return c->GetName().str() == *static_cast<std::wstring*>(data) ? c : nullptr;
+        },
+        &name, UIFIND_ALL);
+}
+
+std::vector<CControlUI*> CPaintManagerUI::FindSubControlsByClass(CControlUI* pParent, LPCTSTR pstrClass) {
+    std::vector<CControlUI*> found;
+    if (!pParent) pParent = m_pRoot;
+    if (!pParent || !pstrClass) return found;
+    struct Ctx {
+        std::wstring cls;
+        std::vector<CControlUI*>* out;
+    } ctx{pstrClass, &found};
+    pParent->FindControl(
+        [](CControlUI* c, LPVOID data) -> CControlUI* {
+            auto* x = static_cast<Ctx*>(data);
+            if (values::EqualNoCase(c->GetClass(), x->cls.c_str())) x->out->push_back(c);
+            return nullptr;
+        },
+        &ctx, UIFIND_ALL);
+    return found;
+}
+
+CControlUI* CPaintManagerUI::FindSubControlByClass(CControlUI* pParent, LPCTSTR pstrClass, int iIndex) {
+    auto all = FindSubControlsByClass(pParent, pstrClass);
+    return iIndex >= 0 && iIndex < int(all.size()) ? all[size_t(iIndex)] : nullptr;
+}
+
+bool CPaintManagerUI::AddOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl) {
+    if (!pStrGroupName || !*pStrGroupName || !pControl) return false;
+    auto& members = d->optionGroups[pStrGroupName];
+    if (std::find(members.begin(), members.end(), pControl) != members.end()) return false;
+    members.push_back(pControl);
+    return true;
+}
+
+std::vector<CControlUI*>* CPaintManagerUI::GetOptionGroup(LPCTSTR pStrGroupName) {
+    auto it = d->optionGroups.find(pStrGroupName ? pStrGroupName : L"");
+    return it == d->optionGroups.end() ? nullptr : &it->second;
+}
+
+void CPaintManagerUI::RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl) {
+    auto it = d->optionGroups.find(pStrGroupName ? pStrGroupName : L"");
+    if (it == d->optionGroups.end()) return;
+    auto& m = it->second;
+    m.erase(std::remove(m.begin(), m.end(), pControl), m.end());
+    if (m.empty()) d->optionGroups.erase(it);
+}
+
+void CPaintManagerUI::RemoveAllOptionGroups() { d->optionGroups.clear(); }
+
+// ================================================================ focus
+
+void CPaintManagerUI::SetFocus(CControlUI* pControl) {
+    if (pControl == m_pFocus) return;
+    if (pControl && (!pControl->IsVisible() || !pControl->IsEnabled())) return;
+    CControlUI* old = m_pFocus;
+    m_pFocus = nullptr;
+    if (old) {
+        TEventUI ev;
+        ev.Type = UIEVENT_KILLFOCUS;
+        ev.pSender = pControl;
+        ev.dwTimestamp = GetTickCount();
+        old->Event(ev);
+        SendNotify(old, DUI_MSGTYPE_KILLFOCUS);
+    }
+    if (pControl && pControl->GetManager() == this) {
+        m_pFocus = pControl;
+        if (m_pHost && !m_pHost->hasFocus() && m_pHost->isVisible()) m_pHost->setFocus(Qt::OtherFocusReason);
+        TEventUI ev;
+        ev.Type = UIEVENT_SETFOCUS;
+        ev.pSender = pControl;
+        ev.dwTimestamp = GetTickCount();
+        m_pFocus->Event(ev);
+        if (m_pFocus) SendNotify(m_pFocus, DUI_MSGTYPE_SETFOCUS);
+    }
+}
+
+void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {
+    SetFocus(nullptr);
+    m_bFocusNeeded = pControl != nullptr;
+    if (pControl) SetFocus(pControl);
+}
+
+bool CPaintManagerUI::SetNextTabControl(bool bForward) {
+    if (!m_pRoot) return false;
+    std::vector<CControlUI*> stops;
+    m_pRoot->FindControl(
+        [](CControlUI* c, LPVOID data) -> CControlUI* {
+            if ((c->GetControlFlags() & UIFLAG_TABSTOP) && c->IsKeyboardEnabled()) static_cast<std::vector<CControlUI*>*>(data)->push_back(c);
+            return nullptr;
+        },
+        &stops, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    if (stops.empty()) return false;
+    auto it = std::find(stops.begin(), stops.end(), m_pFocus);
+    size_t next;
+    if (it == stops.end()) next = bForward ? 0 : stops.size() - 1;
+    else {
+        size_t i = size_t(it - stops.begin());
+        next = bForward ? (i + 1) % stops.size() : (i + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
+    return true;
+}
+
+// ================================================================ timers
+
+bool CPaintManagerUI::SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse) {
+    if (!pControl) return false;
+    KillTimer(pControl, nTimerID);
+    int id = d->timers->startTimer(int(std::max<UINT>(uElapse, 1)));
+    if (id == 0) return false;
+    d->timers->timers[id] = TimerHost::Entry{pControl, nTimerID};
+    return true;
+}
+
+bool CPaintManagerUI::KillTimer(CControlUI* pControl, UINT nTimerID) {
+    for (auto it = d->timers->timers.begin(); it != d->timers->timers.end(); ++it) {
+        if (it->second.control == pControl && it->second.id == nTimerID) {
+            d->timers->killTimer(it->first);
+            d->timers->timers.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPaintManagerUI::KillTimer(CControlUI* pControl) {
+    for (auto it = d->timers->timers.begin(); it != d->timers->timers.end();) {
+        if (it->second.control == pControl) {
+            d->timers->killTimer(it->first);
+            it = d->timers->timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CPaintManagerUI::RemoveAllTimers() {
+    for (auto& [id, e] : d->timers->timers) d->timers->killTimer(id);
+    d->timers->timers.clear();
+}
+
+// ================================================================ notifications
+
+bool CPaintManagerUI::AddNotifier(INotifyUI* p) {
+    if (!p || std::find(d->notifiers.begin(), d->notifiers.end(), p) != d->notifiers.end()) return false;
+    d->notifiers.push_back(p);
+    return true;
+}
+
+bool CPaintManagerUI::RemoveNotifier(INotifyUI* p) {
+    auto it = std::find(d->notifiers.begin(), d->notifiers.end(), p);
+    if (it == d->notifiers.end()) return false;
+    d->notifiers.erase(it);
+    return true;
+}
+
+void CPaintManagerUI::SendNotify(TNotifyUI& Msg, bool bAsync) {
+    Msg.ptMouse = m_ptLastMousePos;
+    Msg.dwTimestamp = GetTickCount();
+    if (Msg.pSender && Msg.sVirtualWnd.IsEmpty()) Msg.sVirtualWnd = Msg.pSender->GetVirtualWnd();
+    if (bAsync) {
+        auto copy = std::make_shared<TNotifyUI>(Msg);
+        d->asyncQueue.push_back(copy);
+        QTimer::singleShot(0, d->timers.get(), [this, copy] {
+            auto& q = d->asyncQueue;
+            q.erase(std::remove(q.begin(), q.end(), copy), q.end());
+            if (copy->pSender || copy->sType == DUI_MSGTYPE_WINDOWSIZE) SendNotify(*copy, false);
+        });
+        return;
+    }
+    if (Msg.pSender) {
+        for (auto& handler : Msg.pSender->OnNotify) handler(Msg);
+    }
+    for (auto* n : std::vector<INotifyUI*>(d->notifiers)) {
+        if (std::find(d->notifiers.begin(), d->notifiers.end(), n) == d->notifiers.end()) continue;
+        n->Notify(Msg);
+    }
+}
+
+void CPaintManagerUI::SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam, LPARAM lParam, bool bAsync) {
+    TNotifyUI msg;
+    msg.pSender = pControl;
+    msg.sType = pstrMessage;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    SendNotify(msg, bAsync);
+}
+
+bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* p) {
+    if (!p || std::find(d->preFilters.begin(), d->preFilters.end(), p) != d->preFilters.end()) return false;
+    d->preFilters.push_back(p);
+    return true;
+}
+bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* p) {
+    auto it = std::find(d->preFilters.begin(), d->preFilters.end(), p);
+    if (it == d->preFilters.end()) return false;
+    d->preFilters.erase(it);
+    return true;
+}
+bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* p) {
+    if (!p || std::find(d->filters.begin(), d->filters.end(), p) != d->filters.end()) return false;
+    d->filters.push_back(p);
+    return true;
+}
+bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* p) {
+    auto it = std::find(d->filters.begin(), d->filters.end(), p);
+    if (it == d->filters.end()) return false;
+    d->filters.erase(it);
+    return true;
+}
+
+bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    for (auto* f : std::vector<IMessageFilterUI*>(d->preFilters)) {
+        bool handled = false;
+        LRESULT r = f->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    for (auto* f : std::vector<IMessageFilterUI*>(d->filters)) {
+        bool handled = false;
+        LRESULT r = f->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ================================================================ painting
+
+void CPaintManagerUI::Invalidate() {
+    if (m_pHost) m_pHost->update();
+}
+
+void CPaintManagerUI::Invalidate(const RECT& rc) {
+    if (m_pHost && !IsRectEmpty(rc)) m_pHost->update(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+}
+
+void CPaintManagerUI::UpdateLayout() {
+    if (!m_pRoot) return;
+    if (!m_bUpdateNeeded && !m_pRoot->IsUpdateNeeded()) return;
+    SIZE client = GetClientSize();
+    m_bUpdateNeeded = false;
+    m_pRoot->SetPos(RECT{0, 0, client.cx, client.cy}, false);
+    if (m_bFirstLayout) {
+        m_bFirstLayout = false;
+        SendNotify(m_pRoot, DUI_MSGTYPE_WINDOWINIT);
+        if (m_bUpdateNeeded && m_pRoot) {
+            m_bUpdateNeeded = false;
+            m_pRoot->SetPos(RECT{0, 0, client.cx, client.cy}, false);
+        }
+    }
+}
+
+void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
+    UpdateLayout();
+    if (!m_pRoot) return;
+    hDC->setRenderHint(QPainter::Antialiasing, false);
+    m_pRoot->Paint(hDC, rcPaint);
+}
+
+bool CPaintManagerUI::RenderToImage(QImage* pImage, SIZE szClient) {
+    if (!pImage || !m_pRoot || szClient.cx <= 0 || szClient.cy <= 0) return false;
+    *pImage = QImage(szClient.cx, szClient.cy, QImage::Format_ARGB32_Premultiplied);
+    pImage->fill(Qt::transparent);
+    if (!m_pHost) {
+        m_bUpdateNeeded = true;
+        m_szInitWindowSize = SIZE{szClient.cx * 100 / m_dpi.GetScale(), szClient.cy * 100 / m_dpi.GetScale()};
+    } else if (m_pHost->width() != szClient.cx || m_pHost->height() != szClient.cy) {
+        m_pHost->resize(szClient.cx, szClient.cy);
+        m_bUpdateNeeded = true;
+    }
+    QPainter painter(pImage);
+    Paint(&painter, RECT{0, 0, szClient.cx, szClient.cy});
+    return true;
+}
+
+// ================================================================ input
+
+void CPaintManagerUI::DispatchEvent(TEventUI& event) {
+    if (!event.pSender) return;
+    event.dwTimestamp = GetTickCount();
+    event.pSender->Event(event);
+}
+
+struct ManagerEvents {
+    static void Send(CPaintManagerUI* m, CControlUI* target, int type, POINT pt, WORD keyState, WPARAM wParam = 0, LPARAM lParam = 0) {
+        if (!target) return;
+        TEventUI ev;
+        ev.Type = type;
+        ev.pSender = target;
+        ev.ptMouse = pt;
+        ev.wKeyState = keyState;
+        ev.wParam = wParam;
+        ev.lParam = lParam;
+        m->DispatchEvent(ev);
+    }
+
+    static void Hover(CPaintManagerUI* m, POINT pt, WORD keyState) {
+        CControlUI* now = m->FindControl(pt);
+        if (now == m->m_pEventHover) return;
+        CControlUI* old = m->m_pEventHover;
+        m->m_pEventHover = now;
+        Send(m, old, UIEVENT_MOUSELEAVE, pt, keyState);
+        if (m->m_pEventHover) Send(m, m->m_pEventHover, UIEVENT_MOUSEENTER, pt, keyState);
+        if (m->m_pHost) {
+            CDuiString tip = m->m_pEventHover ? m->m_pEventHover->GetToolTip() : CDuiString();
+            m->m_pHost->setToolTip(ToQ(tip));
+            m->m_pHost->setCursor(CursorOf(m->m_pEventHover));
+        }
+    }
+};
+
+bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::Resize: {
+        m_bUpdateNeeded = true;
+        if (m_pRoot && !m_bFirstLayout) SendNotify(m_pRoot, DUI_MSGTYPE_WINDOWSIZE, 0, 0, true);
+        if (m_pFocus) ManagerEvents::Send(this, m_pFocus, UIEVENT_WINDOWSIZE, m_ptLastMousePos, 0);
+        return false;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        POINT pt{int(me->position().x()), int(me->position().y())};
+        m_ptLastMousePos = pt;
+        WORD ks = KeyState(me->modifiers(), me->buttons());
+        CControlUI* c = FindControl(pt);
+        if (!c) return true;
+        bool dbl = e->type() == QEvent::MouseButtonDblClick;
+        if (me->button() == Qt::LeftButton) {
+            m_pEventClick = c;
+            SetFocus(c);
+            if (m_pEventClick) ManagerEvents::Send(this, m_pEventClick, dbl ? UIEVENT_DBLCLICK : UIEVENT_BUTTONDOWN, pt, ks);
+        } else if (me->button() == Qt::RightButton) {
+            m_pEventRClick = c;
+            SetFocus(c);
+            if (m_pEventRClick) ManagerEvents::Send(this, m_pEventRClick, UIEVENT_RBUTTONDOWN, pt, ks);
+        } else if (me->button() == Qt::MiddleButton) {
+            ManagerEvents::Send(this, c, UIEVENT_MBUTTONDOWN, pt, ks);
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        POINT pt{int(me->position().x()), int(me->position().y())};
+        m_ptLastMousePos = pt;
+        WORD ks = KeyState(me->modifiers(), me->buttons());
+        if (me->button() == Qt::LeftButton) {
+            CControlUI* c = m_pEventClick;
+            m_pEventClick = nullptr;
+            ManagerEvents::Send(this, c, UIEVENT_BUTTONUP, pt, ks);
+            ManagerEvents::Hover(this, pt, ks);
+        } else if (me->button() == Qt::RightButton) {
+            ManagerEvents::Send(this, FindControl(pt), UIEVENT_RBUTTONUP, pt, ks);
+            CControlUI* c = m_pEventRClick;
+            m_pEventRClick = nullptr;
+            if (c) ManagerEvents::Send(this, c, UIEVENT_CONTEXTMENU, pt, ks, WPARAM(m_hWndPaint), LPARAM(c));
+        } else if (me->button() == Qt::MiddleButton) {
+            ManagerEvents::Send(this, FindControl(pt), UIEVENT_MBUTTONUP, pt, ks);
+        }
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        POINT pt{int(me->position().x()), int(me->position().y())};
+        m_ptLastMousePos = pt;
+        WORD ks = KeyState(me->modifiers(), me->buttons());
+        if (m_pEventClick) {
+            ManagerEvents::Send(this, m_pEventClick, UIEVENT_MOUSEMOVE, pt, ks, ks);
+            return true;
+        }
+        ManagerEvents::Hover(this, pt, ks);
+        if (m_pEventHover) ManagerEvents::Send(this, m_pEventHover, UIEVENT_MOUSEMOVE, pt, ks, ks);
+        return true;
+    }
+    case QEvent::Leave: {
+        if (m_pEventClick) return false;
+        CControlUI* old = m_pEventHover;
+        m_pEventHover = nullptr;
+        ManagerEvents::Send(this, old, UIEVENT_MOUSELEAVE, m_ptLastMousePos, 0);
+        return false;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(e);
+        POINT pt{int(we->position().x()), int(we->position().y())};
+        m_ptLastMousePos = pt;
+        int delta = we->angleDelta().y();
+        if (delta == 0) return true;
+        CControlUI* c = FindControl(pt);
+        WPARAM wp = WPARAM(delta > 0 ? 0 : 1) | (WPARAM(std::uint16_t(std::int16_t(delta))) << 16);
+        ManagerEvents::Send(this, c, UIEVENT_SCROLLWHEEL, pt, KeyState(we->modifiers(), we->buttons()), wp);
+        return true;
+    }
+    case QEvent::KeyPress: {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        WORD ks = KeyState(ke->modifiers(), {});
+        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
+            if (m_pFocus && (m_pFocus->GetControlFlags() & UIFLAG_WANTRETURN) && ke->key() == Qt::Key_Tab) {
+                // controls that want tabs receive them
+            } else {
+                SetNextTabControl(ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
+        if (!m_pFocus) return false;
+        m_pEventKey = m_pFocus;
+        TEventUI ev;
+        ev.Type = (ke->modifiers() & Qt::AltModifier) ? UIEVENT_SYSKEY : UIEVENT_KEYDOWN;
+        ev.pSender = m_pFocus;
+        ev.chKey = VirtualKey(ke->key());
+        ev.wKeyState = ks;
+        ev.ptMouse = m_ptLastMousePos;
+        DispatchEvent(ev);
+        QString text = ke->text();
+        if (m_pFocus && !text.isEmpty() && text[0].isPrint()) {
+            TEventUI ch = ev;
+            ch.Type = UIEVENT_CHAR;
+            ch.pSender = m_pFocus;
+            ch.chKey = TCHAR(text[0].unicode());
+            DispatchEvent(ch);
+        }
+        return true;
+    }
+    case QEvent::KeyRelease: {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (!m_pEventKey) return false;
+        CControlUI* c = m_pEventKey;
+        m_pEventKey = nullptr;
+        TEventUI ev;
+        ev.Type = UIEVENT_KEYUP;
+        ev.pSender = c;
+        ev.chKey = VirtualKey(ke->key());
+        ev.wKeyState = KeyState(ke->modifiers(), {});
+        DispatchEvent(ev);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace DuiLib

@@ -1,0 +1,132 @@
+#include "ui/menu_controls.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "ui/manager.h"
+#include "ui/values.h"
+
+namespace DuiLib {
+
+CMenuUI::CMenuUI() {
+    GetListInfo()->dwHotBkColor = 0xFFE6EEF9;
+    GetListInfo()->dwSelectedBkColor = 0xFFE6EEF9;
+}
+
+LPCTSTR CMenuUI::GetClass() const { return L"MenuUI"; }
+LPVOID CMenuUI::GetInterface(LPCTSTR pstrName) {
+    if (values::EqualNoCase(pstrName, DUI_CTR_MENU)) return this;
+    return CListUI::GetInterface(pstrName);
+}
+
+SIZE CMenuUI::EstimateSize(SIZE szAvailable) {
+    int h = 0, w = 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* c = GetItemAt(i);
+        if (!c->IsVisible()) continue;
+        SIZE s = c->EstimateSize(szAvailable);
+        h += s.cy;
+        w = std::max(w, s.cx);
+    }
+    RECT in = GetInset();
+    return SIZE{GetFixedWidth() ? GetFixedWidth() : w, h + in.top + in.bottom};
+}
+
+CMenuElementUI::CMenuElementUI() { m_cxyFixed.cy = 0; }
+
+LPCTSTR CMenuElementUI::GetClass() const { return L"MenuElementUI"; }
+LPVOID CMenuElementUI::GetInterface(LPCTSTR pstrName) {
+    if (values::EqualNoCase(pstrName, DUI_CTR_MENUELEMENT)) return this;
+    return CListContainerElementUI::GetInterface(pstrName);
+}
+
+bool CMenuElementUI::AddAt(CControlUI* pControl, int iIndex) {
+    if (pControl && pControl->GetInterface(DUI_CTR_MENUELEMENT)) pControl->SetVisible(false);
+    return CListContainerElementUI::AddAt(pControl, iIndex);
+}
+
+int CMenuElementUI::GetSubItemCount() const {
+    int n = 0;
+    for (auto* c : m_items) {
+        if (c->GetInterface(DUI_CTR_MENUELEMENT)) ++n;
+    }
+    return n;
+}
+
+SIZE CMenuElementUI::EstimateSize(SIZE) {
+    int h = GetFixedHeight();
+    if (h == 0) h = Scale(m_bLine ? 6 : 30);
+    int w = GetFixedWidth();
+    if (w == 0 && m_pManager) {
+        SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, DT_SINGLELINE);
+        w = t.cx + Scale(60);
+    }
+    return SIZE{w, h};
+}
+
+void CMenuElementUI::DoEvent(TEventUI& event) {
+    if (m_bLine && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) return;
+    CListContainerElementUI::DoEvent(event);
+}
+
+void CMenuElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    using namespace values;
+    std::wstring n(pstrName);
+    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    if (n == L"checkitem") m_bCheckItem = ParseBool(pstrValue);
+    else if (n == L"ischeck") m_bChecked = ParseBool(pstrValue);
+    else if (n == L"linetype") m_bLine = ParseBool(pstrValue);
+    else if (n == L"linecolor") m_dwLineColor = ParseColor(pstrValue);
+    else if (n == L"linepadding") m_rcLinePadding = ParseRect(pstrValue);
+    else if (n == L"icon") m_sIcon = pstrValue;
+    else if (n == L"iconsize") m_szIcon = ParseSize(pstrValue);
+    else if (n == L"font") m_iFont = ParseInt(pstrValue);
+    else if (n == L"textcolor") m_dwTextColor = ParseColor(pstrValue);
+    else if (n == L"expland") AddCustomAttribute(pstrName, pstrValue);
+    else CListContainerElementUI::SetAttribute(pstrName, pstrValue);
+}
+
+bool CMenuElementUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
+    if (m_bLine) {
+        RECT pad = ScaleRect(m_rcLinePadding);
+        int y = (m_rcItem.top + m_rcItem.bottom) / 2;
+        CRenderEngine::DrawColor(hDC, RECT{m_rcItem.left + pad.left, y, m_rcItem.right - pad.right, y + 1}, m_dwLineColor);
+        return true;
+    }
+    CListContainerElementUI::DoPaint(hDC, rcPaint, pStopControl);
+    if (m_items.empty() || GetSubItemCount() == int(m_items.size())) {
+        const TListInfoUI* info = m_pOwner ? m_pOwner->GetListInfo() : nullptr;
+        DWORD color = m_dwTextColor ? m_dwTextColor : info ? info->dwTextColor : 0xFF000000;
+        if (!IsEnabled()) color = info ? info->dwDisabledTextColor : 0xFFA7A6AA;
+        RECT rc{m_rcItem.left + Scale(29), m_rcItem.top, m_rcItem.right - Scale(7), m_rcItem.bottom};
+        CRenderEngine::DrawText(hDC, m_pManager, rc, GetText(), color, m_iFont, DT_SINGLELINE | DT_VCENTER);
+        if (!m_sIcon.IsEmpty()) {
+            SIZE s{Scale(std::min(m_szIcon.cx, 26)), Scale(std::min(m_szIcon.cy, 26))};
+            int x = m_rcItem.left + (Scale(29) - s.cx) / 2, y = (m_rcItem.top + m_rcItem.bottom - s.cy) / 2;
+            CRenderEngine::DrawImageString(hDC, m_pManager, RECT{x, y, x + s.cx, y + s.cy}, m_rcItem, m_sIcon);
+        } else if (m_bCheckItem && m_bChecked) {
+            int cx = m_rcItem.left + Scale(14), cy = (m_rcItem.top + m_rcItem.bottom) / 2, s = Scale(4);
+            hDC->save();
+            hDC->setRenderHint(QPainter::Antialiasing);
+            hDC->setPen(QPen(QColor(0x30, 0x30, 0x30), Scale(2)));
+            hDC->drawLine(cx - s, cy, cx - s / 3, cy + s);
+            hDC->drawLine(cx - s / 3, cy + s, cx + s, cy - s);
+            hDC->restore();
+        }
+        if (GetSubItemCount() > 0) {
+            int cx = m_rcItem.right - Scale(12), cy = (m_rcItem.top + m_rcItem.bottom) / 2, s = Scale(4);
+            hDC->save();
+            hDC->setRenderHint(QPainter::Antialiasing);
+            hDC->setPen(Qt::NoPen);
+            hDC->setBrush(QColor(0x50, 0x50, 0x50));
+            const QPointF tri[3] = {QPointF(cx - s / 2.0, cy - s), QPointF(cx - s / 2.0, cy + s), QPointF(cx + s / 2.0, cy)};
+            hDC->drawPolygon(tri, 3);
+            hDC->restore();
+        }
+    }
+    return true;
+}
+
+} // namespace DuiLib
