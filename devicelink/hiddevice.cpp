@@ -6,10 +6,8 @@
 
 #include <algorithm>
 
-using orvel::hid::ButtonCaps;
 using orvel::hid::Channel;
 using orvel::hid::IoStatus;
-using orvel::hid::ValueCaps;
 
 CHidDevice::CHidDevice() = default;
 
@@ -69,36 +67,6 @@ int CHidDevice::Open(const std::string& path, bool forRead, bool forWrite, bool 
     return 1;
 }
 
-namespace {
-
-std::vector<HidDataItem> MakeItems(const orvel::hid::TopCollection& top, HidReportType type)
-{
-    std::vector<HidDataItem> items;
-    for (const ButtonCaps& caps : top.Buttons(type)) {
-        HidDataItem item;
-        item.isButtonData = true;
-        item.usagePage = caps.usagePage;
-        item.reportId = caps.reportId;
-        item.usageMin = caps.usageMin;
-        item.usageMax = caps.usageMax;
-        item.maxUsageLength = top.MaxUsageListLength(type, caps.usagePage);
-        item.usages.assign(item.maxUsageLength, 0);
-        items.push_back(std::move(item));
-    }
-    for (const ValueCaps& caps : top.Values(type)) {
-        // A usage range gives one item per usage.
-        for (uint32_t usage = caps.usageMin; usage <= caps.usageMax; ++usage) {
-            HidDataItem item;
-            item.usagePage = caps.usagePage;
-            item.reportId = caps.reportId;
-            item.usage = static_cast<uint16_t>(usage);
-            items.push_back(std::move(item));
-        }
-    }
-    return items;
-}
-
-} // namespace
 
 void CHidDevice::FillDeviceInfo()
 {
@@ -126,9 +94,9 @@ void CHidDevice::FillDeviceInfo()
     inputReport.assign(caps.InputReportByteLength, 0);
     outputReport.assign(caps.OutputReportByteLength, 0);
     featureReport.assign(caps.FeatureReportByteLength, 0);
-    inputItems = MakeItems(top, HidReportType::kInput);
-    outputItems = MakeItems(top, HidReportType::kOutput);
-    featureItems = MakeItems(top, HidReportType::kFeature);
+    inputItems = orvel::hid::MakeItems(top, HidReportType::kInput);
+    outputItems = orvel::hid::MakeItems(top, HidReportType::kOutput);
+    featureItems = orvel::hid::MakeItems(top, HidReportType::kFeature);
 
     interfaceNumber = orvel::hid::PathNumber(devicePath, "&mi_");
     collectionNumber = orvel::hid::PathNumber(devicePath, "&col");
@@ -296,58 +264,17 @@ bool CHidDevice::UnpackReport(const uint8_t* report, uint32_t length, HidReportT
         }
         ++inFlight_;
     }
-    const std::span<const uint8_t> bytes(report, length);
-    const uint8_t reportId = report[0];
     if (type == HidReportType::kInput) {
-        lastInputReportId_ = reportId;
+        lastInputReportId_ = report[0];
     }
-    bool ok = true;
-    std::vector<uint16_t> usages;
-    for (HidDataItem& item : ItemsOf(type)) {
-        if (item.reportId != reportId) {
-            continue;
-        }
-        if (item.isButtonData) {
-            const bool found = collection_.GetUsages(type, item.usagePage, bytes, usages);
-            item.status = found ? HIDP_STATUS_SUCCESS : HIDP_STATUS_INCOMPATIBLE_REPORT_ID;
-            // Keep the usages of this item's range, as many as fit, then a 0 end mark.
-            std::fill(item.usages.begin(), item.usages.end(), 0);
-            size_t n = 0;
-            for (uint16_t usage : usages) {
-                if (n < item.usages.size() && usage >= item.usageMin && usage <= item.usageMax) {
-                    item.usages[n++] = usage;
-                }
-            }
-        } else {
-            const auto raw = collection_.GetUsageValue(type, item.usagePage, item.usage, bytes);
-            if (!raw) {
-                item.status = HIDP_STATUS_USAGE_NOT_FOUND;
-                ok = false;
-                break;
-            }
-            item.status = HIDP_STATUS_SUCCESS;
-            item.rawValue = *raw;
-            item.scaledValue = collection_.GetScaledUsageValue(type, item.usagePage, item.usage, bytes).value_or(0);
-        }
-        item.isDataSet = true;
-    }
+    const bool ok = orvel::hid::UnpackItems(collection_, type, {report, length}, ItemsOf(type));
     Leave();
     return ok;
 }
 
 uint16_t CHidDevice::FirstPressedUsage() const
 {
-    for (const HidDataItem& item : inputItems) {
-        if (!item.isButtonData || !item.isDataSet || item.reportId != lastInputReportId_) {
-            continue;
-        }
-        for (uint16_t usage : item.usages) {
-            if (usage != 0) {
-                return usage;
-            }
-        }
-    }
-    return 0;
+    return orvel::hid::FirstPressedUsage(inputItems, lastInputReportId_);
 }
 
 bool CHidDevice::IsPresent(const std::string& path)

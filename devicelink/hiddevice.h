@@ -9,6 +9,7 @@
 // anything, so no call ever touches freed state or a buffer after it returned.
 
 #include "platform/hid/hid_channel.h"
+#include "platform/hid/hid_items.h"
 #include "platform/hid/report_descriptor.h"
 
 #include <condition_variable>
@@ -18,17 +19,14 @@
 #include <string>
 #include <vector>
 
-// Status values of the usage calls, as the callers know them.
-inline constexpr uint32_t HIDP_STATUS_SUCCESS = 0x00110000;
-inline constexpr uint32_t HIDP_STATUS_USAGE_NOT_FOUND = 0xC0110004;
-inline constexpr uint32_t HIDP_STATUS_INCOMPATIBLE_REPORT_ID = 0xC011000A;
-
+// Who the device says it is.
 struct HidAttributes {
     uint16_t VendorID = 0;
     uint16_t ProductID = 0;
     uint16_t VersionNumber = 0;
 };
 
+// The collection's usage and the byte length of each report type, report id included.
 struct HidCaps {
     uint16_t Usage = 0;
     uint16_t UsagePage = 0;
@@ -42,27 +40,6 @@ struct HidCaps {
     uint16_t NumberFeatureButtonCaps = 0;
     uint16_t NumberFeatureValueCaps = 0;
 };
-
-// One button usage range or one value usage of a report type.
-struct HidDataItem {
-    bool isButtonData = false;
-    uint16_t usagePage = 0;
-    uint32_t status = HIDP_STATUS_SUCCESS;
-    uint32_t reportId = 0;
-    bool isDataSet = false;
-    // Buttons: the range, and the pressed usages of the last report (0 ends the list when
-    // it is shorter than maxUsageLength).
-    uint32_t usageMin = 0;
-    uint32_t usageMax = 0;
-    uint32_t maxUsageLength = 0;
-    std::vector<uint16_t> usages;
-    // Values.
-    uint16_t usage = 0;
-    uint32_t rawValue = 0;
-    int32_t scaledValue = 0;
-};
-
-using HidReportType = orvel::hid::ReportType;
 
 class CHidDevice {
 public:

@@ -11,7 +11,7 @@ namespace {
 constexpr size_t kMaxStackDepth = 16;
 constexpr size_t kMaxCollectionDepth = 32;
 constexpr uint32_t kMaxReportBits = 8 * 4096;
-constexpr size_t kMaxCapsPerCollection = 4096;
+constexpr size_t kMaxCapsPerCollection = 512;
 
 // A usage as a local item gives it: the page is the global one unless the item was 4 bytes.
 struct LocalUsage {

@@ -188,7 +188,9 @@ std::string Text(const Json::Value& object, const char* key)
 
 int ConnectUnixSocket(const std::filesystem::path& socket)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking, so a server whose queue of new connections is full is refused at once
+    // instead of holding the caller.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         return -1;
     }

@@ -55,7 +55,8 @@ private:
 bool SendFrame(int fd, uint8_t type, std::span<const uint8_t> payload);
 
 // Unix stream socket paths of any length: when a path does not fit a socket address, the
-// address goes through the folder's descriptor. -1 / false on failure.
+// address goes through the folder's descriptor. -1 / false on failure. A connected socket
+// is non-blocking.
 int ConnectUnixSocket(const std::filesystem::path& socket);
 bool BindUnixSocket(int fd, const std::filesystem::path& socket);
 

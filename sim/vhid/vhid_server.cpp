@@ -67,16 +67,27 @@ void Server::Stop()
     if (!running_) {
         return;
     }
-    // The file goes first, so a scan that runs meanwhile already sees the interface gone.
-    ::unlink(socketPath_.c_str());
-    stopping_ = true;
-    const uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof(one));
+    if (!stopping_) {
+        // The file goes first, so a scan that runs meanwhile already sees the interface gone.
+        ::unlink(socketPath_.c_str());
+        stopping_ = true;
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof(one));
+    }
+    if (std::this_thread::get_id() == thread_.get_id()) {
+        // Called from a callback: unplug now; the thread ends when the callback returns and
+        // is joined by a later Stop or the destructor.
+        std::lock_guard lock(mutex_);
+        for (auto& client : clients_) {
+            client->dead = true;
+            ::shutdown(client->fd, SHUT_RDWR);
+        }
+        return;
+    }
     thread_.join();
     {
         std::lock_guard lock(mutex_);
         for (auto& client : clients_) {
-            ::shutdown(client->fd, SHUT_RDWR);
             ::close(client->fd);
         }
         clients_.clear();

@@ -40,7 +40,8 @@ public:
     // Creates the folder (0700) when missing, binds the socket (replacing a stale file of
     // that name) and starts serving. False, with nothing left behind, when that fails.
     bool Start();
-    // Removes the socket, disconnects every client and ends the thread. Safe to repeat.
+    // Removes the socket, disconnects every client and ends the thread. Safe to repeat, and
+    // from a callback (the device unplugs itself in the middle of a command).
     void Stop();
     bool Running() const { return running_; }
 

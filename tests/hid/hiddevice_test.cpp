@@ -7,7 +7,10 @@
 
 #include <chrono>
 #include <future>
+#include <cstdio>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 namespace {
@@ -64,6 +67,13 @@ TEST(HidDeviceTest, EnumerateSkipsUnusableSockets)
     VhidBench bench;
     bench.Add("good", 0x320F, 0x1004, 1, fx::kVendor64);
     bench.Add("malformed", 0x320F, 0x1005, 1, {0x05, 0x01, 0xA1});
+    // A socket whose owner listens but never greets, and a plain file named like a socket.
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_TRUE(orvel::vhid::BindUnixSocket(listener, bench.folder() / "silent.sock"));
+    ASSERT_EQ(::listen(listener, 4), 0);
+    std::FILE* plain = std::fopen((bench.folder() / "plain.sock").c_str(), "w");
+    ASSERT_NE(plain, nullptr);
+    std::fclose(plain);
     CHidDevice hid;
     ASSERT_TRUE(hid.Enumerate());
     EXPECT_EQ(VhidPaths(hid), (std::vector<std::string> {bench.PathOf(0, "#vid_320f&pid_1004&mi_01")}));
@@ -73,6 +83,7 @@ TEST(HidDeviceTest, EnumerateSkipsUnusableSockets)
     ASSERT_TRUE(hid.Enumerate());
     EXPECT_TRUE(VhidPaths(hid).empty());
     ::chmod(bench.folder().c_str(), 0700);
+    ::close(listener);
 }
 
 struct OpenCase {
@@ -135,13 +146,15 @@ TEST(HidDeviceTest, ButtonItemsCarryTheirRangeAndUsageRoom)
     EXPECT_EQ(modifiers.usagePage, 0x07);
     EXPECT_EQ(modifiers.usageMin, 0xE0u);
     EXPECT_EQ(modifiers.usageMax, 0xE7u);
-    EXPECT_EQ(modifiers.maxUsageLength, 14u);
-    EXPECT_EQ(modifiers.usages.size(), 14u);
+    // 14 usages of the page fit a report, but only eight modifiers and the end mark matter.
+    EXPECT_EQ(modifiers.maxUsageLength, 9u);
+    EXPECT_EQ(modifiers.usages.size(), 9u);
+    EXPECT_EQ(hid.inputItems[1].maxUsageLength, 14u);
     EXPECT_EQ(modifiers.status, HIDP_STATUS_SUCCESS);
 
     const Bytes report {0, 0x22, 0, 0x04, 0xE0, 0, 0, 0, 0}; // left and right shift bits, 'a', and slot E0
     ASSERT_TRUE(hid.UnpackReport(report.data(), report.size(), HidReportType::kInput));
-    EXPECT_EQ(hid.inputItems[0].usages, (std::vector<uint16_t> {0xE1, 0xE5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(hid.inputItems[0].usages, (std::vector<uint16_t> {0xE1, 0xE5, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(hid.inputItems[1].usages, (std::vector<uint16_t> {0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(hid.inputItems[1].isDataSet);
     EXPECT_EQ(hid.FirstPressedUsage(), 0xE1);

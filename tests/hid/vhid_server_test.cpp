@@ -168,6 +168,22 @@ TEST_F(VhidServerTest, StopIsAnUnplug)
     server.Stop();
 }
 
+TEST_F(VhidServerTest, ADeviceCanUnplugItselfFromACallback)
+{
+    Server* self = nullptr;
+    callbacks.onOutput = [&self](const std::vector<uint8_t>&) { self->Stop(); };
+    Server server(folder, "dev", HeadsetHello(), callbacks);
+    self = &server;
+    ASSERT_TRUE(server.Start());
+    RawVhidClient client(server.SocketPath());
+    ASSERT_TRUE(client.Receive());
+    ASSERT_TRUE(client.Send(kOutput, {0xFF}));
+    EXPECT_TRUE(client.SeesEndOfStream());
+    EXPECT_FALSE(std::filesystem::exists(server.SocketPath()));
+    server.Stop();
+    EXPECT_FALSE(server.Running());
+}
+
 TEST_F(VhidServerTest, StartReplacesAStaleSocketFile)
 {
     // A server that crashed leaves its socket file behind.
