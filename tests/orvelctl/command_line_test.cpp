@@ -1,0 +1,147 @@
+// Argument handling, device names, help and exit codes of every command.
+
+#include "run_capture.h"
+#include "tools/orvelctl/command_line.h"
+#include "tools/orvelctl/device_finder.h"
+
+#include <gtest/gtest.h>
+
+namespace orvel::ctl {
+namespace {
+
+using testing::RunCtl;
+
+struct NameCase {
+    const char* text;
+    bool valid;
+    const char* canonical;
+};
+
+TEST(OrvelctlDeviceName, KindNamesWithOptionalIndex)
+{
+    const NameCase cases[] = {
+        {"mouse", true, "mouse"},       {"MOUSE", true, "mouse"},         {"keyboard", true, "keyboard"},
+        {"MousePad", true, "MousePad"}, {"pad", true, "MousePad"},        {"hd", true, "HD"},
+        {"headset", true, "HD"},        {"mouse:2", true, "mouse:2"},     {"mouse:1", true, "mouse"},
+        {"mouse:0", false, ""},         {"mouse:", false, ""},            {"mouse:x", false, ""},
+        {"mouse:-1", false, ""},        {"mouse:99999", false, ""},       {"rat", false, ""},
+        {"", false, ""},                {"mouse-receiver", false, ""},
+    };
+    for (const NameCase& c : cases) {
+        const auto name = ParseDeviceName(c.text);
+        EXPECT_EQ(name.has_value(), c.valid) << c.text;
+        if (name && c.valid) {
+            EXPECT_EQ(DeviceNameText(*name), c.canonical) << c.text;
+        }
+    }
+}
+
+TEST(OrvelctlArgs, OptionsFlagsAndErrors)
+{
+    const OptionSpec spec{{"--json"}, {"--speed"}};
+    ParsedArgs parsed;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({"mouse", "--json", "--speed", "3", "--", "--x"}, spec, parsed, error));
+    EXPECT_EQ(parsed.positional, (std::vector<std::string>{"mouse", "--x"}));
+    EXPECT_TRUE(parsed.Has("--json"));
+    EXPECT_EQ(parsed.values["--speed"], "3");
+
+    ParsedArgs unknown;
+    EXPECT_FALSE(ParseArgs({"--colour", "FF0000"}, spec, unknown, error));
+    EXPECT_NE(error.find("--colour"), std::string::npos);
+    ParsedArgs missing;
+    EXPECT_FALSE(ParseArgs({"--speed"}, spec, missing, error));
+    EXPECT_NE(error.find("needs a value"), std::string::npos);
+    // A lone "-" or a negative number is an argument, not an option.
+    ParsedArgs dash;
+    ASSERT_TRUE(ParseArgs({"-", "-3"}, spec, dash, error));
+    EXPECT_EQ(dash.positional.size(), 2u);
+}
+
+TEST(OrvelctlArgs, NumbersAreWholeAndInRange)
+{
+    long value = 0;
+    EXPECT_TRUE(ParseNumber("12", 1, 50, value));
+    EXPECT_EQ(value, 12);
+    for (const char* bad : {"", "0", "51", "12x", "x", "-", " 3", "99999999999999999999"})
+        EXPECT_FALSE(ParseNumber(bad, 1, 50, value)) << bad;
+}
+
+TEST(OrvelctlHelp, EveryCommandHasHelpAndExitsZero)
+{
+    const ctl::Environment env{nullptr, [] { return false; }};
+    const std::vector<std::vector<std::string>> commands = {
+        {"list"},           {"info"},           {"status"},         {"read"},          {"profile", "list"},
+        {"profile", "select"}, {"profile", "apply"}, {"profile", "add"}, {"profile", "copy"},
+        {"profile", "delete"}, {"profile", "rename"}, {"profile", "reset"}, {"profile", "import"},
+        {"profile", "export"}, {"set"},          {"macro", "list"},  {"macro", "show"}, {"macro", "import"},
+        {"macro", "export"}, {"macro", "delete"}, {"shoot", "write"}, {"udev-rules"},
+    };
+    for (auto words : commands) {
+        std::string joined = words[0] + (words.size() > 1 ? " " + words[1] : "");
+        words.push_back("--help");
+        const auto result = RunCtl(words, env);
+        EXPECT_EQ(result.code, kExitOk) << joined;
+        EXPECT_NE(result.out.find("Usage: orvelctl " + joined), std::string::npos) << joined;
+        EXPECT_NE(result.out.find("Exit status"), std::string::npos) << joined;
+    }
+    const auto general = RunCtl({"--help"}, env);
+    EXPECT_EQ(general.code, kExitOk);
+    for (const auto& words : commands) {
+        std::string joined = words[0] + (words.size() > 1 ? " " + words[1] : "");
+        EXPECT_NE(general.out.find("  " + joined + " "), std::string::npos) << joined;
+    }
+}
+
+struct UsageCase {
+    std::vector<std::string> words;
+    const char* errorPart;
+};
+
+TEST(OrvelctlHelp, WrongCallsAreUsageErrors)
+{
+    const ctl::Environment env{nullptr, [] { return false; }};
+    const UsageCase cases[] = {
+        {{}, ""},
+        {{"frobnicate"}, "unknown command"},
+        {{"profile"}, "ACTION"},
+        {{"profile", "explode", "mouse"}, "unknown action"},
+        {{"list", "mouse"}, "wrong number of arguments"},
+        {{"status"}, "wrong number of arguments"},
+        {{"profile", "rename", "mouse", "a", "b", "c"}, "wrong number of arguments"},
+        {{"list", "--colour"}, "unknown option"},
+        {{"status", "rat"}, "unknown device 'rat'"},
+        {{"profile", "list", "toaster"}, "unknown device"},
+        {{"macro", "list", "HD"}, "headset has no macros"},
+        {{"set", "mouse", "light", "1", "--brightness"}, "needs a value"},
+        {{"info", "toaster"}, "unknown device"},
+    };
+    for (const UsageCase& c : cases) {
+        const auto result = RunCtl(c.words, env);
+        EXPECT_EQ(result.code, kExitUsage) << (c.words.empty() ? "" : c.words[0]);
+        EXPECT_NE((result.err + result.out).find(c.errorPart), std::string::npos) << result.err;
+    }
+}
+
+TEST(OrvelctlHelp, CommandsWithoutTheirDeviceProtocolSaySoAndChangeNothing)
+{
+    const ctl::Environment env{nullptr, [] { return false; }};
+    const std::vector<std::vector<std::string>> commands = {
+        {"info", "mouse"},
+        {"read", "keyboard"},
+        {"profile", "select", "mouse", "1"},
+        {"profile", "apply", "mouse"},
+        {"set", "mouse", "dpi", "1", "800"},
+        {"set", "keyboard", "option", "winlock", "on"},
+        {"shoot", "write", "mouse"},
+    };
+    for (const auto& words : commands) {
+        const auto result = RunCtl(words, env);
+        EXPECT_EQ(result.code, kExitFailed) << words[0];
+        EXPECT_NE(result.err.find("not available yet"), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
+}
+
+} // namespace
+} // namespace orvel::ctl
