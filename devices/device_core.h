@@ -1,0 +1,154 @@
+#pragma once
+// What every device core shares: its command link, kind, folders, the 34-byte information
+// record, the power query and the handling of notifications on the owner thread. A device
+// page (the Qt shell of each kind) owns one core and forwards its operations to it; anything
+// the page must show comes back as a result, never through a control.
+//
+// Every operation runs on the owner (UI) thread. Notification readers only classify codes
+// (MeaningOf) and post the meaning to that thread, which calls ApplyNotification.
+
+#include "devicelink/device_link.h"
+#include "devices/mode_list.h"
+#include "devices/notification.h"
+#include "profiles/profiledata.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvel::devices {
+
+inline constexpr std::size_t kDeviceInfoSize = 34;
+inline constexpr std::uint8_t kNoneIndex = 255;
+
+// The folders of one device kind.
+struct DeviceFolders {
+    std::filesystem::path profileFolder;  // the user's profiles of this kind ("…/mouse")
+    std::filesystem::path defaultData;    // the program's "DefaultData"
+    std::string deviceFolderName;         // "mouse", "keyboard", "MousePad", "HD"
+    std::string lightFileBase = "zenta_light";
+
+    std::filesystem::path DefaultProfile() const { return defaultData / (deviceFolderName + ".Json"); }
+    std::filesystem::path LightConfig() const { return profileFolder / (lightFileBase + ".config"); }
+    // Empty when the identifier is not a plain file name.
+    std::filesystem::path Profile(const std::string& identifier) const;
+};
+
+// A message the page shows after an operation: a language key, formatted with number when
+// hasNumber is set.
+struct UserMessage {
+    std::string key;
+    std::int64_t number = 0;
+    bool hasNumber = false;
+    friend bool operator==(const UserMessage&, const UserMessage&) = default;
+};
+
+// Shown when a write did not reach the device; the profile still holds the user's change.
+inline constexpr const char* kDeviceNotUpdatedMessage = "message_device_not_updated";
+
+// The outcome of a sequence of device operations (profile switch, restore defaults, …).
+struct SequenceResult {
+    int status = 1;                      // the first link status other than 1, else 1
+    std::vector<UserMessage> messages;   // in the order they arose
+
+    // Keeps the first failure and asks once for the not-updated message.
+    void Take(int linkStatus);
+};
+
+// What the owner must do after a notification was applied.
+struct NotifyEffect {
+    int resyncAfterMs = -1;   // >= 0: arm the resync timer (ResyncFromDevice) after that many ms
+    bool refreshPage = false; // run ApplyProfile on the page
+    bool keyPress = false;    // trigger the key-press light effect
+    friend bool operator==(const NotifyEffect&, const NotifyEffect&) = default;
+};
+
+struct PowerResult {
+    int status = 0;  // 1 when report holds a fresh report
+    std::array<std::uint8_t, 6> report{};
+};
+
+// Where a profile is loaded from: the user's document, or the kind's default document (whose
+// device entry then replaces the user's).
+enum class ProfileSource { User, Default };
+
+class DeviceCore {
+public:
+    DeviceCore(int kind, CDeviceLink& link, DeviceFolders folders);
+    virtual ~DeviceCore() = default;
+    DeviceCore(const DeviceCore&) = delete;
+    DeviceCore& operator=(const DeviceCore&) = delete;
+
+    CDeviceLink& Link() { return link_; }
+    // The kind number: set by the constructor (1 keyboard, 2 mouse, 3 mouse pad, 7 headset) and
+    // overwritten by the attached descriptor's kind (6 and 9 through a receiver).
+    int Kind() const { return kind_; }
+    void SetKind(int kind) { kind_ = kind; }
+    // The constructor's kind, which indexes the kind's mode and light-effect lists.
+    int ListKind() const { return listKind_; }
+    DeviceFamily Family() const { return FamilyOfKind(kind_); }
+    const DeviceFolders& Folders() const { return folders_; }
+    const ModeList& Modes() const { return modes_; }
+
+    bool LinkOpen() const { return link_.linkOpen == 1; }
+    bool ViaReceiver() const { return link_.viaDongle != 0; }
+    // Whether a command may go out now: the link is open and, through the receiver, the
+    // wireless device answers.
+    bool Reachable();
+    // True over the cable; through the receiver, whether the device answers.
+    virtual bool IsWirelessLinkUp();
+
+    void SetProfileIdentifier(std::string identifier) { profileIdentifier_ = std::move(identifier); }
+    const std::string& ProfileIdentifier() const { return profileIdentifier_; }
+
+    void SetWirelessCapable(bool on) { wirelessCapable_ = on; }
+    bool WirelessCapable() const { return wirelessCapable_; }
+    // Only a wireless-capable device keeps the flag.
+    void SetWindowHidden(bool hidden);
+    bool WindowHidden() const { return windowHidden_; }
+
+    // The program drives the LEDs itself; when on, a keyboard is told so (0x1C). Returns the
+    // link status of that command, or 1 when none was sent.
+    int SetLightOwnership(bool on);
+    bool HostLightControl() const { return hostLightControl_; }
+
+    const std::array<std::uint8_t, kDeviceInfoSize>& DeviceInfo() const { return info_; }
+
+    // Reads the 6-byte power report (ReadSmall at address 0) while the link is open, the main
+    // window is not hidden and, through the receiver, the device answers. Byte 3 tells whether
+    // the device is reached through the receiver.
+    virtual PowerResult QueryPower();
+
+    virtual int LoadFromDevice() { return 0; }
+    virtual int ResyncFromDevice() { return 0; }
+    virtual int LoadProfile() { return 0; }
+    virtual int LoadDefaultProfile() { return 0; }
+    virtual int LoadProfileState() { return 0; }
+
+    // Applies a classified notification on the owner thread.
+    virtual NotifyEffect ApplyNotification(const NotifyMeaning& meaning);
+
+protected:
+    // Points the profile data at this device's documents (profile, default, light
+    // configuration) and mode list, then loads the device entry from source. The profile path
+    // stays the user's, so a Save after a default load replaces the user's entry.
+    void LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source);
+
+    std::array<std::uint8_t, kDeviceInfoSize> info_{};
+
+private:
+    int kind_;
+    int listKind_;
+    CDeviceLink& link_;
+    DeviceFolders folders_;
+    ModeList modes_;
+    std::string profileIdentifier_;
+    bool wirelessCapable_ = false;
+    bool windowHidden_ = false;
+    bool hostLightControl_ = true;
+};
+
+} // namespace orvel::devices

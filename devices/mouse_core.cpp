@@ -1,0 +1,347 @@
+#include "devices/mouse_core.h"
+
+#include "devicelink/command_frame.h"
+#include "devicelink/command_sequence.h"
+#include "input/macro_library.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace orvel::devices {
+
+namespace {
+
+constexpr std::size_t kStageBytes = 9;
+constexpr std::size_t kFirstStage = 14;
+
+} // namespace
+
+const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes()
+{
+    static const std::array<input::AssignmentCode, kMouseButtons> codes = {{
+        {0x10, 0x01, 0x00}, {0x10, 0x02, 0x00}, {0x10, 0x04, 0x00}, {0x10, 0x10, 0x00},
+        {0x10, 0x08, 0x00}, {0x13, 0x01, 0x00}, {0x13, 0x02, 0x00}, {0x13, 0x03, 0x00},
+        {0xA0, 0x1B, 0x00}, {0x16, 0x90, 0x01}, {0x14, 0x78, 0x02},
+    }};
+    return codes;
+}
+
+MouseCore::MouseCore(CDeviceLink& link, DeviceFolders folders) : DeviceCore(2, link, std::move(folders))
+{
+    slotOfButton_.fill(kNoSlot);
+}
+
+void MouseCore::SetScreenSize(int width, int height)
+{
+    screenWidth_ = width;
+    screenHeight_ = height;
+}
+
+int MouseCore::LoadFromDevice()
+{
+    if (!LinkOpen() || (ViaReceiver() && !Link().QueryWirelessLink())) {
+        return kLinkNoAnswer;
+    }
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    std::array<std::uint8_t, kKeyImageSize> table{};
+    CCommandSequence sequence(Link());
+    sequence.Begin();
+    sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info); });
+    sequence.Run([&](CDeviceLink& l) {
+        return l.SetDataSize(static_cast<std::uint16_t>(info[5] * 3)) == 1 ? kLinkOk : kLinkInvalidArgument;
+    });
+    sequence.Run([&](CDeviceLink& l) { return l.ReadKeyTable(table); });
+    const int status = sequence.End();
+    if (status != kLinkOk) {
+        return status;
+    }
+    info_ = info;
+    factory_ = table;
+    buttonCount_ = info[5];
+    tablesRead_ = true;
+    dpi_ = DpiRule::FromDeviceInfo(info_);
+    slotOfButton_.fill(kNoSlot);
+    for (int n = 0; n < kMouseButtons; ++n) {
+        const auto& code = MouseButtonCodes()[static_cast<std::size_t>(n)];
+        for (int k = 0; k < buttonCount_; ++k) {
+            const std::size_t at = static_cast<std::size_t>(k) * 3;
+            if (factory_[at] == code.type && factory_[at + 1] == code.b1 && factory_[at + 2] == code.b2) {
+                slotOfButton_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(k);
+                break;
+            }
+        }
+    }
+    LoadProfile();
+    return kLinkOk;
+}
+
+int MouseCore::ResyncFromDevice()
+{
+    Link().syncFlag = 0;
+    if (!Reachable()) {
+        return kLinkNoAnswer;
+    }
+    std::array<std::uint8_t, 1> bank{};
+    std::array<std::uint8_t, kMouseBlockRead> read{};
+    {
+        std::lock_guard<std::recursive_mutex> lock(Link().cmdLock);
+        if (const int status = Link().ReadBlock(bank, 0); status != kLinkOk) {
+            return status;
+        }
+        if (const int status = Link().ReadBlock(read, static_cast<std::uint16_t>(kMouseBankStride * bank[0]));
+            status != kLinkOk) {
+            return status;
+        }
+    }
+    block_ = read;
+    block_[0] = bank[0];
+    lastModeCode_ = read[1];
+    if (const auto index = Modes().IndexOf(read[1])) {
+        block_[1] = static_cast<std::uint8_t>(*index);
+        light_.selectItem = static_cast<std::uint8_t>(*index);
+    }
+    block_[9] = 0;
+    light_.light = read[2];
+    light_.speed = static_cast<std::uint8_t>(4 - std::min<int>(read[3], 4));
+    light_.multiColor = read[5];
+    light_.red = read[6];
+    light_.green = read[7];
+    light_.blue = read[8];
+    profile_.SetActiveDpiStage(std::min<int>(read[12], kMouseStages - 1));
+    profile_.SetLightInfo(light_);
+    profile_.Save();
+    return kLinkOk;
+}
+
+void MouseCore::TakeProfile()
+{
+    keys_ = profile_.GetKeyList();
+    LoadProfileState();
+    stages_ = profile_.GetDpiStages();
+    corrections_ = profile_.GetCorrectInfo();
+    const auto words = profile_.GetMouseSystem();
+    system_ = profiles::MouseSystemSettings::FromWords(words[0], words[1], words[2]);
+}
+
+int MouseCore::LoadProfile()
+{
+    LoadProfileDocument(profile_, ProfileSource::User);
+    TakeProfile();
+    return kLinkOk;
+}
+
+int MouseCore::LoadDefaultProfile()
+{
+    LoadProfileDocument(profile_, ProfileSource::Default);
+    TakeProfile();
+    profile_.Save();
+    return kLinkOk;
+}
+
+int MouseCore::LoadProfileState()
+{
+    light_ = profile_.GetLightInfo();
+    return kLinkOk;
+}
+
+MouseBlock MouseCore::BuildSettingsBlock(std::uint8_t value, std::uint8_t third) const
+{
+    MouseBlock block{};
+    block[0] = value;
+    const int item = light_.selectItem >= kMouseBuiltInModes ? 0 : light_.selectItem;
+    block[1] = Modes().CodeAt(item).value_or(lastModeCode_);
+    block[2] = std::min<std::uint8_t>(light_.light, 4);
+    block[3] = static_cast<std::uint8_t>(4 - std::min<int>(light_.speed, 4));
+    block[4] = light_.fx;
+    block[5] = light_.multiColor;
+    block[6] = light_.red;
+    block[7] = light_.green;
+    block[8] = light_.blue;
+    block[11] = static_cast<std::uint8_t>(system_.values[5]);
+    block[12] = static_cast<std::uint8_t>(std::clamp(profile_.GetActiveDpiStage(), 0, kMouseStages - 1));
+    for (std::size_t i = 0; i < std::min<std::size_t>(stages_.size(), kMouseStages); ++i) {
+        const auto bytes = stages_[i].ToBytes();
+        std::copy(bytes.begin(), bytes.end(), block.begin() + static_cast<std::ptrdiff_t>(kFirstStage + kStageBytes * i));
+    }
+    block[59] = third;
+    block[60] = static_cast<std::uint8_t>(screenWidth_);
+    block[61] = static_cast<std::uint8_t>(screenWidth_ >> 8);
+    block[62] = static_cast<std::uint8_t>(screenHeight_);
+    block[63] = static_cast<std::uint8_t>(screenHeight_ >> 8);
+    for (const auto& correct : corrections_) {
+        if (correct.select != 0) {
+            block[64] = correct.minSq;
+            block[65] = correct.pixThresh;
+            break;
+        }
+    }
+    return block;
+}
+
+int MouseCore::WriteSettings(int bank, std::uint8_t value, std::uint8_t third)
+{
+    if (!LinkOpen()) {
+        return kLinkNoAnswer;
+    }
+    const MouseBlock block = BuildSettingsBlock(value, third);
+    CCommandSequence sequence(Link());
+    sequence.Begin();
+    sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(block, static_cast<std::uint16_t>(kMouseBankStride * bank)); });
+    return sequence.End();
+}
+
+int MouseCore::MacroCount() const
+{
+    input::MacroLibrary library(Folders().profileFolder);
+    library.Load();
+    return static_cast<int>(library.Macros().size());
+}
+
+std::vector<MappedKey> MouseCore::MappedButtons(const std::vector<profiles::KeyEntry>& keys) const
+{
+    std::vector<MappedKey> mapped;
+    const std::size_t count = std::min<std::size_t>(keys.size(), kMouseButtons);
+    for (std::size_t j = 0; j < count; ++j) {
+        if (slotOfButton_[j] != kNoSlot) {
+            mapped.push_back({slotOfButton_[j], keys[j]});
+        }
+    }
+    return mapped;
+}
+
+bool MouseCore::ValidateKeyMacros()
+{
+    const bool changed = ResetUnlistedMacros(keys_, MacroCount());
+    if (changed) {
+        profile_.SetKeyAssignments(keys_);
+    }
+    return changed;
+}
+
+std::vector<int> MouseCore::GetMacroList() const
+{
+    return MacrosInUse(MappedButtons(keys_), MacroCount());
+}
+
+int MouseCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyEntry>& keys)
+{
+    if (!tablesRead_ || !LinkOpen()) {
+        return kLinkNoAnswer;
+    }
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    CCommandSequence sequence(Link());
+    if (sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info); }) != kLinkOk) {
+        return sequence.Status();
+    }
+    const std::size_t tableBytes = static_cast<std::size_t>(buttonCount_) * 3;
+    const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MappedButtons(keys), MacroCount());
+    sequence.Begin();
+    sequence.Run([&](CDeviceLink& l) {
+        return l.SetDataSize(static_cast<std::uint16_t>(tableBytes)) == 1 ? kLinkOk : kLinkInvalidArgument;
+    });
+    sequence.Run([&](CDeviceLink& l) { return l.WriteKeyTable(image, bank); });
+    return sequence.End();
+}
+
+ImageWriteResult MouseCore::WriteMacros(const std::vector<int>& macros)
+{
+    if (!tablesRead_) {
+        return {};
+    }
+    return WriteMacroImage(Link(), Folders().profileFolder, macros, info_[6]);
+}
+
+ImageWriteResult MouseCore::WriteShootData()
+{
+    if (!tablesRead_ || !Reachable()) {
+        return {};
+    }
+    return WriteShootImage(Link(), Folders().profileFolder);
+}
+
+SequenceResult MouseCore::SwitchProfile()
+{
+    SequenceResult result;
+    LoadProfile();
+    ValidateKeyMacros();
+    result.Take(WriteSettings());
+    const ImageWriteResult macros = WriteMacros(GetMacroList());
+    TakeMacroWrite(result, macros, info_[6]);
+    if (macros.KeysMayFollow()) {
+        result.Take(WriteCurrentKeys(0));
+    }
+    return result;
+}
+
+SequenceResult MouseCore::RestoreDefaults()
+{
+    SequenceResult result;
+    LoadDefaultProfile();
+    result.Take(WriteCurrentKeys(0));
+    result.Take(WriteSettings());
+    return result;
+}
+
+NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)
+{
+    NotifyEffect effect = DeviceCore::ApplyNotification(meaning);
+    if (meaning.action == NotifyAction::KeyPress) {
+        effect.keyPress = true;
+    } else if (meaning.action == NotifyAction::Bank && LinkOpen()) {
+        block_[0] = static_cast<std::uint8_t>(meaning.bank);
+        if (meaning.upper >= 0) {
+            block_[12] = static_cast<std::uint8_t>(std::min(meaning.upper, kMouseStages - 1));
+        }
+        effect.refreshPage = true;
+    }
+    return effect;
+}
+
+int MouseCore::StoreStagesAndWrite()
+{
+    profile_.SetDpiStages(stages_);
+    profile_.Save();
+    return WriteSettings();
+}
+
+int MouseCore::SetStageLevel(int stage, int level)
+{
+    if (stage < 0 || stage >= kMouseStages) {
+        return kLinkInvalidArgument;
+    }
+    if (stages_.size() <= static_cast<std::size_t>(stage)) {
+        stages_.resize(static_cast<std::size_t>(stage) + 1);
+    }
+    const int top = tablesRead_ ? dpi_.levels : 0xFFFF;
+    stages_[static_cast<std::size_t>(stage)].levelX = static_cast<std::uint16_t>(std::clamp(level, 0, top));
+    return StoreStagesAndWrite();
+}
+
+int MouseCore::SetStageDpi(int stage, std::string_view typed)
+{
+    const auto level = dpi_.DpiToLevel(typed);
+    if (!level) {
+        return kLinkInvalidArgument;
+    }
+    return SetStageLevel(stage, *level);
+}
+
+int MouseCore::SelectStage(int stage)
+{
+    if (stage < 0 || stage >= kMouseStages) {
+        return kLinkInvalidArgument;
+    }
+    profile_.SetActiveDpiStage(stage);
+    return StoreStagesAndWrite();
+}
+
+int MouseCore::SetPollingRate(int index)
+{
+    system_.values[5] = static_cast<std::uint16_t>(std::clamp(index, 0, 4));
+    const auto words = system_.ToWords();
+    profile_.SetMouseSystem(words[0], words[1], words[2]);
+    profile_.Save();
+    return WriteSettings();
+}
+
+} // namespace orvel::devices
