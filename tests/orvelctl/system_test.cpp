@@ -187,5 +187,81 @@ TEST_F(OrvelctlSystem, StatusNamesTheDeviceAndTheLinkStatusOnFailure)
     }
 }
 
+TEST_F(OrvelctlSystem, InfoDecodesTheInformationRecord)
+{
+    const ProgramResult mouse = Ctl({"info", "mouse", "--json"});
+    ASSERT_EQ(mouse.code, 0) << mouse.err;
+    const Json::Value document = testing::ParseJson(mouse.out);
+    EXPECT_EQ(document["keys"].asInt(), 11);
+    EXPECT_EQ(document["sensor"].asString(), "3325");
+    EXPECT_EQ(document["dpiLowest"].asInt(), 100);
+    EXPECT_EQ(document["dpiHighest"].asInt(), 20900); // the sliders reach level 128
+    EXPECT_EQ(document["firmware"].asString(), "1.05");
+
+    const ProgramResult keyboard = Ctl({"info", "keyboard"});
+    EXPECT_EQ(keyboard.code, 0);
+    EXPECT_NE(keyboard.out.find("104 keys, 170 LEDs"), std::string::npos) << keyboard.out;
+    const ProgramResult headset = Ctl({"info", "HD"});
+    EXPECT_EQ(headset.code, 1);
+    EXPECT_NE(headset.err.find("HD: the headset has no information record"), std::string::npos);
+}
+
+TEST_F(OrvelctlSystem, SettingsReachTheDeviceAndTheSelectedProfile)
+{
+    struct Case {
+        std::vector<std::string> command;
+        std::vector<std::string> show;
+        const char* deviceShows;
+    };
+    const Case cases[] = {
+        {{"set", "mouse", "dpi", "2", "1000"}, {"show", "mouse", "settings"}, "X level 9 (1000 DPI)"},
+        {{"set", "mouse", "dpi-stage", "3"}, {"show", "mouse", "settings"}, "current DPI stage 2"},
+        {{"set", "mouse", "polling", "1"}, {"show", "mouse", "settings"}, "polling-rate index 1"},
+        {{"set", "keyboard", "option", "winlock", "on"}, {"show", "keyboard", "settings"}, "Win lock 1"},
+        {{"set", "keyboard", "polling", "2"}, {"show", "keyboard", "settings"}, "polling-rate index 2"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult result = Ctl(c.command);
+        EXPECT_EQ(result.code, 0) << result.err;
+        const ProgramResult shown = Devsim(c.show);
+        EXPECT_NE(shown.out.find(c.deviceShows), std::string::npos)
+            << c.deviceShows << "\n" << shown.out;
+    }
+    // The profile holds what was written: a read of the device agrees with it.
+    const ProgramResult read = Ctl({"read", "mouse", "--json"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    const Json::Value document = testing::ParseJson(read.out);
+    EXPECT_EQ(document["dpiStages"][1]["dpi"].asInt(), 1000);
+    EXPECT_EQ(document["dpiStage"].asInt(), 3);
+}
+
+TEST_F(OrvelctlSystem, SelectRunsTheProfileSwitchAndReadFollowsTheDevice)
+{
+    ASSERT_EQ(Ctl({"set", "mouse", "dpi", "1", "2000"}).code, 0);
+    ASSERT_EQ(Ctl({"profile", "add", "mouse"}).code, 0);
+    const ProgramResult select = Ctl({"profile", "select", "mouse", "profile2"});
+    EXPECT_EQ(select.code, 0) << select.err;
+    EXPECT_NE(select.out.find("'profile2' written"), std::string::npos);
+    // profile2 comes from the default profile: stage 1 is back at 400 DPI on the device.
+    EXPECT_NE(Devsim({"show", "mouse", "settings"}).out.find("stage 0: on, separate X/Y 0, X level 3 (400 DPI)"),
+              std::string::npos);
+    const ProgramResult listed = Ctl({"profile", "list", "mouse"});
+    EXPECT_EQ(listed.out, "  1  profile1\n* 2  profile2\n");
+
+    // The on-board DPI key moves the current stage; read takes it into the profile.
+    ASSERT_EQ(Devsim({"press", "mouse", "dpi"}).code, 0);
+    const ProgramResult read = Ctl({"read", "mouse", "--json"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    const Json::Value document = testing::ParseJson(read.out);
+    EXPECT_EQ(document["profile"].asString(), "profile2");
+    const int stage = document["dpiStage"].asInt();
+    EXPECT_NE(Devsim({"show", "mouse", "settings"}).out.find("current DPI stage " + std::to_string(stage - 1)),
+              std::string::npos);
+
+    const ProgramResult refused = Ctl({"profile", "select", "mouse", "nosuch"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("no profile named 'nosuch'"), std::string::npos);
+}
+
 } // namespace
 } // namespace orvel::ctl

@@ -40,8 +40,12 @@ int StatusCommand(const ParsedArgs& args, Context& context);
 int UdevRulesCommand(const ParsedArgs& args, Context& context);
 int ProfileCommand(const ParsedArgs& args, Context& context);
 int MacroCommand(const ParsedArgs& args, Context& context);
-// Commands whose device protocol is not in this build yet: checks the call, then says so.
-int NotAvailableCommand(const ParsedArgs& args, Context& context);
+int InfoCommand(const ParsedArgs& args, Context& context);
+int ReadCommand(const ParsedArgs& args, Context& context);
+// "profile select" and "profile apply": the window's profile-switch sequence.
+int SelectCommand(const ParsedArgs& args, Context& context);
+int SetCommand(const ParsedArgs& args, Context& context);
+int ShootCommand(const ParsedArgs& args, Context& context);
 
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();

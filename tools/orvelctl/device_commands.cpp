@@ -234,16 +234,6 @@ int StatusCommand(const ParsedArgs& args, Context& context)
     return kExitOk;
 }
 
-int NotAvailableCommand(const ParsedArgs& args, Context& context)
-{
-    int code = kExitOk;
-    if (!DeviceArgument(context, args.positional[0], code))
-        return code;
-    return context.Fail(kExitFailed, "'" + args.command +
-                                         "' is not available yet in this build: the device protocol it "
-                                         "needs is still being written; nothing was changed");
-}
-
 std::string UdevRulesText()
 {
     std::string text =

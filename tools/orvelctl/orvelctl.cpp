@@ -44,18 +44,23 @@ const CommandEntry kCommands[] = {
      "Shows every supported device: DEVICE name, kind, vendor:product, cable or receiver,\n"
      "whether it answers, and its battery.\n",
      0, 0, ListCommand, true},
-    {"info", "DEVICE [--json]", "show the device information record decoded", "", 1, 1, NotAvailableCommand, true},
+    {"info", "DEVICE [--json]", "show the device information record decoded", "", 1, 1, InfoCommand, true},
     {"status", "DEVICE [--json]", "show the device's power status",
      "Reads the power report: battery percent and charge state (a mouse pad also shows\n"
      "the phone lying on it).\n",
      1, 1, StatusCommand, true},
-    {"read", "DEVICE [--json]", "read the settings block back into the selected profile", "", 1, 1,
-     NotAvailableCommand, true},
+    {"read", "DEVICE [--json]", "read the settings block back into the selected profile",
+     "Reads the device's tables and its active settings block, stores the lighting and the\n"
+     "current DPI stage into the selected profile, as the window does on a device's request.\n"
+     "Mouse and keyboard.\n",
+     1, 1, ReadCommand, true},
     {"profile list", "DEVICE [--json]", "list the profiles; * marks the selected one", "", 1, 1, ProfileCommand,
      true},
-    {"profile select", "DEVICE PROFILE", "select a profile and write it to the device", "", 2, 2,
-     NotAvailableCommand},
-    {"profile apply", "DEVICE", "write the selected profile to the device", "", 1, 1, NotAvailableCommand},
+    {"profile select", "DEVICE PROFILE", "select a profile and write it to the device",
+     "Runs the window's profile switch: settings block, macros, then keys. Mouse and keyboard.\n", 2, 2,
+     SelectCommand},
+    {"profile apply", "DEVICE", "write the selected profile to the device",
+     "Runs the window's profile switch for the selected profile. Mouse and keyboard.\n", 1, 1, SelectCommand},
     {"profile add", "DEVICE", "add a profile made from the default profile", "", 1, 1, ProfileCommand},
     {"profile copy", "DEVICE [PROFILE]", "add a copy of a profile", "", 1, 2, ProfileCommand},
     {"profile delete", "DEVICE [PROFILE]", "delete a profile (never the only one)", "", 1, 2, ProfileCommand},
@@ -68,10 +73,11 @@ const CommandEntry kCommands[] = {
      "                        [--colour RRGGBB | --seven-colour]\n"
      "  set mouse dpi STAGE DPI\n"
      "  set mouse dpi-stage N\n"
-     "  set DEVICE polling N\n"
+     "  set DEVICE polling N             (N: the polling-rate index, mouse 0-4, keyboard 0-3)\n"
      "  set DEVICE key POSITION CODE     (CODE: a name of the key table or hex)\n"
-     "  set keyboard option winlock|wflag|6key on|off\n",
-     3, 4, NotAvailableCommand, false, {"--brightness", "--speed", "--direction", "--colour"},
+     "  set keyboard option winlock|wflag|6key on|off\n"
+     "STAGE counts from 1. 'light' and 'key' are not available yet in this build.\n",
+     3, 4, SetCommand, false, {"--brightness", "--speed", "--direction", "--colour"},
      {"--seven-colour"}},
     {"macro list", "DEVICE [--json]", "list the macros with their event counts", "", 1, 1, MacroCommand, true},
     {"macro show", "DEVICE MACRO [--json]", "show the events of a macro", "", 2, 2, MacroCommand, true},
@@ -81,7 +87,8 @@ const CommandEntry kCommands[] = {
      "Keys of every profile that run the macro return to their default and keys on later\n"
      "macros are renumbered, as in the window.\n",
      2, 2, MacroCommand},
-    {"shoot write", "mouse", "write the shoot data to the mouse", "", 1, 1, NotAvailableCommand},
+    {"shoot write", "mouse", "write the shoot data to the mouse",
+     "Writes the four guns' shoot files of the mouse's profile folder to the mouse.\n", 1, 1, ShootCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
