@@ -68,6 +68,11 @@ PowerResult DeviceCore::QueryPower()
     return result;
 }
 
+SequenceResult DeviceCore::ApplyLight(const profiles::LightRecord&)
+{
+    return {kLinkNoAnswer, {}};
+}
+
 NotifyEffect DeviceCore::ApplyNotification(const NotifyMeaning& meaning)
 {
     NotifyEffect effect;

@@ -128,6 +128,11 @@ public:
     virtual int LoadDefaultProfile() { return 0; }
     virtual int LoadProfileState() { return 0; }
 
+    // The lighting record in use, and the lighting-change sequence: store the record in the
+    // profile, save it, take it into the device and write the settings.
+    virtual profiles::LightRecord CurrentLight() const { return {}; }
+    virtual SequenceResult ApplyLight(const profiles::LightRecord& record);
+
     // Applies a classified notification on the owner thread.
     virtual NotifyEffect ApplyNotification(const NotifyMeaning& meaning);
 

@@ -391,7 +391,7 @@ SequenceResult KeyboardCore::RestoreDefaults()
     return result;
 }
 
-SequenceResult KeyboardCore::LightingChanged(const profiles::LightRecord& record)
+SequenceResult KeyboardCore::ApplyLight(const profiles::LightRecord& record)
 {
     SequenceResult result;
     profile_.SetLightInfo(record);

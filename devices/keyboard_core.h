@@ -108,8 +108,9 @@ public:
 
     SequenceResult SwitchProfile(lighting::LedBuffer& leds);
     SequenceResult RestoreDefaults();
+    profiles::LightRecord CurrentLight() const override { return light_; }
     // The light panel changed the lighting record.
-    SequenceResult LightingChanged(const profiles::LightRecord& record);
+    SequenceResult ApplyLight(const profiles::LightRecord& record) override;
     // An option control changed; polling rate and the three flags are written to the keyboard.
     SequenceResult SetOption(KeyboardOption option, int value);
 

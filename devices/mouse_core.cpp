@@ -282,6 +282,16 @@ SequenceResult MouseCore::RestoreDefaults()
     return result;
 }
 
+SequenceResult MouseCore::ApplyLight(const profiles::LightRecord& record)
+{
+    SequenceResult result;
+    profile_.SetLightInfo(record);
+    profile_.Save();
+    LoadProfileState();
+    result.Take(WriteSettings());
+    return result;
+}
+
 NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)
 {
     NotifyEffect effect = DeviceCore::ApplyNotification(meaning);

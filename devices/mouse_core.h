@@ -56,6 +56,9 @@ public:
     const profiles::LightRecord& Light() const { return light_; }
     std::vector<profiles::KeyEntry>& Keys() { return keys_; }
 
+    profiles::LightRecord CurrentLight() const override { return light_; }
+    SequenceResult ApplyLight(const profiles::LightRecord& record) override;
+
     // The settings block as written (byte 0 = value, byte 59 = third).
     MouseBlock BuildSettingsBlock(std::uint8_t value = 0, std::uint8_t third = 1) const;
     // BeginConfig, WriteBlock of 66 bytes at 128 x bank, EndConfig. The first status other

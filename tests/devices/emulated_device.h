@@ -1,0 +1,164 @@
+#pragma once
+// A device core's command link connected to an emulator served on a temporary vhid folder.
+// Every frame the program writes is recorded as the emulator receives it, and answers can be
+// altered on their way back, so a test can check sequences byte for byte and script devices
+// that report odd values.
+
+#include "devicelink/device_link.h"
+#include "devicelink/hid_adapters.h"
+#include "devices/device_core.h"
+#include "profiles/profilefiles.h"
+#include "sim/devices/command_frame.h"
+#include "sim/serve/served_device.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace orvel::devices::testing {
+
+using Frame = sim::Frame;
+
+class RecordingPort : public IHidPort {
+public:
+    int Open(const std::string& path, bool r, bool w, bool o, bool e) override { return port_.Open(path, r, w, o, e); }
+    void Close() override { port_.Close(); }
+    bool IsOpen() const override { return port_.IsOpen(); }
+    int Write(const std::uint8_t* buffer, std::uint32_t length, std::uint32_t& written, std::uint32_t timeoutMs) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            frames_.push_back(sim::ToFrame(std::span(buffer, length)));
+        }
+        return port_.Write(buffer, length, written, timeoutMs);
+    }
+    int Read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& read, std::uint32_t timeoutMs) override
+    {
+        const int result = port_.Read(buffer, length, read, timeoutMs);
+        if (result == 1 && onAnswer) {
+            onAnswer(buffer, read);
+        }
+        return result;
+    }
+    std::vector<Frame> Take()
+    {
+        std::lock_guard lock(mutex_);
+        return std::exchange(frames_, {});
+    }
+    std::function<void(std::uint8_t*, std::uint32_t)> onAnswer;
+
+private:
+    CHidPort port_;
+    std::mutex mutex_;
+    std::vector<Frame> frames_;
+};
+
+inline std::filesystem::path SourceDefaultData()
+{
+    const char* source = std::getenv("ORVEL_SOURCE_DIR");
+    return source ? std::filesystem::path(source) / "DefaultData" : profiles::DefaultDataFolder();
+}
+
+class EmulatedDevice {
+public:
+    EmulatedDevice(sim::DeviceKind kind, std::chrono::milliseconds latency = std::chrono::milliseconds(0))
+    {
+        temp.setEnv("ORVEL_VHID_DIR", vhid.string());
+        device = std::make_unique<sim::ServedDevice>(kind, vhid, clock);
+        device->SetLatency(sim::Path::Cable, latency);
+        device->SetLatency(sim::Path::Receiver, latency);
+        EXPECT_TRUE(device->Plug(sim::Path::Cable));
+        EXPECT_TRUE(device->Plug(sim::Path::Receiver));
+        auto primary = std::make_unique<RecordingPort>();
+        auto dongle = std::make_unique<RecordingPort>();
+        cable = primary.get();
+        receiver = dongle.get();
+        link = std::make_unique<CDeviceLink>(std::move(primary), std::move(dongle));
+        std::filesystem::create_directories(profileFolder);
+    }
+
+    DeviceFolders Folders(const std::string& name) const { return {profileFolder, SourceDefaultData(), name}; }
+
+    std::string CommandPath(sim::Path path) const
+    {
+        const sim::Identity* id = sim::IdentityFor(device->Kind(), path);
+        char suffix[64];
+        const int mi = id->interfaces.back().number;
+        std::snprintf(suffix, sizeof(suffix), "#vid_%04x&pid_%04x&mi_%02d%s", id->vendorId, id->productId, mi,
+                      mi == 1 ? "&col04" : "");
+        return "vhid:" + (vhid / (id->name + ".if" + std::to_string(mi) + ".sock")).string() + suffix;
+    }
+
+    // Opens both interfaces as attach does and sends commands through one of them.
+    void Attach(sim::Path use)
+    {
+        ASSERT_EQ(link->primaryHid->Open(CommandPath(sim::Path::Cable), true, true, true, false), 1);
+        ASSERT_EQ(link->dongleHid->Open(CommandPath(sim::Path::Receiver), true, true, true, false), 1);
+        link->linkOpen = 1;
+        link->SetLinkMode(use == sim::Path::Receiver ? 2 : 1);
+    }
+
+    // Frames written since the last call, both interfaces, in order per interface.
+    std::vector<Frame> Sent()
+    {
+        auto frames = cable->Take();
+        auto more = receiver->Take();
+        frames.insert(frames.end(), more.begin(), more.end());
+        return frames;
+    }
+
+    sim::DeviceMemory Memory() const { return device->Device().Snapshot(); }
+
+    orvel::testing::TempFolder temp;
+    std::filesystem::path vhid = temp / "vhid";
+    std::filesystem::path profileFolder = temp / "profiles";
+    sim::SteadyClock clock;
+    std::unique_ptr<sim::ServedDevice> device;
+    RecordingPort* cable = nullptr;
+    RecordingPort* receiver = nullptr;
+    std::unique_ptr<CDeviceLink> link;
+};
+
+// The frames a command of `total` bytes at `base` takes in chunks of `chunk` bytes.
+inline std::vector<Frame> Chunks(std::uint8_t command, std::span<const std::uint8_t> bytes, std::uint16_t base,
+                                 std::size_t chunk)
+{
+    std::vector<Frame> frames;
+    for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+        const std::size_t n = std::min(chunk, bytes.size() - at);
+        frames.push_back(sim::MakeRequest(command, static_cast<std::uint8_t>(n), static_cast<std::uint16_t>(base + at),
+                                          bytes.subspan(at, n)));
+    }
+    return frames;
+}
+
+inline Frame Request(std::uint8_t command, std::uint8_t length = 0, std::uint16_t address = 0)
+{
+    return sim::MakeRequest(command, length, address);
+}
+
+inline std::vector<Frame> Join(std::initializer_list<std::vector<Frame>> parts)
+{
+    std::vector<Frame> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+// Command ids of frames, for reading failures.
+inline std::vector<int> Commands(const std::vector<Frame>& frames)
+{
+    std::vector<int> ids;
+    for (const auto& f : frames) {
+        ids.push_back(f[3]);
+    }
+    return ids;
+}
+
+} // namespace orvel::devices::testing
