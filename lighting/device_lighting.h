@@ -18,7 +18,8 @@
 
 namespace orvel::lighting {
 
-// Set by the device layer: the command link is open; the device follows the synchronised lighting.
+// The command link is open; the device follows the synchronised lighting. Changed only through
+// DeviceLighting::SetLinkOpen and SetSync, which wake the light thread.
 struct DeviceFlags {
     std::atomic<bool> linkOpen{false};
     std::atomic<bool> sync{false};
@@ -29,7 +30,7 @@ public:
     DeviceLighting(int ledCount, LoopTiming timing);
 
     LedBuffer& Leds() { return leds_; }
-    DeviceFlags& Flags() { return flags_; }
+    const DeviceFlags& Flags() const { return flags_; }
     // Set by the device layer; the light thread looks again at once.
     void SetLinkOpen(bool open);
     void SetSync(bool follows);

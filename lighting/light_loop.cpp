@@ -31,7 +31,9 @@ uint64_t LightLoop::Pass(uint64_t nowMs)
             CountTicksBefore(nowMs, source_.CurrentSchedule());
             started_ = false;
         }
-        return nowMs + (linkOpen ? kSyncPauseMs : timing_.closedPauseMs);
+        // The source wakes the loop when the device is free again; while the link is closed the
+        // loop also looks again after the pause of its kind.
+        return linkOpen ? UINT64_MAX : nowMs + timing_.closedPauseMs;
     }
     if (!started_) {
         // After a pause the buffer may hold other frames (the synchronised lighting's).

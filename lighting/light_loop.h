@@ -84,7 +84,6 @@ private:
 
 class LightLoop {
 public:
-    static constexpr uint64_t kSyncPauseMs = 100;
 
     LightLoop(LightSource& source, LoopTiming timing);
     // Runs what the passes up to nowMs would have done; returns the time of the next pass in

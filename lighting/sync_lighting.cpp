@@ -101,7 +101,7 @@ uint64_t SyncRenderer::SameUntilMs() const
     }
 }
 
-void SyncLighting::AddDevice(LedBuffer& leds, DeviceFlags& flags)
+void SyncLighting::AddDevice(LedBuffer& leds, const DeviceFlags& flags)
 {
     std::lock_guard guard(lock_);
     targets_.push_back({&leds, &flags});

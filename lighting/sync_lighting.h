@@ -62,7 +62,7 @@ public:
     // A frame that does not change is written again this often, for devices that begin to follow.
     static constexpr uint64_t kLookForFollowersMs = 1000;
 
-    void AddDevice(LedBuffer& leds, DeviceFlags& flags);
+    void AddDevice(LedBuffer& leds, const DeviceFlags& flags);
     void Start(const SyncEffect& effect);
     SyncEffect Effect() const;
 
@@ -80,7 +80,7 @@ public:
 private:
     struct Target {
         LedBuffer* leds;
-        DeviceFlags* flags;
+        const DeviceFlags* flags;
     };
     uint64_t FollowersLocked() const;
 

@@ -2,10 +2,10 @@
 // running their effects, plus the sync thread, for a number of seconds (60 by default). Prints
 // the process's user + system time as a share of one core.
 //
-//   lighting_cpu [seconds] [speed 0..4] [--sync]
+//   lighting_cpu [seconds] [speed 0..4] [--sync | --static]
 //
 // With --sync every device follows the synchronised lighting (their own threads idle and the sync
-// thread renders for all four).
+// thread renders for all four); with --static every device shows a static colour.
 
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_lighting.h"
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 
@@ -50,20 +51,21 @@ int main(int argc, char** argv)
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     const int speed = argc > 2 ? std::atoi(argv[2]) : 2;
     const bool sync = argc > 3 && std::strcmp(argv[3], "--sync") == 0;
+    const bool still = argc > 3 && std::strcmp(argv[3], "--static") == 0;
 
     KeyboardLighting keyboard;
     MouseLighting mouse;
     RingLighting pad(RingLighting::Kind::MousePad);
     RingLighting headset(RingLighting::Kind::Headset);
-    keyboard.SetSettings(Settings(13, speed)); // a reactive ripple over the whole matrix
-    mouse.SetSettings(Settings(0, speed));     // wave
-    pad.SetSettings(Settings(6, speed));       // comet
-    headset.SetSettings(Settings(0, speed));   // wave
+    keyboard.SetSettings(Settings(still ? 6 : 13, speed)); // static, or a reactive ripple over the matrix
+    mouse.SetSettings(Settings(still ? 3 : 0, speed));     // static, or wave
+    pad.SetSettings(Settings(still ? 3 : 6, speed));       // static, or comet
+    headset.SetSettings(Settings(still ? 3 : 0, speed));   // static, or wave
 
     SyncLighting syncLighting;
-    for (DeviceFlags* flags : {&keyboard.Flags(), &mouse.Flags(), &pad.Flags(), &headset.Flags()}) {
-        flags->linkOpen = true;
-        flags->sync = sync;
+    for (DeviceLighting* device : std::initializer_list<DeviceLighting*>{&keyboard, &mouse, &pad, &headset}) {
+        device->SetLinkOpen(true);
+        device->SetSync(sync);
     }
     syncLighting.AddDevice(keyboard.Leds(), keyboard.Flags());
     syncLighting.AddDevice(mouse.Leds(), mouse.Flags());
@@ -88,6 +90,6 @@ int main(int argc, char** argv)
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
     const double cpu = CpuSeconds() - cpuBefore;
     std::printf("%s, speed %d: %.3f s CPU in %.1f s = %.3f %% of one core\n",
-                sync ? "synchronised" : "own effects", speed, cpu, wall, 100.0 * cpu / wall);
+                sync ? "synchronised" : still ? "static colours" : "own effects", speed, cpu, wall, 100.0 * cpu / wall);
     return 0;
 }

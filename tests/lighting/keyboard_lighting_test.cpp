@@ -110,7 +110,7 @@ TEST(KeyboardLighting, Mode16StepsEveryThirdTickAndMode29EverySecond)
                     KeyboardLighting::RenderFrame(nowMs);
                 }
             } k;
-            k.Flags().linkOpen = true;
+            k.SetLinkOpen(true);
             LightSettings l = Mode(c.mode);
             l.speed = speed;
             k.SetSettings(l);

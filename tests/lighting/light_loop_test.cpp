@@ -133,7 +133,7 @@ TEST(LightLoop, NothingIsCountedWhileTheLinkIsClosedOrSynchronised)
     EXPECT_EQ(loop.Pass(0), 100u);
     src.link = true;
     src.sync = true;
-    EXPECT_EQ(loop.Pass(100), 200u);
+    EXPECT_EQ(loop.Pass(100), UINT64_MAX); // until the device leaves the synchronised lighting
     EXPECT_TRUE(src.frames.empty());
     EXPECT_EQ(src.perLedPasses, 0u);
     src.sync = false;
@@ -156,7 +156,7 @@ TEST(LightLoop, EffectListPlaysEveryPassWithoutWakingForEach)
 TEST(LightThread, RunsWithAnInjectedClockAndStops)
 {
     RingLighting pad(RingLighting::Kind::MousePad);
-    pad.Flags().linkOpen = true;
+    pad.SetLinkOpen(true);
     LightSettings l;
     l.mode = 0;
     l.brightness = 4;
@@ -236,7 +236,7 @@ bool WaitFor(const std::function<bool()>& done)
 TEST(LightThread, WakesForNewInputAndStopsPromptlyInRealTime)
 {
     KeyboardLighting keyboard;
-    keyboard.Flags().linkOpen = true;
+    keyboard.SetLinkOpen(true);
     LightSettings l;
     l.mode = 30;
     l.brightness = 4;
@@ -339,7 +339,7 @@ TEST(LightLoop, StaticBlinkAndAnimatedModesGiveTheFramesOfAPerMillisecondLoop)
         KeyboardLighting polled;
         KeyboardLighting sleeping;
         for (KeyboardLighting* k : {&polled, &sleeping}) {
-            k->Flags().linkOpen = true;
+            k->SetLinkOpen(true);
             LightSettings l;
             l.mode = c.mode;
             l.brightness = 3;
@@ -398,7 +398,7 @@ TEST(LightLoop, PerLedEffectsKeepTheirTimingWhileTheMainEffectSleeps)
     list[1] = {3, 4, 2, false, true, {}, true};  // spectrum
     list[5] = {1, 2, 0, false, false, {7, 7, 7}, true};
     for (RingLighting* h : {&polled, &sleeping}) {
-        h->Flags().linkOpen = true;
+        h->SetLinkOpen(true);
         LightSettings l;
         l.mode = 3;
         l.brightness = 4;

@@ -85,9 +85,9 @@ TEST(SyncLighting, WritesOnlyFollowingDevicesAndIdlesWithoutThem)
 
     EXPECT_EQ(loop.Pass(0), 1000u); // nobody follows: look again in a second
 
-    mouse.Flags().linkOpen = true;
-    mouse.Flags().sync = true;
-    headset.Flags().linkOpen = true;
+    mouse.SetLinkOpen(true);
+    mouse.SetSync(true);
+    headset.SetLinkOpen(true);
     uint64_t t = loop.Pass(1000);
     while (t <= 1014) t = loop.Pass(t);
     EXPECT_EQ(mouse.Leds().GetLedColor(14), PackLed({200, 100, 0}, 255));

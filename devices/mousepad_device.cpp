@@ -1,0 +1,26 @@
+#include "devices/mousepad_device.h"
+
+#include "devicelink/command_sequence.h"
+
+namespace orvel::devices {
+
+CMousePadCore::CMousePadCore(CDeviceLink& link, DeviceFolders folders)
+    : CRingDeviceCore(kKind, link, std::move(folders), std::make_unique<profiles::CBasicProfiledata>())
+{
+}
+
+int CMousePadCore::LoadFromDevice()
+{
+    int status = kLinkNoAnswer;
+    if (LinkOpen()) {
+        CCommandSequence sequence(Link());
+        sequence.Begin();
+        sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info_); });
+        status = sequence.End();
+    }
+    LoadProfile();
+    ApplyProfile();
+    return status;
+}
+
+} // namespace orvel::devices

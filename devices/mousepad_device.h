@@ -1,0 +1,26 @@
+#pragma once
+// The mouse pad's protocol core (kind 3): a lit pad with 15 LEDs, no keys, cable only. Its
+// profile is a plain profile document of which it uses the lighting; its 21-byte settings block
+// carries the effect parameters. The pad's LED frames are the shared light stream; its status
+// (byte 5: the phone on the pad) is the base's QueryPower.
+
+#include "devices/ring_device.h"
+
+namespace orvel::devices {
+
+class CMousePadCore : public CRingDeviceCore {
+public:
+    static constexpr int kKind = 3;
+    static constexpr int kLedCount = 15;
+
+    CMousePadCore(CDeviceLink& link, DeviceFolders folders);
+
+    // Device ready: the information record (inside Begin...End), then LoadProfile and
+    // ApplyProfile. Returns the status of the information read.
+    int LoadFromDevice() override;
+
+protected:
+    lighting::DeviceKind SyncKind() const override { return lighting::DeviceKind::MousePad; }
+};
+
+} // namespace orvel::devices

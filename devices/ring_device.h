@@ -1,0 +1,86 @@
+#pragma once
+// What the mouse pad and the headset share, without any UI: the profile and its lighting
+// record, the settings block and the main window's sequences (lighting change, profile switch,
+// restore defaults, profile reset, same-mode synchronisation). The pages are thin shells over
+// these cores; what they show comes back as results and through two callbacks.
+
+#include "devices/device_core.h"
+#include "devices/ring_block.h"
+#include "lighting/sync_lighting.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orvel::devices {
+
+class CRingDeviceCore : public DeviceCore {
+public:
+    CRingDeviceCore(int kind, CDeviceLink& link, DeviceFolders folders,
+                    std::unique_ptr<profiles::CBasicProfiledata> profile);
+
+    std::filesystem::path GetProfileName() const { return profile_->GetProfilePath(); }
+    bool SaveProfile() { return profile_->Save(); }
+
+    // The selected identifier's document (created from the default when missing), then
+    // LoadProfileState. 1, or 0 when the identifier names no document.
+    int LoadProfile() override;
+    // The profile's lighting record into the device record and the block; the per-LED list and
+    // the user effect's steps are taken anew.
+    int LoadProfileState() override;
+    // The lighting panel is shown the device record.
+    void ApplyProfile();
+    // The default document's entry becomes the current profile's and is saved; then
+    // LoadProfileState and ApplyProfile.
+    int LoadDefaultProfile() override;
+    // The block to profile p's place; the first status other than 1 (0 with the link closed).
+    int WriteSettings(int profile = 0);
+    // The device's settings back into the block (clears the same-mode sync flag). A failed read
+    // changes neither the block nor the profile. The bank read goes to the main window.
+    RingRead ReadSettingsBlock();
+    int ResyncFromDevice() override { return ReadSettingsBlock().status; }
+
+    // The device record, also stored into the profile.
+    void SetLightInfo(const profiles::LightRecord& record);
+    const profiles::LightRecord& GetLightInfo() const { return record_; }
+
+    // The main window's sequences.
+    // A lighting change from the panel: the device leaves the synchronised lighting first.
+    SequenceResult ChangeLighting(const profiles::LightRecord& record);
+    // Same-mode synchronisation: the source device's record with its mode turned into this
+    // kind's mode of the common effect code (0..4); the device follows the synchronised
+    // lighting. A code outside 0..4 changes nothing and gives status 0.
+    SequenceResult FollowSameMode(const profiles::LightRecord& source, int commonCode);
+    // Another profile picked (SetProfileIdentifier first).
+    SequenceResult SwitchProfile();
+    // "default_btn" after the user agreed.
+    SequenceResult RestoreDefaults();
+    // The profile document was reset to its default by the profile list.
+    SequenceResult ResetProfile();
+
+    const RingBlock& Block() const { return settings_.Block(); }
+    const std::vector<profiles::LightListEntry>& LightList() const { return lightList_; }
+    const std::vector<profiles::LightEffectStep>& Effects() const { return effects_; }
+    profiles::CBasicProfiledata& Profile() { return *profile_; }
+
+    // Called after LoadProfileState: the light thread takes the record, the lists and the block.
+    std::function<void(const CRingDeviceCore&)> onLightingState;
+    // Called by ApplyProfile and same-mode synchronisation: the lighting panel shows the record.
+    std::function<void(const profiles::LightRecord&)> onShowLighting;
+
+protected:
+    // After a profile document was loaded (the headset takes its audio settings here).
+    virtual void ProfileLoaded() {}
+    // The kind in the synchronised lighting's translation table.
+    virtual lighting::DeviceKind SyncKind() const = 0;
+
+    std::unique_ptr<profiles::CBasicProfiledata> profile_;
+
+private:
+    profiles::LightRecord record_;
+    RingSettings settings_;
+    std::vector<profiles::LightListEntry> lightList_;
+    std::vector<profiles::LightEffectStep> effects_;
+};
+
+} // namespace orvel::devices
