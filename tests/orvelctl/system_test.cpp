@@ -263,5 +263,19 @@ TEST_F(OrvelctlSystem, SelectRunsTheProfileSwitchAndReadFollowsTheDevice)
     EXPECT_NE(refused.err.find("no profile named 'nosuch'"), std::string::npos);
 }
 
+TEST_F(OrvelctlSystem, PadAndHeadsetAreReadAndSwitched)
+{
+    for (const char* device : {"MousePad", "HD"}) {
+        const ProgramResult read = Ctl({"read", device, "--json"});
+        ASSERT_EQ(read.code, 0) << device << ": " << read.err;
+        const Json::Value document = testing::ParseJson(read.out);
+        EXPECT_EQ(document["light"]["colour"].asString(), "FF8000") << device; // the factory colour
+        EXPECT_EQ(document["activeBank"].asInt(), 0) << device;
+        const ProgramResult apply = Ctl({"profile", "apply", device});
+        EXPECT_EQ(apply.code, 0) << device << ": " << apply.err;
+        EXPECT_NE(apply.out.find("'profile1' written"), std::string::npos) << apply.out;
+    }
+}
+
 } // namespace
 } // namespace orvel::ctl

@@ -1,9 +1,11 @@
 #include "tools/orvelctl/commands.h"
 
 #include "devicelink/device_tables.h"
+#include "devices/headset_device.h"
 #include "devices/keyboard_core.h"
 #include "devices/mouse_core.h"
 #include "devices/mouse_dpi.h"
+#include "devices/mousepad_device.h"
 #include "lighting/led_buffer.h"
 #include "profiles/profilefiles.h"
 #include "profiles/profilelist.h"
@@ -42,12 +44,6 @@ public:
         name_ = DeviceNameText(found->name);
         kindRow_ = found->name.kindRow;
         const int kind = KindNumber(kindRow_);
-        if (kind != kKindMouse && kind != kKindKeyboard) {
-            code = context_.Fail(kExitFailed, "'" + current_ + "' is not available yet for the " +
-                                                  std::string(KindDisplayName(kindRow_)) +
-                                                  " in this build; nothing was changed");
-            return false;
-        }
         session_ = std::make_unique<DeviceSession>(*found);
         if (session_->Open() != kLinkOk) {
             code = context_.Fail(kExitFailed, name_ + ": cannot be opened (no access? see 'orvelctl udev-rules')");
@@ -68,13 +64,19 @@ public:
         if (kind == kKindMouse) {
             mouse_ = std::make_unique<MouseCore>(session_->Link(), folders);
             core_ = mouse_.get();
-        } else {
+        } else if (kind == kKindKeyboard) {
             keyboard_ = std::make_unique<KeyboardCore>(session_->Link(), folders);
             core_ = keyboard_.get();
+        } else if (kind == kKindMousePad) {
+            ring_ = std::make_unique<devices::CMousePadCore>(session_->Link(), folders);
+            core_ = ring_.get();
+        } else {
+            ring_ = std::make_unique<devices::CHeadsetCore>(session_->Link(), folders);
+            core_ = ring_.get();
         }
         core_->SetKind(found->ViaReceiver() ? (kind == kKindMouse ? kKindMouseReceiver : kKindKeyboardReceiver)
                                             : kind);
-        core_->SetWirelessCapable(true);
+        core_->SetWirelessCapable(DevicePageTable[static_cast<std::size_t>(kindRow_)].wirelessCapable != 0);
         core_->SetProfileIdentifier(list_.GetSelectedIdentifier());
         const int status = core_->LoadFromDevice();
         if (status != kLinkOk) {
@@ -94,6 +96,7 @@ public:
     devices::DeviceCore& Core() { return *core_; }
     MouseCore* Mouse() { return mouse_.get(); }
     KeyboardCore* Keyboard() { return keyboard_.get(); }
+    devices::CRingDeviceCore* Ring() { return ring_.get(); }
     profiles::DeviceProfileList& List() { return list_; }
 
     // The profile-switch sequence of the window: settings, macros, keys.
@@ -101,7 +104,9 @@ public:
     {
         core_->SetProfileIdentifier(list_.GetSelectedIdentifier());
         lighting::LedBuffer leds(DevicePageTable[static_cast<std::size_t>(kindRow_)].ledCount);
-        const devices::SequenceResult result = mouse_ ? mouse_->SwitchProfile() : keyboard_->SwitchProfile(leds);
+        const devices::SequenceResult result = mouse_      ? mouse_->SwitchProfile()
+                                               : keyboard_ ? keyboard_->SwitchProfile(leds)
+                                                           : ring_->SwitchProfile();
         for (const devices::UserMessage& message : result.messages)
             context_.err << "orvelctl: " << name_ << ": " << message.key
                          << (message.hasNumber ? " " + std::to_string(message.number) : "") << "\n";
@@ -119,6 +124,7 @@ private:
     profiles::DeviceProfileList list_;
     std::unique_ptr<MouseCore> mouse_;
     std::unique_ptr<KeyboardCore> keyboard_;
+    std::unique_ptr<devices::CRingDeviceCore> ring_;
     devices::DeviceCore* core_ = nullptr;
 };
 
@@ -191,7 +197,9 @@ int ReadCommand(const ParsedArgs& args, Context& context)
     int code = kExitOk;
     if (!session.Open(args.positional[0], code))
         return code;
-    const int status = session.Core().ResyncFromDevice();
+    devices::RingRead ringRead;
+    const int status = session.Ring() != nullptr ? (ringRead = session.Ring()->ReadSettingsBlock()).status
+                                                 : session.Core().ResyncFromDevice();
     if (status != kLinkOk)
         return session.Failed("reading the settings", status);
     Json::Value document(Json::objectValue);
@@ -214,6 +222,20 @@ int ReadCommand(const ParsedArgs& args, Context& context)
         const devices::KeyboardSettings& s = keyboard->Settings();
         document["activeBank"] = s.activeProfile;
         document["light"] = LightJson(keyboard->Light());
+    } else if (devices::CRingDeviceCore* ring = session.Ring()) {
+        // The block as read; the pad and headset keep their profiles as they are on a read.
+        const devices::RingBlock& block = ring->Block();
+        profiles::LightRecord light;
+        light.selectItem = block[1];
+        light.light = block[2];
+        light.speed = block[3];
+        light.fx = block[4];
+        light.multiColor = block[5];
+        light.red = block[6];
+        light.green = block[7];
+        light.blue = block[8];
+        document["activeBank"] = ringRead.bank;
+        document["light"] = LightJson(light);
     }
     if (args.Has("--json")) {
         context.PrintJson(document);

@@ -50,17 +50,17 @@ const CommandEntry kCommands[] = {
      "the phone lying on it).\n",
      1, 1, StatusCommand, true},
     {"read", "DEVICE [--json]", "read the settings block back into the selected profile",
-     "Reads the device's tables and its active settings block, stores the lighting and the\n"
-     "current DPI stage into the selected profile, as the window does on a device's request.\n"
-     "Mouse and keyboard.\n",
+     "Reads the device's tables and its active settings block and shows it decoded. A mouse or\n"
+     "keyboard stores the lighting (and the mouse its current DPI stage) into the selected\n"
+     "profile, as the window does on a device's request; a mouse pad or headset keeps it.\n",
      1, 1, ReadCommand, true},
     {"profile list", "DEVICE [--json]", "list the profiles; * marks the selected one", "", 1, 1, ProfileCommand,
      true},
     {"profile select", "DEVICE PROFILE", "select a profile and write it to the device",
-     "Runs the window's profile switch: settings block, macros, then keys. Mouse and keyboard.\n", 2, 2,
+     "Runs the window's profile switch: settings block, macros, then keys.\n", 2, 2,
      SelectCommand},
     {"profile apply", "DEVICE", "write the selected profile to the device",
-     "Runs the window's profile switch for the selected profile. Mouse and keyboard.\n", 1, 1, SelectCommand},
+     "Runs the window's profile switch for the selected profile.\n", 1, 1, SelectCommand},
     {"profile add", "DEVICE", "add a profile made from the default profile", "", 1, 1, ProfileCommand},
     {"profile copy", "DEVICE [PROFILE]", "add a copy of a profile", "", 1, 2, ProfileCommand},
     {"profile delete", "DEVICE [PROFILE]", "delete a profile (never the only one)", "", 1, 2, ProfileCommand},
