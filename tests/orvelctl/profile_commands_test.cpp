@@ -147,5 +147,15 @@ TEST_F(OrvelctlFiles, MacroCommandsWorkOnTheKindsMacroFiles)
     EXPECT_TRUE(library.Macros().empty());
 }
 
+TEST_F(OrvelctlFiles, WithoutTheDefaultProfileNothingIsCreated)
+{
+    data_.setEnv("ORVEL_PROGRAM_DIR", (data_.path() / "empty").string());
+    const auto result = Ctl({"profile", "list", "HD"});
+    EXPECT_EQ(result.code, kExitFailed);
+    EXPECT_NE(result.err.find("default headset profile"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("HD.Json is missing"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(data_.path() / "data" / "VARNO Orvel 80" / "HD"));
+}
+
 } // namespace
 } // namespace orvel::ctl

@@ -33,6 +33,10 @@ std::optional<FoundDevice> FindNamedDevice(Context& context, const std::string& 
 // The device name of an argument, or a usage error.
 std::optional<DeviceName> DeviceArgument(Context& context, const std::string& argument, int& code);
 
+// Whether the kind's default profile is installed: without it no profile can be made, so
+// nothing is created and the error names the missing file.
+bool DefaultProfilePresent(Context& context, int kindRow, int& code);
+
 using Handler = int (*)(const ParsedArgs&, Context&);
 
 int ListCommand(const ParsedArgs& args, Context& context);

@@ -53,6 +53,8 @@ public:
             code = context_.Fail(kExitFailed, name_ + ": not reachable through its receiver");
             return false;
         }
+        if (!DefaultProfilePresent(context_, kindRow_, code))
+            return false;
         const std::string folderName(KindName(kindRow_));
         DeviceFolders folders{profiles::ProfileFolder(folderName), profiles::DefaultDataFolder(), folderName};
         list_.SetDeviceKind(kind);

@@ -69,6 +69,9 @@ public:
 
     int Open()
     {
+        int code = kExitOk;
+        if (!DefaultProfilePresent(context_, kindRow_, code))
+            return code;
         const std::string_view kind = KindName(kindRow_);
         const std::filesystem::path folder = profiles::ProfileFolder(kind);
         if (folder.empty())
@@ -155,6 +158,17 @@ int ListProfiles(const ParsedArgs& args, Context& context, ProfileSession& sessi
 }
 
 } // namespace
+
+bool DefaultProfilePresent(Context& context, int kindRow, int& code)
+{
+    const std::filesystem::path file = profiles::DefaultProfilePath(KindName(kindRow));
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error))
+        return true;
+    code = context.Fail(kExitFailed, "the default " + std::string(KindDisplayName(kindRow)) + " profile " +
+                                         file.string() + " is missing; the installation is incomplete");
+    return false;
+}
 
 int ProfileCommand(const ParsedArgs& args, Context& context)
 {
