@@ -20,10 +20,8 @@ class OrvelctlFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The default profiles come from the program folder: the build's bin/ links DefaultData.
         data_.setEnv("XDG_DATA_HOME", (data_.path() / "data").string());
-        const char* source = std::getenv("ORVEL_SOURCE_DIR");
-        ASSERT_NE(source, nullptr);
-        data_.setEnv("ORVEL_PROGRAM_DIR", source);
     }
 
     CtlResult Ctl(const std::vector<std::string>& words) { return RunCtl(words, env_); }

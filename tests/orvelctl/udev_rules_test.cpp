@@ -20,9 +20,7 @@ TEST(OrvelctlUdevRules, RepositoryFileMatchesTheCommandAndTheTable)
     EXPECT_EQ(printed.code, kExitOk);
     EXPECT_EQ(printed.out, UdevRulesText());
 
-    const char* source = std::getenv("ORVEL_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    std::ifstream file(std::string(source) + "/tools/udev/70-varno-orvel-80.rules");
+    std::ifstream file(std::string(ORVELCTL_RULES_FILE));
     ASSERT_TRUE(file.good());
     std::stringstream text;
     text << file.rdbuf();
