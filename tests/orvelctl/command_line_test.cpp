@@ -150,13 +150,20 @@ TEST(OrvelctlHelp, SettingsAreCheckedBeforeAnyDeviceIsTouched)
         {{"set", "keyboard", "option", "winlock", "yes"}, "on|off"},
         {{"set", "mouse", "volume", "3"}, "unknown setting"},
         {{"shoot", "write", "keyboard"}, "belongs to the mouse"},
+        {{"set", "mouse", "light"}, "wrong number of arguments"},
+        {{"set", "mouse", "light", "x"}, "mode's number"},
+        {{"set", "mouse", "light", "2", "--brightness", "5"}, "--brightness is 0 to 4"},
+        {{"set", "pad", "light", "2", "--speed", "-1"}, "--speed is 0 to 4"},
+        {{"set", "pad", "light", "2", "--colour", "FF00"}, "RRGGBB"},
+        {{"set", "pad", "light", "2", "--colour", "GG0000"}, "RRGGBB"},
+        {{"set", "HD", "light", "2", "--colour", "FF0000", "--seven-colour"}, "either --colour or --seven-colour"},
     };
     for (const UsageCase& c : usage) {
         const auto result = RunCtl(c.words, env);
         EXPECT_EQ(result.code, kExitUsage) << c.errorPart;
         EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
     }
-    for (const auto& words : std::vector<std::vector<std::string>>{{"set", "mouse", "light", "3"},
+    for (const auto& words : std::vector<std::vector<std::string>>{{"set", "keyboard", "light", "3"},
                                                                    {"set", "keyboard", "key", "5", "A"}}) {
         const auto result = RunCtl(words, env);
         EXPECT_EQ(result.code, kExitFailed);

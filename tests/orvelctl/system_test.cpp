@@ -219,6 +219,12 @@ TEST_F(OrvelctlSystem, SettingsReachTheDeviceAndTheSelectedProfile)
         {{"set", "mouse", "polling", "1"}, {"show", "mouse", "settings"}, "polling-rate index 1"},
         {{"set", "keyboard", "option", "winlock", "on"}, {"show", "keyboard", "settings"}, "Win lock 1"},
         {{"set", "keyboard", "polling", "2"}, {"show", "keyboard", "settings"}, "polling-rate index 2"},
+        {{"set", "mouse", "light", "2", "--brightness", "1", "--colour", "00ff80"},
+         {"show", "mouse", "settings"},
+         "light: mode code 2, brightness 1, speed 2 (stored 2), direction 1, seven colours 0, colour 00FF80"},
+        {{"set", "pad", "light", "3", "--speed", "4", "--seven-colour"},
+         {"show", "mousepad", "settings"},
+         "seven colours 1"},
     };
     for (const Case& c : cases) {
         const ProgramResult result = Ctl(c.command);
@@ -233,6 +239,11 @@ TEST_F(OrvelctlSystem, SettingsReachTheDeviceAndTheSelectedProfile)
     const Json::Value document = testing::ParseJson(read.out);
     EXPECT_EQ(document["dpiStages"][1]["dpi"].asInt(), 1000);
     EXPECT_EQ(document["dpiStage"].asInt(), 3);
+    EXPECT_EQ(document["light"]["colour"].asString(), "00FF80");
+
+    const ProgramResult noMode = Ctl({"set", "mouse", "light", "99"});
+    EXPECT_EQ(noMode.code, 1);
+    EXPECT_NE(noMode.err.find("light mode 99 does not exist"), std::string::npos) << noMode.err;
 }
 
 TEST_F(OrvelctlSystem, SelectRunsTheProfileSwitchAndReadFollowsTheDevice)

@@ -93,6 +93,8 @@ public:
         return context_.Fail(kExitFailed, name_ + ": " + what + ": " + LinkStatusText(status));
     }
 
+    int Refuse(const std::string& text) { return context_.Fail(kExitFailed, name_ + ": " + text); }
+
     void SetCommand(const std::string& command) { current_ = command; }
     const std::string& Name() const { return name_; }
     devices::DeviceCore& Core() { return *core_; }
@@ -303,12 +305,71 @@ bool OnOff(const std::string& word, int& value)
 
 // What "set" was asked to do, checked before any device is touched.
 struct SetRequest {
-    enum class What { Dpi, DpiStage, Polling, Option, NotYet } what = What::NotYet;
+    enum class What { Dpi, DpiStage, Polling, Option, Light, NotYet } what = What::NotYet;
     int stage = 0;
     std::string dpi;
     int value = 0;
     devices::KeyboardOption option = devices::KeyboardOption::PollingRate;
+    // Light: the mode index and the changes asked for; -1 keeps the profile's value.
+    int mode = 0;
+    int brightness = -1;
+    int speed = -1;
+    int direction = -1;
+    int sevenColour = -1;
+    std::uint32_t colour = 0;
 };
+
+bool ParseColour(const std::string& text, std::uint32_t& colour)
+{
+    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    colour = static_cast<std::uint32_t>(std::stoul(text, nullptr, 16));
+    return true;
+}
+
+// The light options; false with the usage text set.
+bool ParseLight(const ParsedArgs& args, SetRequest& request, std::string& problem)
+{
+    long number = 0;
+    if (args.positional.size() != 3 || !ParseNumber(args.positional[2], 0, 255, number)) {
+        problem = "use 'light MODE' with the mode's number";
+        return false;
+    }
+    request.mode = static_cast<int>(number);
+    const struct {
+        const char* option;
+        long highest;
+        int* field;
+    } numbers[] = {{"--brightness", 4, &request.brightness},
+                   {"--speed", 4, &request.speed},
+                   {"--direction", 255, &request.direction}};
+    for (const auto& n : numbers) {
+        const auto value = args.values.find(n.option);
+        if (value == args.values.end())
+            continue;
+        if (!ParseNumber(value->second, 0, n.highest, number)) {
+            problem = std::string(n.option) + " is 0 to " + std::to_string(n.highest);
+            return false;
+        }
+        *n.field = static_cast<int>(number);
+    }
+    const auto colour = args.values.find("--colour");
+    if (colour != args.values.end() && args.Has("--seven-colour")) {
+        problem = "use either --colour or --seven-colour";
+        return false;
+    }
+    if (colour != args.values.end()) {
+        if (!ParseColour(colour->second, request.colour)) {
+            problem = "--colour is RRGGBB in hexadecimal";
+            return false;
+        }
+        request.sevenColour = 0;
+    }
+    if (args.Has("--seven-colour"))
+        request.sevenColour = 1;
+    request.what = SetRequest::What::Light;
+    return true;
+}
 
 std::optional<SetRequest> ParseSet(const ParsedArgs& args, Context& context, int kindRow, int& code)
 {
@@ -321,8 +382,16 @@ std::optional<SetRequest> ParseSet(const ParsedArgs& args, Context& context, int
     };
     SetRequest request;
     long number = 0;
-    if ((what == "light" || what == "key") && (what == "key" ? pos.size() == 4 : pos.size() == 3))
+    if (what == "key" && pos.size() == 4)
         return request;
+    if (what == "light") {
+        std::string problem;
+        if (!ParseLight(args, request, problem))
+            return usage(problem);
+        if (kind == kKindKeyboard)
+            request.what = SetRequest::What::NotYet;
+        return request;
+    }
     if (what == "dpi" || what == "dpi-stage") {
         if (kind != kKindMouse)
             return usage(what + " is a mouse setting");
@@ -370,6 +439,48 @@ std::optional<SetRequest> ParseSet(const ParsedArgs& args, Context& context, int
     return usage("unknown setting '" + what + "'");
 }
 
+profiles::LightRecord Changed(profiles::LightRecord record, const SetRequest& request)
+{
+    record.selectItem = static_cast<std::uint8_t>(request.mode);
+    if (request.brightness >= 0)
+        record.light = static_cast<std::uint8_t>(request.brightness);
+    if (request.speed >= 0)
+        record.speed = static_cast<std::uint8_t>(request.speed);
+    if (request.direction >= 0)
+        record.fx = static_cast<std::uint8_t>(request.direction);
+    if (request.sevenColour >= 0)
+        record.multiColor = static_cast<std::uint8_t>(request.sevenColour);
+    if (request.sevenColour == 0) {
+        record.red = static_cast<std::uint8_t>(request.colour >> 16);
+        record.green = static_cast<std::uint8_t>(request.colour >> 8);
+        record.blue = static_cast<std::uint8_t>(request.colour);
+    }
+    return record;
+}
+
+// Stores the changed lighting in the selected profile and writes the settings block; a link
+// status, or code set for a mode the kind does not have.
+int SetLight(CoreSession& session, const SetRequest& request, int& code)
+{
+    const int modes = session.Core().Modes().Size();
+    if (request.mode >= modes) {
+        code = session.Refuse("light mode " + std::to_string(request.mode) + " does not exist (0 to " +
+                              std::to_string(modes - 1) + "); nothing was changed");
+        return kLinkInvalidArgument;
+    }
+    if (MouseCore* mouse = session.Mouse()) {
+        mouse->Profile().SetLightInfo(Changed(mouse->Light(), request));
+        if (!mouse->Profile().Save()) {
+            code = session.Refuse("the profile could not be written; the device was not changed");
+            return kLinkInvalidArgument;
+        }
+        mouse->LoadProfileState();
+        return mouse->WriteSettings();
+    }
+    devices::CRingDeviceCore* ring = session.Ring();
+    return ring->ChangeLighting(Changed(ring->GetLightInfo(), request)).status;
+}
+
 } // namespace
 
 int SetCommand(const ParsedArgs& args, Context& context)
@@ -404,6 +515,11 @@ int SetCommand(const ParsedArgs& args, Context& context)
         break;
     case SetRequest::What::Option:
         status = session.Keyboard()->SetOption(request->option, request->value).status;
+        break;
+    case SetRequest::What::Light:
+        status = SetLight(session, *request, code);
+        if (code != kExitOk)
+            return code;
         break;
     case SetRequest::What::NotYet:
         break;
