@@ -5,6 +5,7 @@
 #include "tools/orvelctl/commands.h"
 
 #include <vector>
+#include <cctype>
 #include <string_view>
 
 namespace orvel::ctl {
@@ -119,7 +120,8 @@ void PrintGeneralHelp(std::ostream& out)
 void PrintCommandHelp(std::ostream& out, const CommandEntry& entry)
 {
     out << "Usage: orvelctl " << entry.words << " " << entry.synopsis << "\n\n"
-        << entry.summary << ".\n";
+        << static_cast<char>(std::toupper(static_cast<unsigned char>(entry.summary[0]))) << entry.summary.substr(1)
+        << ".\n";
     if (!entry.details.empty())
         out << "\n" << entry.details;
     if (entry.json)
@@ -179,9 +181,13 @@ int Run(const std::vector<std::string>& words, std::ostream& out, std::ostream& 
     Context context{out, err, env.probe != nullptr ? *env.probe : systemProbe,
                     env.windowRunning ? env.windowRunning : std::function<bool()>(WindowHoldsInstance)};
 
-    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+    if (words.empty()) {
+        PrintGeneralHelp(err);
+        return kExitUsage;
+    }
+    if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintGeneralHelp(out);
-        return words.empty() ? kExitUsage : kExitOk;
+        return kExitOk;
     }
     std::size_t used = 0;
     const CommandEntry* entry = FindCommand(words, used);
