@@ -60,7 +60,6 @@ public:
 
 protected:
     void ProfileLoaded() override;
-    lighting::DeviceKind SyncKind() const override { return lighting::DeviceKind::Headset; }
 
 private:
     profiles::CHs6533Profiledata* headsetProfile_;

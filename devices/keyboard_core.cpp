@@ -321,6 +321,17 @@ ImageWriteResult KeyboardCore::WriteMacros(const std::vector<int>& macros)
     return WriteMacroImage(Link(), Folders().profileFolder, macros, info_[6]);
 }
 
+std::size_t KeyboardCore::FrameBytes() const
+{
+    std::size_t bytes = static_cast<std::size_t>(keyCount_) * 3;
+    for (const std::uint8_t led : ledOfPosition_) {
+        if (led != kNoneIndex) {
+            bytes = std::max(bytes, std::size_t(led) * 3 + 3);
+        }
+    }
+    return std::min(bytes, lighting::kFrameBytes);
+}
+
 int KeyboardCore::SendLightFrame(const lighting::LedBuffer& leds)
 {
     if (!HostLightControl() || !IsHostRendered(settings_.mode) || !tablesRead_) {
@@ -328,8 +339,7 @@ int KeyboardCore::SendLightFrame(const lighting::LedBuffer& leds)
     }
     lighting::Frame frame{};
     lighting::PackKeyboardFrame(leds, ledOfPosition_, frame);
-    const std::size_t bytes = static_cast<std::size_t>(keyCount_) * 3;
-    return Link().WriteLightStream(std::span(frame.data(), bytes)) == kLinkOk ? 0 : kFailedFramePauseMs;
+    return Link().WriteLightStream(std::span(frame.data(), FrameBytes())) == kLinkOk ? 0 : kFailedFramePauseMs;
 }
 
 int KeyboardCore::SendCustomGroup(int group, const std::vector<profiles::CustomColour>& colours, bool scaled)
@@ -350,8 +360,7 @@ int KeyboardCore::SendCustomGroup(int group, const std::vector<profiles::CustomC
         image[at + 1] = scaled ? lighting::Scale(c.green, c.alpha) : c.green;
         image[at + 2] = scaled ? lighting::Scale(c.blue, c.alpha) : c.blue;
     }
-    const std::size_t bytes = static_cast<std::size_t>(keyCount_) * 3;
-    const int status = Link().WriteLightFrame(std::span(image.data(), bytes), static_cast<std::uint16_t>(group),
+    const int status = Link().WriteLightFrame(std::span(image.data(), FrameBytes()), static_cast<std::uint16_t>(group),
                                               kCustomGroupStride);
     return status == kLinkOk ? 0 : kFailedFramePauseMs;
 }
@@ -372,7 +381,11 @@ SequenceResult KeyboardCore::SwitchProfile(lighting::LedBuffer& leds)
     SequenceResult result;
     LoadProfile();
     ValidateKeyMacros();
+    // Each write goes out only while the ones before it reached the device.
     result.Take(WriteSettings());
+    if (result.status != kLinkOk) {
+        return result;
+    }
     const ImageWriteResult macros = WriteMacros(GetMacroList());
     TakeMacroWrite(result, macros, info_[6]);
     LoadCustomGroup(leds);
@@ -387,7 +400,9 @@ SequenceResult KeyboardCore::RestoreDefaults()
     SequenceResult result;
     LoadDefaultProfile();
     result.Take(WriteCurrentKeys(0));
-    result.Take(WriteSettings());
+    if (result.status == kLinkOk) {
+        result.Take(WriteSettings());
+    }
     return result;
 }
 

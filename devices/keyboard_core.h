@@ -117,6 +117,8 @@ public:
     NotifyEffect ApplyNotification(const NotifyMeaning& meaning) override;
 
 private:
+    // How many frame bytes carry LEDs: 3 x K, or more when an LED index lies beyond K.
+    std::size_t FrameBytes() const;
     std::vector<MappedKey> MappedPositions(const std::vector<profiles::KeyEntry>& keys) const;
     int MacroCount() const;
     int RefreshUnits();

@@ -264,7 +264,11 @@ SequenceResult MouseCore::SwitchProfile()
     SequenceResult result;
     LoadProfile();
     ValidateKeyMacros();
+    // Each write goes out only while the ones before it reached the device.
     result.Take(WriteSettings());
+    if (result.status != kLinkOk) {
+        return result;
+    }
     const ImageWriteResult macros = WriteMacros(GetMacroList());
     TakeMacroWrite(result, macros, info_[6]);
     if (macros.KeysMayFollow()) {
@@ -278,7 +282,9 @@ SequenceResult MouseCore::RestoreDefaults()
     SequenceResult result;
     LoadDefaultProfile();
     result.Take(WriteCurrentKeys(0));
-    result.Take(WriteSettings());
+    if (result.status == kLinkOk) {
+        result.Take(WriteSettings());
+    }
     return result;
 }
 

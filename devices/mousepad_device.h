@@ -18,9 +18,6 @@ public:
     // Device ready: the information record (inside Begin...End), then LoadProfile and
     // ApplyProfile. Returns the status of the information read.
     int LoadFromDevice() override;
-
-protected:
-    lighting::DeviceKind SyncKind() const override { return lighting::DeviceKind::MousePad; }
 };
 
 } // namespace orvel::devices

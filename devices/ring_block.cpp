@@ -62,7 +62,6 @@ int RingSettings::Write(CDeviceLink& link, int profile, const ModeList& modes) c
 
 RingRead RingSettings::Read(CDeviceLink& link, const ModeList& modes)
 {
-    previous_ = block_;
     RingRead result{kLinkNoAnswer, block_[0]};
     if (link.linkOpen == 0)
         return result;

@@ -45,8 +45,6 @@ class RingSettings {
 public:
     RingBlock& Block() { return block_; }
     const RingBlock& Block() const { return block_; }
-    // The block before the last read.
-    const RingBlock& Previous() const { return previous_; }
 
     // BeginConfig, WriteBlock of the device image at 30 x profile, EndConfig. Returns the first
     // status other than 1 (0 with the link closed; nothing is sent then).
@@ -57,7 +55,6 @@ public:
 
 private:
     RingBlock block_{};
-    RingBlock previous_{};
     std::uint8_t lastReadCode_ = 0;
 };
 

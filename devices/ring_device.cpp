@@ -1,5 +1,7 @@
 #include "devices/ring_device.h"
 
+#include <algorithm>
+
 namespace orvel::devices {
 
 CRingDeviceCore::CRingDeviceCore(int kind, CDeviceLink& link, DeviceFolders folders,
@@ -54,7 +56,23 @@ int CRingDeviceCore::WriteSettings(int profile)
 RingRead CRingDeviceCore::ReadSettingsBlock()
 {
     Link().syncFlag = 0;
-    return settings_.Read(Link(), Modes());
+    const RingRead read = settings_.Read(Link(), Modes());
+    if (read.status == kLinkOk && onLightingState)
+        onLightingState(*this);
+    return read;
+}
+
+lighting::LightSettings CRingDeviceCore::LightThreadSettings() const
+{
+    lighting::LightSettings settings;
+    settings.mode = Block()[1];
+    settings.speed = std::min<int>(Block()[3], kMaxSpeed);
+    settings.brightness = std::min<int>(record_.light, kMaxSpeed);
+    settings.direction = record_.fx != 0;
+    settings.fx = record_.fx;
+    settings.multicolor = record_.multiColor != 0;
+    settings.colour = {record_.red, record_.green, record_.blue};
+    return settings;
 }
 
 void CRingDeviceCore::SetLightInfo(const profiles::LightRecord& record)
@@ -66,29 +84,16 @@ void CRingDeviceCore::SetLightInfo(const profiles::LightRecord& record)
 SequenceResult CRingDeviceCore::ChangeLighting(const profiles::LightRecord& record)
 {
     Link().syncFlag = 0;
-    SetLightInfo(record);
-    SaveProfile();
-    LoadProfileState();
-    SequenceResult result;
-    result.Take(WriteSettings(0));
-    return result;
+    return ApplyLight(record);
 }
 
-SequenceResult CRingDeviceCore::FollowSameMode(const profiles::LightRecord& source, int commonCode)
+SequenceResult CRingDeviceCore::ApplyLight(const profiles::LightRecord& record)
 {
-    SequenceResult result;
-    const std::optional<int> mode = lighting::ModeIndexOf(SyncKind(), commonCode);
-    if (!mode) {
-        result.status = kLinkNoAnswer;
-        return result;
-    }
-    Link().syncFlag = 1;
-    profiles::LightRecord record = source;
-    record.selectItem = static_cast<std::uint8_t>(*mode);
     SetLightInfo(record);
     SaveProfile();
     LoadProfileState();
     ApplyProfile();
+    SequenceResult result;
     result.Take(WriteSettings(0));
     return result;
 }

@@ -6,7 +6,7 @@
 
 #include "devices/device_core.h"
 #include "devices/ring_block.h"
-#include "lighting/sync_lighting.h"
+#include "lighting/settings.h"
 
 #include <functional>
 #include <memory>
@@ -45,12 +45,13 @@ public:
     const profiles::LightRecord& GetLightInfo() const { return record_; }
 
     // The main window's sequences.
-    // A lighting change from the panel: the device leaves the synchronised lighting first.
+    // A lighting change from the panel: the device leaves the synchronised lighting, then
+    // ApplyLight.
     SequenceResult ChangeLighting(const profiles::LightRecord& record);
-    // Same-mode synchronisation: the source device's record with its mode turned into this
-    // kind's mode of the common effect code (0..4); the device follows the synchronised
-    // lighting. A code outside 0..4 changes nothing and gives status 0.
-    SequenceResult FollowSameMode(const profiles::LightRecord& source, int commonCode);
+    // The record into the profile (saved), the device and the lighting panel; then the settings
+    // are written. Same-mode synchronisation applies its records through this.
+    profiles::LightRecord CurrentLight() const override { return record_; }
+    SequenceResult ApplyLight(const profiles::LightRecord& record) override;
     // Another profile picked (SetProfileIdentifier first).
     SequenceResult SwitchProfile();
     // "default_btn" after the user agreed.
@@ -59,20 +60,22 @@ public:
     SequenceResult ResetProfile();
 
     const RingBlock& Block() const { return settings_.Block(); }
+    // What the light thread renders: mode and speed from the block (after a resync they are the
+    // device's), brightness, direction, seven-colour flag and colour from the device record.
+    lighting::LightSettings LightThreadSettings() const;
     const std::vector<profiles::LightListEntry>& LightList() const { return lightList_; }
     const std::vector<profiles::LightEffectStep>& Effects() const { return effects_; }
     profiles::CBasicProfiledata& Profile() { return *profile_; }
 
-    // Called after LoadProfileState: the light thread takes the record, the lists and the block.
+    // Called after LoadProfileState and after a block read: the light thread takes
+    // LightThreadSettings and the lists.
     std::function<void(const CRingDeviceCore&)> onLightingState;
-    // Called by ApplyProfile and same-mode synchronisation: the lighting panel shows the record.
+    // Called by ApplyProfile and ApplyLight: the lighting panel shows the record.
     std::function<void(const profiles::LightRecord&)> onShowLighting;
 
 protected:
     // After a profile document was loaded (the headset takes its audio settings here).
     virtual void ProfileLoaded() {}
-    // The kind in the synchronised lighting's translation table.
-    virtual lighting::DeviceKind SyncKind() const = 0;
 
     std::unique_ptr<profiles::CBasicProfiledata> profile_;
 

@@ -4,6 +4,7 @@
 #include "devicelink/hid_adapters.h"
 #include "devices/headset_device.h"
 #include "devices/mousepad_device.h"
+#include "devices/same_mode.h"
 #include "lighting/colour.h"
 #include "profiles/jsonfile.h"
 #include "profiles/profilefiles.h"
@@ -224,8 +225,10 @@ TEST_F(MousePadTest, UserEffectSendsTheCodeOfTheFirstMode)
 TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
 {
     ASSERT_EQ(pad.LoadFromDevice(), 1);
-    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 9, 9)).status, 1);
+    ASSERT_EQ(pad.ChangeLighting(Record(2, 3, 1, 9, 8, 7)).status, 1);
     rig.Take();
+    int lightingUpdates = 0;
+    pad.onLightingState = [&](const CRingDeviceCore&) { ++lightingUpdates; };
     rig.emulator->Press(sim::OnBoardKey::Light);  // code 6 -> 7, index 1
     rig.link.syncFlag = 1;
     const RingRead read = pad.ReadSettingsBlock();
@@ -239,6 +242,13 @@ TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
     profiles::CBasicProfiledata saved;
     saved.Load(rig.folder.path() / "profiles" / "p1.Json");
     EXPECT_EQ(saved.GetLightInfo().selectItem, 2);
+    // The light thread renders the pad's mode with the record's colour.
+    EXPECT_EQ(lightingUpdates, 1);
+    const lighting::LightSettings shown = pad.LightThreadSettings();
+    EXPECT_EQ(shown.mode, 1);
+    EXPECT_EQ(shown.speed, 1);
+    EXPECT_EQ(shown.brightness, 3);
+    EXPECT_EQ(shown.colour, (lighting::Rgb{9, 8, 7}));
 }
 
 TEST_F(MousePadTest, TheLightKeyNotifiesAResyncAfterHalfASecond)
@@ -481,26 +491,32 @@ TEST(RingSameMode, PadAndHeadsetFollowTheCommonEffect)
         core->SetProfileIdentifier("s");
         core->LoadProfile();
     }
+    ASSERT_EQ(headset.ChangeLighting(Record(6, 1, 1, 0, 0, 0)).status, 1);
+    const std::vector<DeviceCore*> devices{&pad, &headset};
+
+    // Wave has no common effect: nothing is written anywhere.
+    ASSERT_EQ(pad.ChangeLighting(Record(0, 2, 3, 0x12, 0x34, 0x56)).status, 1);
     padRig.Take();
     headsetRig.Take();
+    EXPECT_FALSE(SyncSameMode(pad, devices).applied);
+    EXPECT_TRUE(padRig.Take().empty());
+    EXPECT_TRUE(headsetRig.Take().empty());
+    EXPECT_EQ(headset.GetLightInfo().selectItem, 6);
 
-    // A keyboard in its blink mode (23) is the source: common code 2, mode 4 on both.
-    const profiles::LightRecord source = Record(23, 2, 3, 0x12, 0x34, 0x56);
+    // Breathing (mode 2 on both) goes to the source and the headset, with the source's values.
+    ASSERT_EQ(pad.ChangeLighting(Record(2, 2, 3, 0x12, 0x34, 0x56)).status, 1);
+    padRig.Take();
+    const SameModeResult result = SyncSameMode(pad, devices);
+    EXPECT_TRUE(result.applied);
+    EXPECT_EQ(result.writes.status, 1);
     struct Case {
         CRingDeviceCore& core;
         Rig& rig;
     };
     for (Case c : {Case{pad, padRig}, Case{headset, headsetRig}}) {
-        EXPECT_EQ(c.core.FollowSameMode(source, 2).status, 1);
         EXPECT_EQ(c.rig.link.syncFlag, 1);
-        EXPECT_EQ(c.core.GetLightInfo().selectItem, 4);
-        EXPECT_EQ(c.rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 4, 2, 1, 0, 0, 0x12, 0x34, 0x56}), kEnd}));
-
-        // A code outside the table changes nothing.
-        EXPECT_EQ(c.core.FollowSameMode(source, 7).status, 0);
-        EXPECT_TRUE(c.rig.Take().empty());
-        EXPECT_EQ(c.core.GetLightInfo().selectItem, 4);
-
+        EXPECT_EQ(c.core.GetLightInfo().selectItem, 2);
+        EXPECT_EQ(c.rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 6, 2, 1, 0, 0, 0x12, 0x34, 0x56}), kEnd}));
         // The next change made on the device's own panel leaves the synchronised lighting.
         EXPECT_EQ(c.core.ChangeLighting(Record(3, 2, 3, 1, 1, 1)).status, 1);
         EXPECT_EQ(c.rig.link.syncFlag, 0);
