@@ -38,23 +38,23 @@ TEST(OrvelctlDeviceName, KindNamesWithOptionalIndex)
 
 TEST(OrvelctlArgs, OptionsFlagsAndErrors)
 {
-    const OptionSpec spec{{"--json"}, {"--speed"}};
+    const AcceptedOptions accepted{{"--json"}, {"--speed"}};
     ParsedArgs parsed;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"mouse", "--json", "--speed", "3", "--", "--x"}, spec, parsed, error));
+    ASSERT_TRUE(ParseArgs({"mouse", "--json", "--speed", "3", "--", "--x"}, accepted, parsed, error));
     EXPECT_EQ(parsed.positional, (std::vector<std::string>{"mouse", "--x"}));
     EXPECT_TRUE(parsed.Has("--json"));
     EXPECT_EQ(parsed.values["--speed"], "3");
 
     ParsedArgs unknown;
-    EXPECT_FALSE(ParseArgs({"--colour", "FF0000"}, spec, unknown, error));
+    EXPECT_FALSE(ParseArgs({"--colour", "FF0000"}, accepted, unknown, error));
     EXPECT_NE(error.find("--colour"), std::string::npos);
     ParsedArgs missing;
-    EXPECT_FALSE(ParseArgs({"--speed"}, spec, missing, error));
+    EXPECT_FALSE(ParseArgs({"--speed"}, accepted, missing, error));
     EXPECT_NE(error.find("needs a value"), std::string::npos);
     // A lone "-" or a negative number is an argument, not an option.
     ParsedArgs dash;
-    ASSERT_TRUE(ParseArgs({"-", "-3"}, spec, dash, error));
+    ASSERT_TRUE(ParseArgs({"-", "-3"}, accepted, dash, error));
     EXPECT_EQ(dash.positional.size(), 2u);
 }
 

@@ -4,7 +4,7 @@
 
 namespace orvel::ctl {
 
-bool ParseArgs(const std::vector<std::string>& words, const OptionSpec& spec, ParsedArgs& parsed, std::string& error)
+bool ParseArgs(const std::vector<std::string>& words, const AcceptedOptions& accepted, ParsedArgs& parsed, std::string& error)
 {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -17,9 +17,9 @@ bool ParseArgs(const std::vector<std::string>& words, const OptionSpec& spec, Pa
             optionsEnded = true;
         } else if (word == "--help" || word == "-h") {
             parsed.help = true;
-        } else if (spec.flags.count(word) != 0) {
+        } else if (accepted.flags.count(word) != 0) {
             parsed.flags.insert(word);
-        } else if (spec.valued.count(word) != 0) {
+        } else if (accepted.valued.count(word) != 0) {
             if (i + 1 >= words.size()) {
                 error = "option " + word + " needs a value";
                 return false;

@@ -11,7 +11,7 @@
 
 namespace orvel::ctl {
 
-struct OptionSpec {
+struct AcceptedOptions {
     std::set<std::string> flags;   // "--json"
     std::set<std::string> valued;  // "--brightness" N
 };
@@ -28,7 +28,7 @@ struct ParsedArgs {
 
 // Splits words; false with an error text for an unknown option or an option without its value.
 // "--help" and "-h" set help; "--" ends the options.
-bool ParseArgs(const std::vector<std::string>& words, const OptionSpec& spec, ParsedArgs& parsed, std::string& error);
+bool ParseArgs(const std::vector<std::string>& words, const AcceptedOptions& accepted, ParsedArgs& parsed, std::string& error);
 
 // A whole decimal number in [low, high]; false for anything else ("12x", "", "-").
 bool ParseNumber(const std::string& text, long low, long high, long& value);

@@ -207,18 +207,18 @@ int Run(const std::vector<std::string>& words, std::ostream& out, std::ostream& 
         return kExitUsage;
     }
 
-    OptionSpec spec;
+    AcceptedOptions accepted;
     if (entry->json)
-        spec.flags.insert("--json");
+        accepted.flags.insert("--json");
     for (const char* flag : entry->flags)
-        spec.flags.insert(flag);
+        accepted.flags.insert(flag);
     for (const char* option : entry->valued)
-        spec.valued.insert(option);
+        accepted.valued.insert(option);
     ParsedArgs args;
     args.command = std::string(entry->words);
     std::string error;
     const std::vector<std::string> rest(words.begin() + static_cast<std::ptrdiff_t>(used), words.end());
-    if (!ParseArgs(rest, spec, args, error)) {
+    if (!ParseArgs(rest, accepted, args, error)) {
         err << "orvelctl " << entry->words << ": " << error << "\n";
         return kExitUsage;
     }
