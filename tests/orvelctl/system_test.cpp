@@ -1,0 +1,292 @@
+// The orvelctl program against orvel-devsim serving every emulated device on a private vhid
+// folder, with private data and runtime folders.
+
+#include "tests/profiles/json_text.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace orvel::ctl {
+namespace {
+
+std::filesystem::path ProgramBeside(const std::string& name)
+{
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / name;
+}
+
+struct ProgramResult {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+pid_t Spawn(const std::vector<std::string>& words, const std::filesystem::path& out, const std::filesystem::path& err)
+{
+    std::vector<char*> argv;
+    for (const std::string& word : words)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+class OrvelctlSystem : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::permissions(temp_.path(), std::filesystem::perms::owner_all);
+        vhid_ = temp_.path() / "vhid";
+        temp_.setEnv("ORVEL_VHID_DIR", vhid_.string());
+        temp_.setEnv("XDG_RUNTIME_DIR", temp_.path().string());
+        temp_.setEnv("XDG_DATA_HOME", (temp_.path() / "data").string());
+        temp_.setEnv("XDG_CONFIG_HOME", (temp_.path() / "config").string());
+        server_ = Spawn({ProgramBeside("orvel-devsim").string(), "serve", "--all", "--folder", vhid_.string(),
+                         "--latency-cable", "0", "--latency-receiver", "0"},
+                        temp_.path() / "devsim.out", temp_.path() / "devsim.err");
+        ASSERT_GT(server_, 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (Devsim({"list"}).code != 0) {
+            ASSERT_LT(std::chrono::steady_clock::now(), until) << testing::FileText(temp_.path() / "devsim.err");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    void TearDown() override
+    {
+        if (server_ > 0) {
+            ::kill(server_, SIGTERM);
+            int status = 0;
+            ::waitpid(server_, &status, 0);
+        }
+    }
+
+    ProgramResult Run(const std::string& program, std::vector<std::string> words)
+    {
+        words.insert(words.begin(), ProgramBeside(program).string());
+        const auto out = temp_.path() / "run.out";
+        const auto err = temp_.path() / "run.err";
+        ProgramResult result;
+        const pid_t pid = Spawn(words, out, err);
+        if (pid <= 0)
+            return result;
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = testing::FileText(out);
+        result.err = testing::FileText(err);
+        return result;
+    }
+    ProgramResult Ctl(const std::vector<std::string>& words) { return Run("orvelctl", words); }
+    ProgramResult Devsim(std::vector<std::string> words)
+    {
+        words.insert(words.begin(), {"ctl", "--folder", vhid_.string()});
+        return Run("orvel-devsim", words);
+    }
+
+    // The devices of "list --json" by their DEVICE name.
+    std::map<std::string, Json::Value> Listed()
+    {
+        const ProgramResult result = Ctl({"list", "--json"});
+        EXPECT_EQ(result.code, 0) << result.err;
+        const Json::Value document = testing::ParseJson(result.out);
+        std::map<std::string, Json::Value> devices;
+        for (const Json::Value& device : document["devices"])
+            devices[device["device"].asString()] = device;
+        return devices;
+    }
+
+    testing::TempFolder temp_;
+    std::filesystem::path vhid_;
+    pid_t server_ = -1;
+};
+
+TEST_F(OrvelctlSystem, ListShowsEveryServedDeviceWithLinkAndBattery)
+{
+    ASSERT_EQ(Devsim({"battery", "mouse", "57"}).code, 0);
+    ASSERT_EQ(Devsim({"unplug", "keyboard", "cable"}).code, 0);
+    auto devices = Listed();
+    ASSERT_EQ(devices.size(), 4u);
+    const Json::Value& mouse = devices["mouse"];
+    EXPECT_EQ(mouse["vendorProduct"].asString(), "320f:221c");
+    EXPECT_EQ(mouse["link"].asString(), "cable");
+    EXPECT_TRUE(mouse["receiverPresent"].asBool());
+    EXPECT_TRUE(mouse["reachable"].asBool());
+    EXPECT_EQ(mouse["battery"]["percent"].asInt(), 57);
+    EXPECT_EQ(mouse["battery"]["state"].asString(), "charging");
+    const Json::Value& keyboard = devices["keyboard"];
+    EXPECT_EQ(keyboard["vendorProduct"].asString(), "320f:5088");
+    EXPECT_EQ(keyboard["link"].asString(), "receiver");
+    EXPECT_TRUE(keyboard["reachable"].asBool());
+    EXPECT_EQ(keyboard["battery"]["state"].asString(), "on battery");
+    EXPECT_EQ(devices["MousePad"]["battery"]["state"].asString(), "powered");
+    EXPECT_EQ(devices["MousePad"]["battery"]["phone"].asString(), "none");
+    EXPECT_EQ(devices["HD"]["vendorProduct"].asString(), "0c76:1630");
+
+    // A sleeping keyboard is listed, but does not answer through its receiver.
+    ASSERT_EQ(Devsim({"sleep", "keyboard"}).code, 0);
+    devices = Listed();
+    EXPECT_FALSE(devices["keyboard"]["reachable"].asBool());
+    EXPECT_TRUE(devices["keyboard"]["battery"].isNull());
+
+    const ProgramResult table = Ctl({"list"});
+    EXPECT_EQ(table.code, 0);
+    EXPECT_NE(table.out.find("DEVICE"), std::string::npos);
+    EXPECT_NE(table.out.find("not reachable"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("57% charging"), std::string::npos) << table.out;
+}
+
+TEST_F(OrvelctlSystem, StatusNamesTheDeviceAndTheLinkStatusOnFailure)
+{
+    ASSERT_EQ(Devsim({"phone", "mousepad", "2"}).code, 0);
+    const ProgramResult pad = Ctl({"status", "pad", "--json"});
+    ASSERT_EQ(pad.code, 0) << pad.err;
+    const Json::Value document = testing::ParseJson(pad.out);
+    EXPECT_EQ(document["device"].asString(), "MousePad");
+    EXPECT_EQ(document["battery"]["phone"].asString(), "Samsung");
+
+    struct Case {
+        std::vector<std::string> setup;
+        std::vector<std::string> command;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"fault", "mousepad", "ff", "command", "1A"}, {"status", "MousePad"}, "MousePad: power status: refused by the device"},
+        {{"unplug", "mouse", "cable"}, {"status", "mouse"}, ""},
+        {{"sleep", "mouse"}, {"status", "mouse"}, "mouse: not reachable"},
+        {{"unplug", "mouse", "both"}, {"status", "mouse"}, "mouse: not connected"},
+        {{"list"}, {"status", "mouse:2"}, "mouse:2: not connected"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Devsim(c.setup).code, 0) << c.setup[0];
+        const ProgramResult result = Ctl(c.command);
+        if (*c.says == '\0') {
+            EXPECT_EQ(result.code, 0) << result.err;
+            EXPECT_NE(result.out.find("through its receiver"), std::string::npos) << result.out;
+        } else {
+            EXPECT_EQ(result.code, 1) << c.says;
+            EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        }
+    }
+}
+
+TEST_F(OrvelctlSystem, InfoDecodesTheInformationRecord)
+{
+    const ProgramResult mouse = Ctl({"info", "mouse", "--json"});
+    ASSERT_EQ(mouse.code, 0) << mouse.err;
+    const Json::Value document = testing::ParseJson(mouse.out);
+    EXPECT_EQ(document["keys"].asInt(), 11);
+    EXPECT_EQ(document["sensor"].asString(), "3325");
+    EXPECT_EQ(document["dpiLowest"].asInt(), 100);
+    EXPECT_EQ(document["dpiHighest"].asInt(), 20900); // the sliders reach level 128
+    EXPECT_EQ(document["firmware"].asString(), "1.05");
+
+    const ProgramResult keyboard = Ctl({"info", "keyboard"});
+    EXPECT_EQ(keyboard.code, 0);
+    EXPECT_NE(keyboard.out.find("104 keys, 170 LEDs"), std::string::npos) << keyboard.out;
+    const ProgramResult headset = Ctl({"info", "HD"});
+    EXPECT_EQ(headset.code, 1);
+    EXPECT_NE(headset.err.find("HD: the headset has no information record"), std::string::npos);
+}
+
+TEST_F(OrvelctlSystem, SettingsReachTheDeviceAndTheSelectedProfile)
+{
+    struct Case {
+        std::vector<std::string> command;
+        std::vector<std::string> show;
+        const char* deviceShows;
+    };
+    const Case cases[] = {
+        {{"set", "mouse", "dpi", "2", "1000"}, {"show", "mouse", "settings"}, "X level 9 (1000 DPI)"},
+        {{"set", "mouse", "dpi-stage", "3"}, {"show", "mouse", "settings"}, "current DPI stage 2"},
+        {{"set", "mouse", "polling", "1"}, {"show", "mouse", "settings"}, "polling-rate index 1"},
+        {{"set", "keyboard", "option", "winlock", "on"}, {"show", "keyboard", "settings"}, "Win lock 1"},
+        {{"set", "keyboard", "polling", "2"}, {"show", "keyboard", "settings"}, "polling-rate index 2"},
+        {{"set", "mouse", "light", "2", "--brightness", "1", "--colour", "00ff80"},
+         {"show", "mouse", "settings"},
+         "light: mode code 2, brightness 1, speed 2 (stored 2), direction 1, seven colours 0, colour 00FF80"},
+        {{"set", "pad", "light", "3", "--speed", "4", "--seven-colour"},
+         {"show", "mousepad", "settings"},
+         "seven colours 1"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult result = Ctl(c.command);
+        EXPECT_EQ(result.code, 0) << result.err;
+        const ProgramResult shown = Devsim(c.show);
+        EXPECT_NE(shown.out.find(c.deviceShows), std::string::npos)
+            << c.deviceShows << "\n" << shown.out;
+    }
+    // The profile holds what was written: a read of the device agrees with it.
+    const ProgramResult read = Ctl({"read", "mouse", "--json"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    const Json::Value document = testing::ParseJson(read.out);
+    EXPECT_EQ(document["dpiStages"][1]["dpi"].asInt(), 1000);
+    EXPECT_EQ(document["dpiStage"].asInt(), 3);
+    EXPECT_EQ(document["light"]["colour"].asString(), "00FF80");
+
+    const ProgramResult noMode = Ctl({"set", "mouse", "light", "99"});
+    EXPECT_EQ(noMode.code, 1);
+    EXPECT_NE(noMode.err.find("light mode 99 does not exist"), std::string::npos) << noMode.err;
+}
+
+TEST_F(OrvelctlSystem, SelectRunsTheProfileSwitchAndReadFollowsTheDevice)
+{
+    ASSERT_EQ(Ctl({"set", "mouse", "dpi", "1", "2000"}).code, 0);
+    ASSERT_EQ(Ctl({"profile", "add", "mouse"}).code, 0);
+    const ProgramResult select = Ctl({"profile", "select", "mouse", "profile2"});
+    EXPECT_EQ(select.code, 0) << select.err;
+    EXPECT_NE(select.out.find("'profile2' written"), std::string::npos);
+    // profile2 comes from the default profile: stage 1 is back at 400 DPI on the device.
+    EXPECT_NE(Devsim({"show", "mouse", "settings"}).out.find("stage 0: on, separate X/Y 0, X level 3 (400 DPI)"),
+              std::string::npos);
+    const ProgramResult listed = Ctl({"profile", "list", "mouse"});
+    EXPECT_EQ(listed.out, "  1  profile1\n* 2  profile2\n");
+
+    // The on-board DPI key moves the current stage; read takes it into the profile.
+    ASSERT_EQ(Devsim({"press", "mouse", "dpi"}).code, 0);
+    const ProgramResult read = Ctl({"read", "mouse", "--json"});
+    ASSERT_EQ(read.code, 0) << read.err;
+    const Json::Value document = testing::ParseJson(read.out);
+    EXPECT_EQ(document["profile"].asString(), "profile2");
+    const int stage = document["dpiStage"].asInt();
+    EXPECT_NE(Devsim({"show", "mouse", "settings"}).out.find("current DPI stage " + std::to_string(stage - 1)),
+              std::string::npos);
+
+    const ProgramResult refused = Ctl({"profile", "select", "mouse", "nosuch"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("no profile named 'nosuch'"), std::string::npos);
+}
+
+TEST_F(OrvelctlSystem, PadAndHeadsetAreReadAndSwitched)
+{
+    for (const char* device : {"MousePad", "HD"}) {
+        const ProgramResult read = Ctl({"read", device, "--json"});
+        ASSERT_EQ(read.code, 0) << device << ": " << read.err;
+        const Json::Value document = testing::ParseJson(read.out);
+        EXPECT_EQ(document["light"]["colour"].asString(), "FF8000") << device; // the factory colour
+        EXPECT_EQ(document["activeBank"].asInt(), 0) << device;
+        const ProgramResult apply = Ctl({"profile", "apply", device});
+        EXPECT_EQ(apply.code, 0) << device << ": " << apply.err;
+        EXPECT_NE(apply.out.find("'profile1' written"), std::string::npos) << apply.out;
+    }
+}
+
+} // namespace
+} // namespace orvel::ctl
