@@ -40,6 +40,11 @@ function(_orvel_common target)
     ORVEL_SHARE_SUBDIR="${ORVEL_SHARE_SUBDIR}")
 endfunction()
 
+# Tests and benchmarks read shipped files (DefaultData) from the repository.
+function(_orvel_knows_sources target)
+  target_compile_definitions(${target} PRIVATE ORVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+endfunction()
+
 function(_orvel_use_qt target visibility)
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
   target_link_libraries(${target} ${visibility} Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg)
@@ -109,10 +114,11 @@ function(orvel_test name)
   if(A_QT)
     _orvel_use_qt(${name} PRIVATE)
   endif()
+  _orvel_knows_sources(${name})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${A_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+               ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   if("core" IN_LIST A_LABELS)
     set_property(GLOBAL APPEND PROPERTY ORVEL_CORE_TESTS ${name})
   endif()
@@ -128,6 +134,7 @@ function(orvel_bench name)
   endif()
   add_executable(${name} ${A_SOURCES})
   _orvel_common(${name})
+  _orvel_knows_sources(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark Threads::Threads)
   if(A_QT)
     _orvel_use_qt(${name} PRIVATE)

@@ -4,6 +4,7 @@
 #include "devices/notification.h"
 #include "devices/power_report.h"
 #include "profiles/profilefiles.h"
+#include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -135,8 +136,7 @@ TEST(ModeList, ReadsTheKindsListOrAFlatOne)
 
 TEST(ModeList, ShippedListsHaveTheirModeCounts)
 {
-    const char* source = std::getenv("ORVEL_SOURCE_DIR");
-    const auto folder = source ? std::filesystem::path(source) / "DefaultData" : profiles::DefaultDataFolder();
+    const auto folder = orvel::testing::SourceDefaultData();
     EXPECT_EQ(ModeList::Load(folder, 1).Size(), 31);
     EXPECT_EQ(ModeList::Load(folder, 2).Size(), 10);
 }

@@ -10,6 +10,7 @@
 #include "profiles/profilefiles.h"
 #include "sim/devices/command_frame.h"
 #include "sim/serve/served_device.h"
+#include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -58,11 +59,7 @@ private:
     std::vector<Frame> frames_;
 };
 
-inline std::filesystem::path SourceDefaultData()
-{
-    const char* source = std::getenv("ORVEL_SOURCE_DIR");
-    return source ? std::filesystem::path(source) / "DefaultData" : profiles::DefaultDataFolder();
-}
+using orvel::testing::SourceDefaultData;
 
 class EmulatedDevice {
 public:

@@ -4,6 +4,7 @@
 #include "profiles/jsonfile.h"
 #include "profiles/profiledata.h"
 #include "profiles/profilefiles.h"
+#include "tests/support/source_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,7 @@ using namespace orvel::profiles;
 
 fs::path dataFolder()
 {
-    const char* source = std::getenv("ORVEL_SOURCE_DIR");
-    return source != nullptr ? fs::path(source) / "DefaultData" : DefaultDataFolder();
+    return orvel::testing::SourceDefaultData();
 }
 
 bool allOf(const std::string& s, const char* allowed)
