@@ -388,8 +388,6 @@ std::optional<SetRequest> ParseSet(const ParsedArgs& args, Context& context, int
         std::string problem;
         if (!ParseLight(args, request, problem))
             return usage(problem);
-        if (kind == kKindKeyboard)
-            request.what = SetRequest::What::NotYet;
         return request;
     }
     if (what == "dpi" || what == "dpi-stage") {
@@ -458,6 +456,20 @@ profiles::LightRecord Changed(profiles::LightRecord record, const SetRequest& re
     return record;
 }
 
+// The mouse and the keyboard keep their lighting in the profile and write it with the
+// settings block.
+template <class Core>
+int StoreLightAndWrite(CoreSession& session, Core& core, const SetRequest& request, int& code)
+{
+    core.Profile().SetLightInfo(Changed(core.Light(), request));
+    if (!core.Profile().Save()) {
+        code = session.Refuse("the profile could not be written; the device was not changed");
+        return kLinkInvalidArgument;
+    }
+    core.LoadProfileState();
+    return core.WriteSettings();
+}
+
 // Stores the changed lighting in the selected profile and writes the settings block; a link
 // status, or code set for a mode the kind does not have.
 int SetLight(CoreSession& session, const SetRequest& request, int& code)
@@ -468,15 +480,10 @@ int SetLight(CoreSession& session, const SetRequest& request, int& code)
                               std::to_string(modes - 1) + "); nothing was changed");
         return kLinkInvalidArgument;
     }
-    if (MouseCore* mouse = session.Mouse()) {
-        mouse->Profile().SetLightInfo(Changed(mouse->Light(), request));
-        if (!mouse->Profile().Save()) {
-            code = session.Refuse("the profile could not be written; the device was not changed");
-            return kLinkInvalidArgument;
-        }
-        mouse->LoadProfileState();
-        return mouse->WriteSettings();
-    }
+    if (MouseCore* mouse = session.Mouse())
+        return StoreLightAndWrite(session, *mouse, request, code);
+    if (KeyboardCore* keyboard = session.Keyboard())
+        return StoreLightAndWrite(session, *keyboard, request, code);
     devices::CRingDeviceCore* ring = session.Ring();
     return ring->ChangeLighting(Changed(ring->GetLightInfo(), request)).status;
 }

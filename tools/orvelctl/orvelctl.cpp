@@ -78,7 +78,7 @@ const CommandEntry kCommands[] = {
      "  set DEVICE key POSITION CODE     (CODE: a name of the key table or hex)\n"
      "  set keyboard option winlock|wflag|6key on|off\n"
      "MODE is the number of a light mode of the kind; brightness and speed are 0 to 4.\n"
-     "STAGE counts from 1. 'key', and 'light' on the keyboard, are not available yet.\n",
+     "STAGE counts from 1. 'key' is not available yet.\n",
      3, 4, SetCommand, false, {"--brightness", "--speed", "--direction", "--colour"},
      {"--seven-colour"}},
     {"macro list", "DEVICE [--json]", "list the macros with their event counts", "", 1, 1, MacroCommand, true},
