@@ -277,6 +277,58 @@ TEST_F(OrvelctlSystem, SelectRunsTheProfileSwitchAndReadFollowsTheDevice)
     EXPECT_NE(refused.err.find("no profile named 'nosuch'"), std::string::npos);
 }
 
+TEST_F(OrvelctlSystem, KeysReachTheDeviceAndTheSelectedProfile)
+{
+    const auto macroFile = temp_.path() / "tap.mac";
+    testing::WriteText(macroFile, R"({"Events": [{"Action": "down", "Type": 1, "Button": 4, "Delay": "30"},
+                                                    {"Action": "up", "Type": 1, "Button": 4, "Delay": "10"}]})");
+    ASSERT_EQ(Ctl({"macro", "import", "mouse", macroFile.string()}).code, 0);
+
+    struct Case {
+        std::vector<std::string> command;
+        int code;
+        const char* says; // on the error stream when refused
+        std::vector<std::string> show;
+        const char* deviceShows;
+    };
+    const Case cases[] = {
+        {{"set", "keyboard", "key", "22", "a"}, 0, "", {"show", "keyboard", "keys"},
+         "* key 17 (position 22, LED 22): 20 00 04   factory 20 00 1E"},
+        {{"set", "mouse", "key", "3", "F5"}, 0, "", {"show", "mouse", "keys"}, "* key 3: 20 00 3E   factory 10 10 00"},
+        // The mouse keeps its only left button; nothing is written.
+        {{"set", "mouse", "key", "0", "A"}, 1, "mouse: key 0 is the only button with the left click",
+         {"show", "mouse", "keys"}, "  key 0: 10 01 00   factory 10 01 00"},
+        {{"set", "keyboard", "key", "18", "A"}, 1, "keyboard: key 18 is not on this device", {"show", "keyboard", "keys"},
+         "1 not at their factory code"},
+        {{"set", "mouse", "key", "2", "700100"}, 1, "there is no macro 2", {"show", "mouse", "macros"}, "0 macros"},
+        // A key on a macro takes the macro image to the device before the key table.
+        {{"set", "mouse", "key", "2", "0x700000"}, 0, "", {"show", "mouse", "macros"}, "1 macros"},
+        {{"set", "mouse", "key", "1", "100100"}, 0, "", {"show", "mouse", "keys"}, "* key 2: 70 00 00   factory 10 04 00"},
+        {{"set", "mouse", "key", "0", "lctrl"}, 0, "", {"show", "mouse", "keys"}, "* key 0: 20 01 00   factory 10 01 00"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult result = Ctl(c.command);
+        EXPECT_EQ(result.code, c.code) << c.command[3] << ": " << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        const ProgramResult shown = Devsim(c.show);
+        EXPECT_NE(shown.out.find(c.deviceShows), std::string::npos) << c.deviceShows << "\n" << shown.out;
+    }
+
+    // The selected profiles hold the same assignments.
+    const std::map<std::string, std::map<int, unsigned>> expected = {
+        {"mouse", {{0, 0x200100}, {1, 0x100100}, {2, 0x700000}, {3, 0x20003E}}},
+        {"keyboard", {{18, 0x200000}, {22, 0x200004}}},
+    };
+    for (const auto& [device, keys] : expected) {
+        const auto file = temp_.path() / (device + ".json");
+        ASSERT_EQ(Ctl({"profile", "export", device, file.string()}).code, 0) << device;
+        const Json::Value document = testing::ParseJson(testing::FileText(file));
+        const Json::Value& list = document["Device"][0]["KeyList"];
+        for (const auto& [position, code] : keys)
+            EXPECT_EQ(list[position]["Assignment"].asUInt(), code) << device << " key " << position;
+    }
+}
+
 TEST_F(OrvelctlSystem, PadAndHeadsetAreReadAndSwitched)
 {
     for (const char* device : {"MousePad", "HD"}) {

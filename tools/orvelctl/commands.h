@@ -50,6 +50,8 @@ int ReadCommand(const ParsedArgs& args, Context& context);
 int SelectCommand(const ParsedArgs& args, Context& context);
 int SetCommand(const ParsedArgs& args, Context& context);
 int ShootCommand(const ParsedArgs& args, Context& context);
+// "keys": the key names CODE takes, or a mouse's or keyboard's positions.
+int KeysCommand(const ParsedArgs& args, Context& context);
 
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();

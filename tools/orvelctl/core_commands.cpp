@@ -6,10 +6,12 @@
 #include "devices/mouse_core.h"
 #include "devices/mouse_dpi.h"
 #include "devices/mousepad_device.h"
+#include "input/macro_library.h"
 #include "lighting/led_buffer.h"
 #include "profiles/profilefiles.h"
 #include "profiles/profilelist.h"
 #include "tools/orvelctl/device_session.h"
+#include "tools/orvelctl/key_codes.h"
 
 #include <cstdio>
 #include <memory>
@@ -305,7 +307,7 @@ bool OnOff(const std::string& word, int& value)
 
 // What "set" was asked to do, checked before any device is touched.
 struct SetRequest {
-    enum class What { Dpi, DpiStage, Polling, Option, Light, NotYet } what = What::NotYet;
+    enum class What { Dpi, DpiStage, Polling, Option, Light, Key } what = What::Dpi;
     int stage = 0;
     std::string dpi;
     int value = 0;
@@ -317,6 +319,9 @@ struct SetRequest {
     int direction = -1;
     int sevenColour = -1;
     std::uint32_t colour = 0;
+    // Key: the position in the profile's key list and its new code.
+    int position = 0;
+    input::AssignmentCode code;
 };
 
 bool ParseColour(const std::string& text, std::uint32_t& colour)
@@ -382,8 +387,25 @@ std::optional<SetRequest> ParseSet(const ParsedArgs& args, Context& context, int
     };
     SetRequest request;
     long number = 0;
-    if (what == "key" && pos.size() == 4)
+    if (what == "key") {
+        if (kind != kKindMouse && kind != kKindKeyboard)
+            return usage("only a mouse or a keyboard has keys");
+        const long highest = HighestKeyPosition(kind);
+        if (pos.size() != 4 || !ParseNumber(pos[2], 0, highest, number))
+            return usage("use 'key POSITION CODE' with a position from 0 to " + std::to_string(highest));
+        std::string problem;
+        if (!ParseKeyCode(pos[3], request.code, problem))
+            return usage(problem);
+        namespace t = input::codetype;
+        const std::uint8_t type = request.code.type;
+        if (kind == kKindKeyboard && (type == t::kDpiStep || type == t::kDpiShift || type == t::kGunKey))
+            return usage("DPI and gun functions belong to the mouse");
+        if (type == t::kGunKey && request.code.b1 >= input::kGunCount)
+            return usage("a gun key names gun 00 to 03");
+        request.what = SetRequest::What::Key;
+        request.position = static_cast<int>(number);
         return request;
+    }
     if (what == "light") {
         std::string problem;
         if (!ParseLight(args, request, problem))
@@ -488,6 +510,64 @@ int SetLight(CoreSession& session, const SetRequest& request, int& code)
     return ring->ChangeLighting(Changed(ring->GetLightInfo(), request)).status;
 }
 
+// Why the macros the keys use could not be written, for an image that was not built.
+std::string MacroImageProblem(const devices::ImageWriteResult& write, int unitsOf128)
+{
+    switch (write.image) {
+    case input::ImageStatus::TooBig:
+        return "the macros the keys use take " + std::to_string(write.value) + " bytes, the device holds " +
+               std::to_string(128 * unitsOf128);
+    case input::ImageStatus::TooManyEvents:
+        return "a macro the keys use has " + std::to_string(write.value) + " events, more than the device plays";
+    default:
+        return "the macros the keys use could not be read";
+    }
+}
+
+// The key-set panel's write to the device: the code becomes the key's current half in the
+// selected profile, which is saved; then the macros the keys use go out and, only once they
+// are on the device, the key table. A link status, or code set for a refusal (nothing changed
+// unless the refusal says so).
+template <class Core>
+int StoreKeyAndWrite(CoreSession& session, Core& core, bool onDevice, const SetRequest& request, int& code)
+{
+    const auto refuse = [&](const std::string& text) {
+        code = session.Refuse(text);
+        return kLinkInvalidArgument;
+    };
+    if (!core.TablesRead())
+        return refuse("the key table could not be read; nothing was changed");
+    std::vector<profiles::KeyEntry>& keys = core.Keys();
+    input::MacroLibrary library(core.Folders().profileFolder);
+    library.Load();
+    const KeyChange change{request.position, request.code, session.Mouse() != nullptr, onDevice};
+    if (const std::optional<std::string> refusal = KeyChangeRefusal(keys, change, library.Macros().size()))
+        return refuse(*refusal + "; nothing was changed");
+    profiles::KeyHalf& half = keys[static_cast<std::size_t>(request.position)].current;
+    half = {half.position, request.code.type, request.code.b1, request.code.b2};
+    core.Profile().SetKeyAssignments(keys);
+    if (!core.Profile().Save())
+        return refuse("the profile could not be written; the device was not changed");
+    const devices::ImageWriteResult macros = core.WriteMacros(core.GetMacroList());
+    if (!macros.KeysMayFollow()) {
+        if (macros.image == input::ImageStatus::Ok)
+            return macros.linkStatus;
+        return refuse(MacroImageProblem(macros, core.DeviceInfo()[6]) +
+                      "; the key is stored in the profile, the device keeps its keys");
+    }
+    return core.WriteCurrentKeys(0);
+}
+
+int SetKey(CoreSession& session, const SetRequest& request, int& code)
+{
+    const auto position = static_cast<std::size_t>(request.position);
+    if (MouseCore* mouse = session.Mouse())
+        return StoreKeyAndWrite(session, *mouse, mouse->SlotOfButton()[position] != devices::kNoSlot, request, code);
+    KeyboardCore& keyboard = *session.Keyboard();
+    return StoreKeyAndWrite(session, keyboard, keyboard.KeyOfPosition()[position] != devices::kNoneIndex, request,
+                            code);
+}
+
 } // namespace
 
 int SetCommand(const ParsedArgs& args, Context& context)
@@ -499,9 +579,6 @@ int SetCommand(const ParsedArgs& args, Context& context)
     const std::optional<SetRequest> request = ParseSet(args, context, name->kindRow, code);
     if (!request)
         return code;
-    if (request->what == SetRequest::What::NotYet)
-        return context.Fail(kExitFailed, "'set " + args.positional[1] +
-                                             "' is not available yet in this build; nothing was changed");
     CoreSession session(context);
     session.SetCommand("set " + args.positional[1]);
     if (!session.Open(args.positional[0], code))
@@ -528,12 +605,19 @@ int SetCommand(const ParsedArgs& args, Context& context)
         if (code != kExitOk)
             return code;
         break;
-    case SetRequest::What::NotYet:
+    case SetRequest::What::Key:
+        status = SetKey(session, *request, code);
+        if (code != kExitOk)
+            return code;
         break;
     }
     if (status != kLinkOk)
         return session.Failed("stored in the profile, but writing the device failed", status);
-    context.out << session.Name() << ": " << args.positional[1] << " stored and written\n";
+    context.out << session.Name() << ": " << args.positional[1];
+    if (request->what == SetRequest::What::Key)
+        context.out << " " << request->position << " set to " << CodeName(request->code) << " ("
+                    << CodeText(request->code) << "),";
+    context.out << " stored and written\n";
     return kExitOk;
 }
 

@@ -75,10 +75,18 @@ const CommandEntry kCommands[] = {
      "  set mouse dpi STAGE DPI\n"
      "  set mouse dpi-stage N\n"
      "  set DEVICE polling N             (N: the polling-rate index, mouse 0-4, keyboard 0-3)\n"
-     "  set DEVICE key POSITION CODE     (CODE: a name of the key table or hex)\n"
+     "  set mouse|keyboard key POSITION CODE\n"
      "  set keyboard option winlock|wflag|6key on|off\n"
      "MODE is the number of a light mode of the kind; brightness and speed are 0 to 4.\n"
-     "STAGE counts from 1. 'key' is not available yet.\n",
+     "STAGE counts from 1.\n"
+     "POSITION is the key's place in the profile's key list: mouse buttons 0 to 10, keyboard\n"
+     "positions 0 to 169; 'orvelctl keys mouse' or 'orvelctl keys keyboard' lists them with\n"
+     "their factory function. CODE is a key name (any case, e.g. A, F5, LCtrl, \"Num Enter\";\n"
+     "'orvelctl keys' lists them) or an assignment code TTB1B2 in hexadecimal (100100 left\n"
+     "button, A00000 disabled, 70NN00 macro NN+1 of 'orvelctl macro list'). The key is stored\n"
+     "in the selected profile, then the macros the keys use and the key table are written\n"
+     "to the device.\n"
+     "A mouse always keeps one button with the left click.\n",
      3, 4, SetCommand, false, {"--brightness", "--speed", "--direction", "--colour"},
      {"--seven-colour"}},
     {"macro list", "DEVICE [--json]", "list the macros with their event counts", "", 1, 1, MacroCommand, true},
@@ -91,6 +99,10 @@ const CommandEntry kCommands[] = {
      2, 2, MacroCommand},
     {"shoot write", "mouse", "write the shoot data to the mouse",
      "Writes the four guns' shoot files of the mouse's profile folder to the mouse.\n", 1, 1, ShootCommand},
+    {"keys", "[DEVICE]", "list the key names CODE takes, or a device's key positions",
+     "Without DEVICE: every key name 'set DEVICE key' takes, with its assignment code.\n"
+     "With mouse or keyboard: each POSITION with the function it has from the factory.\n",
+     0, 1, KeysCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
