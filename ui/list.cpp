@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/host_widget.h"
 #include "ui/manager.h"
@@ -13,12 +12,6 @@
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(LPCTSTR s) {
-    std::wstring n(s ? s : L"");
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return n;
-}
 
 IListItemUI* AsItem(CControlUI* c) { return c ? static_cast<IListItemUI*>(c->GetInterface(DUI_CTR_LISTITEM)) : nullptr; }
 
@@ -566,7 +559,7 @@ void CListUI::DoEvent(TEventUI& event) {
 }
 
 void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (m_ListInfo.SetAttribute(n, pstrValue)) {
         Invalidate();
         return;
@@ -834,7 +827,7 @@ void CComboUI::DoEvent(TEventUI& event) {
 
 void CComboUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (m_ListInfo.SetAttribute(n, pstrValue)) return;
     if (n == L"normalimage") m_sNormalImage = pstrValue;
     else if (n == L"hotimage") m_sHotImage = pstrValue;
