@@ -2,8 +2,6 @@
 
 #include <pugixml.hpp>
 
-#include <cwctype>
-
 #include "platform/debuglog.h"
 #include "ui/container.h"
 #include "ui/control.h"
@@ -18,11 +16,6 @@
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(std::wstring s) {
-    for (auto& ch : s) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return s;
-}
 
 CDuiString W(const char* utf8) { return CDuiString::FromUtf8(utf8 ? utf8 : ""); }
 
@@ -81,11 +74,11 @@ CControlFactory* CControlFactory::GetInstance() {
 
 void CControlFactory::RegistControl(CDuiString strClassName, CreateClass pFunc) {
     if (strClassName.IsEmpty() || !pFunc) return;
-    m_mapControl[Lower(strClassName.str())] = pFunc;
+    m_mapControl[values::Lower(strClassName.str())] = pFunc;
 }
 
 CControlUI* CControlFactory::CreateControl(CDuiString strClassName) {
-    std::wstring tag = Lower(strClassName.str());
+    std::wstring tag = values::Lower(strClassName.str());
     auto it = m_mapControl.find(L"c" + tag + L"ui");
     if (it == m_mapControl.end()) it = m_mapControl.find(tag);
     return it == m_mapControl.end() ? nullptr : it->second();
@@ -113,7 +106,7 @@ void CDialogBuilder::RegisterResources(const pugi::xml_node& root, CPaintManager
     if (!pManager) return;
     for (pugi::xml_node node : root.children()) {
         if (node.type() != pugi::node_element) continue;
-        std::wstring tag = Lower(W(node.name()).str());
+        std::wstring tag = values::Lower(W(node.name()).str());
         auto attr = [&](const char* name) { return W(node.attribute(name).value()); };
         bool shared = values::ParseBool(attr("shared"));
         if (tag == L"font") {
@@ -143,7 +136,7 @@ CControlUI* CDialogBuilder::Parse(const pugi::xml_node& parentNode, CControlUI* 
     for (pugi::xml_node node : parentNode.children()) {
         if (node.type() != pugi::node_element) continue;
         CDuiString tagName = W(node.name());
-        std::wstring tag = Lower(tagName.str());
+        std::wstring tag = values::Lower(tagName.str());
         if (IsResourceTag(tag) || tag == L"window") continue;
         if (tag == L"include") {
             if (m_nIncludeDepth > 16) continue; // a file that includes itself

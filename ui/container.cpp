@@ -458,7 +458,33 @@ void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired) {
 
 namespace {
 
-// One axis of a linear layout: the main axis is x for a horizontal layout, y for a vertical one.
+// One axis of a linear layout: the main axis is y for a vertical layout, x for a horizontal
+// one; the cross axis is the other. Maps sizes, paddings, limits and alignment onto it.
+struct LineAxis {
+    bool vertical;
+
+    int Main(SIZE s) const { return vertical ? s.cy : s.cx; }
+    int Cross(SIZE s) const { return vertical ? s.cx : s.cy; }
+    int MainPad(const RECT& p) const { return vertical ? p.top + p.bottom : p.left + p.right; }
+    int CrossPad(const RECT& p) const { return vertical ? p.left + p.right : p.top + p.bottom; }
+    int MainPadBefore(const RECT& p) const { return vertical ? p.top : p.left; }
+    int CrossPadBefore(const RECT& p) const { return vertical ? p.left : p.top; }
+    int MainStart(const RECT& r) const { return vertical ? r.top : r.left; }
+    int CrossStart(const RECT& r) const { return vertical ? r.left : r.top; }
+    int MinMain(CControlUI* c) const { return vertical ? c->GetMinHeight() : c->GetMinWidth(); }
+    int MaxMain(CControlUI* c) const { return vertical ? c->GetMaxHeight() : c->GetMaxWidth(); }
+    int MinCross(CControlUI* c) const { return vertical ? c->GetMinWidth() : c->GetMinHeight(); }
+    int MaxCross(CControlUI* c) const { return vertical ? c->GetMaxWidth() : c->GetMaxHeight(); }
+    // Alignment flags: centred or pushed to the far end along each axis.
+    UINT CenterFlag(bool mainAxis) const { return vertical == mainAxis ? DT_VCENTER : DT_CENTER; }
+    UINT EndFlag(bool mainAxis) const { return vertical == mainAxis ? DT_BOTTOM : DT_RIGHT; }
+    SIZE ToSize(int main, int cross) const { return vertical ? SIZE{cross, main} : SIZE{main, cross}; }
+    RECT ToRect(int mainPos, int crossPos, int mainLen, int crossLen) const {
+        return vertical ? RECT{crossPos, mainPos, crossPos + crossLen, mainPos + mainLen}
+                        : RECT{mainPos, crossPos, mainPos + mainLen, crossPos + crossLen};
+    }
+};
+
 struct AxisChild {
     CControlUI* c;
     int main;      // estimated size along the main axis, 0 = stretch
@@ -470,75 +496,89 @@ int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 
 } // namespace
 
-LPCTSTR CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
-LPVOID CVerticalLayoutUI::GetInterface(LPCTSTR pstrName) {
-    if (values::EqualNoCase(pstrName, DUI_CTR_VERTICALLAYOUT)) return this;
-    return CContainerUI::GetInterface(pstrName);
-}
-
-void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
+// Lays the visible, non-float children one after another along the main axis: fixed sizes
+// first, the rest shared among the stretchable ones (the last takes what is left), each
+// aligned across by the child alignment and the whole line aligned when nothing stretches.
+void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical) {
+    const LineAxis ax{bVertical};
     CControlUI::SetPos(rc, bNeedInvalidate);
     RECT client = GetClientPos();
     if (m_items.empty()) {
         ProcessScrollBar(client, 0, 0);
         return;
     }
-    SIZE avail{client.right - client.left, client.bottom - client.top};
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible()) avail.cx += m_pHorizontalScrollBar->GetScrollRange();
+    SIZE availSize{client.right - client.left, client.bottom - client.top};
+    CScrollBarUI* crossBar = bVertical ? m_pHorizontalScrollBar : m_pVerticalScrollBar;
+    const int availMain = ax.Main(availSize);
+    int availCross = ax.Cross(availSize);
+    if (crossBar && crossBar->IsVisible()) availCross += crossBar->GetScrollRange();
+    const SIZE avail = ax.ToSize(availMain, availCross);
     std::vector<AxisChild> kids;
-    int adjustables = 0, fixed = 0, count = 0, cxNeeded = 0;
+    int adjustables = 0, fixed = 0, count = 0, crossNeeded = 0;
     for (auto* c : m_items) {
         if (!c->IsVisible() || c->IsFloat()) continue;
         SIZE sz = c->EstimateSize(avail);
         RECT pad = c->GetPadding();
-        if (sz.cy == 0) {
+        int main = ax.Main(sz);
+        const int cross = ax.Cross(sz);
+        if (main == 0) {
             ++adjustables;
         } else {
-            sz.cy = Clamp(sz.cy, c->GetMinHeight(), c->GetMaxHeight());
-            fixed += sz.cy;
+            main = Clamp(main, ax.MinMain(c), ax.MaxMain(c));
+            fixed += main;
         }
-        fixed += pad.top + pad.bottom;
-        cxNeeded = std::max(cxNeeded, (sz.cx > 0 ? sz.cx : 0) + pad.left + pad.right);
-        kids.push_back(AxisChild{c, sz.cy, sz.cx, pad});
+        fixed += ax.MainPad(pad);
+        crossNeeded = std::max(crossNeeded, (cross > 0 ? cross : 0) + ax.CrossPad(pad));
+        kids.push_back(AxisChild{c, main, cross, pad});
         ++count;
     }
     const int gap = GetChildPadding();
     if (count > 1) fixed += gap * (count - 1);
-    int expand = adjustables > 0 ? std::max(0, (avail.cy - fixed) / adjustables) : 0;
-    int remaining = std::max(0, avail.cy - fixed);
-    SIZE scroll = GetScrollPos();
-    int y = client.top - scroll.cy;
-    if (adjustables == 0 && fixed < avail.cy) {
-        if (m_iChildVAlign & DT_VCENTER) y += (avail.cy - fixed) / 2;
-        else if (m_iChildVAlign & DT_BOTTOM) y += avail.cy - fixed;
+    int expand = adjustables > 0 ? std::max(0, (availMain - fixed) / adjustables) : 0;
+    int remaining = std::max(0, availMain - fixed);
+    const SIZE scroll = GetScrollPos();
+    const UINT mainAlign = bVertical ? m_iChildVAlign : m_iChildAlign;
+    const UINT crossAlign = bVertical ? m_iChildAlign : m_iChildVAlign;
+    int pos = ax.MainStart(client) - ax.Main(scroll);
+    if (adjustables == 0 && fixed < availMain) {
+        if (mainAlign & ax.CenterFlag(true)) pos += (availMain - fixed) / 2;
+        else if (mainAlign & ax.EndFlag(true)) pos += availMain - fixed;
     }
-    int seenAdjustables = 0, cyNeeded = 0;
+    int seenAdjustables = 0, mainNeeded = 0;
     for (auto& k : kids) {
-        int h = k.main;
-        if (h == 0) {
+        int len = k.main;
+        if (len == 0) {
             ++seenAdjustables;
-            h = seenAdjustables == adjustables ? remaining : expand;
-            h = Clamp(h, k.c->GetMinHeight(), k.c->GetMaxHeight());
-            remaining = std::max(0, remaining - h);
+            len = seenAdjustables == adjustables ? remaining : expand;
+            len = Clamp(len, ax.MinMain(k.c), ax.MaxMain(k.c));
+            remaining = std::max(0, remaining - len);
         }
-        int w = k.cross;
-        if (w == 0) w = avail.cx - k.pad.left - k.pad.right;
-        w = Clamp(w, k.c->GetMinWidth(), k.c->GetMaxWidth());
-        int x = client.left - scroll.cx + k.pad.left;
-        int room = avail.cx - k.pad.left - k.pad.right;
-        if (m_iChildAlign & DT_CENTER) x += (room - w) / 2;
-        else if (m_iChildAlign & DT_RIGHT) x += room - w;
-        RECT r{x, y + k.pad.top, x + w, y + k.pad.top + h};
-        k.c->SetPos(r, false);
-        y += h + k.pad.top + k.pad.bottom + gap;
-        cyNeeded += h + k.pad.top + k.pad.bottom;
+        const int room = availCross - ax.CrossPad(k.pad);
+        int width = k.cross;
+        if (width == 0) width = room;
+        width = Clamp(width, ax.MinCross(k.c), ax.MaxCross(k.c));
+        int across = ax.CrossStart(client) - ax.Cross(scroll) + ax.CrossPadBefore(k.pad);
+        if (crossAlign & ax.CenterFlag(false)) across += (room - width) / 2;
+        else if (crossAlign & ax.EndFlag(false)) across += room - width;
+        k.c->SetPos(ax.ToRect(pos + ax.MainPadBefore(k.pad), across, len, width), false);
+        pos += len + ax.MainPad(k.pad) + gap;
+        mainNeeded += len + ax.MainPad(k.pad);
     }
-    if (count > 1) cyNeeded += gap * (count - 1);
+    if (count > 1) mainNeeded += gap * (count - 1);
     for (int i = 0; i < int(m_items.size()); ++i) {
         if (m_items[size_t(i)]->IsVisible() && m_items[size_t(i)]->IsFloat()) SetFloatPos(i);
     }
-    ProcessScrollBar(client, cxNeeded, cyNeeded);
+    const SIZE needed = ax.ToSize(mainNeeded, crossNeeded);
+    ProcessScrollBar(client, needed.cx, needed.cy);
 }
+
+LPCTSTR CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
+LPVOID CVerticalLayoutUI::GetInterface(LPCTSTR pstrName) {
+    if (values::EqualNoCase(pstrName, DUI_CTR_VERTICALLAYOUT)) return this;
+    return CContainerUI::GetInterface(pstrName);
+}
+
+void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) { SetLinearPos(rc, bNeedInvalidate, true); }
 
 LPCTSTR CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayoutUI"; }
 LPVOID CHorizontalLayoutUI::GetInterface(LPCTSTR pstrName) {
@@ -546,69 +586,7 @@ LPVOID CHorizontalLayoutUI::GetInterface(LPCTSTR pstrName) {
     return CContainerUI::GetInterface(pstrName);
 }
 
-void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
-    CControlUI::SetPos(rc, bNeedInvalidate);
-    RECT client = GetClientPos();
-    if (m_items.empty()) {
-        ProcessScrollBar(client, 0, 0);
-        return;
-    }
-    SIZE avail{client.right - client.left, client.bottom - client.top};
-    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible()) avail.cy += m_pVerticalScrollBar->GetScrollRange();
-    std::vector<AxisChild> kids;
-    int adjustables = 0, fixed = 0, count = 0, cyNeeded = 0;
-    for (auto* c : m_items) {
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        SIZE sz = c->EstimateSize(avail);
-        RECT pad = c->GetPadding();
-        if (sz.cx == 0) {
-            ++adjustables;
-        } else {
-            sz.cx = Clamp(sz.cx, c->GetMinWidth(), c->GetMaxWidth());
-            fixed += sz.cx;
-        }
-        fixed += pad.left + pad.right;
-        cyNeeded = std::max(cyNeeded, (sz.cy > 0 ? sz.cy : 0) + pad.top + pad.bottom);
-        kids.push_back(AxisChild{c, sz.cx, sz.cy, pad});
-        ++count;
-    }
-    const int gap = GetChildPadding();
-    if (count > 1) fixed += gap * (count - 1);
-    int expand = adjustables > 0 ? std::max(0, (avail.cx - fixed) / adjustables) : 0;
-    int remaining = std::max(0, avail.cx - fixed);
-    SIZE scroll = GetScrollPos();
-    int x = client.left - scroll.cx;
-    if (adjustables == 0 && fixed < avail.cx) {
-        if (m_iChildAlign & DT_CENTER) x += (avail.cx - fixed) / 2;
-        else if (m_iChildAlign & DT_RIGHT) x += avail.cx - fixed;
-    }
-    int seenAdjustables = 0, cxNeeded = 0;
-    for (auto& k : kids) {
-        int w = k.main;
-        if (w == 0) {
-            ++seenAdjustables;
-            w = seenAdjustables == adjustables ? remaining : expand;
-            w = Clamp(w, k.c->GetMinWidth(), k.c->GetMaxWidth());
-            remaining = std::max(0, remaining - w);
-        }
-        int h = k.cross;
-        if (h == 0) h = avail.cy - k.pad.top - k.pad.bottom;
-        h = Clamp(h, k.c->GetMinHeight(), k.c->GetMaxHeight());
-        int y = client.top - scroll.cy + k.pad.top;
-        int room = avail.cy - k.pad.top - k.pad.bottom;
-        if (m_iChildVAlign & DT_VCENTER) y += (room - h) / 2;
-        else if (m_iChildVAlign & DT_BOTTOM) y += room - h;
-        RECT r{x + k.pad.left, y, x + k.pad.left + w, y + h};
-        k.c->SetPos(r, false);
-        x += w + k.pad.left + k.pad.right + gap;
-        cxNeeded += w + k.pad.left + k.pad.right;
-    }
-    if (count > 1) cxNeeded += gap * (count - 1);
-    for (int i = 0; i < int(m_items.size()); ++i) {
-        if (m_items[size_t(i)]->IsVisible() && m_items[size_t(i)]->IsFloat()) SetFloatPos(i);
-    }
-    ProcessScrollBar(client, cxNeeded, cyNeeded);
-}
+void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) { SetLinearPos(rc, bNeedInvalidate, false); }
 
 // ================================================================ CTabLayoutUI
 

@@ -94,6 +94,8 @@ protected:
     // Shows or hides the scroll bars for the space the children need; relayouts once when
     // a bar appears or disappears.
     void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
+    // Places the children in one line: top to bottom when bVertical, else left to right.
+    void SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical);
 
     std::vector<CControlUI*> m_items;
     RECT m_rcInset;

@@ -3,7 +3,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/container.h"
 #include "ui/manager.h"
@@ -11,12 +10,6 @@
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(LPCTSTR s) {
-    std::wstring n(s ? s : L"");
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return n;
-}
 
 int ClampInt(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 
@@ -57,7 +50,7 @@ SIZE CLabelUI::EstimateSize(SIZE szAvailable) {
 
 void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     std::wstring v(pstrValue);
     if (n == L"align") {
         m_uTextStyle &= ~(DT_CENTER | DT_RIGHT);
@@ -270,7 +263,7 @@ SIZE CButtonUI::EstimateSize(SIZE szAvailable) { return CLabelUI::EstimateSize(s
 
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"normalimage") SetNormalImage(pstrValue);
     else if (n == L"hotimage") SetHotImage(pstrValue);
     else if (n == L"pushedimage") SetPushedImage(pstrValue);
@@ -437,7 +430,7 @@ SIZE COptionUI::EstimateSize(SIZE szAvailable) { return CButtonUI::EstimateSize(
 
 void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"group") SetGroup(pstrValue);
     else if (n == L"grouptype") m_sGroupType = pstrValue;
     else if (n == L"selected") Selected(ParseBool(pstrValue));
@@ -555,7 +548,7 @@ void CProgressUI::SetValue(int nValue) {
 
 void CProgressUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"hor") SetHorizontal(ParseBool(pstrValue));
     else if (n == L"min") SetMinValue(ParseInt(pstrValue));
     else if (n == L"max") SetMaxValue(ParseInt(pstrValue));
@@ -720,7 +713,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
 
 void CSliderUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"thumbimage") SetThumbImage(pstrValue);
     else if (n == L"thumbhotimage") SetThumbHotImage(pstrValue);
     else if (n == L"thumbpushedimage") SetThumbPushedImage(pstrValue);

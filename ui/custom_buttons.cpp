@@ -1,7 +1,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/custom_controls.h"
 #include "ui/manager.h"
@@ -9,12 +8,6 @@
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(LPCTSTR s) {
-    std::wstring n(s ? s : L"");
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return n;
-}
 
 CDuiString FadeModifier(int fade) {
     CDuiString modify;
@@ -50,7 +43,7 @@ void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CDeviceKeyButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"lightimage") SetLightImage(pstrValue);
     else if (n == L"keysetimage") SetKeySetImage(pstrValue);
     else if (n == L"gmnametextcolor") m_dwGmNameTextColor = values::ParseColor(pstrValue);
@@ -194,7 +187,7 @@ void CHandImgButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CHandImgButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"handimage") SetHandImage(pstrValue);
     else if (n == L"deletenormalimage") m_sDeleteNormalImage = pstrValue;
     else if (n == L"deletehotimage") m_sDeleteHotImage = pstrValue;
@@ -281,7 +274,7 @@ void CHandImgSelectButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CHandImgSelectButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"handimage") SetHandImage(pstrValue);
     else CButtonUI::SetAttribute(pstrName, pstrValue);
 }

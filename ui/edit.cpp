@@ -7,19 +7,12 @@
 #include <QRegularExpressionValidator>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/manager.h"
 #include "ui/values.h"
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(LPCTSTR s) {
-    std::wstring n(s ? s : L"");
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return n;
-}
 
 QString ToQ(const CDuiString& s) { return QString::fromStdWString(s.str()); }
 CDuiString FromQ(const QString& s) { return CDuiString(s.toStdWString()); }
@@ -290,7 +283,7 @@ void CEditUI::DoEvent(TEventUI& event) {
 
 void CEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"readonly") SetReadOnly(ParseBool(pstrValue));
     else if (n == L"numberonly") SetNumberOnly(ParseBool(pstrValue));
     else if (n == L"password") SetPasswordMode(ParseBool(pstrValue));
@@ -463,7 +456,7 @@ void CRichEditUI::DoEvent(TEventUI& event) {
 
 void CRichEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (n == L"multiline") m_bMultiLine = ParseBool(pstrValue);
     else if (n == L"readonly") SetReadOnly(ParseBool(pstrValue));
     else if (n == L"wantreturn") SetWantReturn(ParseBool(pstrValue));

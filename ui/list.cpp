@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/host_widget.h"
 #include "ui/manager.h"
@@ -13,12 +12,6 @@
 
 namespace DuiLib {
 namespace {
-
-std::wstring Lower(LPCTSTR s) {
-    std::wstring n(s ? s : L"");
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    return n;
-}
 
 IListItemUI* AsItem(CControlUI* c) { return c ? static_cast<IListItemUI*>(c->GetInterface(DUI_CTR_LISTITEM)) : nullptr; }
 
@@ -102,6 +95,45 @@ void DrawRowBk(HDC hDC, CPaintManagerUI* manager, CControlUI* row, const TListIn
     if (info->bShowRowLine && info->dwLineColor) CRenderEngine::DrawColor(hDC, RECT{rc.left, rc.bottom - 1, rc.right, rc.bottom}, info->dwLineColor);
 }
 
+// The parts of a row that do not depend on whether it is a plain control or a container.
+void BindRowOwner(CListRowState& st, CControlUI* pOwner) {
+    st.m_pOwnerControl = pOwner;
+    st.m_pOwner = pOwner ? static_cast<IListOwnerUI*>(pOwner->GetInterface(DUI_CTR_ILISTOWNER)) : nullptr;
+}
+
+bool SelectRow(CControlUI* row, CListRowState& st, bool bSelect) {
+    if (!row->IsEnabled()) return false;
+    st.m_bSelected = bSelect;
+    row->Invalidate();
+    return true;
+}
+
+bool ActivateRow(CControlUI* row) {
+    if (!row->CControlUI::Activate()) return false;
+    if (CPaintManagerUI* manager = row->GetManager()) manager->SendNotify(row, DUI_MSGTYPE_ITEMACTIVATE);
+    return true;
+}
+
+// A row hidden while selected gives up the selection.
+void DropHiddenSelection(CControlUI* row, CListRowState& st) {
+    if (!row->IsVisible() && st.m_bSelected) {
+        st.m_bSelected = false;
+        if (st.m_pOwner) st.m_pOwner->SelectItem(-1);
+    }
+}
+
+// The owner keeps its selection index in step with the row's state.
+void ApplySelectedAttribute(IListItemUI* item, CListRowState& st, LPCTSTR pstrValue) {
+    bool sel = values::ParseBool(pstrValue);
+    if (st.m_pOwner && sel) st.m_pOwner->SelectItem(st.m_iIndex, false, false);
+    else item->Select(sel);
+}
+
+void DrawRowItemBk(HDC hDC, CControlUI* row, const CListRowState& st, const RECT& rcItem) {
+    DrawRowBk(hDC, row->GetManager(), row, st.m_pOwner ? st.m_pOwner->GetListInfo() : nullptr, rcItem, st.m_bSelected,
+              (st.m_uButtonState & kHot) != 0, st.m_iIndex);
+}
+
 } // namespace
 
 bool TListInfoUI::SetAttribute(const std::wstring& n, LPCTSTR v) {
@@ -154,30 +186,15 @@ LPVOID CListElementUI::GetInterface(LPCTSTR pstrName) {
 
 UINT CListElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN; }
 
-void CListElementUI::SetOwner(CControlUI* pOwner) {
-    m_pOwnerControl = pOwner;
-    m_pOwner = pOwner ? static_cast<IListOwnerUI*>(pOwner->GetInterface(DUI_CTR_ILISTOWNER)) : nullptr;
-}
+void CListElementUI::SetOwner(CControlUI* pOwner) { BindRowOwner(*this, pOwner); }
 
-bool CListElementUI::Select(bool bSelect, bool) {
-    if (!IsEnabled()) return false;
-    m_bSelected = bSelect;
-    Invalidate();
-    return true;
-}
+bool CListElementUI::Select(bool bSelect, bool) { return SelectRow(this, *this, bSelect); }
 
-bool CListElementUI::Activate() {
-    if (!CControlUI::Activate()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMACTIVATE);
-    return true;
-}
+bool CListElementUI::Activate() { return ActivateRow(this); }
 
 void CListElementUI::SetVisible(bool bVisible) {
     CControlUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner) m_pOwner->SelectItem(-1);
-    }
+    DropHiddenSelection(this, *this);
 }
 
 void CListElementUI::DoEvent(TEventUI& event) {
@@ -191,19 +208,11 @@ void CListElementUI::DoEvent(TEventUI& event) {
 }
 
 void CListElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    if (values::EqualNoCase(pstrName, L"selected")) {
-        // The owner keeps its selection index in step with the row's state.
-        bool sel = values::ParseBool(pstrValue);
-        if (m_pOwner && sel) m_pOwner->SelectItem(m_iIndex, false, false);
-        else Select(sel);
-    }
+    if (values::EqualNoCase(pstrName, L"selected")) ApplySelectedAttribute(this, *this, pstrValue);
     else CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
-void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) {
-    DrawRowBk(hDC, m_pManager, this, m_pOwner ? m_pOwner->GetListInfo() : nullptr, rcItem, m_bSelected, (m_uButtonState & kHot) != 0,
-              m_iIndex);
-}
+void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { DrawRowItemBk(hDC, this, *this, rcItem); }
 
 void CListElementUI::PaintBkColor(HDC hDC) {
     CControlUI::PaintBkColor(hDC);
@@ -287,30 +296,15 @@ LPVOID CListContainerElementUI::GetInterface(LPCTSTR pstrName) {
 
 UINT CListContainerElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN; }
 
-void CListContainerElementUI::SetOwner(CControlUI* pOwner) {
-    m_pOwnerControl = pOwner;
-    m_pOwner = pOwner ? static_cast<IListOwnerUI*>(pOwner->GetInterface(DUI_CTR_ILISTOWNER)) : nullptr;
-}
+void CListContainerElementUI::SetOwner(CControlUI* pOwner) { BindRowOwner(*this, pOwner); }
 
-bool CListContainerElementUI::Select(bool bSelect, bool) {
-    if (!IsEnabled()) return false;
-    m_bSelected = bSelect;
-    Invalidate();
-    return true;
-}
+bool CListContainerElementUI::Select(bool bSelect, bool) { return SelectRow(this, *this, bSelect); }
 
-bool CListContainerElementUI::Activate() {
-    if (!CControlUI::Activate()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMACTIVATE);
-    return true;
-}
+bool CListContainerElementUI::Activate() { return ActivateRow(this); }
 
 void CListContainerElementUI::SetVisible(bool bVisible) {
     CHorizontalLayoutUI::SetVisible(bVisible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner) m_pOwner->SelectItem(-1);
-    }
+    DropHiddenSelection(this, *this);
 }
 
 void CListContainerElementUI::SetHot(bool bHot) {
@@ -338,19 +332,12 @@ void CListContainerElementUI::DoEvent(TEventUI& event) {
 }
 
 void CListContainerElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    if (values::EqualNoCase(pstrName, L"selected")) {
-        bool sel = values::ParseBool(pstrValue);
-        if (m_pOwner && sel) m_pOwner->SelectItem(m_iIndex, false, false);
-        else Select(sel);
-    }
+    if (values::EqualNoCase(pstrName, L"selected")) ApplySelectedAttribute(this, *this, pstrValue);
     else if (values::EqualNoCase(pstrName, L"expandable")) AddCustomAttribute(pstrName, pstrValue);
     else CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
 
-void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) {
-    DrawRowBk(hDC, m_pManager, this, m_pOwner ? m_pOwner->GetListInfo() : nullptr, rcItem, m_bSelected, (m_uButtonState & kHot) != 0,
-              m_iIndex);
-}
+void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { DrawRowItemBk(hDC, this, *this, rcItem); }
 
 void CListContainerElementUI::PaintBkColor(HDC hDC) {
     CHorizontalLayoutUI::PaintBkColor(hDC);
@@ -566,7 +553,7 @@ void CListUI::DoEvent(TEventUI& event) {
 }
 
 void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (m_ListInfo.SetAttribute(n, pstrValue)) {
         Invalidate();
         return;
@@ -834,7 +821,7 @@ void CComboUI::DoEvent(TEventUI& event) {
 
 void CComboUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n = Lower(pstrName);
+    std::wstring n = values::Lower(pstrName);
     if (m_ListInfo.SetAttribute(n, pstrValue)) return;
     if (n == L"normalimage") m_sNormalImage = pstrValue;
     else if (n == L"hotimage") m_sHotImage = pstrValue;

@@ -141,6 +141,37 @@ Qt::CursorShape CursorOf(CControlUI* c) {
     return Qt::ArrowCursor;
 }
 
+// Adds a listener once; false for null or one already listed.
+template <typename T>
+bool AddListener(std::vector<T*>& list, T* p) {
+    if (!p || std::find(list.begin(), list.end(), p) != list.end()) return false;
+    list.push_back(p);
+    return true;
+}
+
+template <typename T>
+bool RemoveListener(std::vector<T*>& list, T* p) {
+    auto it = std::find(list.begin(), list.end(), p);
+    if (it == list.end()) return false;
+    list.erase(it);
+    return true;
+}
+
+// Offers a message to each filter in turn (on a copy, so a filter may unregister itself);
+// the first that handles it gives the result.
+bool RunMessageFilters(const std::vector<IMessageFilterUI*>& filters, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                       LRESULT& lRes) {
+    for (auto* f : std::vector<IMessageFilterUI*>(filters)) {
+        bool handled = false;
+        LRESULT r = f->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = r;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 struct CPaintManagerUI::Impl {
@@ -759,18 +790,9 @@ void CPaintManagerUI::RemoveAllTimers() {
 
 // ================================================================ notifications
 
-bool CPaintManagerUI::AddNotifier(INotifyUI* p) {
-    if (!p || std::find(d->notifiers.begin(), d->notifiers.end(), p) != d->notifiers.end()) return false;
-    d->notifiers.push_back(p);
-    return true;
-}
+bool CPaintManagerUI::AddNotifier(INotifyUI* p) { return AddListener(d->notifiers, p); }
 
-bool CPaintManagerUI::RemoveNotifier(INotifyUI* p) {
-    auto it = std::find(d->notifiers.begin(), d->notifiers.end(), p);
-    if (it == d->notifiers.end()) return false;
-    d->notifiers.erase(it);
-    return true;
-}
+bool CPaintManagerUI::RemoveNotifier(INotifyUI* p) { return RemoveListener(d->notifiers, p); }
 
 void CPaintManagerUI::SendNotify(TNotifyUI& Msg, bool bAsync) {
     Msg.ptMouse = m_ptLastMousePos;
@@ -804,51 +826,17 @@ void CPaintManagerUI::SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPAR
     SendNotify(msg, bAsync);
 }
 
-bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* p) {
-    if (!p || std::find(d->preFilters.begin(), d->preFilters.end(), p) != d->preFilters.end()) return false;
-    d->preFilters.push_back(p);
-    return true;
-}
-bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* p) {
-    auto it = std::find(d->preFilters.begin(), d->preFilters.end(), p);
-    if (it == d->preFilters.end()) return false;
-    d->preFilters.erase(it);
-    return true;
-}
-bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* p) {
-    if (!p || std::find(d->filters.begin(), d->filters.end(), p) != d->filters.end()) return false;
-    d->filters.push_back(p);
-    return true;
-}
-bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* p) {
-    auto it = std::find(d->filters.begin(), d->filters.end(), p);
-    if (it == d->filters.end()) return false;
-    d->filters.erase(it);
-    return true;
-}
+bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* p) { return AddListener(d->preFilters, p); }
+bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* p) { return RemoveListener(d->preFilters, p); }
+bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* p) { return AddListener(d->filters, p); }
+bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* p) { return RemoveListener(d->filters, p); }
 
 bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
-    for (auto* f : std::vector<IMessageFilterUI*>(d->preFilters)) {
-        bool handled = false;
-        LRESULT r = f->MessageHandler(uMsg, wParam, lParam, handled);
-        if (handled) {
-            lRes = r;
-            return true;
-        }
-    }
-    return false;
+    return RunMessageFilters(d->preFilters, uMsg, wParam, lParam, lRes);
 }
 
 bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
-    for (auto* f : std::vector<IMessageFilterUI*>(d->filters)) {
-        bool handled = false;
-        LRESULT r = f->MessageHandler(uMsg, wParam, lParam, handled);
-        if (handled) {
-            lRes = r;
-            return true;
-        }
-    }
-    return false;
+    return RunMessageFilters(d->filters, uMsg, wParam, lParam, lRes);
 }
 
 // ================================================================ painting

@@ -78,4 +78,11 @@ bool EqualNoCase(LPCTSTR a, LPCTSTR b) {
     return *a == *b;
 }
 
+std::wstring Lower(std::wstring s) {
+    for (auto& ch : s) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    return s;
+}
+
+std::wstring Lower(LPCTSTR s) { return Lower(std::wstring(s ? s : L"")); }
+
 } // namespace DuiLib::values

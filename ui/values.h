@@ -22,5 +22,8 @@ SIZE ParseSize(LPCTSTR s);
 // name="value" pairs of an attribute-list string (Default, Style, dropbox, ...).
 std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(LPCTSTR s);
 bool EqualNoCase(LPCTSTR a, LPCTSTR b);
+// Lower-case copy for case-blind lookups of attribute and tag names; null gives "".
+std::wstring Lower(std::wstring s);
+std::wstring Lower(LPCTSTR s);
 
 } // namespace DuiLib::values
