@@ -5,6 +5,21 @@
 
 namespace orvel {
 
+int MatchInterface(IHidProbe& probe, const std::string& path, CDeviceSlot& candidate, ProbeInfo& info,
+                   const std::function<bool(const CDeviceSlot&)>& admit)
+{
+    candidate = ParseCandidate(path);
+    if (!RowMatchesFour(candidate) || (admit && !admit(candidate)))
+        return -1;
+    if (!probe.Probe(path, info))
+        return -1;
+    candidate.vendorId = info.vendorId;
+    candidate.productId = info.productId;
+    candidate.usagePage = info.usagePage;
+    candidate.usage = info.usage;
+    return FindSixMatchRow(candidate);
+}
+
 CDeviceScanner::CDeviceScanner(SlotList& slots, IHidProbe& probe, ScanReports reports)
     : slots_(slots), probe_(probe), reports_(std::move(reports))
 {
@@ -26,17 +41,10 @@ void CDeviceScanner::AttachNew()
         return;
     }
     for (const std::string& path : paths) {
-        CDeviceSlot candidate = ParseCandidate(path);
-        if (!RowMatchesFour(candidate) || !HasFreeSlot(slots_, candidate))
-            continue;
+        CDeviceSlot candidate;
         ProbeInfo info;
-        if (!probe_.Probe(path, info))
-            continue;
-        candidate.vendorId = info.vendorId;
-        candidate.productId = info.productId;
-        candidate.usagePage = info.usagePage;
-        candidate.usage = info.usage;
-        const int row = FindSixMatchRow(candidate);
+        const int row = MatchInterface(probe_, path, candidate, info,
+                                       [this](const CDeviceSlot& parsed) { return HasFreeSlot(slots_, parsed); });
         if (row < 0)
             continue;
         candidate.kind = DeviceMatchTable[static_cast<std::size_t>(row)].kind;

@@ -44,6 +44,12 @@ struct ScanReports {
     std::function<void()> firstScanDone;
 };
 
+// Matches one interface against the tables: its path against the four-field rows, then, when
+// admit (if given) accepts the parsed candidate, its probed identity and usage against the
+// six-field rows. Returns the match row, or -1; candidate and info hold what was learnt.
+int MatchInterface(IHidProbe& probe, const std::string& path, CDeviceSlot& candidate, ProbeInfo& info,
+                   const std::function<bool(const CDeviceSlot&)>& admit = {});
+
 class CDeviceScanner {
 public:
     CDeviceScanner(SlotList& slots, IHidProbe& probe, ScanReports reports);

@@ -1,8 +1,11 @@
 #include "devices/device_core.h"
 
 #include "devicelink/command_frame.h"
+#include "devicelink/command_sequence.h"
 #include "input/macro_library.h"
 #include "profiles/profilefiles.h"
+
+#include <mutex>
 
 namespace orvel::devices {
 
@@ -98,6 +101,67 @@ void DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileS
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
     data.Load(source == ProfileSource::Default ? folders_.DefaultProfile() : data.GetProfilePath());
+}
+
+int DeviceCore::LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource source, const std::function<void()>& take)
+{
+    LoadProfileDocument(data, source);
+    take();
+    if (source == ProfileSource::Default) {
+        data.Save();
+    }
+    return kLinkOk;
+}
+
+int DeviceCore::ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> block, std::uint16_t stride)
+{
+    link_.syncFlag = 0;
+    if (!Reachable()) {
+        return kLinkNoAnswer;
+    }
+    std::array<std::uint8_t, 1> bank{};
+    std::lock_guard<std::recursive_mutex> lock(link_.cmdLock);
+    if (const int status = link_.ReadBlock(bank, 0); status != kLinkOk) {
+        return status;
+    }
+    if (const int status = link_.ReadBlock(block, static_cast<std::uint16_t>(stride * bank[0])); status != kLinkOk) {
+        return status;
+    }
+    active = bank[0];
+    return kLinkOk;
+}
+
+int DeviceCore::WriteSettingsBlock(std::span<const std::uint8_t> block, std::uint16_t base)
+{
+    if (!LinkOpen()) {
+        return kLinkNoAnswer;
+    }
+    CCommandSequence sequence(link_);
+    sequence.Begin();
+    sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(block, base); });
+    return sequence.End();
+}
+
+SequenceResult DeviceCore::RestoreSequence(const std::function<int()>& writeKeys, const std::function<int()>& writeSettings)
+{
+    SequenceResult result;
+    LoadDefaultProfile();
+    result.Take(writeKeys());
+    if (result.status == kLinkOk) {
+        result.Take(writeSettings());
+    }
+    return result;
+}
+
+SequenceResult DeviceCore::StoreLightAndWrite(profiles::CBasicProfiledata& data, const profiles::LightRecord& record,
+                                              const std::function<int()>& writeSettings)
+{
+    SequenceResult result;
+    data.SetLightInfo(record);
+    data.Save();
+    LoadProfileState();
+    result.Take(writeSettings());
+    return result;
 }
 
 } // namespace orvel::devices

@@ -15,7 +15,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,24 @@ protected:
     // configuration) and mode list, then loads the device entry from source. The profile path
     // stays the user's, so a Save after a default load replaces the user's entry.
     void LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source);
+    // Loads the document from source, lets the core take what it keeps (take) and, after a
+    // default load, saves it so the defaults replace the user's entry.
+    int LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource source, const std::function<void()>& take);
+
+    // Clears the sync flag and, while the device is reachable, reads the active bank number
+    // (address 0) and then block at stride x that bank, both under the command lock. The
+    // link status; active is set only on success (block may be partly written on failure).
+    int ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> block, std::uint16_t stride);
+    // BeginConfig, WriteBlock of block at base, EndConfig; no answer while the link is closed.
+    int WriteSettingsBlock(std::span<const std::uint8_t> block, std::uint16_t base);
+
+    // The restore sequence: the kind's defaults replace the profile, the keys are written,
+    // and the settings only when the keys reached the device.
+    SequenceResult RestoreSequence(const std::function<int()>& writeKeys, const std::function<int()>& writeSettings);
+    // The lighting-change sequence: store record in the profile, save it, take it back into
+    // the core and write the settings.
+    SequenceResult StoreLightAndWrite(profiles::CBasicProfiledata& data, const profiles::LightRecord& record,
+                                      const std::function<int()>& writeSettings);
 
     std::array<std::uint8_t, kDeviceInfoSize> info_{};
 

@@ -2,12 +2,11 @@
 
 #include "devicelink/command_frame.h"
 #include "devicelink/command_sequence.h"
-#include "input/macro_library.h"
+#include "devices/key_table_io.h"
 #include "lighting/colour.h"
 #include "lighting/frame_output.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 namespace orvel::devices {
@@ -42,15 +41,11 @@ int KeyboardCore::LoadFromDevice()
     int status = kLinkNoAnswer;
     if (LinkOpen()) {
         std::array<std::uint8_t, kDeviceInfoSize> info{};
-        std::array<std::uint8_t, kKeyImageSize> keys{};
-        std::array<std::uint8_t, kKeyImageSize> leds{};
+        KeyImage keys{};
+        KeyImage leds{};
         CCommandSequence sequence(Link());
         sequence.Begin();
-        sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info); });
-        sequence.Run([&](CDeviceLink& l) {
-            return l.SetDataSize(static_cast<std::uint16_t>(info[5] * 3)) == 1 ? kLinkOk : kLinkInvalidArgument;
-        });
-        sequence.Run([&](CDeviceLink& l) { return l.ReadKeyTable(keys); });
+        RunKeyTableRead(sequence, info, keys);
         sequence.Run([&](CDeviceLink& l) { return l.ReadKeyTableExtra(leds); });
         status = sequence.End();
         if (status == kLinkOk) {
@@ -98,21 +93,10 @@ int KeyboardCore::ResyncFromDevice()
 
 int KeyboardCore::ReadSettingsBlock()
 {
-    Link().syncFlag = 0;
-    if (!Reachable()) {
-        return kLinkNoAnswer;
-    }
-    std::array<std::uint8_t, 1> active{};
+    std::uint8_t active = 0;
     KeyboardBlock read{};
-    {
-        std::lock_guard<std::recursive_mutex> lock(Link().cmdLock);
-        if (const int status = Link().ReadBlock(active, 0); status != kLinkOk) {
-            return status;
-        }
-        if (const int status = Link().ReadBlock(read, static_cast<std::uint16_t>(kKeyboardProfileStride * active[0]));
-            status != kLinkOk) {
-            return status;
-        }
+    if (const int status = ReadActiveBlock(active, read, kKeyboardProfileStride); status != kLinkOk) {
+        return status;
     }
     const int previousMode = settings_.mode;
     block_ = read;
@@ -120,7 +104,7 @@ int KeyboardCore::ReadSettingsBlock()
     const int index = Modes().IndexOf(read[1]).value_or(read[1]);
     block_[1] = static_cast<std::uint8_t>(index);
     block_[16] = 0;
-    settings_.activeProfile = active[0];
+    settings_.activeProfile = active;
     if (read[1] != kHostRenderedCode) {
         settings_.mode = index;
     }
@@ -196,17 +180,12 @@ void KeyboardCore::TakeProfile()
 
 int KeyboardCore::LoadProfile()
 {
-    LoadProfileDocument(profile_, ProfileSource::User);
-    TakeProfile();
-    return kLinkOk;
+    return LoadProfileFrom(profile_, ProfileSource::User, [this] { TakeProfile(); });
 }
 
 int KeyboardCore::LoadDefaultProfile()
 {
-    LoadProfileDocument(profile_, ProfileSource::Default);
-    TakeProfile();
-    profile_.Save();
-    return kLinkOk;
+    return LoadProfileFrom(profile_, ProfileSource::Default, [this] { TakeProfile(); });
 }
 
 KeyboardBlock KeyboardCore::BuildSettingsBlock(std::uint8_t value) const
@@ -234,15 +213,7 @@ KeyboardBlock KeyboardCore::BuildSettingsBlock(std::uint8_t value) const
 
 int KeyboardCore::WriteSettings(int profile, std::uint8_t value)
 {
-    if (!LinkOpen()) {
-        return kLinkNoAnswer;
-    }
-    const KeyboardBlock block = BuildSettingsBlock(value);
-    CCommandSequence sequence(Link());
-    sequence.Begin();
-    sequence.Run(
-        [&](CDeviceLink& l) { return l.WriteBlock(block, static_cast<std::uint16_t>(kKeyboardProfileStride * profile)); });
-    return sequence.End();
+    return WriteSettingsBlock(BuildSettingsBlock(value), static_cast<std::uint16_t>(kKeyboardProfileStride * profile));
 }
 
 bool KeyboardCore::ValidateKeyMacros()
@@ -282,10 +253,7 @@ int KeyboardCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyE
     const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MapKeys(keys, keyOfPosition_, kNoneIndex), MacroCount());
     CCommandSequence sequence(Link());
     sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) {
-        return l.SetDataSize(static_cast<std::uint16_t>(tableBytes)) == 1 ? kLinkOk : kLinkInvalidArgument;
-    });
-    sequence.Run([&](CDeviceLink& l) { return l.WriteKeyTable(image, bank); });
+    RunKeyTableWrite(sequence, image, tableBytes, bank);
     return sequence.End();
 }
 
@@ -376,23 +344,12 @@ SequenceResult KeyboardCore::SwitchProfile(lighting::LedBuffer& leds)
 
 SequenceResult KeyboardCore::RestoreDefaults()
 {
-    SequenceResult result;
-    LoadDefaultProfile();
-    result.Take(WriteCurrentKeys(0));
-    if (result.status == kLinkOk) {
-        result.Take(WriteSettings());
-    }
-    return result;
+    return RestoreSequence([this] { return WriteCurrentKeys(0); }, [this] { return WriteSettings(); });
 }
 
 SequenceResult KeyboardCore::ApplyLight(const profiles::LightRecord& record)
 {
-    SequenceResult result;
-    profile_.SetLightInfo(record);
-    profile_.Save();
-    LoadProfileState();
-    result.Take(WriteSettings());
-    return result;
+    return StoreLightAndWrite(profile_, record, [this] { return WriteSettings(); });
 }
 
 SequenceResult KeyboardCore::SetOption(KeyboardOption option, int value)

@@ -2,10 +2,9 @@
 
 #include "devicelink/command_frame.h"
 #include "devicelink/command_sequence.h"
-#include "input/macro_library.h"
+#include "devices/key_table_io.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace orvel::devices {
 
@@ -43,14 +42,10 @@ int MouseCore::LoadFromDevice()
         return kLinkNoAnswer;
     }
     std::array<std::uint8_t, kDeviceInfoSize> info{};
-    std::array<std::uint8_t, kKeyImageSize> table{};
+    KeyImage table{};
     CCommandSequence sequence(Link());
     sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info); });
-    sequence.Run([&](CDeviceLink& l) {
-        return l.SetDataSize(static_cast<std::uint16_t>(info[5] * 3)) == 1 ? kLinkOk : kLinkInvalidArgument;
-    });
-    sequence.Run([&](CDeviceLink& l) { return l.ReadKeyTable(table); });
+    RunKeyTableRead(sequence, info, table);
     const int status = sequence.End();
     if (status != kLinkOk) {
         return status;
@@ -74,24 +69,13 @@ int MouseCore::LoadFromDevice()
 
 int MouseCore::ResyncFromDevice()
 {
-    Link().syncFlag = 0;
-    if (!Reachable()) {
-        return kLinkNoAnswer;
-    }
-    std::array<std::uint8_t, 1> bank{};
+    std::uint8_t bank = 0;
     std::array<std::uint8_t, kMouseBlockRead> read{};
-    {
-        std::lock_guard<std::recursive_mutex> lock(Link().cmdLock);
-        if (const int status = Link().ReadBlock(bank, 0); status != kLinkOk) {
-            return status;
-        }
-        if (const int status = Link().ReadBlock(read, static_cast<std::uint16_t>(kMouseBankStride * bank[0]));
-            status != kLinkOk) {
-            return status;
-        }
+    if (const int status = ReadActiveBlock(bank, read, kMouseBankStride); status != kLinkOk) {
+        return status;
     }
     block_ = read;
-    block_[0] = bank[0];
+    block_[0] = bank;
     lastModeCode_ = read[1];
     if (const auto index = Modes().IndexOf(read[1])) {
         block_[1] = static_cast<std::uint8_t>(*index);
@@ -122,17 +106,12 @@ void MouseCore::TakeProfile()
 
 int MouseCore::LoadProfile()
 {
-    LoadProfileDocument(profile_, ProfileSource::User);
-    TakeProfile();
-    return kLinkOk;
+    return LoadProfileFrom(profile_, ProfileSource::User, [this] { TakeProfile(); });
 }
 
 int MouseCore::LoadDefaultProfile()
 {
-    LoadProfileDocument(profile_, ProfileSource::Default);
-    TakeProfile();
-    profile_.Save();
-    return kLinkOk;
+    return LoadProfileFrom(profile_, ProfileSource::Default, [this] { TakeProfile(); });
 }
 
 int MouseCore::LoadProfileState()
@@ -177,14 +156,7 @@ MouseBlock MouseCore::BuildSettingsBlock(std::uint8_t value, std::uint8_t third)
 
 int MouseCore::WriteSettings(int bank, std::uint8_t value, std::uint8_t third)
 {
-    if (!LinkOpen()) {
-        return kLinkNoAnswer;
-    }
-    const MouseBlock block = BuildSettingsBlock(value, third);
-    CCommandSequence sequence(Link());
-    sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(block, static_cast<std::uint16_t>(kMouseBankStride * bank)); });
-    return sequence.End();
+    return WriteSettingsBlock(BuildSettingsBlock(value, third), static_cast<std::uint16_t>(kMouseBankStride * bank));
 }
 
 bool MouseCore::ValidateKeyMacros()
@@ -214,10 +186,7 @@ int MouseCore::WriteKeyAssignments(int bank, const std::vector<profiles::KeyEntr
     const std::size_t tableBytes = static_cast<std::size_t>(buttonCount_) * 3;
     const KeyImage image = BuildKeyImage(std::span(factory_.data(), tableBytes), MapKeys(keys, slotOfButton_, kNoSlot), MacroCount());
     sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) {
-        return l.SetDataSize(static_cast<std::uint16_t>(tableBytes)) == 1 ? kLinkOk : kLinkInvalidArgument;
-    });
-    sequence.Run([&](CDeviceLink& l) { return l.WriteKeyTable(image, bank); });
+    RunKeyTableWrite(sequence, image, tableBytes, bank);
     return sequence.End();
 }
 
@@ -257,23 +226,12 @@ SequenceResult MouseCore::SwitchProfile()
 
 SequenceResult MouseCore::RestoreDefaults()
 {
-    SequenceResult result;
-    LoadDefaultProfile();
-    result.Take(WriteCurrentKeys(0));
-    if (result.status == kLinkOk) {
-        result.Take(WriteSettings());
-    }
-    return result;
+    return RestoreSequence([this] { return WriteCurrentKeys(0); }, [this] { return WriteSettings(); });
 }
 
 SequenceResult MouseCore::ApplyLight(const profiles::LightRecord& record)
 {
-    SequenceResult result;
-    profile_.SetLightInfo(record);
-    profile_.Save();
-    LoadProfileState();
-    result.Take(WriteSettings());
-    return result;
+    return StoreLightAndWrite(profile_, record, [this] { return WriteSettings(); });
 }
 
 NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)

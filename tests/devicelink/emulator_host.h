@@ -7,47 +7,17 @@
 #include "devicelink/hid_adapters.h"
 #include "devicelink/link_attach.h"
 #include "sim/serve/served_device.h"
+#include "tests/support/recording_port.h"
 #include "tests/support/temp_folder.h"
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
 namespace orvel::test {
 
-// A CHidPort that remembers every report written through it.
-class RecordingPort : public IHidPort {
-public:
-    int Open(const std::string& path, bool r, bool w, bool o, bool e) override { return port_.Open(path, r, w, o, e); }
-    void Close() override { port_.Close(); }
-    bool IsOpen() const override { return port_.IsOpen(); }
-    int Write(const std::uint8_t* buffer, std::uint32_t length, std::uint32_t& written, std::uint32_t timeoutMs) override
-    {
-        {
-            std::lock_guard lock(mutex_);
-            CommandFrame frame{};
-            std::copy_n(buffer, std::min<std::size_t>(length, frame.size()), frame.begin());
-            frames_.push_back(frame);
-        }
-        return port_.Write(buffer, length, written, timeoutMs);
-    }
-    int Read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& bytesRead, std::uint32_t timeoutMs) override
-    {
-        return port_.Read(buffer, length, bytesRead, timeoutMs);
-    }
-    std::vector<CommandFrame> Take()
-    {
-        std::lock_guard lock(mutex_);
-        return std::exchange(frames_, {});
-    }
-
-private:
-    CHidPort port_;
-    std::mutex mutex_;
-    std::vector<CommandFrame> frames_;
-};
+using orvel::testing::RecordingPort;
 
 struct HostDevice {
     HostDevice()

@@ -10,55 +10,21 @@
 #include "profiles/profilefiles.h"
 #include "sim/devices/command_frame.h"
 #include "sim/serve/served_device.h"
+#include "tests/support/recording_port.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace orvel::devices::testing {
 
 using Frame = sim::Frame;
 
-class RecordingPort : public IHidPort {
-public:
-    int Open(const std::string& path, bool r, bool w, bool o, bool e) override { return port_.Open(path, r, w, o, e); }
-    void Close() override { port_.Close(); }
-    bool IsOpen() const override { return port_.IsOpen(); }
-    int Write(const std::uint8_t* buffer, std::uint32_t length, std::uint32_t& written, std::uint32_t timeoutMs) override
-    {
-        {
-            std::lock_guard lock(mutex_);
-            frames_.push_back(sim::ToFrame(std::span(buffer, length)));
-        }
-        return port_.Write(buffer, length, written, timeoutMs);
-    }
-    int Read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& read, std::uint32_t timeoutMs) override
-    {
-        const int result = port_.Read(buffer, length, read, timeoutMs);
-        if (result == 1 && onAnswer) {
-            onAnswer(buffer, read);
-        }
-        return result;
-    }
-    std::vector<Frame> Take()
-    {
-        std::lock_guard lock(mutex_);
-        return std::exchange(frames_, {});
-    }
-    std::function<void(std::uint8_t*, std::uint32_t)> onAnswer;
-
-private:
-    CHidPort port_;
-    std::mutex mutex_;
-    std::vector<Frame> frames_;
-};
-
+using orvel::testing::RecordingPort;
 using orvel::testing::SourceDefaultData;
 
 class EmulatedDevice {

@@ -9,13 +9,13 @@
 #include "profiles/jsonfile.h"
 #include "profiles/profilefiles.h"
 #include "sim/serve/served_device.h"
+#include "tests/support/recording_port.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 #include <vector>
 
 namespace orvel::devices {
@@ -24,29 +24,7 @@ namespace {
 using sim::DeviceKind;
 using Frames = std::vector<CommandFrame>;
 
-// The HID port of the real link, remembering every command report written through it.
-class RecordingHidPort : public CHidPort {
-public:
-    int Write(const std::uint8_t* buffer, std::uint32_t length, std::uint32_t& written, std::uint32_t timeoutMs) override
-    {
-        CommandFrame frame{};
-        std::copy_n(buffer, std::min<std::size_t>(length, frame.size()), frame.begin());
-        {
-            std::lock_guard lock(mutex_);
-            frames_.push_back(frame);
-        }
-        return CHidPort::Write(buffer, length, written, timeoutMs);
-    }
-    Frames Take()
-    {
-        std::lock_guard lock(mutex_);
-        return std::exchange(frames_, {});
-    }
-
-private:
-    std::mutex mutex_;
-    Frames frames_;
-};
+using orvel::testing::RecordingPort;
 
 // The headset's light reports as sent, passed on to the device.
 class RecordingReports : public HeadsetReportSink {
@@ -107,7 +85,7 @@ class Rig {
 public:
     Rig(DeviceKind kind, std::uint16_t vendor, std::uint16_t product, std::uint16_t usagePage,
         std::chrono::milliseconds latency = std::chrono::milliseconds{0})
-        : link(std::make_unique<RecordingHidPort>(), std::make_unique<RecordingHidPort>())
+        : link(std::make_unique<RecordingPort>(), std::make_unique<RecordingPort>())
     {
         folder.setEnv("ORVEL_VHID_DIR", folder.path().string());
         emulator = std::make_unique<sim::ServedDevice>(kind, folder.path(), clock);
@@ -147,7 +125,7 @@ public:
     {
         return {folder.path() / "profiles", folder.path(), deviceFolder};
     }
-    Frames Take() { return static_cast<RecordingHidPort&>(*link.primaryHid).Take(); }
+    Frames Take() { return static_cast<RecordingPort&>(*link.primaryHid).Take(); }
     std::vector<std::uint8_t> Memory(std::size_t from, std::size_t count)
     {
         const auto block = emulator->Device().Snapshot().block;

@@ -37,6 +37,14 @@ class CoreSession {
 public:
     explicit CoreSession(Context& context) : context_(context) {}
 
+    // Takes the command's name and opens the device its first argument names; code is set
+    // when it returns false.
+    bool Open(const ParsedArgs& args, int& code)
+    {
+        SetCommand(args.command);
+        return Open(args.positional[0], code);
+    }
+
     // code is set when it returns false.
     bool Open(const std::string& argument, int& code)
     {
@@ -199,9 +207,8 @@ int InfoCommand(const ParsedArgs& args, Context& context)
 int ReadCommand(const ParsedArgs& args, Context& context)
 {
     CoreSession session(context);
-    session.SetCommand(args.command);
     int code = kExitOk;
-    if (!session.Open(args.positional[0], code))
+    if (!session.Open(args, code))
         return code;
     devices::RingRead ringRead;
     const int status = session.Ring() != nullptr ? (ringRead = session.Ring()->ReadSettingsBlock()).status
@@ -269,9 +276,8 @@ int ReadCommand(const ParsedArgs& args, Context& context)
 int SelectCommand(const ParsedArgs& args, Context& context)
 {
     CoreSession session(context);
-    session.SetCommand(args.command);
     int code = kExitOk;
-    if (!session.Open(args.positional[0], code))
+    if (!session.Open(args, code))
         return code;
     profiles::DeviceProfileList& list = session.List();
     if (args.command == "profile select") {
@@ -630,8 +636,7 @@ int ShootCommand(const ParsedArgs& args, Context& context)
     if (KindNumber(name->kindRow) != kKindMouse)
         return context.Fail(kExitUsage, "shoot data belongs to the mouse");
     CoreSession session(context);
-    session.SetCommand(args.command);
-    if (!session.Open(args.positional[0], code))
+    if (!session.Open(args, code))
         return code;
     const devices::ImageWriteResult result = session.Mouse()->WriteShootData();
     if (result.image == input::ImageStatus::NothingToWrite) {

@@ -110,17 +110,9 @@ bool FindDevices(IHidProbe& probe, std::vector<FoundDevice>& devices)
     std::map<int, std::vector<Found>> cables;
     std::map<int, std::vector<Found>> receivers;
     for (const std::string& path : paths) {
-        CDeviceSlot candidate = ParseCandidate(path);
-        if (!RowMatchesFour(candidate))
-            continue;
+        CDeviceSlot candidate;
         ProbeInfo info;
-        if (!probe.Probe(path, info))
-            continue;
-        candidate.vendorId = info.vendorId;
-        candidate.productId = info.productId;
-        candidate.usagePage = info.usagePage;
-        candidate.usage = info.usage;
-        const int row = FindSixMatchRow(candidate);
+        const int row = MatchInterface(probe, path, candidate, info);
         if (row < 0)
             continue;
         const CDeviceSlot& match = DeviceMatchTable[static_cast<std::size_t>(row)];
