@@ -499,7 +499,7 @@ int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 // Lays the visible, non-float children one after another along the main axis: fixed sizes
 // first, the rest shared among the stretchable ones (the last takes what is left), each
 // aligned across by the child alignment and the whole line aligned when nothing stretches.
-void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical) {
+void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical, int iMinCross) {
     const LineAxis ax{bVertical};
     CControlUI::SetPos(rc, bNeedInvalidate);
     RECT client = GetClientPos();
@@ -568,7 +568,7 @@ void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical) {
     for (int i = 0; i < int(m_items.size()); ++i) {
         if (m_items[size_t(i)]->IsVisible() && m_items[size_t(i)]->IsFloat()) SetFloatPos(i);
     }
-    const SIZE needed = ax.ToSize(mainNeeded, crossNeeded);
+    const SIZE needed = ax.ToSize(mainNeeded, std::max(crossNeeded, iMinCross));
     ProcessScrollBar(client, needed.cx, needed.cy);
 }
 

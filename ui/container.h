@@ -94,8 +94,9 @@ protected:
     // Shows or hides the scroll bars for the space the children need; relayouts once when
     // a bar appears or disappears.
     void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
-    // Places the children in one line: top to bottom when bVertical, else left to right.
-    void SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical);
+    // Places the children in one line: top to bottom when bVertical, else left to right. The
+    // content is at least iMinCross wide across the line (more scrolls when a bar is enabled).
+    void SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical, int iMinCross = 0);
 
     std::vector<CControlUI*> m_items;
     RECT m_rcInset;

@@ -515,19 +515,7 @@ int HeaderColumnsWidth(CListHeaderUI* header) {
 } // namespace
 
 void CListBodyUI::SetPos(RECT rc, bool bNeedInvalidate) {
-    CVerticalLayoutUI::SetPos(rc, bNeedInvalidate);
-    const int columnsWidth = m_pOwner ? HeaderColumnsWidth(m_pOwner->GetHeader()) : 0;
-    const RECT client = GetClientPos();
-    if (columnsWidth <= client.right - client.left) return;
-    for (auto* c : m_items) {
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        RECT r = c->GetPos();
-        r.right = std::max(r.right, r.left + columnsWidth);
-        c->SetPos(r, false);
-    }
-    CScrollBarUI* vbar = GetVerticalScrollBar();
-    const int heightNeeded = vbar && vbar->IsVisible() ? vbar->GetScrollRange() + client.bottom - client.top : 0;
-    ProcessScrollBar(client, columnsWidth, heightNeeded);
+    SetLinearPos(rc, bNeedInvalidate, true, m_pOwner ? HeaderColumnsWidth(m_pOwner->GetHeader()) : 0);
 }
 
 void CListBodyUI::SetScrollPos(SIZE szPos, bool bMsg) {
