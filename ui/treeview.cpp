@@ -338,7 +338,7 @@ bool CTreeViewUI::Remove(CControlUI* pControl, bool bDoNotDestroy) {
         CTreeNodeUI* n = *it;
         n->m_pTreeView = nullptr;
         if (!bDoNotDestroy) n->m_aChildNodes.clear();
-        CListUI::Remove(n, bDoNotDestroy);
+        CListUI::RemoveAt(GetItemIndex(n), bDoNotDestroy);
     }
     if (bDoNotDestroy) node->UpdateIndent();
     return true;
@@ -346,7 +346,8 @@ bool CTreeViewUI::Remove(CControlUI* pControl, bool bDoNotDestroy) {
 
 bool CTreeViewUI::RemoveAt(int iIndex, bool bDoNotDestroy) {
     CControlUI* c = GetItemAt(iIndex);
-    return c ? Remove(c, bDoNotDestroy) : false;
+    if (c && c->GetInterface(DUI_CTR_TREENODE)) return Remove(c, bDoNotDestroy);
+    return CListUI::RemoveAt(iIndex, bDoNotDestroy);
 }
 
 void CTreeViewUI::ForEachNode(void (*fn)(CTreeNodeUI*, CTreeViewUI*)) {
