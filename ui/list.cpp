@@ -129,6 +129,28 @@ void ApplySelectedAttribute(IListItemUI* item, CListRowState& st, LPCTSTR pstrVa
     else item->Select(sel);
 }
 
+// The x ranges of the header's shown columns when its left edge is at x.
+std::vector<std::pair<int, int>> HeaderColumnRanges(CListHeaderUI* header, int x) {
+    std::vector<std::pair<int, int>> out;
+    if (!header || !header->IsVisible()) return out;
+    x += header->GetInset().left;
+    for (int i = 0; i < header->GetCount(); ++i) {
+        CControlUI* c = header->GetItemAt(i);
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        RECT pad = c->GetPadding();
+        x += pad.left;
+        out.emplace_back(x, x + c->GetWidth());
+        x += c->GetWidth() + pad.right + header->GetChildPadding();
+    }
+    return out;
+}
+
+// The width the header's columns take side by side.
+int HeaderColumnsWidth(CListHeaderUI* header) {
+    const auto columns = HeaderColumnRanges(header, 0);
+    return columns.empty() ? 0 : columns.back().second + header->GetInset().right;
+}
+
 void DrawRowItemBk(HDC hDC, CControlUI* row, const CListRowState& st, const RECT& rcItem) {
     DrawRowBk(hDC, row->GetManager(), row, st.m_pOwner ? st.m_pOwner->GetListInfo() : nullptr, rcItem, st.m_bSelected,
               (st.m_uButtonState & kHot) != 0, st.m_iIndex);
@@ -337,6 +359,23 @@ void CListContainerElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) 
     else CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
 
+void CListContainerElementUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    CHorizontalLayoutUI::SetPos(rc, bNeedInvalidate);
+    auto* list = m_pOwnerControl ? static_cast<CListUI*>(m_pOwnerControl->GetInterface(DUI_CTR_LIST)) : nullptr;
+    if (!list) return;
+    const auto columns = HeaderColumnRanges(list->GetHeader(), m_rcItem.left);
+    size_t column = 0;
+    for (auto* c : m_items) {
+        if (column >= columns.size()) break;
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        RECT r = c->GetPos();
+        r.left = columns[column].first;
+        r.right = columns[column].second;
+        c->SetPos(r, false);
+        ++column;
+    }
+}
+
 void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { DrawRowItemBk(hDC, this, *this, rcItem); }
 
 void CListContainerElementUI::PaintBkColor(HDC hDC) {
@@ -493,26 +532,6 @@ void CListBodyUI::DoEvent(TEventUI& event) {
     }
     CVerticalLayoutUI::DoEvent(event);
 }
-
-namespace {
-
-// The width the header's columns take side by side.
-int HeaderColumnsWidth(CListHeaderUI* header) {
-    if (!header || !header->IsVisible()) return 0;
-    RECT inset = header->GetInset();
-    int width = inset.left + inset.right, shown = 0;
-    for (int i = 0; i < header->GetCount(); ++i) {
-        CControlUI* c = header->GetItemAt(i);
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        RECT pad = c->GetPadding();
-        width += c->GetWidth() + pad.left + pad.right;
-        ++shown;
-    }
-    if (shown > 1) width += header->GetChildPadding() * (shown - 1);
-    return width;
-}
-
-} // namespace
 
 void CListBodyUI::SetPos(RECT rc, bool bNeedInvalidate) {
     SetLinearPos(rc, bNeedInvalidate, true, m_pOwner ? HeaderColumnsWidth(m_pOwner->GetHeader()) : 0);

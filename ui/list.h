@@ -154,6 +154,8 @@ public:
     void SetVisible(bool bVisible = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    // In a list with a header the children stand in the header's columns, one per column.
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;
     bool IsHot() const { return (m_uButtonState & 8) != 0; }

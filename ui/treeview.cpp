@@ -232,6 +232,8 @@ bool CTreeNodeUI::Select(bool bSelect, bool bTriggerEvent) {
     return ok;
 }
 
+void CTreeNodeUI::SetPos(RECT rc, bool bNeedInvalidate) { CHorizontalLayoutUI::SetPos(rc, bNeedInvalidate); }
+
 void CTreeNodeUI::UpdateTextColor() {
     const TListInfoUI* info = GetOwner() ? GetOwner()->GetListInfo() : nullptr;
     const bool hot = IsHot();

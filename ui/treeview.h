@@ -60,6 +60,8 @@ public:
     void SetVisibleCheckBtn(bool bVisible);
 
     bool Select(bool bSelect = true, bool bTriggerEvent = true) override;
+    // The node's row fills it; it does not follow list columns.
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     // Picks the text colour for the node's state (own colours, else the tree's, else the list's).

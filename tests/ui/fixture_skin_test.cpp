@@ -66,9 +66,6 @@ TEST_F(FixtureSkinTest, MenuLayoutBuilds) {
     EXPECT_EQ(menu->GetItemAt(2)->GetName(), L"exit");
 }
 
-} // namespace
-
-namespace {
 
 TEST_F(FixtureSkinTest, ListsTreeAndTilesLoadAndRender) {
     uitest::Host host(L"XML_LISTS", 640, 420);

@@ -125,4 +125,19 @@ TEST(ListHeaderTest, WideColumnsScrollSidewaysWithTheRows) {
     EXPECT_EQ(host.Find(L"h1")->GetPos().left, 240) << "a new layout keeps the scroll";
 }
 
+
+TEST(ListHeaderTest, ContainerRowsKeepTheirChildrenInTheColumns) {
+    Host host(L"<Window><List name='l'><ListHeader><ListHeaderItem name='h0' width='100'/><ListHeaderItem name='h1' width='80'/></ListHeader>"
+              L"<ListContainerElement height='24'><Label name='c0' mouse='false'/><Label name='c1' width='10' mouse='false'/></ListContainerElement>"
+              L"</List></Window>",
+              400, 200);
+    EXPECT_EQ(host.Find(L"c0")->GetPos().right, 100);
+    EXPECT_EQ(host.Find(L"c1")->GetPos().left, 100);
+    EXPECT_EQ(host.Find(L"c1")->GetPos().right, 180);
+    Drag(host, POINT{98, 12}, POINT{128, 12});
+    EXPECT_EQ(host.Find(L"c0")->GetPos().right, 130);
+    EXPECT_EQ(host.Find(L"c1")->GetPos().left, 130);
+    EXPECT_EQ(host.Find(L"c1")->GetPos().right, 210);
+}
+
 } // namespace
