@@ -7,22 +7,9 @@
 
 namespace {
 
-using DuiLib::RECT;
 using uitest::Rect;
 
-struct Expect {
-    const wchar_t* name;
-    RECT rc;
-};
-
-struct LayoutCase {
-    const char* title;
-    const wchar_t* xml;
-    int cx, cy, dpi;
-    std::vector<Expect> expect;
-};
-
-const LayoutCase kCases[] = {
+const uitest::LayoutCase kCases[] = {
     {"fixed and stretch share a row", L"<HorizontalLayout><Control name='a' width='100'/><Control name='b'/><Control name='c' width='50'/></HorizontalLayout>",
      400, 300, 96, {{L"a", Rect(0, 0, 100, 300)}, {L"b", Rect(100, 0, 350, 300)}, {L"c", Rect(350, 0, 400, 300)}}},
     {"last stretch child takes the rounding", L"<HorizontalLayout><Control name='a'/><Control name='b'/><Control name='c'/></HorizontalLayout>",
@@ -52,18 +39,9 @@ const LayoutCase kCases[] = {
      {{L"a", Rect(2, 2, 398, 298)}}},
 };
 
-class LayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+class LayoutTest : public ::testing::TestWithParam<uitest::LayoutCase> {};
 
-TEST_P(LayoutTest, PlacesControls) {
-    const LayoutCase& c = GetParam();
-    uitest::Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
-    ASSERT_NE(host.root, nullptr);
-    for (const auto& e : c.expect) {
-        DuiLib::CControlUI* ctl = host.Find(e.name);
-        ASSERT_NE(ctl, nullptr) << c.title;
-        EXPECT_EQ(ctl->GetPos(), e.rc) << c.title << ": " << QString::fromWCharArray(e.name).toStdString();
-    }
-}
+TEST_P(LayoutTest, PlacesControls) { uitest::ExpectLayout(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Table, LayoutTest, ::testing::ValuesIn(kCases));
 

@@ -7,22 +7,9 @@
 
 namespace {
 
-using DuiLib::RECT;
 using uitest::Rect;
 
-struct Expect {
-    const wchar_t* name;
-    RECT rc;
-};
-
-struct TileCase {
-    const char* title;
-    const wchar_t* xml;
-    int cx, cy, dpi;
-    std::vector<Expect> expect;
-};
-
-const TileCase kCases[] = {
+const uitest::LayoutCase kCases[] = {
     {"fixed columns share the width", L"<TileLayout columns='3'><Control name='a' height='40'/><Control/><Control name='c' height='40'/><Control name='d' height='40'/></TileLayout>",
      400, 300, 96, {{L"a", Rect(0, 0, 133, 40)}, {L"c", Rect(266, 0, 399, 40)}, {L"d", Rect(0, 40, 133, 80)}}},
     {"columns derived from the item size", L"<TileLayout itemsize='100,50'><Control name='a'/><Control/><Control/><Control name='d'/><Control name='e'/></TileLayout>",
@@ -47,18 +34,9 @@ const TileCase kCases[] = {
      400, 300, 96, {{L"f", Rect(10, 10, 30, 30)}, {L"a", Rect(0, 0, 200, 20)}}},
 };
 
-class TileLayoutTest : public ::testing::TestWithParam<TileCase> {};
+class TileLayoutTest : public ::testing::TestWithParam<uitest::LayoutCase> {};
 
-TEST_P(TileLayoutTest, PlacesTiles) {
-    const TileCase& c = GetParam();
-    uitest::Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
-    ASSERT_NE(host.root, nullptr);
-    for (const auto& e : c.expect) {
-        DuiLib::CControlUI* ctl = host.Find(e.name);
-        ASSERT_NE(ctl, nullptr) << c.title;
-        EXPECT_EQ(ctl->GetPos(), e.rc) << c.title << ": " << QString::fromWCharArray(e.name).toStdString();
-    }
-}
+TEST_P(TileLayoutTest, PlacesTiles) { uitest::ExpectLayout(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Table, TileLayoutTest, ::testing::ValuesIn(kCases));
 

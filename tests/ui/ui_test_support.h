@@ -3,6 +3,8 @@
 // paint manager built from layout text, synthetic mouse and key input, and a notification
 // recorder.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +16,10 @@
 
 #include "ui/UIlib.h"
 #include "ui/host_widget.h"
+
+namespace DuiLib {
+inline void PrintTo(const RECT& r, std::ostream* os) { *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}"; }
+} // namespace DuiLib
 
 namespace uitest {
 
@@ -132,8 +138,29 @@ public:
 
 inline DuiLib::RECT Rect(int l, int t, int r, int b) { return DuiLib::RECT{l, t, r, b}; }
 
+// A small layout built in a host of the given size, and the rectangles its named controls must
+// land on.
+struct Placed {
+    const wchar_t* name;
+    DuiLib::RECT rc;
+};
+
+struct LayoutCase {
+    const char* title;
+    const wchar_t* xml;
+    int cx, cy, dpi;
+    std::vector<Placed> expect;
+};
+
+inline void ExpectLayout(const LayoutCase& c) {
+    Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
+    ASSERT_NE(host.root, nullptr) << c.title;
+    for (const auto& e : c.expect) {
+        DuiLib::CControlUI* ctl = host.Find(e.name);
+        ASSERT_NE(ctl, nullptr) << c.title;
+        EXPECT_EQ(ctl->GetPos(), e.rc) << c.title << ": " << QString::fromWCharArray(e.name).toStdString();
+    }
+}
+
 } // namespace uitest
 
-namespace DuiLib {
-inline void PrintTo(const RECT& r, std::ostream* os) { *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}"; }
-} // namespace DuiLib
