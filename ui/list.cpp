@@ -403,6 +403,8 @@ void CListHeaderItemUI::SetDragable(bool bDragable) {
     if (!m_bDragable) m_uButtonState &= ~kDragging;
 }
 
+SIZE CListHeaderItemUI::EstimateSize(SIZE) { return SIZE{GetFixedWidth(), GetFixedHeight()}; }
+
 void CListHeaderItemUI::SetEnabled(bool bEnable) {
     CLabelUI::SetEnabled(bEnable);
     if (!IsEnabled()) m_uButtonState = 0;
@@ -515,8 +517,9 @@ SIZE CListHeaderUI::EstimateSize(SIZE) {
     int h = GetFixedHeight();
     if (h == 0) {
         for (int i = 0; i < GetCount(); ++i) {
-            SIZE s = GetItemAt(i)->EstimateSize(SIZE{0, 0});
-            h = std::max(h, s.cy);
+            CControlUI* c = GetItemAt(i);
+            auto* item = static_cast<CListHeaderItemUI*>(c->GetInterface(DUI_CTR_LISTHEADERITEM));
+            h = std::max(h, item ? item->TextHeight(SIZE{0, 0}) : c->EstimateSize(SIZE{0, 0}).cy);
         }
         if (h == 0) h = Scale(24);
     }

@@ -183,6 +183,10 @@ public:
     RECT GetThumbRect() const;
 
     void SetEnabled(bool bEnable = true) override;
+    // Fills the header's height unless it has its own; the header takes its height from the
+    // texts (TextHeight).
+    SIZE EstimateSize(SIZE szAvailable) override;
+    int TextHeight(SIZE szAvailable) { return CLabelUI::EstimateSize(szAvailable).cy; }
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void PaintStatusImage(HDC hDC) override;

@@ -60,15 +60,13 @@ TEST(ListHeaderTest, DraggingTheSeparatorResizesTheColumnAndMovesTheTexts) {
     auto* row = host.Find<CListTextElementUI>(L"r0");
     row->SetText(1, L"WWWW");
     host.Layout();
-    RECT h0 = host.Find(L"h0")->GetPos();
-    ASSERT_EQ(h0.left, 0);
-    ASSERT_EQ(h0.right, 100);
+    ASSERT_EQ(host.Find(L"h0")->GetPos(), Rect(0, 0, 100, 24)) << "header items fill the header's height";
     const int before = FirstInk(host, row->GetPos(), 100, 400);
     EXPECT_GE(before, 100);
     EXPECT_LT(before, 110);
 
     Drag(host, POINT{98, 12}, POINT{148, 12});
-    EXPECT_EQ(host.Find(L"h0")->GetPos().right, 150);
+    EXPECT_EQ(host.Find(L"h0")->GetPos(), Rect(0, 0, 150, 24));
     EXPECT_EQ(host.Find(L"h1")->GetPos().left, 150);
     EXPECT_EQ(list->GetListInfo()->rcColumn[1].left, 150);
     const int after = FirstInk(host, row->GetPos(), 100, 400);
@@ -105,7 +103,7 @@ TEST(ListHeaderTest, LeftSeparatorGrowsTheColumnWhenDraggedLeft) {
 
 TEST(ListHeaderTest, DragScalesAt144Dpi) {
     Host host(ListXml(L"", L""), 600, 300, 144);
-    ASSERT_EQ(host.Find(L"h0")->GetPos().right, 150);
+    ASSERT_EQ(host.Find(L"h0")->GetPos(), Rect(0, 0, 150, 36));
     Drag(host, POINT{148, 18}, POINT{208, 18});
     EXPECT_EQ(host.Find(L"h0")->GetWidth(), 210);
     EXPECT_EQ(host.Find<CListUI>(L"l")->GetListInfo()->rcColumn[1].left, 210);
