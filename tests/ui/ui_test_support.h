@@ -152,6 +152,8 @@ struct LayoutCase {
     std::vector<Placed> expect;
 };
 
+inline void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.title; }
+
 inline void ExpectLayout(const LayoutCase& c) {
     Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
     ASSERT_NE(host.root, nullptr) << c.title;
