@@ -419,12 +419,6 @@ RECT CListHeaderItemUI::GetThumbRect() const {
 
 bool CListHeaderItemUI::InSeparator(POINT pt) const { return PtInRect(GetThumbRect(), pt); }
 
-void CListHeaderItemUI::ShowSizeCursor(bool bSize) {
-    if (!m_pManager || !m_pManager->GetHostWidget()) return;
-    if (bSize) m_pManager->GetHostWidget()->setCursor(Qt::SizeHorCursor);
-    else m_pManager->GetHostWidget()->unsetCursor();
-}
-
 void CListHeaderItemUI::DoEvent(TEventUI& event) {
     if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
         if (m_pParent) m_pParent->DoEvent(event);
@@ -458,15 +452,14 @@ void CListHeaderItemUI::DoEvent(TEventUI& event) {
             const int delta = event.ptMouse.x - m_ptDragStart.x;
             int width = m_cxDragStart + (m_iSepWidth >= 0 ? delta : -delta);
             width = std::clamp(width, std::max(GetMinWidth(), std::abs(GetSepWidth())), std::max(GetMaxWidth(), GetMinWidth()));
-            const int scale = m_pManager ? m_pManager->GetDPIObj()->GetScale() : 100;
-            SetFixedWidth((width * 100 + scale / 2) / scale);
+            SetFixedWidth(UnscaledLength(this, width));
             if (m_pParent) m_pParent->NeedParentUpdate();
         } else {
-            ShowSizeCursor(InSeparator(event.ptMouse));
+            ShowResizeCursor(this, m_bSizeCursor, InSeparator(event.ptMouse), false);
         }
         return;
     case UIEVENT_SETCURSOR:
-        ShowSizeCursor(InSeparator(event.ptMouse));
+        ShowResizeCursor(this, m_bSizeCursor, InSeparator(event.ptMouse), false);
         return;
     case UIEVENT_MOUSEENTER:
         m_uButtonState |= kHot;
@@ -474,7 +467,7 @@ void CListHeaderItemUI::DoEvent(TEventUI& event) {
         return;
     case UIEVENT_MOUSELEAVE:
         m_uButtonState &= ~kHot;
-        ShowSizeCursor(false);
+        ShowResizeCursor(this, m_bSizeCursor, false, false);
         Invalidate();
         return;
     default:

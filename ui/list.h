@@ -193,11 +193,11 @@ public:
 
 private:
     bool InSeparator(POINT pt) const;
-    void ShowSizeCursor(bool bSize);
 
     enum : UINT { kHot = 1, kPushed = 2, kDragging = 4 };
     UINT m_uButtonState = 0;
     bool m_bDragable = true;
+    bool m_bSizeCursor = false;
     int m_iSepWidth = 4;
     POINT m_ptDragStart{0, 0};
     int m_cxDragStart = 0;
