@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "ui/manager.h"
+#include "ui/menu.h"
 #include "ui/values.h"
 
 namespace DuiLib {
@@ -28,10 +29,11 @@ SIZE CMenuUI::EstimateSize(SIZE szAvailable) {
         if (!c->IsVisible()) continue;
         SIZE s = c->EstimateSize(szAvailable);
         h += s.cy;
-        w = std::max(w, s.cx);
+        if (auto* item = static_cast<CMenuElementUI*>(c->GetInterface(DUI_CTR_MENUELEMENT))) w = std::max(w, int(item->EstimateWidth()));
+        else w = std::max(w, int(s.cx));
     }
     RECT in = GetInset();
-    return SIZE{GetFixedWidth() ? GetFixedWidth() : w, h + in.top + in.bottom};
+    return SIZE{GetFixedWidth() ? GetFixedWidth() : w + in.left + in.right, h + in.top + in.bottom};
 }
 
 CMenuElementUI::CMenuElementUI() { m_cxyFixed.cy = 0; }
@@ -56,19 +58,24 @@ int CMenuElementUI::GetSubItemCount() const {
 }
 
 SIZE CMenuElementUI::EstimateSize(SIZE) {
+    // Rows take the menu's whole width; only the height is the item's own.
     int h = GetFixedHeight();
     if (h == 0) h = Scale(m_bLine ? 6 : 30);
-    int w = GetFixedWidth();
-    if (w == 0 && m_pManager) {
-        SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, DT_SINGLELINE);
-        w = t.cx + Scale(60);
-    }
-    return SIZE{w, h};
+    return SIZE{GetFixedWidth(), h};
+}
+
+int CMenuElementUI::EstimateWidth() {
+    if (GetFixedWidth() > 0 || !m_pManager) return GetFixedWidth();
+    SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, DT_SINGLELINE);
+    return t.cx + Scale(60);
 }
 
 void CMenuElementUI::DoEvent(TEventUI& event) {
     if (m_bLine && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) return;
     CListContainerElementUI::DoEvent(event);
+    if (event.Type == UIEVENT_MOUSEENTER) {
+        if (CMenuWnd* wnd = CMenuWnd::FromManager(m_pManager)) wnd->OnItemHover(this);
+    }
 }
 
 void CMenuElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
@@ -115,7 +122,7 @@ bool CMenuElementUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopCont
             hDC->drawLine(cx - s / 3, cy + s, cx + s, cy - s);
             hDC->restore();
         }
-        if (GetSubItemCount() > 0) {
+        if (HasSubMenu()) {
             int cx = m_rcItem.right - Scale(12), cy = (m_rcItem.top + m_rcItem.bottom) / 2, s = Scale(4);
             hDC->save();
             hDC->setRenderHint(QPainter::Antialiasing);
