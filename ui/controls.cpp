@@ -126,7 +126,7 @@ UINT CTextUI::GetControlFlags() const { return (IsEnabled() && !m_links.empty())
 
 int CTextUI::LinkAt(POINT pt) const {
     for (size_t i = 0; i < m_links.size(); ++i) {
-        if (PtInRect(m_links[i].rc, pt)) return int(i);
+        if (PtInRect(m_links[i].rc, pt)) return m_links[i].iLink;
     }
     return -1;
 }

@@ -52,7 +52,7 @@ public:
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;
-    // The link under a point, or -1.
+    // The number of the link under a point, or -1.
     int LinkAt(POINT pt) const;
     void DoEvent(TEventUI& event) override;
     SIZE EstimateSize(SIZE szAvailable) override;
