@@ -41,10 +41,14 @@ public:
     bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
 
 private:
+    // The sub-menu arrow at the right edge.
+    void DrawArrow(HDC hDC);
+
     bool m_bCheckItem = false;
     bool m_bChecked = false;
     bool m_bLine = false;
     bool m_bSubMenuOpen = false;
+    bool m_bExpland = false;
     DWORD m_dwLineColor = 0xFFBCBFC4;
     RECT m_rcLinePadding{29, 0, 7, 0};
     CDuiString m_sIcon;

@@ -346,4 +346,37 @@ TEST_F(MenuTest, SubMenuStaysOnTheScreen) {
     EXPECT_GE(inner.top, screen.top());
 }
 
+TEST_F(MenuTest, SubMenuArrowIsTheSkinsImageOrADrawnOne) {
+    const CDuiString old = CPaintManagerUI::GetResourcePath();
+    CPaintManagerUI::SetResourcePath(CDuiString::FromUtf8(std::string(UI_FIXTURE_DIR) + "/html"));
+    for (bool skinIcon : {true, false}) {
+        SCOPED_TRACE(skinIcon ? "ExplandIcon" : "drawn");
+        std::wstring xml = L"<Window>";
+        if (skinIcon) xml += L"<Default name='ExplandIcon' value=\"file='img/dot.svg'\"/>";
+        xml += L"<Menu bkcolor='#FFFFFFFF'><MenuElement name='plain' text='Plain'/><MenuElement name='more' text='More' expland='true'/></Menu></Window>";
+        CMenuWnd* menu = Open(xml.c_str());
+        ASSERT_NE(menu, nullptr);
+        CPaintManagerUI* pm = Item(menu, L"more")->GetManager();
+        QImage img;
+        ASSERT_TRUE(pm->RenderToImage(&img, SIZE{menu->GetWidget()->width(), menu->GetWidget()->height()}));
+        RECT more = Item(menu, L"more")->GetPos(), plain = Item(menu, L"plain")->GetPos();
+        // The arrow sits by the right edge, in the row's middle; rows without sub-items have none.
+        auto arrowAt = [&](const RECT& r) {
+            const int cy = (r.top + r.bottom) / 2;
+            for (int x = r.right - 20; x < r.right - 5; ++x) {
+                const QRgb c = img.pixel(x, cy);
+                if (skinIcon ? c == 0xFFFF00FF : qGray(c) < 128) return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(arrowAt(more));
+        EXPECT_FALSE(arrowAt(plain));
+        EXPECT_EQ(menu->OpenSubMenu(Item(menu, L"more")), nullptr) << "the arrow alone opens nothing";
+        menu->Close(IDCANCEL);
+        Spin(50);
+        EXPECT_TRUE(Closed());
+    }
+    CPaintManagerUI::SetResourcePath(old);
+}
+
 } // namespace
