@@ -42,8 +42,15 @@ SIZE CLabelUI::EstimateSize(SIZE szAvailable) {
         sz.cy = (f ? f->tmHeight : 12) + Scale(8) + pad.top + pad.bottom;
     }
     if (sz.cx == 0 && m_bAutoCalcWidth) {
-        SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, szAvailable.cx);
-        sz.cx = t.cx + pad.left + pad.right;
+        int cx = 0;
+        if (m_bShowHtml) {
+            RECT rc{0, 0, 0, 0};
+            CRenderEngine::DrawHtmlText(nullptr, m_pManager, rc, GetText(), 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+            cx = rc.right;
+        } else {
+            cx = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, szAvailable.cx).cx;
+        }
+        sz.cx = cx + pad.left + pad.right;
     }
     return sz;
 }
@@ -96,7 +103,7 @@ void CLabelUI::DrawLabelText(HDC hDC, const CDuiString& text, DWORD color, int f
     RECT rc{m_rcItem.left + pad.left, m_rcItem.top + pad.top, m_rcItem.right - pad.right, m_rcItem.bottom - pad.bottom};
     if (m_bShowHtml) {
         m_links.clear();
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, font, m_uTextStyle, &m_links);
+        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, font, m_uTextStyle, &m_links, m_iHoverLink);
     } else {
         CRenderEngine::DrawText(hDC, m_pManager, rc, text, color, font, m_uTextStyle);
     }
@@ -137,6 +144,13 @@ void CTextUI::DoEvent(TEventUI& event) {
         return;
     }
     if (event.Type == UIEVENT_SETCURSOR) return;
+    if (event.Type == UIEVENT_MOUSEMOVE || event.Type == UIEVENT_MOUSELEAVE) {
+        const int link = event.Type == UIEVENT_MOUSEMOVE && IsEnabled() ? LinkAt(event.ptMouse) : -1;
+        if (link != m_iHoverLink) {
+            m_iHoverLink = link;
+            Invalidate();
+        }
+    }
     if (event.Type == UIEVENT_BUTTONUP && IsEnabled()) {
         int link = LinkAt(event.ptMouse);
         if (link >= 0 && m_pManager) {

@@ -44,6 +44,8 @@ protected:
     bool m_bShowHtml = false;
     bool m_bAutoCalcWidth = false;
     std::vector<THtmlLink> m_links;
+    // The link under the pointer, drawn in the hover colour (-1: none).
+    int m_iHoverLink = -1;
 };
 
 class CTextUI : public CLabelUI {

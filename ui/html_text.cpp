@@ -406,7 +406,7 @@ std::vector<THtmlPiece> LayoutHtmlText(CPaintManagerUI* pManager, const RECT& rc
 }
 
 void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor, int iFont,
-                                 UINT uStyle, std::vector<THtmlLink>* pLinks) {
+                                 UINT uStyle, std::vector<THtmlLink>* pLinks, int iHoverLink) {
     if (!pstrText || !*pstrText || !pManager) return;
     const Parsed parsed = Tokenize(pManager, QString::fromWCharArray(pstrText), iFont);
     const Layout layout = LayoutFor(pManager, rc, parsed, iFont, uStyle);
@@ -420,6 +420,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
     if (IsRectEmpty(rc)) return;
     const QColor textColor = ToOpaqueQColor(dwTextColor);
     const QColor linkColor = ToOpaqueQColor(pManager->GetDefaultLinkFontColor());
+    const QColor hoverColor = ToOpaqueQColor(pManager->GetDefaultLinkHoverFontColor());
     const RECT clip = rc;
     hDC->save();
     hDC->setRenderHint(QPainter::TextAntialiasing);
@@ -434,7 +435,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
             DrawImageInfo(hDC, pManager, box, clip, t.image);
         } else {
             hDC->setFont(t.font);
-            hDC->setPen(t.link >= 0 ? linkColor : t.color.isValid() ? t.color : textColor);
+            hDC->setPen(t.link >= 0 ? (t.link == iHoverLink ? hoverColor : linkColor) : t.color.isValid() ? t.color : textColor);
             hDC->drawText(QPoint(box.left, box.top + p.ascent), p.text);
         }
         if (pLinks && t.link >= 0) {

@@ -276,4 +276,39 @@ TEST_F(HtmlTextTest, PlainTextCodePoints) {
     EXPECT_NE(draw(L"&#x41;"), draw(L"B")) << "the pictures tell texts apart";
 }
 
+TEST_F(HtmlTextTest, LinkUnderThePointerTakesTheHoverColour) {
+    uitest::Host host(L"<Window><Text name='t' bkcolor='#FFFFFFFF' text='{a go}link{/a} text'/></Window>", 200, 30);
+    QImage img;
+    ASSERT_TRUE(host.pm.RenderToImage(&img, SIZE{200, 30}));
+    auto countHover = [&] {
+        host.pm.RenderToImage(&img, SIZE{200, 30});
+        int n = 0;
+        // The hover colour is a red; the link colour is blue and the text black.
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb c = img.pixel(x, y);
+                n += qRed(c) > 120 && qRed(c) > qBlue(c) + 40 && qRed(c) > qGreen(c) + 40;
+            }
+        return n;
+    };
+    EXPECT_EQ(countHover(), 0);
+    CControlUI* text = host.Find(L"t");
+    auto pieces = LayoutHtmlText(&host.pm, RECT{text->GetPos().left + 2, text->GetPos().top, text->GetPos().right - 2, text->GetPos().bottom},
+                                 text->GetText(), -1, DT_WORDBREAK);
+    const auto& link = Piece(pieces, L"link");
+    host.Move(POINT{(link.rc.left + link.rc.right) / 2, (link.rc.top + link.rc.bottom) / 2});
+    EXPECT_GT(countHover(), 5);
+    host.Move(POINT{190, 25});
+    EXPECT_EQ(countHover(), 0) << "off the link it takes the link colour again";
+}
+
+TEST_F(HtmlTextTest, AutoWidthMeasuresTheShownText) {
+    uitest::Host host(L"<Window><HorizontalLayout><Label name='l' autocalcwidth='true' showhtml='true' text='{b}{c #FF0000}ab{/c}{/b}'/>"
+                      L"<Control/></HorizontalLayout></Window>",
+                      300, 30);
+    auto pieces = Lay(L"{b}ab{/b}");
+    EXPECT_EQ(host.Find(L"l")->GetWidth(), Piece(pieces, L"ab").rc.right - kArea.left);
+}
+
 } // namespace
+
