@@ -135,7 +135,7 @@ void CMenuWnd::PlaceWindow(SIZE size) {
         RECT r = m_pOwner->GetPos();
         owner = QRect(pw->mapToGlobal(QPoint(0, r.top)), QSize(pw->width(), r.bottom - r.top));
         x = m_pParent->m_bOpensLeft ? owner.left() - size.cx : owner.right() + 1;
-        y = owner.top() - m_pMenu->GetInset().top;
+        y = owner.top() - (m_pMenu ? m_pMenu->GetInset().top : 0);
     } else {
         if (m_dwAlignment & eMenuAlignment_Right) x -= size.cx;
         if (m_dwAlignment & eMenuAlignment_Bottom) y -= size.cy;
@@ -275,6 +275,14 @@ bool CMenuWnd::HandleKey(TCHAR vk) {
 
 void CMenuWnd::OnItemHover(CMenuElementUI* pItem) {
     if (!pItem || !m_pMenu) return;
+    // The pointer reached this level: what it passed on the way in the outer levels is void,
+    // their items that lead here stay marked.
+    for (CMenuWnd* w = this; w->m_pParent; w = w->m_pParent) {
+        CMenuWnd* parent = w->m_pParent;
+        ++parent->m_hoverGeneration;
+        parent->m_pHoverItem = w->m_pOwner;
+        parent->SelectIndex(parent->m_pMenu->GetItemIndex(w->m_pOwner));
+    }
     if (pItem->IsEnabled()) SelectIndex(m_pMenu->GetItemIndex(pItem));
     m_pHoverItem = pItem;
     const unsigned generation = ++m_hoverGeneration;

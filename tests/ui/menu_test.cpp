@@ -283,6 +283,21 @@ TEST_F(MenuTest, PointerOverTheOuterLevelReachesItAndSwitchesTheSubMenu) {
     EXPECT_TRUE(Closed());
 }
 
+TEST_F(MenuTest, ReachingTheSubMenuKeepsItOpen) {
+    CMenuWnd* menu = Open(kNested);
+    ASSERT_NE(menu, nullptr);
+    CMenuWnd* sub = menu->OpenSubMenu(Item(menu, L"insert"));
+    ASSERT_NE(sub, nullptr);
+    Settle();
+    // On the way to the sub-menu the pointer crosses another item of the outer level.
+    Hover(menu, Item(menu, L"open"));
+    Hover(sub, Item(sub, L"mic"));
+    Spin(CMenuWnd::kSubMenuDelayMs + 150);
+    EXPECT_EQ(menu->GetSubMenu(), sub);
+    EXPECT_EQ(Selected(menu), L"insert") << "the item leading to the open sub-menu stays marked";
+    EXPECT_EQ(Selected(sub), L"mic");
+}
+
 TEST_F(MenuTest, DisabledItemsDoNothing) {
     CMenuWnd* menu = Open(kNested);
     ASSERT_NE(menu, nullptr);
