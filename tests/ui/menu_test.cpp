@@ -135,7 +135,7 @@ TEST_F(MenuTest, HoverOpensTheSubMenuBesideItsItemAndTheLeafIsReportedOnce) {
     EXPECT_EQ(insert->GetSubItemCount(), 4);
     Hover(menu, insert);
     EXPECT_EQ(menu->GetSubMenu(), nullptr) << "a sub-menu waits for the pointer to rest";
-    Spin(CMenuWnd::kSubMenuDelayMs + 150);
+    Spin(CMenuWnd::kSubMenuDelayMs + 250);
     CMenuWnd* sub = menu->GetSubMenu();
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(sub->GetOwner(), insert);
@@ -263,7 +263,7 @@ TEST_F(MenuTest, PointerOverTheOuterLevelReachesItAndSwitchesTheSubMenu) {
     QPointF open = Center(Item(menu, L"open"));
     QPointF global = menu->GetWidget()->mapToGlobal(open);
     Mouse(sub->GetWidget(), QEvent::MouseMove, sub->GetWidget()->mapFromGlobal(global), global);
-    Spin(CMenuWnd::kSubMenuDelayMs + 150);
+    Spin(CMenuWnd::kSubMenuDelayMs + 250);
     EXPECT_EQ(menu->GetSubMenu(), nullptr) << "resting on another item closes the sub-menu";
     EXPECT_EQ(Selected(menu), L"open");
     EXPECT_FALSE(Closed());
@@ -292,7 +292,7 @@ TEST_F(MenuTest, ReachingTheSubMenuKeepsItOpen) {
     // On the way to the sub-menu the pointer crosses another item of the outer level.
     Hover(menu, Item(menu, L"open"));
     Hover(sub, Item(sub, L"mic"));
-    Spin(CMenuWnd::kSubMenuDelayMs + 150);
+    Spin(CMenuWnd::kSubMenuDelayMs + 250);
     EXPECT_EQ(menu->GetSubMenu(), sub);
     EXPECT_EQ(Selected(menu), L"insert") << "the item leading to the open sub-menu stays marked";
     EXPECT_EQ(Selected(sub), L"mic");
@@ -303,7 +303,7 @@ TEST_F(MenuTest, DisabledItemsDoNothing) {
     ASSERT_NE(menu, nullptr);
     Click(menu, Item(menu, L"dead"));
     Hover(menu, Item(menu, L"dead"));
-    Spin(CMenuWnd::kSubMenuDelayMs + 150);
+    Spin(CMenuWnd::kSubMenuDelayMs + 250);
     EXPECT_EQ(menu->GetSubMenu(), nullptr) << "a disabled item does not open its sub-menu";
     EXPECT_EQ(menu->OpenSubMenu(Item(menu, L"dead")), nullptr);
     CMenuWnd* sub = menu->OpenSubMenu(Item(menu, L"insert"));
