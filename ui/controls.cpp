@@ -52,6 +52,16 @@ SIZE CLabelUI::EstimateSize(SIZE szAvailable) {
         }
         sz.cx = cx + pad.left + pad.right;
     }
+    if (sz.cy == 0 && m_bAutoCalcHeight && !(m_uTextStyle & DT_SINGLELINE)) {
+        // The height of the text wrapped in the width the control gets.
+        const int width = (sz.cx > 0 ? sz.cx : szAvailable.cx) - pad.left - pad.right;
+        if (width > 0) {
+            RECT rc{0, 0, width, 0};
+            if (m_bShowHtml) CRenderEngine::DrawHtmlText(nullptr, m_pManager, rc, GetText(), 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+            else rc.bottom = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, width).cy;
+            sz.cy = rc.bottom + pad.top + pad.bottom;
+        }
+    }
     return sz;
 }
 
@@ -88,6 +98,7 @@ void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"disabledtextcolor") SetDisabledTextColor(ParseColor(pstrValue));
     else if (n == L"textpadding") SetTextPadding(ParseRect(pstrValue));
     else if (n == L"showhtml") SetShowHtml(ParseBool(pstrValue));
+    else if (n == L"autocalcheight") m_bAutoCalcHeight = ParseBool(pstrValue);
     else if (n == L"autocalcwidth") m_bAutoCalcWidth = ParseBool(pstrValue);
     else CControlUI::SetAttribute(pstrName, pstrValue);
 }
@@ -161,7 +172,10 @@ void CTextUI::DoEvent(TEventUI& event) {
     CLabelUI::DoEvent(event);
 }
 
-SIZE CTextUI::EstimateSize(SIZE) { return SIZE{GetFixedWidth(), GetFixedHeight()}; }
+SIZE CTextUI::EstimateSize(SIZE szAvailable) {
+    if (m_bAutoCalcHeight) return CLabelUI::EstimateSize(szAvailable);
+    return SIZE{GetFixedWidth(), GetFixedHeight()};
+}
 
 void CTextUI::PaintText(HDC hDC) { CLabelUI::PaintText(hDC); }
 

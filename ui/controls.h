@@ -43,6 +43,8 @@ protected:
     RECT m_rcTextPadding;
     bool m_bShowHtml = false;
     bool m_bAutoCalcWidth = false;
+    // Without a fixed height, a multi-line text is as high as it wraps.
+    bool m_bAutoCalcHeight = false;
     std::vector<THtmlLink> m_links;
     // The link under the pointer, drawn in the hover colour (-1: none).
     int m_iHoverLink = -1;

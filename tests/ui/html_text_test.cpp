@@ -310,5 +310,23 @@ TEST_F(HtmlTextTest, AutoWidthMeasuresTheShownText) {
     EXPECT_EQ(host.Find(L"l")->GetWidth(), Piece(pieces, L"ab").rc.right - kArea.left);
 }
 
+TEST_F(HtmlTextTest, AutoHeightFollowsTheWrappedText) {
+    const std::wstring words = L"one two three four five six seven eight nine ten";
+    uitest::Host host(L"<Window><HorizontalLayout><VerticalLayout width='90'>"
+                      L"<Label name='plain' wordbreak='true' autocalcheight='true' text='" + words + L"'/>"
+                      L"<Text name='html' autocalcheight='true' text='{b}" + words + L"{/b}'/>"
+                      L"<Text name='fixed' height='20' autocalcheight='true' text='" + words + L"'/>"
+                      L"<Label name='single' autocalcheight='true' text='" + words + L"'/><Control/></VerticalLayout><Control/></HorizontalLayout></Window>",
+                      300, 400);
+    const int plainH = CRenderEngine::GetTextSize(&host.pm, words.c_str(), -1, DT_WORDBREAK, 90).cy;
+    EXPECT_EQ(host.Find(L"plain")->GetHeight(), plainH);
+    EXPECT_GT(plainH, 3 * CRenderEngine::GetTextSize(&host.pm, L"one", -1, DT_SINGLELINE).cy) << "the text wraps to several lines";
+    RECT rc{0, 0, 90 - 4, 0};
+    CRenderEngine::DrawHtmlText(nullptr, &host.pm, rc, (L"{b}" + words + L"{/b}").c_str(), 0, -1, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_EQ(host.Find(L"html")->GetHeight(), rc.bottom);
+    EXPECT_EQ(host.Find(L"fixed")->GetHeight(), 20) << "a fixed height wins";
+    EXPECT_LT(host.Find(L"single")->GetHeight(), plainH) << "single-line text keeps its one line";
+}
+
 } // namespace
 
