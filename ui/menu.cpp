@@ -59,6 +59,8 @@ TCHAR VirtualKeyOf(int key) {
     case Qt::Key_Return:
     case Qt::Key_Enter: return VK_RETURN;
     case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_End: return VK_END;
     default: return 0;
     }
 }
@@ -247,6 +249,11 @@ bool CMenuWnd::HandleKey(TCHAR vk) {
     switch (vk) {
     case VK_UP: MoveSelection(-1); return true;
     case VK_DOWN: MoveSelection(1); return true;
+    case VK_HOME:
+    case VK_END:
+        SelectIndex(-1);
+        MoveSelection(vk == VK_HOME ? 1 : -1);
+        return true;
     case VK_RIGHT:
         if (cur) OpenSubMenu(cur, true);
         return true;

@@ -64,7 +64,8 @@ public:
     CMenuWnd* OpenSubMenu(CMenuElementUI* pItem, bool bSelectFirst = false);
     // Closes the open sub-menu (and its own sub-menus); this menu stays open.
     void CloseSubMenu();
-    // Keyboard navigation of this level: Up/Down move, Right/Enter open a sub-menu, Enter
+    // Keyboard navigation of this level: Up/Down move, Home/End go to the first/last item,
+    // Right/Enter open a sub-menu, Enter
     // chooses, Left/Esc close this level (Esc on the first menu closes it). False for other keys.
     bool HandleKey(TCHAR vk);
     // The pointer rests on an item: after kSubMenuDelayMs its sub-menu opens.

@@ -171,6 +171,10 @@ TEST_F(MenuTest, KeyboardWalksTheLevelsAndEscapeClosesOnlyTheInnerOne) {
     EXPECT_EQ(Selected(menu), L"exit") << "disabled items and lines are skipped";
     Key(menu, Qt::Key_Down);
     EXPECT_EQ(Selected(menu), L"open") << "the selection wraps";
+    Key(menu, Qt::Key_End);
+    EXPECT_EQ(Selected(menu), L"exit");
+    Key(menu, Qt::Key_Home);
+    EXPECT_EQ(Selected(menu), L"open");
     Key(menu, Qt::Key_Up);
     Key(menu, Qt::Key_Up);
     EXPECT_EQ(Selected(menu), L"insert");
