@@ -100,6 +100,15 @@ protected:
     }
     // The first menu is gone (its window deletes its widget).
     bool Closed() const { return widget.isNull(); }
+    // Exactly one menu command arrived, for this item with this check state, and every
+    // level of the menu is closed.
+    void ExpectChosen(const wchar_t* name, bool checked) {
+        ASSERT_EQ(main.got.size(), 1u) << "one command however often an item is hit before the menu closes";
+        EXPECT_EQ(main.got[0].msg, 1145u);
+        EXPECT_EQ(main.got[0].name, name);
+        EXPECT_EQ(main.got[0].checked, checked);
+        EXPECT_TRUE(Closed());
+    }
 
     MainWnd main;
     MenuCheckInfo checks;
@@ -112,12 +121,8 @@ TEST_F(MenuTest, ChosenItemReachesTheMainWindowByName) {
     ASSERT_EQ(menu->GetMenuUI()->GetCount(), 4);
     Click(menu, Item(menu, L"mute"));
     Spin(50);
-    ASSERT_EQ(main.got.size(), 1u);
-    EXPECT_EQ(main.got[0].msg, 1145u);
-    EXPECT_EQ(main.got[0].name, L"mute");
-    EXPECT_TRUE(main.got[0].checked);
+    ExpectChosen(L"mute", true);
     EXPECT_TRUE(checks[L"mute"]) << "the check state is kept by name";
-    EXPECT_TRUE(Closed());
 
     CMenuWnd* again = Open(kMenu);
     ASSERT_NE(again, nullptr);
@@ -153,10 +158,7 @@ TEST_F(MenuTest, HoverOpensTheSubMenuBesideItsItemAndTheLeafIsReportedOnce) {
     Click(sub, Item(sub, L"left_down"));
     Click(sub, Item(sub, L"left_down"));
     Spin(50);
-    ASSERT_EQ(main.got.size(), 1u) << "one command however often the leaf is hit before the menu closes";
-    EXPECT_EQ(main.got[0].msg, 1145u);
-    EXPECT_EQ(main.got[0].name, L"left_down");
-    EXPECT_TRUE(Closed());
+    ExpectChosen(L"left_down", false);
     EXPECT_TRUE(subWidget.isNull()) << "every level closes";
 }
 
@@ -214,11 +216,8 @@ TEST_F(MenuTest, KeyboardWalksTheLevelsAndEscapeClosesOnlyTheInnerOne) {
     EXPECT_EQ(Selected(sub), L"mic");
     Key(sub, Qt::Key_Return);
     Spin(50);
-    ASSERT_EQ(main.got.size(), 1u);
-    EXPECT_EQ(main.got[0].name, L"mic");
-    EXPECT_TRUE(main.got[0].checked);
+    ExpectChosen(L"mic", true);
     EXPECT_TRUE(checks[L"mic"]);
-    EXPECT_TRUE(Closed());
 }
 
 TEST_F(MenuTest, KeysSentToAnOuterLevelGoToTheInnermost) {
@@ -282,9 +281,7 @@ TEST_F(MenuTest, PointerOverTheOuterLevelReachesItAndSwitchesTheSubMenu) {
     Mouse(sub->GetWidget(), QEvent::MouseButtonPress, local, global);
     Mouse(sub->GetWidget(), QEvent::MouseButtonRelease, local, global);
     Spin(50);
-    ASSERT_EQ(main.got.size(), 1u) << "a click on the outer level chooses there";
-    EXPECT_EQ(main.got[0].name, L"exit");
-    EXPECT_TRUE(Closed());
+    ExpectChosen(L"exit", false); // a click on the outer level chooses there
 }
 
 TEST_F(MenuTest, ReachingTheSubMenuKeepsItOpen) {
@@ -339,11 +336,8 @@ TEST_F(MenuTest, CheckItemsInsideSubMenusKeepTheirStateByName) {
     EXPECT_FALSE(Item(sub, L"mic")->GetChecked());
     Key(deep, Qt::Key_Return);
     Spin(50);
-    ASSERT_EQ(main.got.size(), 1u);
-    EXPECT_EQ(main.got[0].name, L"deep");
-    EXPECT_FALSE(main.got[0].checked);
+    ExpectChosen(L"deep", false);
     EXPECT_FALSE(checks[L"deep"]);
-    EXPECT_TRUE(Closed());
 }
 
 TEST_F(MenuTest, SubMenuStaysOnTheScreen) {
