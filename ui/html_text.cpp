@@ -272,6 +272,35 @@ struct Layout {
     int height = 0;
 };
 
+// Cuts a line wider than the room where it leaves the room and ends it with "…".
+void Elide(Line& line, int maxw) {
+    if (line.width <= maxw) return;
+    auto cut = [maxw](Placed& p, const QString& text) {
+        const QFontMetrics fm(p.token->font);
+        p.text = fm.elidedText(text, Qt::ElideRight, std::max(0, maxw - p.x));
+        p.w = fm.horizontalAdvance(p.text);
+    };
+    for (size_t i = 0; i < line.pieces.size(); ++i) {
+        Placed& p = line.pieces[i];
+        if (p.x + p.w <= maxw) continue;
+        if (p.token->kind == Token::Text) {
+            cut(p, p.text);
+            line.pieces.resize(p.text.isEmpty() ? i : i + 1);
+        } else {
+            // An image does not fit: the text before it takes the ellipsis.
+            line.pieces.resize(i);
+            for (size_t k = i; k-- > 0;) {
+                if (line.pieces[k].token->kind != Token::Text) continue;
+                cut(line.pieces[k], line.pieces[k].text + QChar(0x2026));
+                line.pieces.resize(k + 1);
+                break;
+            }
+        }
+        break;
+    }
+    line.width = line.pieces.empty() ? 0 : line.pieces.back().x + line.pieces.back().w;
+}
+
 Layout Arrange(const std::vector<Token>& tokens, int maxw, UINT uStyle, const QFont& baseFont) {
     Layout out;
     out.lines.emplace_back();
@@ -353,6 +382,7 @@ Layout Arrange(const std::vector<Token>& tokens, int maxw, UINT uStyle, const QF
         out.lines.pop_back();
     const int defaultHeight = QFontMetrics(baseFont).height();
     for (Line& line : out.lines) {
+        if (uStyle & DT_END_ELLIPSIS) Elide(line, maxw);
         if (line.pieces.empty() && line.emptyHeight == 0) line.emptyHeight = defaultHeight;
         FinishLine(line);
         out.height += line.above + line.height + line.below;

@@ -35,7 +35,8 @@ struct THtmlPiece {
     int iLink = -1;
 };
 
-// Lays out mini-HTML text inside rc with the DT_ style (alignment, word wrap, single line).
+// Lays out mini-HTML text inside rc with the DT_ style (alignment, word wrap, single line,
+// end ellipsis).
 std::vector<THtmlPiece> LayoutHtmlText(CPaintManagerUI* pManager, const RECT& rc, LPCTSTR pstrText, int iFont, UINT uStyle);
 
 } // namespace DuiLib

@@ -328,5 +328,29 @@ TEST_F(HtmlTextTest, AutoHeightFollowsTheWrappedText) {
     EXPECT_LT(host.Find(L"single")->GetHeight(), plainH) << "single-line text keeps its one line";
 }
 
+TEST_F(HtmlTextTest, EndEllipsisCutsTheLineWhereItLeavesTheRoom) {
+    const UINT style = DT_SINGLELINE | DT_END_ELLIPSIS;
+    const RECT narrow{0, 0, 80, 20};
+    auto pieces = Lay(L"{b}bold{/b} and a long tail of words {i img/dot.svg} end", style, narrow);
+    ASSERT_FALSE(pieces.empty());
+    EXPECT_EQ(pieces.front().sText, L"bold");
+    EXPECT_EQ(pieces.back().sText.str().back(), L'\u2026');
+    for (const auto& p : pieces) {
+        EXPECT_LE(p.rc.right, narrow.right);
+        EXPECT_TRUE(p.sImage.IsEmpty()) << "nothing after the cut";
+    }
+
+    // An image that does not fit: the text before it ends with the ellipsis.
+    const int ab = Piece(Lay(L"abcdef"), L"abcdef").rc.right - kArea.left;
+    auto beforeImage = Lay(L"abcdef{i img/dot.svg}", style, RECT{0, 0, ab + 5, 20});
+    ASSERT_EQ(beforeImage.size(), 1u);
+    EXPECT_EQ(beforeImage[0].sText.str().back(), L'\u2026');
+    EXPECT_LE(beforeImage[0].rc.right, ab + 5);
+
+    auto fits = Lay(L"{b}ab{/b}{i img/dot.svg}", style);
+    EXPECT_EQ(fits.size(), 2u) << "text that fits stays whole";
+    EXPECT_EQ(fits[0].sText, L"ab");
+}
+
 } // namespace
 
