@@ -264,8 +264,15 @@ CDuiString CPaintManagerUI::GetResourceFile(LPCTSTR pstrName) {
 }
 
 void CPaintManagerUI::InstallMessagePump() {
-    static std::unique_ptr<orvel::qtglue::WinMsgPump> pump;
-    if (!pump && QCoreApplication::instance()) pump = std::make_unique<orvel::qtglue::WinMsgPump>();
+    // The pump goes with the application object: at process exit the thread's message
+    // queue it unhooks from is already gone.
+    static orvel::qtglue::WinMsgPump* pump = nullptr;
+    if (pump || !QCoreApplication::instance()) return;
+    pump = new orvel::qtglue::WinMsgPump;
+    QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] {
+        delete pump;
+        pump = nullptr;
+    });
 }
 
 int CPaintManagerUI::MessageLoop() {

@@ -62,8 +62,11 @@ TEST_F(FixtureSkinTest, MenuLayoutBuilds) {
     uitest::Host host(L"menu.xml", 160, 80);
     auto* menu = static_cast<CMenuUI*>(host.root->GetInterface(DUI_CTR_MENU));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->GetCount(), 3);
-    EXPECT_EQ(menu->GetItemAt(2)->GetName(), L"exit");
+    EXPECT_EQ(menu->GetCount(), 4);
+    EXPECT_EQ(menu->GetItemAt(3)->GetName(), L"exit");
+    auto* insert = static_cast<CMenuElementUI*>(menu->GetItemAt(1)->GetInterface(DUI_CTR_MENUELEMENT));
+    ASSERT_NE(insert, nullptr);
+    EXPECT_EQ(insert->GetSubItemCount(), 3) << "sub-menu items stay inside their item";
 }
 
 

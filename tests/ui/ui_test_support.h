@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -30,6 +32,46 @@ inline QApplication& App() {
     static QApplication* app = QApplication::instance() ? static_cast<QApplication*>(QApplication::instance()) : new QApplication(argc, argv);
     return *app;
 }
+
+// Runs the event loop for a while (queued calls, posted messages, timers).
+inline void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// A main window that records the menu commands and tray messages it gets.
+class MainWnd : public DuiLib::WindowImplBase {
+public:
+    struct Got {
+        DuiLib::UINT msg;
+        DuiLib::WPARAM wParam;
+        DuiLib::LPARAM lParam;
+        std::wstring name;
+        bool checked;
+    };
+    std::vector<Got> got;
+
+protected:
+    DuiLib::CDuiString GetSkinFile() override { return L"<Window size='200,100'><Control/></Window>"; }
+    DuiLib::LPCTSTR GetWindowClassName() const override { return L"MainWnd"; }
+    DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT uMsg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam, DuiLib::BOOL& bHandled) override {
+        if (uMsg == DuiLib::WM_MENU_COMMAND) {
+            auto* cmd = reinterpret_cast<DuiLib::MenuCmd*>(wParam);
+            got.push_back(Got{uMsg, wParam, lParam, cmd->szName.str(), cmd->bChecked});
+            delete cmd;
+            bHandled = DuiLib::TRUE;
+            return 0;
+        }
+        if (uMsg == DuiLib::UIMSG_TRAYICON) {
+            got.push_back(Got{uMsg, wParam, lParam, L"", false});
+            bHandled = DuiLib::TRUE;
+            return 0;
+        }
+        bHandled = DuiLib::FALSE;
+        return 0;
+    }
+};
 
 struct Note {
     std::wstring type;
