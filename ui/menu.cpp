@@ -323,7 +323,7 @@ void CMenuWnd::ChooseItem(CMenuElementUI* pItem) {
     }
     auto* cmd = new MenuCmd{pItem->GetName(), pItem->GetUserData(), pItem->GetText(), checked};
     HWND target = m_pMainManager ? m_pMainManager->GetPaintWindow() : nullptr;
-    if (!target || !orvel::PostMessageW(target, WM_MENU_COMMAND, WPARAM(cmd), LPARAM(pItem))) {
+    if (!target || !orvel::PostMessageW(target, WM_MENU_COMMAND, WPARAM(cmd), 0)) {
         orvel::debuglog::Write("menu command not delivered: " + cmd->szName.ToUtf8());
         delete cmd;
     }

@@ -17,7 +17,7 @@ class QObject;
 namespace DuiLib {
 
 // The main window's menu-command message; wParam is a MenuCmd* (name first) that the
-// receiver deletes, lParam the chosen element.
+// receiver deletes, lParam 0 (the chosen element goes with the menu before the message arrives).
 inline constexpr UINT WM_MENU_COMMAND = 1145;
 
 struct MenuCmd {

@@ -105,6 +105,7 @@ protected:
     void ExpectChosen(const wchar_t* name, bool checked) {
         ASSERT_EQ(main.got.size(), 1u) << "one command however often an item is hit before the menu closes";
         EXPECT_EQ(main.got[0].msg, 1145u);
+        EXPECT_EQ(main.got[0].lParam, 0) << "no pointer to an element that goes with the menu";
         EXPECT_EQ(main.got[0].name, name);
         EXPECT_EQ(main.got[0].checked, checked);
         EXPECT_TRUE(Closed());
