@@ -49,10 +49,12 @@ void LightScheduler::Remove(Id id)
     // Outside lock_: a change notification holds the source's handler lock while it wakes us.
     source->SetWakeHandler(nullptr);
     std::unique_lock guard(lock_);
+    ++removersWaiting_;
     idle_.wait(guard, [this, id] {
         const Entry* entry = FindLocked(id);
         return entry == nullptr || !entry->running;
     });
+    --removersWaiting_;
     std::erase_if(entries_, [id](const auto& e) { return e->id == id; });
 }
 
@@ -126,13 +128,15 @@ bool LightScheduler::RunOnce(uint64_t nowMs)
         e->lateMs = e->due == UINT64_MAX ? 0 : uint32_t(std::min<uint64_t>(maxLateMs_, e->due - at - 1));
         dueAgain = dueAgain || e->due <= nowMs;
     }
+    bool removerWaits = false;
     {
         std::lock_guard guard(lock_);
         for (Entry* e : batch_) {
             e->running = false;
         }
+        removerWaits = removersWaiting_ > 0;
     }
-    if (!batch_.empty()) {
+    if (removerWaits) {
         idle_.notify_all();
     }
     return dueAgain;

@@ -3,13 +3,15 @@
 // until the earliest time a loop must run and then runs every loop that is due, so the sources
 // share their wake-ups instead of each thread waking for its own frames.
 //
-// To share more of them, a loop may be run up to maxLateMs after its due time, and never as late
-// as the frame after it would come. It is then run for its due time: it renders the frame of that
-// tick and counts its ticks as a loop that woke on time, so the frames and their ticks stay those
-// of a thread that woke every pass; only their delivery is late, by at most maxLateMs. The frame
-// output sends the buffers every 5 ms, so the default of 4 ms delays a frame by at most one send.
-// A setting or input that changes within those milliseconds reaches the late frame already, as
-// it would reach a thread that woke late.
+// To share more of them, a loop may be run up to maxLateMs after its due time, and by less than
+// the time from its previous pass to that due time, so an effect's frame is out before its next
+// one is due. It is then run for its due time: it renders the frame of that tick and counts its
+// ticks as a loop that woke on time, so the frames and their ticks stay those of a thread that
+// woke every pass; only their delivery is late, by at most maxLateMs. The frame output sends the
+// buffers every 5 ms, so the default of 4 ms delays a frame by at most one send. A setting or
+// input that changes within those milliseconds reaches the late frame already, as it would reach
+// a thread that woke late. When the machine wakes the thread later than that, a loop runs for
+// the present time, as a thread woken late would.
 
 #include "lighting/clock.h"
 #include "lighting/light_loop.h"
@@ -76,6 +78,7 @@ private:
     const uint32_t maxLateMs_;
     std::mutex lock_;
     std::condition_variable idle_; // an entry stopped running
+    int removersWaiting_ = 0;      // Remove calls waiting on idle_
     std::vector<std::unique_ptr<Entry>> entries_;
     Id lastId_ = 0;
     std::vector<Entry*> batch_; // the entries of the current run; the running thread's only
