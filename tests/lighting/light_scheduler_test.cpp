@@ -205,7 +205,7 @@ TEST(LightScheduler, TheDevicesShareMostWakeupsAtSpeed2)
     const uint64_t ownThreads = 3000 * (1000 / 10 + 1000 / 18 + 2 * 1000 / 36) / 1000;
     uint64_t shared = 0;
     ExpectReferenceFramesAtMostLate(LightScheduler::kMaxLateMs, 3000, OwnEffects(13, 0, 6, 0, 2), &shared);
-    EXPECT_LT(shared, ownThreads * 6 / 10) << ownThreads;
+    EXPECT_LT(shared, ownThreads * 2 / 3) << ownThreads;
 }
 
 TEST(LightScheduler, ALateLoopRendersTheFramesOfItsDueTicks)
