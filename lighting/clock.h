@@ -1,5 +1,5 @@
 #pragma once
-// The light threads' time and sleep, behind one small interface so tests run effects frame by
+// The light scheduler's time and sleep, behind one small interface so tests run effects frame by
 // frame without real time. A waiter sleeps until a deadline, or until it is woken (a setting
 // changed) or stopped.
 

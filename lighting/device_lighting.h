@@ -1,5 +1,5 @@
 #pragma once
-// The lighting of one device as its light thread drives it: the LED colour buffer, the record in
+// The lighting of one device as its light loop drives it: the LED colour buffer, the record in
 // use, the render state, the per-LED effects and the effect list. The mouse, the mouse pad and
 // the headset are here; the keyboard is in keyboard_lighting.h.
 
@@ -19,7 +19,7 @@
 namespace orvel::lighting {
 
 // The command link is open; the device follows the synchronised lighting. Changed only through
-// DeviceLighting::SetLinkOpen and SetSync, which wake the light thread.
+// DeviceLighting::SetLinkOpen and SetSync, which wake the light loop.
 struct DeviceFlags {
     std::atomic<bool> linkOpen{false};
     std::atomic<bool> sync{false};
@@ -31,7 +31,7 @@ public:
 
     LedBuffer& Leds() { return leds_; }
     const DeviceFlags& Flags() const { return flags_; }
-    // Set by the device layer; the light thread looks again at once.
+    // Set by the device layer; the light loop looks again at once.
     void SetLinkOpen(bool open);
     void SetSync(bool follows);
     LoopTiming Timing() const { return timing_; }

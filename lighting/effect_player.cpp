@@ -82,7 +82,7 @@ void EffectPlayer::Pass(LedBuffer& leds, RenderState& s, uint64_t nowMs, uint32_
         ticks_ = 0;
         Render(step, leds, s, nowMs);
     }
-    if (step.timeMs < 0 || nowMs - stepBeganMs_ > uint64_t(step.timeMs)) {
+    if (step.timeMs < 0 || nowMs > stepBeganMs_ + uint64_t(step.timeMs)) { // a list loaded after nowMs: not yet
         index_ = index_ + 1 < steps_.size() ? index_ + 1 : 0;
         stepBeganMs_ = nowMs;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The player of a user effect list: steps of breathing, static, blink, wave and spectrum, each
 // lasting its "Time" in milliseconds, after the last step the first again. An empty list renders
-// off. The list and the current index are replaced under a lock while the light thread plays.
+// off. The list and the current index are replaced under a lock while the light loop plays.
 
 #include "lighting/base_renderers.h"
 #include "lighting/led_buffer.h"

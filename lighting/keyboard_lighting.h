@@ -1,7 +1,7 @@
 #pragma once
 // The keyboard's own lighting: the state of its effects (hue, held, phase and level per position,
 // four reactive planes over the key matrix, counters), the thirty modes and the seven audio
-// styles, rendered into the 170-position colour buffer by the keyboard's light thread.
+// styles, rendered into the 170-position colour buffer by the keyboard's light loop.
 
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_tables.h"

@@ -1,7 +1,7 @@
 #pragma once
-// One colour entry per LED, written by a light thread (or the sync thread) and read by the
-// frame output without a lock: each entry is one relaxed atomic 4-byte value, so a reader sees
-// whole entries and at worst a frame that mixes two renders.
+// One colour entry per LED, written by the light loops (the device's own or the synchronised
+// lighting's) and read by the frame output without a lock: each entry is one relaxed atomic
+// 4-byte value, so a reader sees whole entries and at worst a frame that mixes two renders.
 
 #include <atomic>
 #include <cstdint>

@@ -150,48 +150,4 @@ uint64_t LightLoop::NextDue(const Schedule& schedule)
     return due;
 }
 
-LightThread::LightThread(LightSource& source, LoopTiming timing, std::shared_ptr<Waiter> waiter)
-    : source_(source), loop_(source, timing), waiter_(std::move(waiter))
-{
-    source_.SetWakeHandler([this] { Wake(); });
-}
-
-LightThread::~LightThread()
-{
-    Stop();
-    source_.SetWakeHandler(nullptr);
-}
-
-void LightThread::Start()
-{
-    if (!thread_.joinable()) {
-        thread_ = std::thread([this] { Run(); });
-    }
-}
-
-void LightThread::Wake()
-{
-    loop_.InputChanged();
-    waiter_->Wake();
-}
-
-void LightThread::Stop()
-{
-    waiter_->Stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
-void LightThread::Run()
-{
-    uint64_t next = waiter_->NowMs();
-    while (!waiter_->Stopped()) {
-        next = loop_.Pass(waiter_->NowMs());
-        if (!waiter_->WaitUntil(next)) {
-            break;
-        }
-    }
-}
-
 } // namespace orvel::lighting

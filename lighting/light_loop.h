@@ -1,21 +1,18 @@
 #pragma once
-// The light thread every device kind runs. A pass counts ticks of the clock, renders the mode's
+// The light loop of every device kind (and of the synchronised lighting). A pass counts ticks of the clock, renders the mode's
 // frame when the count reaches the threshold of the mode and speed, plays the effect list on
 // every pass for the modes that select it, and applies the per-LED effects after every pass. It
 // skips while the link is closed or the device follows the synchronised lighting.
 //
 // The loop keeps the timing of a thread that wakes every pass (the same frames on the same ticks)
-// but sleeps until the next pass in which something is due, so an idle or slow effect costs no CPU.
-
-#include "lighting/clock.h"
+// but is only run when the next pass in which something is due comes, so an idle or slow effect
+// costs no CPU. The light scheduler (light_scheduler.h) runs the loops of all devices.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <memory>
 #include <optional>
-#include <thread>
 
 namespace orvel::lighting {
 
@@ -84,10 +81,10 @@ private:
 
 class LightLoop {
 public:
-
     LightLoop(LightSource& source, LoopTiming timing);
     // Runs what the passes up to nowMs would have done; returns the time of the next pass in
-    // which something is due.
+    // which something is due (always after nowMs). nowMs never goes back; it may lag the clock
+    // when a loop is run a little after its due time and should render as at that time.
     uint64_t Pass(uint64_t nowMs);
     // A setting or an input changed: the next pass renders an input-driven frame again.
     void InputChanged()
@@ -112,29 +109,6 @@ private:
     uint32_t ticks_ = 0;
     std::atomic<bool> inputChanged_{true};
     std::atomic<bool> applyPending_{true};
-};
-
-// A LightLoop on its own thread; Wake after a setting changed, Stop to end it.
-class LightThread {
-public:
-    LightThread(LightSource& source, LoopTiming timing, std::shared_ptr<Waiter> waiter);
-    ~LightThread();
-    LightThread(const LightThread&) = delete;
-    LightThread& operator=(const LightThread&) = delete;
-
-    void Start();
-    // A setting or an input changed (the source's wake handler calls this too).
-    void Wake();
-    // Signals the stop and joins the thread.
-    void Stop();
-
-private:
-    void Run();
-
-    LightSource& source_;
-    LightLoop loop_;
-    std::shared_ptr<Waiter> waiter_;
-    std::thread thread_;
 };
 
 } // namespace orvel::lighting

@@ -69,7 +69,7 @@ void PerLedEffects::Apply(LedBuffer& leds, uint64_t nowMs, uint32_t passes)
             leds.SetLedColor(i, PackLed(kWheel[c.position], bright));
             break;
         case kBlink:
-            if (nowMs - c.lastToggleMs >= c.periodMs) {
+            if (nowMs >= c.lastToggleMs + c.periodMs) { // a list loaded after nowMs waits its period
                 c.on = !c.on;
                 c.lastToggleMs = nowMs;
                 c.position = uint8_t(c.position + 14);

@@ -1,6 +1,6 @@
 #pragma once
 // Each LED's own effect from the profile's per-LED list, applied on top of the main effect after
-// every pass of a light thread. The list is replaced under its lock while the thread may use it.
+// every pass of a light loop. The list is replaced under its lock while the loop may use it.
 
 #include "lighting/led_buffer.h"
 #include "lighting/settings.h"

@@ -1,14 +1,16 @@
-// CPU time of the light threads in real time: the keyboard, mouse, mouse pad and headset threads
-// running their effects, plus the sync thread, for a number of seconds (60 by default). Prints
-// the process's user + system time as a share of one core.
+// CPU time of the lighting in real time: the keyboard, mouse, mouse pad and headset running their
+// effects, plus the synchronised lighting, all on the one light scheduler thread as the program
+// runs them, for a number of seconds (60 by default). Prints the process's user + system time as
+// a share of one core, and the scheduler's wake-ups per second.
 //
 //   lighting_cpu [seconds] [speed 0..4] [--sync | --static]
 //
-// With --sync every device follows the synchronised lighting (their own threads idle and the sync
-// thread renders for all four); with --static every device shows a static colour.
+// With --sync every device follows the synchronised lighting (their own loops idle and the sync
+// loop renders for all four); with --static every device shows a static colour.
 
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_lighting.h"
+#include "lighting/light_scheduler.h"
 #include "lighting/sync_lighting.h"
 
 #include <sys/resource.h>
@@ -78,18 +80,23 @@ int main(int argc, char** argv)
 
     const double cpuBefore = CpuSeconds();
     const auto wallBefore = std::chrono::steady_clock::now();
+    uint64_t wakeups = 0;
     {
-        LightThread t1(keyboard, KeyboardLighting::kTiming, std::make_shared<SteadyWaiter>());
-        LightThread t2(mouse, mouse.Timing(), std::make_shared<SteadyWaiter>());
-        LightThread t3(pad, pad.Timing(), std::make_shared<SteadyWaiter>());
-        LightThread t4(headset, headset.Timing(), std::make_shared<SteadyWaiter>());
-        LightThread t5(syncLighting, SyncLighting::kTiming, std::make_shared<SteadyWaiter>());
-        for (LightThread* t : {&t1, &t2, &t3, &t4, &t5}) t->Start();
+        LightScheduler scheduler(std::make_shared<SteadyWaiter>());
+        scheduler.Add(keyboard, KeyboardLighting::kTiming);
+        scheduler.Add(mouse, mouse.Timing());
+        scheduler.Add(pad, pad.Timing());
+        scheduler.Add(headset, headset.Timing());
+        scheduler.Add(syncLighting, SyncLighting::kTiming);
+        scheduler.Start();
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        scheduler.Stop();
+        wakeups = scheduler.Wakeups();
     }
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
     const double cpu = CpuSeconds() - cpuBefore;
-    std::printf("%s, speed %d: %.3f s CPU in %.1f s = %.3f %% of one core\n",
-                sync ? "synchronised" : still ? "static colours" : "own effects", speed, cpu, wall, 100.0 * cpu / wall);
+    std::printf("%s, speed %d: %.3f s CPU in %.1f s = %.3f %% of one core, %.1f wake-ups/s\n",
+                sync ? "synchronised" : still ? "static colours" : "own effects", speed, cpu, wall, 100.0 * cpu / wall,
+                double(wakeups) / wall);
     return 0;
 }

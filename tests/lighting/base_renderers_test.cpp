@@ -2,6 +2,7 @@
 #include "lighting/effect_player.h"
 #include "lighting/per_led_effects.h"
 #include "lighting/tables.h"
+#include "tests/lighting/loop_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 namespace {
 
 using namespace orvel::lighting;
+using orvel::lighting::testing::Entries;
 
 LightSettings Settings(int brightness, int speed, bool direction, bool multicolor, Rgb colour = {10, 20, 30})
 {
@@ -20,15 +22,6 @@ LightSettings Settings(int brightness, int speed, bool direction, bool multicolo
     l.multicolor = multicolor;
     l.colour = colour;
     return l;
-}
-
-std::vector<uint32_t> Entries(const LedBuffer& b)
-{
-    std::vector<uint32_t> v;
-    for (int i = 0; i < b.Count(); ++i) {
-        v.push_back(b.GetLedColor(i));
-    }
-    return v;
 }
 
 TEST(LedBuffer, IndexesOutsideTheBufferChangeNothing)
@@ -227,6 +220,29 @@ TEST(PerLedEffects, EachTypeOnItsOwnLed)
     EXPECT_EQ(b.GetLedColor(2), PackLed({0, 0, 70}, 255));
     fx.Apply(b, 3800);
     EXPECT_EQ(b.GetLedColor(2), 0u);
+}
+
+TEST(PerLedEffects, AndTheEffectListTimeAListLoadedAfterAPassFromItsLoad)
+{
+    // A loop run a little late passes the time it was due, which may be before the load.
+    LedBuffer b(1);
+    PerLedEffects fx;
+    fx.Load({LedEffect{2, 4, 4, false, false, {0, 0, 70}, true}}, 1000); // blink, 1400 ms
+    fx.Apply(b, 998);
+    EXPECT_EQ(b.GetLedColor(0), 0u);
+    fx.Apply(b, 2399);
+    EXPECT_EQ(b.GetLedColor(0), 0u);
+    fx.Apply(b, 2400);
+    EXPECT_EQ(b.GetLedColor(0), PackLed({0, 0, 70}, 255));
+
+    RenderState s;
+    EffectPlayer p;
+    const EffectStep step{1, 4, 4, false, false, {10, 20, 30}, 20, 0};
+    p.Load({step, step}, 1000);
+    for (uint64_t t = 997; t <= 1020; ++t) p.Pass(b, s, t);
+    EXPECT_EQ(p.CurrentIndex(), 0u);
+    p.Pass(b, s, 1021);
+    EXPECT_EQ(p.CurrentIndex(), 1u);
 }
 
 TEST(EffectPlayer, EmptyListRendersOff)

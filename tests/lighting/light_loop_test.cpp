@@ -3,44 +3,18 @@
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_lighting.h"
 #include "lighting/tables.h"
+#include "tests/lighting/loop_support.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
 
 using namespace orvel::lighting;
-
-// Records when the loop renders, plays and applies the per-LED effects.
-class RecordingSource : public LightSource {
-public:
-    bool link = true;
-    bool sync = false;
-    Schedule schedule;
-    std::optional<uint32_t> perLedDue;
-    std::vector<uint64_t> frames;
-    std::vector<uint64_t> playerPasses; // one entry per pass, with its time
-    uint64_t perLedPasses = 0;
-
-    bool LinkOpen() const override { return link; }
-    bool SyncFlag() const override { return sync; }
-    Schedule CurrentSchedule() override { return schedule; }
-    void RenderFrame(uint64_t nowMs) override { frames.push_back(nowMs); }
-    void PlayerPass(uint64_t nowMs, uint32_t passes) override
-    {
-        for (uint32_t i = 0; i < passes; ++i) playerPasses.push_back(nowMs);
-    }
-    uint32_t PlayerPassesUntilDue() override { return 7; }
-    uint64_t PlayerStepEndsAfterMs() override { return UINT64_MAX; }
-    void ApplyPerLed(uint64_t, uint32_t passes) override { perLedPasses += passes; }
-    std::optional<uint32_t> PerLedPassesUntilDue() override { return perLedDue; }
-    std::optional<uint64_t> PerLedNextBlinkMs() override { return std::nullopt; }
-};
+using orvel::lighting::testing::RecordingSource;
+using orvel::lighting::testing::RenderEveryFrame;
 
 // Calls Pass at every millisecond, as a thread that wakes each pass would.
 std::vector<uint64_t> FramesPolledEveryMs(RecordingSource& src, LoopTiming timing, uint64_t endMs)
@@ -153,30 +127,6 @@ TEST(LightLoop, EffectListPlaysEveryPassWithoutWakingForEach)
     EXPECT_LE(wakeups, 12u);                 // but the thread wakes only when a frame is due
 }
 
-TEST(LightThread, RunsWithAnInjectedClockAndStops)
-{
-    RingLighting pad(RingLighting::Kind::MousePad);
-    pad.SetLinkOpen(true);
-    LightSettings l;
-    l.mode = 0;
-    l.brightness = 4;
-    l.speed = 4; // 7 steps of 2 ms
-    l.direction = true;
-    l.multicolor = true;
-    pad.SetSettings(l);
-    auto waiter = std::make_shared<ManualWaiter>(0, 1401);
-    {
-        LightThread thread(pad, pad.Timing(), waiter);
-        thread.Start();
-        while (!waiter->Stopped()) std::this_thread::yield();
-        thread.Stop();
-    }
-    // 1400 ms / 14 ms = 100 frames: the wave's phase is 100
-    EXPECT_EQ(pad.Leds().GetLedColor(0), PackLed(kWheel[101], 255));
-    EXPECT_EQ(pad.Leds().GetLedColor(1), PackLed(kWheel[108], 255));
-    EXPECT_LE(waiter->Waits(), 102u);
-}
-
 TEST(DeviceLighting, ModeToRendererAndEffectList)
 {
     struct Case {
@@ -222,66 +172,6 @@ TEST(DeviceLighting, MouseKeyPressStartsTheFadeOnlyInItsMode)
 } // namespace
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& done)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-TEST(LightThread, WakesForNewInputAndStopsPromptlyInRealTime)
-{
-    KeyboardLighting keyboard;
-    keyboard.SetLinkOpen(true);
-    LightSettings l;
-    l.mode = 30;
-    l.brightness = 4;
-    l.speed = 4;
-    keyboard.SetSettings(l);
-    LightThread thread(keyboard, KeyboardLighting::kTiming, std::make_shared<SteadyWaiter>());
-    thread.Start();
-    for (int32_t red : {10, 20, 30}) {
-        keyboard.ColourInput(std::vector<int32_t>{red, 0, 0});
-        EXPECT_TRUE(WaitFor([&] { return keyboard.Leds().GetLedColor(100) == PackLed({uint8_t(red), 0, 0}, 255); }))
-            << red;
-    }
-    const auto before = std::chrono::steady_clock::now();
-    thread.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
-}
-
-} // namespace
-
-namespace {
-
-// The reference: the device as a loop that wakes every millisecond and renders at every threshold
-// tick, whether or not the frame changes.
-class RenderEveryFrame : public LightSource {
-public:
-    explicit RenderEveryFrame(LightSource& device) : d_(device) {}
-    bool LinkOpen() const override { return d_.LinkOpen(); }
-    bool SyncFlag() const override { return d_.SyncFlag(); }
-    Schedule CurrentSchedule() override
-    {
-        Schedule s = d_.CurrentSchedule();
-        s.sameUntilMs = Schedule::kAlwaysChanges;
-        return s;
-    }
-    void RenderFrame(uint64_t nowMs) override { d_.RenderFrame(nowMs); }
-    void PlayerPass(uint64_t nowMs, uint32_t passes) override { d_.PlayerPass(nowMs, passes); }
-    uint32_t PlayerPassesUntilDue() override { return d_.PlayerPassesUntilDue(); }
-    uint64_t PlayerStepEndsAfterMs() override { return d_.PlayerStepEndsAfterMs(); }
-    void ApplyPerLed(uint64_t nowMs, uint32_t passes) override { d_.ApplyPerLed(nowMs, passes); }
-    std::optional<uint32_t> PerLedPassesUntilDue() override { return d_.PerLedPassesUntilDue(); }
-    std::optional<uint64_t> PerLedNextBlinkMs() override { return d_.PerLedNextBlinkMs(); }
-
-private:
-    LightSource& d_;
-};
 
 // Two identical devices: the reference passed every millisecond, the other only when its loop
 // says something is due (or when a change wakes it, as its thread would be woken). At every
