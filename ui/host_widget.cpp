@@ -15,7 +15,8 @@ CUIHostWidget::CUIHostWidget(CPaintManagerUI* pManager, QWidget* parent, Qt::Win
     : QWidget(parent, flags), m_pManager(pManager) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // A window fills its own background, and only where the layout leaves it uncovered.
+    setAttribute(Qt::WA_OpaquePaintEvent, isWindow());
     setAttribute(Qt::WA_NoSystemBackground, false);
     m_pManager->SetHostWidget(this);
 }
@@ -34,6 +35,9 @@ bool CUIHostWidget::event(QEvent* e) {
     case QEvent::WindowStateChange:
         if (onWindowEvent) onWindowEvent(e);
         break;
+    case QEvent::ParentChange:
+        setAttribute(Qt::WA_OpaquePaintEvent, isWindow());
+        break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::Wheel:
@@ -51,6 +55,10 @@ void CUIHostWidget::paintEvent(QPaintEvent* e) {
     if (!m_pManager) return;
     QPainter painter(this);
     const QRect r = e->rect();
+    m_pManager->UpdateLayout();
+    if (testAttribute(Qt::WA_OpaquePaintEvent) && !testAttribute(Qt::WA_TranslucentBackground) && !m_pManager->IsClientOpaque()) {
+        painter.fillRect(r, palette().brush(QPalette::Window));
+    }
     m_pManager->Paint(&painter, RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
 }
 

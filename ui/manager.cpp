@@ -49,6 +49,7 @@ struct ProcessState {
     };
     std::map<std::wstring, std::unique_ptr<CachedImage>> images;
     QElapsedTimer clock;
+    unsigned lookSerial = 1;
 };
 
 ProcessState& Process() {
@@ -240,6 +241,7 @@ void CPaintManagerUI::SetResourcePath(LPCTSTR pStrPath) {
     p.Replace(L"\\", L"/");
     if (!p.IsEmpty() && p[p.GetLength() - 1] != L'/') p += L'/';
     Process().resourcePath = p;
+    LookChanged();
 }
 
 const CDuiString& CPaintManagerUI::GetResourcePath() { return Process().resourcePath; }
@@ -288,6 +290,9 @@ bool CPaintManagerUI::SetAllDPI(int iDPI) {
 }
 
 std::vector<CPaintManagerUI*> CPaintManagerUI::GetPaintManagers() { return Process().managers; }
+
+unsigned CPaintManagerUI::GetLookSerial() { return Process().lookSerial; }
+void CPaintManagerUI::LookChanged() { ++Process().lookSerial; }
 
 DWORD CPaintManagerUI::GetTickCount() const { return DWORD(Process().clock.elapsed()); }
 
@@ -382,6 +387,7 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
 }
 
 void CPaintManagerUI::ResetDPIAssets() {
+    LookChanged();
     d->qfonts.clear();
     d->defaultQFontReady = false;
     for (auto& [id, f] : d->fonts) f.tmHeight = 0;
@@ -395,6 +401,7 @@ void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold
     d->hasDefaultFont = true;
     d->defaultQFontReady = false;
     d->qfonts.clear();
+    LookChanged();
 }
 
 void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
@@ -402,6 +409,7 @@ void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBol
     if (bShared) Process().sharedFonts[id] = f;
     else d->fonts[id] = f;
     d->qfonts.erase(id);
+    LookChanged();
 }
 
 int CPaintManagerUI::GetNextFontId() const {
@@ -464,6 +472,7 @@ const QFont& CPaintManagerUI::GetQFont(int id) {
 bool CPaintManagerUI::AddFontFile(LPCTSTR pstrFile) {
     QFile file(ToQ(GetResourceFile(pstrFile)));
     if (!file.open(QIODevice::ReadOnly)) return false;
+    LookChanged();
     return QFontDatabase::addApplicationFontFromData(file.readAll()) >= 0;
 }
 
@@ -532,6 +541,7 @@ const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mas
 }
 
 void CPaintManagerUI::RemoveAllImages() {
+    LookChanged();
     CRenderEngine::ClearArrangedImages();
     Process().images.clear();
 }
@@ -870,6 +880,18 @@ void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
     if (!m_pRoot) return;
     hDC->setRenderHint(QPainter::Antialiasing, false);
     m_pRoot->Paint(hDC, rcPaint);
+}
+
+bool CPaintManagerUI::IsClientOpaque() const {
+    if (!m_pRoot || !m_pRoot->IsVisible()) return false;
+    auto opaque = [](DWORD c) { return (c >> 24) == 0xFF; };
+    const DWORD bk2 = m_pRoot->GetBkColor2(), bk3 = m_pRoot->GetBkColor3();
+    if (!opaque(m_pRoot->GetBkColor()) || (bk2 != 0 && !opaque(bk2)) || (bk2 != 0 && bk3 != 0 && !opaque(bk3))) return false;
+    const SIZE round = m_pRoot->GetBorderRound();
+    if (round.cx > 0 || round.cy > 0) return false;
+    const RECT& rc = m_pRoot->GetPos();
+    const SIZE client = GetClientSize();
+    return rc.left <= 0 && rc.top <= 0 && rc.right >= client.cx && rc.bottom >= client.cy;
 }
 
 bool CPaintManagerUI::RenderToImage(QImage* pImage, SIZE szClient) {

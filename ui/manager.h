@@ -76,6 +76,10 @@ public:
     // Sets the scale of every window; only 48, 72, 96, 120, 144, 168 and 192 are accepted.
     static bool SetAllDPI(int iDPI);
     static bool IsAcceptedDPI(int iDPI);
+    // Changes whenever something every control's look may depend on changes (scale, fonts,
+    // images, default colours, resource index); cached looks drawn before are stale.
+    static unsigned GetLookSerial();
+    static void LookChanged();
 
     // ---- window level
     void Init(HWND hWnd, LPCTSTR pstrName = nullptr);
@@ -108,7 +112,7 @@ public:
 
     // Fonts, default attribute lists and styles this manager lacks are taken from another
     // (pop-ups use their owner's).
-    void SetParentResourcePM(CPaintManagerUI* pParent) { m_pParentResourcePM = pParent; }
+    void SetParentResourcePM(CPaintManagerUI* pParent) { m_pParentResourcePM = pParent; LookChanged(); }
     CPaintManagerUI* GetParentResourcePM() const { return m_pParentResourcePM; }
 
     // ---- scale
@@ -121,15 +125,15 @@ public:
 
     // ---- colours
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
-    void SetDefaultDisabledColor(DWORD dwColor) { m_dwDefaultDisabledColor = dwColor; }
+    void SetDefaultDisabledColor(DWORD dwColor) { m_dwDefaultDisabledColor = dwColor; LookChanged(); }
     DWORD GetDefaultFontColor() const { return m_dwDefaultFontColor; }
-    void SetDefaultFontColor(DWORD dwColor) { m_dwDefaultFontColor = dwColor; }
+    void SetDefaultFontColor(DWORD dwColor) { m_dwDefaultFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultLinkFontColor() const { return m_dwDefaultLinkFontColor; }
-    void SetDefaultLinkFontColor(DWORD dwColor) { m_dwDefaultLinkFontColor = dwColor; }
+    void SetDefaultLinkFontColor(DWORD dwColor) { m_dwDefaultLinkFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultLinkHoverFontColor() const { return m_dwDefaultLinkHoverFontColor; }
-    void SetDefaultLinkHoverFontColor(DWORD dwColor) { m_dwDefaultLinkHoverFontColor = dwColor; }
+    void SetDefaultLinkHoverFontColor(DWORD dwColor) { m_dwDefaultLinkHoverFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultSelectedBkColor() const { return m_dwDefaultSelectedBkColor; }
-    void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; }
+    void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; LookChanged(); }
 
     // ---- fonts
     void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
@@ -209,6 +213,9 @@ public:
     void UpdateLayout();
     // Paints the whole tree with the painter (layout first when needed).
     void Paint(HDC hDC, const RECT& rcPaint);
+    // True when the laid-out root covers the client area with opaque colour, so nothing
+    // needs to be painted under it.
+    bool IsClientOpaque() const;
     // Lays out and paints the tree at the given client size into a new image.
     bool RenderToImage(QImage* pImage, SIZE szClient);
 
