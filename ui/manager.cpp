@@ -266,8 +266,15 @@ CDuiString CPaintManagerUI::GetResourceFile(LPCTSTR pstrName) {
 }
 
 void CPaintManagerUI::InstallMessagePump() {
-    static std::unique_ptr<orvel::qtglue::WinMsgPump> pump;
-    if (!pump && QCoreApplication::instance()) pump = std::make_unique<orvel::qtglue::WinMsgPump>();
+    // The pump goes with the application object. It must not wait for the static destructors:
+    // by then the thread's message queue it refers to is already gone.
+    static orvel::qtglue::WinMsgPump* pump = nullptr;
+    if (pump || !QCoreApplication::instance()) return;
+    pump = new orvel::qtglue::WinMsgPump();
+    qAddPostRoutine([] {
+        delete pump;
+        pump = nullptr;
+    });
 }
 
 int CPaintManagerUI::MessageLoop() {
