@@ -233,12 +233,15 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
         struct Entry {
             QImage image;
         };
-        static std::map<std::tuple<QString, QString, int, int, int, QRgb>, Entry> cache;
-        auto key = std::make_tuple(text, font.key(), qr.width(), qr.height(), flags, color.rgb());
+        static std::map<std::tuple<QString, QString, int, int, int, QRgb, qreal>, Entry> cache;
+        // Drawn at device pixels, so that text stays sharp on high-density screens.
+        const qreal ratio = hDC->device()->devicePixelRatio();
+        auto key = std::make_tuple(text, font.key(), qr.width(), qr.height(), flags, color.rgb(), ratio);
         auto it = cache.find(key);
         if (it == cache.end()) {
             if (cache.size() > 4096) cache.clear();
-            QImage img(qr.size(), QImage::Format_ARGB32_Premultiplied);
+            QImage img(qr.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            img.setDevicePixelRatio(ratio);
             img.fill(Qt::transparent);
             QPainter p(&img);
             p.setRenderHint(QPainter::TextAntialiasing);
