@@ -194,6 +194,8 @@ struct CPaintManagerUI::Impl {
     // Pending asynchronous notifications; entries whose sender is destroyed are dropped.
     std::vector<std::shared_ptr<TNotifyUI>> asyncQueue;
     int fontGeneration = 0;
+    std::wstring layeredImage;
+    BYTE layeredOpacity = 255;
 };
 
 // ================================================================ CDPI
@@ -314,13 +316,15 @@ void CPaintManagerUI::SetHostWidget(QWidget* pHost) { m_pHost = pHost; }
 
 SIZE CPaintManagerUI::GetClientSize() const {
     if (!m_pHost) return m_dpi.Scale(m_szInitWindowSize);
-    return SIZE{m_pHost->width(), m_pHost->height()};
+    const RECT& m = m_rcClientMargin;
+    return SIZE{m_pHost->width() - m.left - m.right, m_pHost->height() - m.top - m.bottom};
 }
 
 SIZE CPaintManagerUI::GetInitSize() const { return m_dpi.Scale(m_szInitWindowSize); }
 void CPaintManagerUI::SetInitSize(int cx, int cy) {
     m_szInitWindowSize = SIZE{cx, cy};
-    if (m_pHost && !m_pHost->parentWidget()) m_pHost->resize(m_dpi.Scale(cx), m_dpi.Scale(cy));
+    const RECT& m = m_rcClientMargin;
+    if (m_pHost && !m_pHost->parentWidget()) m_pHost->resize(m_dpi.Scale(cx) + m.left + m.right, m_dpi.Scale(cy) + m.top + m.bottom);
 }
 RECT CPaintManagerUI::GetSizeBox() const { return m_dpi.Scale(m_rcSizeBox); }
 RECT CPaintManagerUI::GetCaptionRect() const { return m_dpi.Scale(m_rcCaption); }
@@ -347,12 +351,26 @@ void CPaintManagerUI::SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
         SIZE s = ParseSize(pstrValue);
         SetMaxInfo(s.cx, s.cy);
     } else if (n == L"opacity" || n == L"alpha") SetOpacity(BYTE(std::clamp(ParseInt(pstrValue), 0, 255)));
+    else if (n == L"layered" || n == L"bktrans") SetLayered(ParseBool(pstrValue));
+    else if (n == L"layeredimage") d->layeredImage = pstrValue;
+    else if (n == L"layeredopacity") d->layeredOpacity = BYTE(std::clamp(ParseInt(pstrValue), 0, 255));
+    else if (TShadowInfo shadow = m_shadow; shadow.SetAttribute(n, pstrValue)) SetShadow(shadow);
     else if (n == L"defaultfontcolor") SetDefaultFontColor(ParseColor(pstrValue));
     else if (n == L"disabledfontcolor") SetDefaultDisabledColor(ParseColor(pstrValue));
     else if (n == L"linkfontcolor") SetDefaultLinkFontColor(ParseColor(pstrValue));
     else if (n == L"linkhoverfontcolor") SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
     else if (n == L"selectedcolor") SetDefaultSelectedBkColor(ParseColor(pstrValue));
     else d->windowCustom[pstrName] = pstrValue;
+}
+
+void CPaintManagerUI::SetLayered(bool bLayered) {
+    m_bLayered = bLayered;
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
+}
+
+void CPaintManagerUI::SetShadow(const TShadowInfo& shadow) {
+    m_shadow = shadow;
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
 }
 
 LPCTSTR CPaintManagerUI::GetWindowCustomAttribute(LPCTSTR pstrName) const {
@@ -385,8 +403,12 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
     int newScale = m_dpi.GetScale();
     ResetDPIAssets();
     if (m_pHost && oldScale != newScale && m_pHost->isWindow() && !m_pHost->isMaximized()) {
-        m_pHost->resize(m_pHost->width() * newScale / oldScale, m_pHost->height() * newScale / oldScale);
+        const SIZE client = GetClientSize();
+        const RECT& m = m_rcClientMargin;
+        m_pHost->resize(client.cx * newScale / oldScale + m.left + m.right, client.cy * newScale / oldScale + m.top + m.bottom);
     }
+    // The shadow's margin follows the scale.
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
     NeedUpdate();
     bool handled = false;
     for (auto* f : std::vector<IMessageFilterUI*>(d->filters)) f->MessageHandler(UIMSG_SET_DPI, WPARAM(iDPI), 0, handled);
@@ -863,7 +885,8 @@ void CPaintManagerUI::Invalidate() {
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc) {
-    if (m_pHost && !IsRectEmpty(rc)) m_pHost->update(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+    if (m_pHost && !IsRectEmpty(rc))
+        m_pHost->update(QRect(rc.left + m_rcClientMargin.left, rc.top + m_rcClientMargin.top, rc.right - rc.left, rc.bottom - rc.top));
 }
 
 void CPaintManagerUI::UpdateLayout() {
@@ -886,6 +909,14 @@ void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
     UpdateLayout();
     if (!m_pRoot) return;
     hDC->setRenderHint(QPainter::Antialiasing, false);
+    if (m_bLayered && !d->layeredImage.empty()) {
+        // The layered window's background image, under everything.
+        TDrawInfo info;
+        info.Parse(d->layeredImage.c_str());
+        info.uFade = d->layeredOpacity;
+        const SIZE client = GetClientSize();
+        CRenderEngine::DrawImageInfo(hDC, this, RECT{0, 0, client.cx, client.cy}, rcPaint, info);
+    }
     m_pRoot->Paint(hDC, rcPaint);
 }
 
@@ -908,8 +939,9 @@ bool CPaintManagerUI::RenderToImage(QImage* pImage, SIZE szClient) {
     if (!m_pHost) {
         m_bUpdateNeeded = true;
         m_szInitWindowSize = SIZE{szClient.cx * 100 / m_dpi.GetScale(), szClient.cy * 100 / m_dpi.GetScale()};
-    } else if (m_pHost->width() != szClient.cx || m_pHost->height() != szClient.cy) {
-        m_pHost->resize(szClient.cx, szClient.cy);
+    } else if (SIZE now = GetClientSize(); now.cx != szClient.cx || now.cy != szClient.cy) {
+        const RECT& m = m_rcClientMargin;
+        m_pHost->resize(szClient.cx + m.left + m.right, szClient.cy + m.top + m.bottom);
         m_bUpdateNeeded = true;
     }
     QPainter painter(pImage);
@@ -953,6 +985,10 @@ struct ManagerEvents {
     }
 };
 
+POINT CPaintManagerUI::ToClient(const QPointF& widgetPos) const {
+    return POINT{int(widgetPos.x()) - m_rcClientMargin.left, int(widgetPos.y()) - m_rcClientMargin.top};
+}
+
 bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::Resize: {
@@ -964,7 +1000,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         CControlUI* c = FindControl(pt);
@@ -985,7 +1021,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         if (me->button() == Qt::LeftButton) {
@@ -1005,7 +1041,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         if (m_pEventClick) {
@@ -1025,7 +1061,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(e);
-        POINT pt{int(we->position().x()), int(we->position().y())};
+        POINT pt = ToClient(we->position());
         m_ptLastMousePos = pt;
         int delta = we->angleDelta().y();
         if (delta == 0) return true;

@@ -10,10 +10,12 @@
 
 #include "ui/core.h"
 #include "ui/render.h"
+#include "ui/shadow.h"
 
 class QEvent;
 class QFont;
 class QImage;
+class QPointF;
 class QWidget;
 
 namespace DuiLib {
@@ -104,6 +106,15 @@ public:
     void SetMaxInfo(int cx, int cy) { m_szMaxWindow = SIZE{cx, cy}; }
     BYTE GetOpacity() const { return m_nOpacity; }
     void SetOpacity(BYTE nOpacity) { m_nOpacity = nOpacity; }
+    // Per-pixel transparency: what the layout leaves clear stays clear ("layered", "bktrans").
+    bool IsLayered() const { return m_bLayered; }
+    void SetLayered(bool bLayered);
+    const TShadowInfo& GetShadow() const { return m_shadow; }
+    void SetShadow(const TShadowInfo& shadow);
+    // The widget pixels around the client area (the shadow's margin, set by the host widget):
+    // client coordinates start at (left, top) of the widget.
+    RECT GetClientMargin() const { return m_rcClientMargin; }
+    void SetClientMargin(const RECT& rc) { m_rcClientMargin = rc; }
     // Applies one attribute of a layout's Window element.
     void SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue);
     LPCTSTR GetWindowCustomAttribute(LPCTSTR pstrName) const;
@@ -229,6 +240,9 @@ public:
     DWORD GetTickCount() const;
 
 private:
+    // A position in the host widget as client coordinates.
+    POINT ToClient(const QPointF& widgetPos) const;
+
     struct Impl;
     std::unique_ptr<Impl> d;
     friend struct ManagerEvents;
@@ -255,6 +269,9 @@ private:
     SIZE m_szMinWindow;
     SIZE m_szMaxWindow;
     BYTE m_nOpacity = 255;
+    bool m_bLayered = false;
+    TShadowInfo m_shadow;
+    RECT m_rcClientMargin;
     DWORD m_dwDefaultDisabledColor = 0xFFA7A6AA;
     DWORD m_dwDefaultFontColor = 0xFF000000;
     DWORD m_dwDefaultLinkFontColor = 0xFF0000FF;
