@@ -2,6 +2,8 @@
 
 #include "platform/debuglog.h"
 
+#include <array>
+
 
 namespace orvel {
 
@@ -82,10 +84,23 @@ void DeviceScanThread(const WorkerParam& param)
     CDeviceScanner scanner(*context.slots, *context.probe,
                            {[window](UINT message, WPARAM slot) { SendMessageW(window, message, slot, 0); },
                             [window, instanceMessage] { PostMessageW(window, instanceMessage, 0, 0); }});
+    const std::array<EventHandle, 2> events{param.stopEvent, context.changed};
     DWORD wait = 1;
-    while (!WaitStop(param, wait)) {
+    for (;;) {
+        bool triggered = false;
+        if (!context.changed) {
+            if (WaitStop(param, wait)) {
+                break;
+            }
+        } else {
+            const DWORD woken = WaitForAnyObject(events, wait);
+            if (woken != WAIT_TIMEOUT && woken != WAIT_OBJECT_0 + 1) {
+                break;
+            }
+            triggered = woken == WAIT_OBJECT_0 + 1;
+        }
         scanner.Pass();
-        wait = kScanPollMs;
+        wait = !context.changed || triggered ? kScanPollMs : kScanFallbackMs;
     }
     debuglog::Write("抓取设备线程设定退出");
 }

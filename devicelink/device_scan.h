@@ -1,7 +1,8 @@
 #pragma once
 // Discovery: one pass over the system's HID interfaces fills free slots that match the
 // tables and frees the slots whose interface is gone, reporting each change to the main
-// window; the scan thread repeats the pass every 100 ms.
+// window; the scan thread runs a pass whenever the system reports a change of its HID
+// interfaces, or polls every 100 ms where nothing reports changes.
 
 #include "devicelink/device_slot.h"
 #include "platform/winmsg.h"
@@ -69,19 +70,24 @@ private:
 
 // What the scan thread works with: the main window it reports to, the window's slot list
 // (changed only by the scan thread, read by the window while the thread waits in a send),
-// the HID services, and the number of the instance message posted after the first scan.
+// the HID services, the number of the instance message posted after the first scan, and
+// optionally an event signalled when the interfaces may have changed (HidChangeWatch).
 struct DeviceScanContext {
     HWND mainWindow = nullptr;
     SlotList* slots = nullptr;
     IHidProbe* probe = nullptr;
     UINT instanceMessage = 0;
+    EventHandle changed;
 };
 
 inline constexpr DWORD kScanPollMs = 100;
+inline constexpr DWORD kScanFallbackMs = 1000;
 
-// The scan thread of worker slot 0: param.owner is a DeviceScanContext. Passes run 100 ms
-// apart until the stop event is signalled; attach and detach are sent to the main window
-// synchronously, the instance message is posted once after the first complete scan.
+// The scan thread of worker slot 0: param.owner is a DeviceScanContext. Without a change event
+// passes run 100 ms apart; with one, a pass runs on each change and once more 100 ms later
+// (an interface may still be settling: a socket bound but not yet listening), and otherwise
+// every second. It ends when the stop event is signalled; attach and detach are sent to the
+// main window synchronously, the instance message is posted once after the first complete scan.
 void DeviceScanThread(const WorkerParam& param);
 
 } // namespace orvel

@@ -23,6 +23,25 @@ void SequenceResult::Take(int linkStatus)
     messages.push_back({kDeviceNotUpdatedMessage});
 }
 
+void SequenceResult::TakeSave(bool saved)
+{
+    if (saved) {
+        return;
+    }
+    if (status == kLinkOk) {
+        status = kProfileNotSaved;
+    }
+    messages.push_back({kProfileNotSavedMessage});
+}
+
+int SavedThenWritten(bool saved, int writeStatus)
+{
+    if (writeStatus != kLinkOk) {
+        return writeStatus;
+    }
+    return saved ? kLinkOk : kProfileNotSaved;
+}
+
 DeviceCore::DeviceCore(int kind, CDeviceLink& link, DeviceFolders folders)
     : kind_(kind), listKind_(kind), link_(link), folders_(std::move(folders)), modes_(ModeList::Load(folders_.defaultData, kind))
 {
@@ -107,8 +126,8 @@ int DeviceCore::LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource
 {
     LoadProfileDocument(data, source);
     take();
-    if (source == ProfileSource::Default) {
-        data.Save();
+    if (source == ProfileSource::Default && !data.Save()) {
+        return kProfileNotSaved;
     }
     return kLinkOk;
 }
@@ -145,11 +164,12 @@ int DeviceCore::WriteSettingsBlock(std::span<const std::uint8_t> block, std::uin
 SequenceResult DeviceCore::RestoreSequence(const std::function<int()>& writeKeys, const std::function<int()>& writeSettings)
 {
     SequenceResult result;
-    LoadDefaultProfile();
+    const bool saved = LoadDefaultProfile() == kLinkOk;
     result.Take(writeKeys());
     if (result.status == kLinkOk) {
         result.Take(writeSettings());
     }
+    result.TakeSave(saved);
     return result;
 }
 
@@ -158,9 +178,10 @@ SequenceResult DeviceCore::StoreLightAndWrite(profiles::CBasicProfiledata& data,
 {
     SequenceResult result;
     data.SetLightInfo(record);
-    data.Save();
+    const bool saved = data.Save();
     LoadProfileState();
     result.Take(writeSettings());
+    result.TakeSave(saved);
     return result;
 }
 

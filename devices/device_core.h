@@ -50,6 +50,14 @@ struct UserMessage {
 
 // Shown when a write did not reach the device; the profile still holds the user's change.
 inline constexpr const char* kDeviceNotUpdatedMessage = "message_device_not_updated";
+// Shown when a change reached the core (and the device) but its profile could not be saved;
+// the change stays in memory and goes to disk with the next save that succeeds.
+inline constexpr const char* kProfileNotSavedMessage = "message_profile_not_saved";
+// The status of an operation whose device steps succeeded but whose profile save failed.
+inline constexpr int kProfileNotSaved = -301;
+
+// The status of a save followed by a device write: the write's failure first, then the save's.
+int SavedThenWritten(bool saved, int writeStatus);
 
 // The outcome of a sequence of device operations (profile switch, restore defaults, …).
 struct SequenceResult {
@@ -58,6 +66,8 @@ struct SequenceResult {
 
     // Keeps the first failure and asks once for the not-updated message.
     void Take(int linkStatus);
+    // Records a failed profile save: its message, and its status unless a failure came first.
+    void TakeSave(bool saved);
 };
 
 // What the owner must do after a notification was applied.

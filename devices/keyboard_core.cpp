@@ -136,8 +136,7 @@ int KeyboardCore::ReadSettingsBlock()
     const auto words = system_.ToWords();
     profile_.SetKeyboardSystem(words[0], words[1], words[2]);
     profile_.SetLightInfo(light_);
-    profile_.Save();
-    return kLinkOk;
+    return profile_.Save() ? kLinkOk : kProfileNotSaved;
 }
 
 bool KeyboardCore::TakeLightRestart()
@@ -380,10 +379,11 @@ SequenceResult KeyboardCore::SetOption(KeyboardOption option, int value)
     }
     const auto words = system_.ToWords();
     profile_.SetKeyboardSystem(words[0], words[1], words[2]);
-    profile_.Save();
+    const bool saved = profile_.Save();
     if (write) {
         result.Take(WriteSettings());
     }
+    result.TakeSave(saved);
     return result;
 }
 

@@ -90,8 +90,7 @@ int MouseCore::ResyncFromDevice()
     light_.blue = read[8];
     profile_.SetActiveDpiStage(std::min<int>(read[12], kMouseStages - 1));
     profile_.SetLightInfo(light_);
-    profile_.Save();
-    return kLinkOk;
+    return profile_.Save() ? kLinkOk : kProfileNotSaved;
 }
 
 void MouseCore::TakeProfile()
@@ -252,8 +251,8 @@ NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)
 int MouseCore::StoreStagesAndWrite()
 {
     profile_.SetDpiStages(stages_);
-    profile_.Save();
-    return WriteSettings();
+    const bool saved = profile_.Save();
+    return SavedThenWritten(saved, WriteSettings());
 }
 
 int MouseCore::SetStageLevel(int stage, int level)
@@ -292,8 +291,8 @@ int MouseCore::SetPollingRate(int index)
     system_.values[5] = static_cast<std::uint16_t>(std::clamp(index, 0, 4));
     const auto words = system_.ToWords();
     profile_.SetMouseSystem(words[0], words[1], words[2]);
-    profile_.Save();
-    return WriteSettings();
+    const bool saved = profile_.Save();
+    return SavedThenWritten(saved, WriteSettings());
 }
 
 } // namespace orvel::devices

@@ -45,7 +45,7 @@ int CRingDeviceCore::LoadDefaultProfile()
     LoadProfileState();
     const bool saved = SaveProfile();
     ApplyProfile();
-    return saved ? 1 : 0;
+    return saved ? kLinkOk : kProfileNotSaved;
 }
 
 int CRingDeviceCore::WriteSettings(int profile)
@@ -90,11 +90,12 @@ SequenceResult CRingDeviceCore::ChangeLighting(const profiles::LightRecord& reco
 SequenceResult CRingDeviceCore::ApplyLight(const profiles::LightRecord& record)
 {
     SetLightInfo(record);
-    SaveProfile();
+    const bool saved = SaveProfile();
     LoadProfileState();
     ApplyProfile();
     SequenceResult result;
     result.Take(WriteSettings(0));
+    result.TakeSave(saved);
     return result;
 }
 
@@ -109,9 +110,10 @@ SequenceResult CRingDeviceCore::SwitchProfile()
 
 SequenceResult CRingDeviceCore::RestoreDefaults()
 {
-    LoadDefaultProfile();
+    const bool saved = LoadDefaultProfile() == kLinkOk;
     SequenceResult result;
     result.Take(WriteSettings(0));
+    result.TakeSave(saved);
     return result;
 }
 

@@ -58,6 +58,12 @@ public:
     bool failEnumerate = false;
     int enumerations = 0;
     int probes = 0;
+
+    int Enumerations()
+    {
+        std::lock_guard lock(mutex);
+        return enumerations;
+    }
 };
 
 const ProbeInfo kMouseVendor{0x320F, 0x221C, 0xFF1C, 0x92};
@@ -197,7 +203,7 @@ TEST_F(ScanTest, ThreadReportsToTheMainWindowUntilStopped)
     recorder.slots = &slots;
     const HWND window = CreateWindowHandle(&recorder);
     const UINT instanceMessage = RegisterWindowMessageW(L"VARNO Orvel 80");
-    DeviceScanContext context{window, &slots, &probe, instanceMessage};
+    DeviceScanContext context{window, &slots, &probe, instanceMessage, nullptr};
     probe.Plug("vid_0c76&pid_1630&mi_03", kHeadset);
 
     WorkerSlot worker;
@@ -215,6 +221,39 @@ TEST_F(ScanTest, ThreadReportsToTheMainWindowUntilStopped)
     const int enumerations = probe.enumerations;
     PumpMessages(150);
     EXPECT_EQ(probe.enumerations, enumerations) << "no pass after the stop";
+    DestroyWindowHandle(window);
+}
+
+// With a change event the thread does not poll: a pass runs on the change (and once more to let
+// an interface settle), then the thread sleeps until the next change or the one-second fallback.
+TEST_F(ScanTest, WithAChangeEventPassesFollowTheChanges)
+{
+    using Clock = std::chrono::steady_clock;
+    WindowRecorder recorder;
+    recorder.slots = &slots;
+    const HWND window = CreateWindowHandle(&recorder);
+    const UINT instanceMessage = RegisterWindowMessageW(L"VARNO Orvel 80");
+    DeviceScanContext context{window, &slots, &probe, instanceMessage, CreateEventW(false, false)};
+
+    WorkerSlot worker;
+    ASSERT_TRUE(worker.Start(&context, DeviceScanThread));
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (recorder.seen.empty() && Clock::now() < deadline)
+        PumpMessages(5);
+    ASSERT_EQ(recorder.seen, (std::vector<Report>{{instanceMessage, 0}}));
+    const int afterFirstPass = probe.Enumerations();
+    PumpMessages(300);
+    EXPECT_EQ(probe.Enumerations(), afterFirstPass) << "no pass without a change";
+
+    probe.Plug("vid_0c76&pid_1630&mi_03", kHeadset);
+    const auto changedAt = Clock::now();
+    SetEvent(context.changed);
+    while (recorder.seen.size() < 2 && Clock::now() < deadline)
+        PumpMessages(5);
+    EXPECT_EQ(recorder.seen.back(), (Report{WM_DEVICE_ATTACH, 10}));
+    EXPECT_LT(Clock::now() - changedAt, std::chrono::milliseconds(400)) << "the change, not the fallback, ran it";
+
+    EXPECT_EQ(worker.Stop(), WorkerSlot::StopResult::Ended);
     DestroyWindowHandle(window);
 }
 

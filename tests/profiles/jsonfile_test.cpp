@@ -2,14 +2,13 @@
 
 #include "platform/debuglog.h"
 #include "tests/profiles/json_text.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fstream>
 #include <sstream>
-#include <sys/resource.h>
 
 namespace {
 
@@ -103,15 +102,12 @@ TEST(JsonFile, FailedWriteKeepsTheOldDocument)
     Json::Value big = sampleDocument();
     big["padding"] = std::string(64 * 1024, 'x');
 
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096; // the file system refuses to grow any file beyond 4 KiB
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveJsonFile(file, big);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        orvel::testing::FullDisk full(4096);
+        ASSERT_TRUE(full.Active());
+        saved = SaveJsonFile(file, big);
+    }
 
     EXPECT_FALSE(saved) << "the failure reaches the caller";
     EXPECT_EQ(FileText(file), before);

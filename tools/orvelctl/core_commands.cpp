@@ -484,20 +484,6 @@ profiles::LightRecord Changed(profiles::LightRecord record, const SetRequest& re
     return record;
 }
 
-// The mouse and the keyboard keep their lighting in the profile and write it with the
-// settings block.
-template <class Core>
-int StoreLightAndWrite(CoreSession& session, Core& core, const SetRequest& request, int& code)
-{
-    core.Profile().SetLightInfo(Changed(core.Light(), request));
-    if (!core.Profile().Save()) {
-        code = session.Refuse("the profile could not be written; the device was not changed");
-        return kLinkInvalidArgument;
-    }
-    core.LoadProfileState();
-    return core.WriteSettings();
-}
-
 // Stores the changed lighting in the selected profile and writes the settings block; a link
 // status, or code set for a mode the kind does not have.
 int SetLight(CoreSession& session, const SetRequest& request, int& code)
@@ -509,9 +495,9 @@ int SetLight(CoreSession& session, const SetRequest& request, int& code)
         return kLinkInvalidArgument;
     }
     if (MouseCore* mouse = session.Mouse())
-        return StoreLightAndWrite(session, *mouse, request, code);
+        return mouse->ApplyLight(Changed(mouse->Light(), request)).status;
     if (KeyboardCore* keyboard = session.Keyboard())
-        return StoreLightAndWrite(session, *keyboard, request, code);
+        return keyboard->ApplyLight(Changed(keyboard->Light(), request)).status;
     devices::CRingDeviceCore* ring = session.Ring();
     return ring->ChangeLighting(Changed(ring->GetLightInfo(), request)).status;
 }
@@ -617,6 +603,8 @@ int SetCommand(const ParsedArgs& args, Context& context)
             return code;
         break;
     }
+    if (status == devices::kProfileNotSaved)
+        return session.Failed("the device was changed, but not its profile", status);
     if (status != kLinkOk)
         return session.Failed("stored in the profile, but writing the device failed", status);
     context.out << session.Name() << ": " << args.positional[1];

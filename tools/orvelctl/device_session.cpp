@@ -1,5 +1,7 @@
 #include "tools/orvelctl/device_session.h"
 
+#include "devices/device_core.h"
+
 #include <span>
 
 namespace orvel::ctl {
@@ -20,6 +22,8 @@ std::string LinkStatusText(int status)
         return "refused by the device";
     case kLinkInvalidArgument:
         return "invalid argument";
+    case devices::kProfileNotSaved:
+        return "the profile could not be saved";
     default:
         return "link error " + std::to_string(status);
     }
