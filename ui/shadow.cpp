@@ -67,8 +67,13 @@ void PaintShadow(QImage* pWindow, const RECT& m, CPaintManagerUI* pManager) {
     const RECT dark{shape.dark.left + m.left, shape.dark.top + m.top, shape.dark.right + m.left, shape.dark.bottom + m.top};
     const RECT clientRect{m.left, m.top, m.left + client.cx, m.top + client.cy};
     if (!s.sImage.IsEmpty()) {
+        // Nine-slice with the shadow's corners; the middle lies under the client anyway.
+        TDrawInfo info;
+        info.Parse(s.sImage);
+        if (!(s.rcCorner == RECT{})) info.rcCorner = s.rcCorner;
+        info.bHole = true;
         QPainter p(pWindow);
-        CRenderEngine::DrawImageString(&p, pManager, dark, RECT{0, 0, pWindow->width(), pWindow->height()}, s.sImage, L"hole='true'");
+        CRenderEngine::DrawImageInfo(&p, pManager, dark, RECT{0, 0, pWindow->width(), pWindow->height()}, info);
     } else {
         // Full darkness inside the rectangle, fading with the distance to it.
         const int r = int((s.dwColor >> 16) & 0xFF), g = int((s.dwColor >> 8) & 0xFF), b = int(s.dwColor & 0xFF);

@@ -4,8 +4,11 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 #include <string>
 
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace {
@@ -80,6 +83,26 @@ TEST(FrameTest, ShadowDarkensTheMarginAndLeavesTheClientAsItIs) {
     const QRgb p = red.widget->RenderWindow().pixel(9, y);
     EXPECT_GT(qRed(p), 0);
     EXPECT_EQ(qGreen(p), 0);
+}
+
+TEST(FrameTest, ShadowImageIsDrawnWithItsCorners) {
+    orvel::testing::TempFolder dir;
+    const CDuiString old = CPaintManagerUI::GetResourcePath();
+    CPaintManagerUI::SetResourcePath(CDuiString::FromUtf8(dir.path().string()));
+    // 24 x 24, clear at the border and darker towards the middle over 8 pixels.
+    QImage image(24, 24, QImage::Format_ARGB32);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x) image.setPixel(x, y, qRgba(0, 0, 0, 20 * std::min({x, y, 23 - x, 23 - y, 8})));
+    ASSERT_TRUE(image.save(QString::fromStdString((dir / "shadow.png").string())));
+    {
+        uitest::Host host(ShadowLayout(L"shadowimage=\"shadow.png\" shadowcorner=\"8,8,8,8\""), kClient.cx, kClient.cy);
+        SizeClient(host, kClient);
+        ASSERT_EQ(host.pm.GetClientMargin(), (RECT{8, 8, 8, 8}));
+        const QImage window = host.widget->RenderWindow();
+        // The left edge of the image, across the margin beside the window's middle.
+        for (int x = 0; x < 8; ++x) EXPECT_NEAR(qAlpha(window.pixel(x, 50)), 20 * x, 2) << "x " << x;
+    }
+    CPaintManagerUI::SetResourcePath(old);
 }
 
 TEST(FrameTest, ControlsKeepClientCoordinatesAndTheShadowTakesNoClicks) {
