@@ -387,15 +387,22 @@ bool CControlUI::PaintCachedLook(HDC hDC) {
     if (!m_pLookCache) m_pLookCache = std::make_unique<TLookCache>();
     TLookCache& c = *m_pLookCache;
     if (m_bLookDirty || c.width != w || c.height != h || c.pixelRatio != pixelRatio || c.serial != serial || c.text != text) {
-        c.image = QImage(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-        c.image.setDevicePixelRatio(pixelRatio);
-        c.image.fill(Qt::transparent);
+        // A look painted for the first time is painted directly: one that changes every
+        // frame costs no more than without the cache. It is kept when painted again unchanged.
+        c.image = QImage();
         c.width = w;
         c.height = h;
         c.pixelRatio = pixelRatio;
         c.serial = serial;
         c.text = std::move(text);
         m_bLookDirty = false;
+        PaintLook(hDC);
+        return true;
+    }
+    if (c.image.isNull()) {
+        c.image = QImage(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+        c.image.setDevicePixelRatio(pixelRatio);
+        c.image.fill(Qt::transparent);
         QPainter p(&c.image);
         p.translate(-m_rcItem.left, -m_rcItem.top);
         PaintLook(&p);
