@@ -59,6 +59,15 @@ CWindowWnd::~CWindowWnd() {
     }
 }
 
+namespace {
+
+// The margin a window's shadow adds around its client area.
+RECT ShadowMarginOf(const CUIHostWidget* widget) {
+    return widget && widget->Manager() ? widget->Manager()->GetClientMargin() : RECT{};
+}
+
+} // namespace
+
 CWindowWnd* CWindowWnd::FromHandle(HWND hWnd) {
     auto it = Windows().find(hWnd);
     return it == Windows().end() ? nullptr : it->second;
@@ -167,7 +176,7 @@ void CWindowWnd::CenterWindow() {
     else if (QScreen* s = d->widget->screen()) area = s->availableGeometry();
     if (area.isEmpty()) return;
     // The client area is centred; a shadow's margin lies around it.
-    const RECT m = d->widget->Manager() ? d->widget->Manager()->GetClientMargin() : RECT{};
+    const RECT m = ShadowMarginOf(d->widget);
     const QSize size = d->widget->size() - QSize(m.left + m.right, m.top + m.bottom);
     d->widget->move(area.center().x() - size.width() / 2 - m.left, area.center().y() - size.height() / 2 - m.top);
 }
@@ -185,7 +194,7 @@ bool CWindowWnd::PostMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 void CWindowWnd::ResizeClient(int cx, int cy) {
     if (!d->widget) return;
-    const RECT m = d->widget->Manager() ? d->widget->Manager()->GetClientMargin() : RECT{};
+    const RECT m = ShadowMarginOf(d->widget);
     const int mx = m.left + m.right, my = m.top + m.bottom;
     d->widget->resize(cx < 0 ? d->widget->width() : cx + mx, cy < 0 ? d->widget->height() : cy + my);
 }
@@ -199,13 +208,13 @@ RECT CWindowWnd::GetWindowRect() const {
     QRect g = d->widget->geometry();
     if (d->widget->isWindow()) g.moveTopLeft(d->widget->pos());
     // The window is its client area; a shadow's margin does not count.
-    const RECT m = d->widget->Manager() ? d->widget->Manager()->GetClientMargin() : RECT{};
+    const RECT m = ShadowMarginOf(d->widget);
     return RECT{g.left() + m.left, g.top() + m.top, g.right() + 1 - m.right, g.bottom() + 1 - m.bottom};
 }
 
 void CWindowWnd::MoveWindow(int x, int y, int cx, int cy) {
     if (!d->widget) return;
-    const RECT m = d->widget->Manager() ? d->widget->Manager()->GetClientMargin() : RECT{};
+    const RECT m = ShadowMarginOf(d->widget);
     d->widget->setGeometry(x - m.left, y - m.top, cx + m.left + m.right, cy + m.top + m.bottom);
 }
 
