@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "platform/debuglog.h"
 #include "platform/paths.h"
@@ -48,6 +49,10 @@ struct ProcessState {
         TImageInfo info;
     };
     std::map<std::wstring, std::unique_ptr<CachedImage>> images;
+    // Images by the name a control asked for, its mask and the scale: repaints skip the
+    // resource lookups. Valid while the look serial stays the same.
+    std::map<std::tuple<std::wstring, DWORD, int>, const TImageInfo*> imagesByName;
+    unsigned imagesByNameSerial = 0;
     QElapsedTimer clock;
     unsigned lookSerial = 1;
 };
@@ -509,8 +514,21 @@ bool CPaintManagerUI::AddFontFile(LPCTSTR pstrFile) {
 
 const TImageInfo* CPaintManagerUI::GetImage(LPCTSTR bitmap) { return GetImageEx(bitmap); }
 
-const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mask) {
+const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR type, DWORD mask) {
     if (!bitmap || !*bitmap) return nullptr;
+    auto& known = Process().imagesByName;
+    if (Process().imagesByNameSerial != GetLookSerial()) {
+        known.clear();
+        Process().imagesByNameSerial = GetLookSerial();
+    }
+    auto name = std::make_tuple(std::wstring(bitmap), mask, m_dpi.GetScale());
+    if (auto it = known.find(name); it != known.end()) return it->second;
+    const TImageInfo* info = LoadImage(bitmap, type, mask);
+    known.emplace(std::move(name), info);
+    return info;
+}
+
+const TImageInfo* CPaintManagerUI::LoadImage(LPCTSTR bitmap, LPCTSTR, DWORD mask) {
     CDuiString name(bitmap);
     if (LPCTSTR mapped = CResourceManager::GetInstance()->GetImagePath(bitmap)) name = mapped;
     CDuiString path = GetResourceFile(name);

@@ -242,6 +242,8 @@ public:
 private:
     // A position in the host widget as client coordinates.
     POINT ToClient(const QPointF& widgetPos) const;
+    // The image of a name from the process-wide cache, loaded when needed.
+    const TImageInfo* LoadImage(LPCTSTR bitmap, LPCTSTR type, DWORD mask);
 
     struct Impl;
     std::unique_ptr<Impl> d;
