@@ -11,6 +11,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 #include "ui/manager.h"
 #include "ui/values.h"
@@ -640,9 +641,21 @@ bool CRenderEngine::DrawImageInfo(HDC hDC, CPaintManagerUI* pManager, const RECT
 bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint, LPCTSTR pStrImage,
                                     LPCTSTR pStrModify) {
     if (!pStrImage || !*pStrImage) return false;
-    TDrawInfo info;
-    info.Parse(pStrImage, pStrModify);
-    return DrawImageInfo(hDC, pManager, rcItem, rcPaint, info);
+    // Descriptions are taken apart once: pages draw the same ones in every frame.
+    static std::unordered_map<std::wstring, TDrawInfo> parsed;
+    std::wstring key(pStrImage);
+    if (pStrModify && *pStrModify) {
+        key += L'\x01';
+        key += pStrModify;
+    }
+    auto it = parsed.find(key);
+    if (it == parsed.end()) {
+        if (parsed.size() > 4096) parsed.clear();
+        TDrawInfo info;
+        info.Parse(pStrImage, pStrModify);
+        it = parsed.emplace(std::move(key), std::move(info)).first;
+    }
+    return DrawImageInfo(hDC, pManager, rcItem, rcPaint, it->second);
 }
 
 } // namespace DuiLib
