@@ -13,6 +13,8 @@
 #include "ui/menu_controls.h"
 #include "ui/render.h"
 #include "ui/resource.h"
+#include "ui/tilelayout.h"
+#include "ui/treeview.h"
 #include "ui/window.h"
 #include "ui/custom_controls.h"
 #include "ui/filedialog.h"

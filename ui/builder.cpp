@@ -10,6 +10,8 @@
 #include "ui/list.h"
 #include "ui/colorpalette.h"
 #include "ui/menu_controls.h"
+#include "ui/tilelayout.h"
+#include "ui/treeview.h"
 #include "ui/manager.h"
 #include "ui/values.h"
 #include "ui/xmlfile.h"
@@ -42,6 +44,8 @@ CControlFactory::CControlFactory() {
         {L"hbox", Make<CHorizontalLayoutUI>},
         {L"tablayout", Make<CTabLayoutUI>},
         {L"tabbox", Make<CTabLayoutUI>},
+        {L"tilelayout", Make<CTileLayoutUI>},
+        {L"tilebox", Make<CTileLayoutUI>},
         {L"label", Make<CLabelUI>},
         {L"text", Make<CTextUI>},
         {L"button", Make<CButtonUI>},
@@ -60,6 +64,8 @@ CControlFactory::CControlFactory() {
         {L"listlabelelement", Make<CListLabelElementUI>},
         {L"listtextelement", Make<CListTextElementUI>},
         {L"listcontainerelement", Make<CListContainerElementUI>},
+        {L"treeview", Make<CTreeViewUI>},
+        {L"treenode", Make<CTreeNodeUI>},
         {L"colorpalette", Make<CColorPaletteUI>},
         {L"menu", Make<CMenuUI>},
         {L"menuelement", Make<CMenuElementUI>},

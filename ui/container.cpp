@@ -1,6 +1,8 @@
 #include "ui/container.h"
 
 #include <QPainter>
+#include <QRubberBand>
+#include <QWidget>
 
 #include <algorithm>
 #include <cwctype>
@@ -499,7 +501,7 @@ int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 // Lays the visible, non-float children one after another along the main axis: fixed sizes
 // first, the rest shared among the stretchable ones (the last takes what is left), each
 // aligned across by the child alignment and the whole line aligned when nothing stretches.
-void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical) {
+void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical, int iMinCross) {
     const LineAxis ax{bVertical};
     CControlUI::SetPos(rc, bNeedInvalidate);
     RECT client = GetClientPos();
@@ -568,8 +570,133 @@ void CContainerUI::SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical) {
     for (int i = 0; i < int(m_items.size()); ++i) {
         if (m_items[size_t(i)]->IsVisible() && m_items[size_t(i)]->IsFloat()) SetFloatPos(i);
     }
-    const SIZE needed = ax.ToSize(mainNeeded, crossNeeded);
+    const SIZE needed = ax.ToSize(mainNeeded, std::max(crossNeeded, iMinCross));
     ProcessScrollBar(client, needed.cx, needed.cy);
+}
+
+int UnscaledLength(const CControlUI* pControl, int iPixels) {
+    CPaintManagerUI* manager = pControl ? pControl->GetManager() : nullptr;
+    const int scale = manager ? manager->GetDPIObj()->GetScale() : 100;
+    return (iPixels * 100 + scale / 2) / scale;
+}
+
+void ShowResizeCursor(CControlUI* pControl, bool& bShown, bool bShow, bool bVertical) {
+    QWidget* host = pControl && pControl->GetManager() ? pControl->GetManager()->GetHostWidget() : nullptr;
+    if (!host || bShow == bShown) return;
+    bShown = bShow;
+    if (bShow) host->setCursor(bVertical ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+    else host->unsetCursor();
+}
+
+namespace {
+
+// The handle: a strip of the separator's thickness at the far edge (near edge when negative).
+RECT SeparatorRect(const RECT& rc, int size, bool vertical) {
+    if (size == 0) return RECT{0, 0, 0, 0};
+    if (vertical) return size > 0 ? RECT{rc.left, rc.bottom - size, rc.right, rc.bottom} : RECT{rc.left, rc.top, rc.right, rc.top - size};
+    return size > 0 ? RECT{rc.right - size, rc.top, rc.right, rc.bottom} : RECT{rc.left, rc.top, rc.left - size, rc.bottom};
+}
+
+// A line over the window where the dragged edge would go.
+void ShowGhost(CControlUI* self, TLayoutSeparator& sep, bool vertical) {
+    QWidget* host = self->GetManager() ? self->GetManager()->GetHostWidget() : nullptr;
+    if (!host) return;
+    if (!sep.pGhost) {
+        sep.pGhost = new QRubberBand(QRubberBand::Line, host);
+        QObject::connect(sep.pGhost, &QObject::destroyed, [&sep] { sep.pGhost = nullptr; });
+    }
+    const RECT& rc = self->GetPos();
+    if (vertical) {
+        const int y = sep.iSize > 0 ? rc.top + sep.iNewLength : rc.bottom - sep.iNewLength;
+        sep.pGhost->setGeometry(rc.left, y - 1, rc.right - rc.left, 2);
+    } else {
+        const int x = sep.iSize > 0 ? rc.left + sep.iNewLength : rc.right - sep.iNewLength;
+        sep.pGhost->setGeometry(x - 1, rc.top, 2, rc.bottom - rc.top);
+    }
+    sep.pGhost->show();
+}
+
+void ApplyLength(CControlUI* self, bool vertical, int pixels) {
+    if (vertical) self->SetFixedHeight(UnscaledLength(self, pixels));
+    else self->SetFixedWidth(UnscaledLength(self, pixels));
+}
+
+// The separator's share of an event; true when it took the event.
+bool SeparatorEvent(CControlUI* self, TLayoutSeparator& sep, bool vertical, TEventUI& event) {
+    if (sep.iSize == 0 || !self->IsEnabled()) return false;
+    const int size = self->Scale(sep.iSize);
+    const RECT& rc = self->GetPos();
+    const bool inHandle = PtInRect(SeparatorRect(rc, size, vertical), event.ptMouse);
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+        if (!inHandle) return false;
+        sep.bDragging = true;
+        sep.ptStart = event.ptMouse;
+        sep.iStartLength = vertical ? rc.bottom - rc.top : rc.right - rc.left;
+        sep.iNewLength = sep.iStartLength;
+        if (!sep.bImmediate) ShowGhost(self, sep, vertical);
+        return true;
+    case UIEVENT_MOUSEMOVE: {
+        if (!sep.bDragging) {
+            ShowResizeCursor(self, sep.bSizeCursor, inHandle, vertical);
+            return false;
+        }
+        int delta = vertical ? event.ptMouse.y - sep.ptStart.y : event.ptMouse.x - sep.ptStart.x;
+        if (size < 0) delta = -delta;
+        const int lo = std::max(vertical ? self->GetMinHeight() : self->GetMinWidth(), std::abs(size));
+        const int hi = std::max(vertical ? self->GetMaxHeight() : self->GetMaxWidth(), lo);
+        sep.iNewLength = std::clamp(sep.iStartLength + delta, lo, hi);
+        if (sep.bImmediate) ApplyLength(self, vertical, sep.iNewLength);
+        else ShowGhost(self, sep, vertical);
+        return true;
+    }
+    case UIEVENT_BUTTONUP:
+        if (!sep.bDragging) return false;
+        sep.bDragging = false;
+        if (!sep.bImmediate) {
+            delete sep.pGhost;
+            ApplyLength(self, vertical, sep.iNewLength);
+        }
+        return true;
+    case UIEVENT_MOUSELEAVE:
+        if (!sep.bDragging) ShowResizeCursor(self, sep.bSizeCursor, false, vertical);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool SetSeparatorAttribute(TLayoutSeparator& sep, const std::wstring& name, const wchar_t* sizeName, LPCTSTR value) {
+    if (name == sizeName) sep.iSize = values::ParseInt(value);
+    else if (name == L"sepimm") sep.bImmediate = values::ParseBool(value);
+    else return false;
+    return true;
+}
+
+} // namespace
+
+CVerticalLayoutUI::~CVerticalLayoutUI() { delete m_sep.pGhost; }
+
+RECT CVerticalLayoutUI::GetThumbRect() const { return SeparatorRect(m_rcItem, GetSepHeight(), true); }
+
+void CVerticalLayoutUI::DoEvent(TEventUI& event) {
+    if (!SeparatorEvent(this, m_sep, true, event)) CContainerUI::DoEvent(event);
+}
+
+void CVerticalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    if (!SetSeparatorAttribute(m_sep, values::Lower(pstrName), L"sepheight", pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
+}
+
+CHorizontalLayoutUI::~CHorizontalLayoutUI() { delete m_sep.pGhost; }
+
+RECT CHorizontalLayoutUI::GetThumbRect() const { return SeparatorRect(m_rcItem, GetSepWidth(), false); }
+
+void CHorizontalLayoutUI::DoEvent(TEventUI& event) {
+    if (!SeparatorEvent(this, m_sep, false, event)) CContainerUI::DoEvent(event);
+}
+
+void CHorizontalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    if (!SetSeparatorAttribute(m_sep, values::Lower(pstrName), L"sepwidth", pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 
 LPCTSTR CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }

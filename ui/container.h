@@ -6,9 +6,31 @@
 
 #include "ui/control.h"
 
+class QRubberBand;
+
 namespace DuiLib {
 
 class CScrollBarUI;
+
+// A drag handle of iSize pixels at the far edge of a line layout (the near edge when negative)
+// that changes the layout's own width or height: live with bImmediate, else on release with a
+// ghost line showing the new edge meanwhile.
+struct TLayoutSeparator {
+    int iSize = 0;
+    bool bImmediate = false;
+    bool bDragging = false;
+    POINT ptStart{0, 0};
+    int iStartLength = 0;
+    int iNewLength = 0;
+    bool bSizeCursor = false;
+    QRubberBand* pGhost = nullptr;
+};
+
+// A length in window pixels as the unscaled value fixed sizes are kept in.
+int UnscaledLength(const CControlUI* pControl, int iPixels);
+// Shows the resize cursor over the control's window while bShow (bShown remembers it, so a
+// control's own cursor is only replaced while the pointer is over a handle).
+void ShowResizeCursor(CControlUI* pControl, bool& bShown, bool bShow, bool bVertical);
 
 class IContainerUI {
 public:
@@ -94,8 +116,9 @@ protected:
     // Shows or hides the scroll bars for the space the children need; relayouts once when
     // a bar appears or disappears.
     void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
-    // Places the children in one line: top to bottom when bVertical, else left to right.
-    void SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical);
+    // Places the children in one line: top to bottom when bVertical, else left to right. The
+    // content is at least iMinCross wide across the line (more scrolls when a bar is enabled).
+    void SetLinearPos(RECT rc, bool bNeedInvalidate, bool bVertical, int iMinCross = 0);
 
     std::vector<CControlUI*> m_items;
     RECT m_rcInset;
@@ -113,16 +136,39 @@ protected:
 
 class CVerticalLayoutUI : public CContainerUI {
 public:
+    ~CVerticalLayoutUI() override;
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    // "sepheight": a handle at the bottom edge (top when negative) resizes the layout.
+    int GetSepHeight() const { return Scale(m_sep.iSize); }
+    void SetSepHeight(int iHeight) { m_sep.iSize = iHeight; }
+    void SetSepImmMode(bool bImmediately) { m_sep.bImmediate = bImmediately; }
+    // The handle in window coordinates (empty without one).
+    RECT GetThumbRect() const;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+
+private:
+    TLayoutSeparator m_sep;
 };
 
 class CHorizontalLayoutUI : public CContainerUI {
 public:
+    ~CHorizontalLayoutUI() override;
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    // "sepwidth": a handle at the right edge (left when negative) resizes the layout.
+    int GetSepWidth() const { return Scale(m_sep.iSize); }
+    void SetSepWidth(int iWidth) { m_sep.iSize = iWidth; }
+    void SetSepImmMode(bool bImmediately) { m_sep.bImmediate = bImmediately; }
+    RECT GetThumbRect() const;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+
+private:
+    TLayoutSeparator m_sep;
 };
 
 class CTabLayoutUI : public CContainerUI {

@@ -43,8 +43,25 @@ SIZE CLabelUI::EstimateSize(SIZE szAvailable) {
         sz.cy = (f ? f->tmHeight : 12) + Scale(8) + pad.top + pad.bottom;
     }
     if (sz.cx == 0 && m_bAutoCalcWidth) {
-        SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, szAvailable.cx);
-        sz.cx = t.cx + pad.left + pad.right;
+        int cx = 0;
+        if (m_bShowHtml) {
+            RECT rc{0, 0, 0, 0};
+            CRenderEngine::DrawHtmlText(nullptr, m_pManager, rc, GetText(), 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+            cx = rc.right;
+        } else {
+            cx = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, szAvailable.cx).cx;
+        }
+        sz.cx = cx + pad.left + pad.right;
+    }
+    if (sz.cy == 0 && m_bAutoCalcHeight && !(m_uTextStyle & DT_SINGLELINE)) {
+        // The height of the text wrapped in the width the control gets.
+        const int width = (sz.cx > 0 ? sz.cx : szAvailable.cx) - pad.left - pad.right;
+        if (width > 0) {
+            RECT rc{0, 0, width, 0};
+            if (m_bShowHtml) CRenderEngine::DrawHtmlText(nullptr, m_pManager, rc, GetText(), 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+            else rc.bottom = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle, width).cy;
+            sz.cy = rc.bottom + pad.top + pad.bottom;
+        }
     }
     return sz;
 }
@@ -83,6 +100,7 @@ void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"disabledtextcolor") SetDisabledTextColor(ParseColor(pstrValue));
     else if (n == L"textpadding") SetTextPadding(ParseRect(pstrValue));
     else if (n == L"showhtml") SetShowHtml(ParseBool(pstrValue));
+    else if (n == L"autocalcheight") m_bAutoCalcHeight = ParseBool(pstrValue);
     else if (n == L"autocalcwidth") m_bAutoCalcWidth = ParseBool(pstrValue);
     else CControlUI::SetAttribute(pstrName, pstrValue);
 }
@@ -104,7 +122,7 @@ void CLabelUI::DrawLabelText(HDC hDC, const CDuiString& text, DWORD color, int f
     RECT rc{m_rcItem.left + pad.left, m_rcItem.top + pad.top, m_rcItem.right - pad.right, m_rcItem.bottom - pad.bottom};
     if (m_bShowHtml) {
         m_links.clear();
-        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, font, m_uTextStyle, &m_links);
+        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, font, m_uTextStyle, &m_links, m_iHoverLink);
     } else {
         CRenderEngine::DrawText(hDC, m_pManager, rc, text, color, font, m_uTextStyle);
     }
@@ -134,7 +152,7 @@ UINT CTextUI::GetControlFlags() const { return (IsEnabled() && !m_links.empty())
 
 int CTextUI::LinkAt(POINT pt) const {
     for (size_t i = 0; i < m_links.size(); ++i) {
-        if (PtInRect(m_links[i].rc, pt)) return int(i);
+        if (PtInRect(m_links[i].rc, pt)) return m_links[i].iLink;
     }
     return -1;
 }
@@ -145,6 +163,13 @@ void CTextUI::DoEvent(TEventUI& event) {
         return;
     }
     if (event.Type == UIEVENT_SETCURSOR) return;
+    if (event.Type == UIEVENT_MOUSEMOVE || event.Type == UIEVENT_MOUSELEAVE) {
+        const int link = event.Type == UIEVENT_MOUSEMOVE && IsEnabled() ? LinkAt(event.ptMouse) : -1;
+        if (link != m_iHoverLink) {
+            m_iHoverLink = link;
+            Invalidate();
+        }
+    }
     if (event.Type == UIEVENT_BUTTONUP && IsEnabled()) {
         int link = LinkAt(event.ptMouse);
         if (link >= 0 && m_pManager) {
@@ -155,7 +180,10 @@ void CTextUI::DoEvent(TEventUI& event) {
     CLabelUI::DoEvent(event);
 }
 
-SIZE CTextUI::EstimateSize(SIZE) { return SIZE{GetFixedWidth(), GetFixedHeight()}; }
+SIZE CTextUI::EstimateSize(SIZE szAvailable) {
+    if (m_bAutoCalcHeight) return CLabelUI::EstimateSize(szAvailable);
+    return SIZE{GetFixedWidth(), GetFixedHeight()};
+}
 
 void CTextUI::PaintText(HDC hDC) { CLabelUI::PaintText(hDC); }
 

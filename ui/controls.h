@@ -44,7 +44,11 @@ protected:
     RECT m_rcTextPadding;
     bool m_bShowHtml = false;
     bool m_bAutoCalcWidth = false;
+    // Without a fixed height, a multi-line text is as high as it wraps.
+    bool m_bAutoCalcHeight = false;
     std::vector<THtmlLink> m_links;
+    // The link under the pointer, drawn in the hover colour (-1: none).
+    int m_iHoverLink = -1;
 };
 
 class CTextUI : public CLabelUI {
@@ -53,7 +57,7 @@ public:
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;
-    // The link under a point, or -1.
+    // The number of the link under a point, or -1.
     int LinkAt(POINT pt) const;
     void DoEvent(TEventUI& event) override;
     SIZE EstimateSize(SIZE szAvailable) override;

@@ -24,7 +24,7 @@ bool RowEvent(Row* row, CListRowState& st, TEventUI& event, CPaintManagerUI* man
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_RBUTTONDOWN:
         if (row->IsEnabled()) {
-            if (st.m_pOwner) st.m_pOwner->SelectItem(st.m_iIndex, true);
+            if (st.m_pOwner) st.m_pOwner->SelectItemByInput(st.m_iIndex, event.wKeyState);
             row->Invalidate();
         }
         return true;
@@ -118,7 +118,7 @@ bool ActivateRow(CControlUI* row) {
 void DropHiddenSelection(CControlUI* row, CListRowState& st) {
     if (!row->IsVisible() && st.m_bSelected) {
         st.m_bSelected = false;
-        if (st.m_pOwner) st.m_pOwner->SelectItem(-1);
+        if (st.m_pOwner) st.m_pOwner->UnSelectItem(st.m_iIndex);
     }
 }
 
@@ -127,6 +127,28 @@ void ApplySelectedAttribute(IListItemUI* item, CListRowState& st, LPCTSTR pstrVa
     bool sel = values::ParseBool(pstrValue);
     if (st.m_pOwner && sel) st.m_pOwner->SelectItem(st.m_iIndex, false, false);
     else item->Select(sel);
+}
+
+// The x ranges of the header's shown columns when its left edge is at x.
+std::vector<std::pair<int, int>> HeaderColumnRanges(CListHeaderUI* header, int x) {
+    std::vector<std::pair<int, int>> out;
+    if (!header || !header->IsVisible()) return out;
+    x += header->GetInset().left;
+    for (int i = 0; i < header->GetCount(); ++i) {
+        CControlUI* c = header->GetItemAt(i);
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        RECT pad = c->GetPadding();
+        x += pad.left;
+        out.emplace_back(x, x + c->GetWidth());
+        x += c->GetWidth() + pad.right + header->GetChildPadding();
+    }
+    return out;
+}
+
+// The width the header's columns take side by side.
+int HeaderColumnsWidth(CListHeaderUI* header) {
+    const auto columns = HeaderColumnRanges(header, 0);
+    return columns.empty() ? 0 : columns.back().second + header->GetInset().right;
 }
 
 void DrawRowItemBk(HDC hDC, CControlUI* row, const CListRowState& st, const RECT& rcItem) {
@@ -337,6 +359,23 @@ void CListContainerElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) 
     else CHorizontalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
 
+void CListContainerElementUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    CHorizontalLayoutUI::SetPos(rc, bNeedInvalidate);
+    auto* list = m_pOwnerControl ? static_cast<CListUI*>(m_pOwnerControl->GetInterface(DUI_CTR_LIST)) : nullptr;
+    if (!list) return;
+    const auto columns = HeaderColumnRanges(list->GetHeader(), m_rcItem.left);
+    size_t column = 0;
+    for (auto* c : m_items) {
+        if (column >= columns.size()) break;
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        RECT r = c->GetPos();
+        r.left = columns[column].first;
+        r.right = columns[column].second;
+        c->SetPos(r, false);
+        ++column;
+    }
+}
+
 void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { DrawRowItemBk(hDC, this, *this, rcItem); }
 
 void CListContainerElementUI::PaintBkColor(HDC hDC) {
@@ -357,12 +396,109 @@ LPVOID CListHeaderItemUI::GetInterface(LPCTSTR pstrName) {
     if (values::EqualNoCase(pstrName, DUI_CTR_LISTHEADERITEM)) return this;
     return CLabelUI::GetInterface(pstrName);
 }
+UINT CListHeaderItemUI::GetControlFlags() const { return IsEnabled() && m_iSepWidth != 0 ? UIFLAG_SETCURSOR : 0; }
+
+void CListHeaderItemUI::SetDragable(bool bDragable) {
+    m_bDragable = bDragable;
+    if (!m_bDragable) m_uButtonState &= ~kDragging;
+}
+
+SIZE CListHeaderItemUI::EstimateSize(SIZE) { return SIZE{GetFixedWidth(), GetFixedHeight()}; }
+
+void CListHeaderItemUI::SetEnabled(bool bEnable) {
+    CLabelUI::SetEnabled(bEnable);
+    if (!IsEnabled()) m_uButtonState = 0;
+}
+
+RECT CListHeaderItemUI::GetThumbRect() const {
+    const int sep = GetSepWidth();
+    if (!m_bDragable || sep == 0) return RECT{0, 0, 0, 0};
+    if (sep > 0) return RECT{m_rcItem.right - sep, m_rcItem.top, m_rcItem.right, m_rcItem.bottom};
+    return RECT{m_rcItem.left, m_rcItem.top, m_rcItem.left - sep, m_rcItem.bottom};
+}
+
+bool CListHeaderItemUI::InSeparator(POINT pt) const { return PtInRect(GetThumbRect(), pt); }
+
+void CListHeaderItemUI::DoEvent(TEventUI& event) {
+    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
+        if (m_pParent) m_pParent->DoEvent(event);
+        else CLabelUI::DoEvent(event);
+        return;
+    }
+    if (!IsEnabled()) {
+        CLabelUI::DoEvent(event);
+        return;
+    }
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK:
+        if (InSeparator(event.ptMouse)) {
+            m_uButtonState |= kDragging;
+            m_ptDragStart = event.ptMouse;
+            m_cxDragStart = GetWidth();
+        } else {
+            m_uButtonState |= kPushed;
+            if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_HEADERCLICK);
+        }
+        Invalidate();
+        return;
+    case UIEVENT_BUTTONUP:
+        m_uButtonState &= ~(kDragging | kPushed);
+        Invalidate();
+        return;
+    case UIEVENT_MOUSEMOVE:
+        if (m_uButtonState & kDragging) {
+            // Left separators grow the column when dragged to the left.
+            const int delta = event.ptMouse.x - m_ptDragStart.x;
+            int width = m_cxDragStart + (m_iSepWidth >= 0 ? delta : -delta);
+            width = std::clamp(width, std::max(GetMinWidth(), std::abs(GetSepWidth())), std::max(GetMaxWidth(), GetMinWidth()));
+            SetFixedWidth(UnscaledLength(this, width));
+            if (m_pParent) m_pParent->NeedParentUpdate();
+        } else {
+            ShowResizeCursor(this, m_bSizeCursor, InSeparator(event.ptMouse), false);
+        }
+        return;
+    case UIEVENT_SETCURSOR:
+        ShowResizeCursor(this, m_bSizeCursor, InSeparator(event.ptMouse), false);
+        return;
+    case UIEVENT_MOUSEENTER:
+        m_uButtonState |= kHot;
+        Invalidate();
+        return;
+    case UIEVENT_MOUSELEAVE:
+        m_uButtonState &= ~kHot;
+        ShowResizeCursor(this, m_bSizeCursor, false, false);
+        Invalidate();
+        return;
+    default:
+        break;
+    }
+    CLabelUI::DoEvent(event);
+}
+
 void CListHeaderItemUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
-    if (values::EqualNoCase(pstrName, L"normalimage")) m_sNormalImage = pstrValue;
+    const std::wstring n = values::Lower(pstrName);
+    if (n == L"normalimage") m_sNormalImage = pstrValue;
+    else if (n == L"hotimage") m_sHotImage = pstrValue;
+    else if (n == L"pushedimage") m_sPushedImage = pstrValue;
+    else if (n == L"focusedimage") m_sFocusedImage = pstrValue;
+    else if (n == L"sepimage") m_sSepImage = pstrValue;
+    else if (n == L"dragable") SetDragable(values::ParseBool(pstrValue));
+    else if (n == L"sepwidth") SetSepWidth(values::ParseInt(pstrValue));
     else CLabelUI::SetAttribute(pstrName, pstrValue);
 }
+
 void CListHeaderItemUI::PaintStatusImage(HDC hDC) {
-    if (!m_sNormalImage.IsEmpty()) DrawImage(hDC, m_sNormalImage);
+    const CDuiString* image = &m_sNormalImage;
+    if ((m_uButtonState & kPushed) && !m_sPushedImage.IsEmpty()) image = &m_sPushedImage;
+    else if ((m_uButtonState & kHot) && !m_sHotImage.IsEmpty()) image = &m_sHotImage;
+    else if (IsFocused() && !m_sFocusedImage.IsEmpty()) image = &m_sFocusedImage;
+    if (!image->IsEmpty()) DrawImage(hDC, *image);
+    if (m_sSepImage.IsEmpty() || m_iSepWidth == 0) return;
+    const int sep = GetSepWidth();
+    RECT rc = sep > 0 ? RECT{m_rcItem.right - sep, m_rcItem.top, m_rcItem.right, m_rcItem.bottom}
+                      : RECT{m_rcItem.left, m_rcItem.top, m_rcItem.left - sep, m_rcItem.bottom};
+    CRenderEngine::DrawImageString(hDC, m_pManager, rc, m_rcItem, m_sSepImage);
 }
 
 LPCTSTR CListHeaderUI::GetClass() const { return L"ListHeaderUI"; }
@@ -374,8 +510,9 @@ SIZE CListHeaderUI::EstimateSize(SIZE) {
     int h = GetFixedHeight();
     if (h == 0) {
         for (int i = 0; i < GetCount(); ++i) {
-            SIZE s = GetItemAt(i)->EstimateSize(SIZE{0, 0});
-            h = std::max(h, s.cy);
+            CControlUI* c = GetItemAt(i);
+            auto* item = static_cast<CListHeaderItemUI*>(c->GetInterface(DUI_CTR_LISTHEADERITEM));
+            h = std::max(h, item ? item->TextHeight(SIZE{0, 0}) : c->EstimateSize(SIZE{0, 0}).cy);
         }
         if (h == 0) h = Scale(24);
     }
@@ -390,6 +527,16 @@ void CListBodyUI::DoEvent(TEventUI& event) {
         return;
     }
     CVerticalLayoutUI::DoEvent(event);
+}
+
+void CListBodyUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    SetLinearPos(rc, bNeedInvalidate, true, m_pOwner ? HeaderColumnsWidth(m_pOwner->GetHeader()) : 0);
+}
+
+void CListBodyUI::SetScrollPos(SIZE szPos, bool bMsg) {
+    const int old = GetScrollPos().cx;
+    CVerticalLayoutUI::SetScrollPos(szPos, bMsg);
+    if (m_pOwner && GetScrollPos().cx != old) m_pOwner->PlaceHeader();
 }
 
 CListUI::CListUI() {
@@ -452,7 +599,13 @@ bool CListUI::AddAt(CControlUI* pControl, int iIndex) {
         if (!m_pList->AddAt(pControl, std::clamp(iIndex, 0, m_pList->GetCount()))) return false;
         item->SetOwner(this);
         Reindex();
-        if (m_iCurSel >= iIndex && m_iCurSel >= 0 && GetItemIndex(pControl) <= m_iCurSel) ++m_iCurSel;
+        const int at = GetItemIndex(pControl);
+        auto shift = [at](int& i) {
+            if (i >= at) ++i;
+        };
+        shift(m_iCurSel);
+        shift(m_iAnchor);
+        for (int& i : m_aSelItems) shift(i);
         return true;
     }
     return CVerticalLayoutUI::Add(pControl);
@@ -467,39 +620,163 @@ bool CListUI::Remove(CControlUI* pControl, bool bDoNotDestroy) {
 bool CListUI::RemoveAt(int iIndex, bool bDoNotDestroy) {
     if (!m_pList->RemoveAt(iIndex, bDoNotDestroy)) return false;
     Reindex();
-    if (iIndex == m_iCurSel) m_iCurSel = -1;
-    else if (iIndex < m_iCurSel) --m_iCurSel;
+    auto shift = [iIndex](int& i) {
+        if (i == iIndex) i = -1;
+        else if (i > iIndex) --i;
+    };
+    shift(m_iCurSel);
+    shift(m_iAnchor);
+    for (int& i : m_aSelItems) shift(i);
+    m_aSelItems.erase(std::remove(m_aSelItems.begin(), m_aSelItems.end(), -1), m_aSelItems.end());
     return true;
 }
 
 void CListUI::RemoveAll() {
     m_iCurSel = -1;
+    m_iAnchor = -1;
+    m_aSelItems.clear();
     m_pList->RemoveAll();
 }
 
-bool CListUI::SelectItem(int iIndex, bool bTakeFocus, bool bTriggerEvent) {
-    if (iIndex == m_iCurSel) return true;
-    int old = m_iCurSel;
-    if (IListItemUI* prev = AsItem(GetItemAt(m_iCurSel))) prev->Select(false);
-    if (iIndex < 0) {
-        m_iCurSel = -1;
-        return false;
-    }
+bool CListUI::CanSelect(int iIndex) const {
     CControlUI* c = GetItemAt(iIndex);
-    IListItemUI* item = AsItem(c);
-    if (!item || !c->IsVisible() || !c->IsEnabled()) {
-        m_iCurSel = -1;
-        return false;
+    return c && AsItem(c) && c->IsVisible() && c->IsEnabled();
+}
+
+bool CListUI::IsItemSelected(int iIndex) const { return std::binary_search(m_aSelItems.begin(), m_aSelItems.end(), iIndex); }
+
+bool CListUI::AddToSelection(int iIndex) {
+    if (IsItemSelected(iIndex)) return true;
+    if (!CanSelect(iIndex) || !AsItem(GetItemAt(iIndex))->Select(true)) return false;
+    m_aSelItems.insert(std::lower_bound(m_aSelItems.begin(), m_aSelItems.end(), iIndex), iIndex);
+    return true;
+}
+
+void CListUI::UnSelectItem(int iIndex, bool bOthers) {
+    const std::vector<int> selected = m_aSelItems;
+    for (int i : selected) {
+        if ((i == iIndex) == bOthers) continue;
+        if (IListItemUI* item = AsItem(GetItemAt(i))) item->Select(false);
+        m_aSelItems.erase(std::find(m_aSelItems.begin(), m_aSelItems.end(), i));
     }
-    if (!item->Select(true)) {
-        m_iCurSel = -1;
+    if (!IsItemSelected(m_iCurSel)) m_iCurSel = m_aSelItems.empty() ? -1 : m_aSelItems.front();
+}
+
+bool CListUI::SelectItem(int iIndex, bool bTakeFocus, bool bTriggerEvent) {
+    if (iIndex == m_iCurSel && m_aSelItems.size() == 1) return true;
+    const int old = m_iCurSel;
+    UnSelectItem(iIndex, true);
+    if (iIndex < 0 || !AddToSelection(iIndex)) {
+        UnSelectAllItems();
         return false;
     }
     m_iCurSel = iIndex;
+    m_iAnchor = iIndex;
     EnsureVisible(iIndex);
-    if (bTakeFocus) c->SetFocus();
+    if (bTakeFocus) GetItemAt(iIndex)->SetFocus();
     if (bTriggerEvent && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(m_iCurSel), LPARAM(old));
     return true;
+}
+
+void CListUI::SetMultiSelect(bool bMultiSel) {
+    m_bMultiSel = bMultiSel;
+    if (!bMultiSel && m_iCurSel >= 0) UnSelectItem(m_iCurSel, true);
+}
+
+bool CListUI::SelectMultiItem(int iIndex, bool bTakeFocus) {
+    if (!m_bMultiSel) return SelectItem(iIndex, bTakeFocus);
+    const int old = m_iCurSel;
+    const bool wasSelected = IsItemSelected(iIndex);
+    if (!AddToSelection(iIndex)) return false;
+    m_iCurSel = iIndex;
+    m_iAnchor = iIndex;
+    EnsureVisible(iIndex);
+    if (bTakeFocus) GetItemAt(iIndex)->SetFocus();
+    if (!wasSelected && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(iIndex), LPARAM(old));
+    return true;
+}
+
+bool CListUI::SelectRange(int iIndex, bool bTakeFocus) {
+    if (!m_bMultiSel || m_iAnchor < 0 || !CanSelect(iIndex)) return SelectItem(iIndex, bTakeFocus);
+    const int anchor = m_iAnchor;
+    UnSelectAllItems();
+    for (int i = std::min(anchor, iIndex); i <= std::max(anchor, iIndex); ++i) AddToSelection(i);
+    m_iCurSel = iIndex;
+    m_iAnchor = anchor;
+    EnsureVisible(iIndex);
+    if (bTakeFocus) GetItemAt(iIndex)->SetFocus();
+    if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(iIndex), LPARAM(anchor));
+    return true;
+}
+
+void CListUI::SelectAllItems() {
+    if (!m_bMultiSel) return;
+    for (int i = 0; i < GetCount(); ++i) AddToSelection(i);
+    if (m_iCurSel < 0 && !m_aSelItems.empty()) m_iCurSel = m_aSelItems.front();
+}
+
+void CListUI::UnSelectAllItems() {
+    UnSelectItem(-1, true);
+    m_iCurSel = -1;
+}
+
+int CListUI::GetNextSelItem(int nItem) const {
+    auto it = std::upper_bound(m_aSelItems.begin(), m_aSelItems.end(), nItem);
+    return it == m_aSelItems.end() ? -1 : *it;
+}
+
+// Ctrl toggles the row (a cleared row is reported as "itemselect" -1 with the row in lParam),
+// Shift selects the range from the anchor; a right press keeps a selection it lands in.
+void CListUI::SelectItemByInput(int iIndex, WORD wKeyState) {
+    if (!m_bMultiSel) {
+        SelectItem(iIndex, true);
+        return;
+    }
+    if ((wKeyState & MK_RBUTTON) && IsItemSelected(iIndex)) {
+        m_iCurSel = iIndex;
+        return;
+    }
+    if (wKeyState & MK_SHIFT) {
+        SelectRange(iIndex, true);
+    } else if (wKeyState & MK_CONTROL) {
+        if (!IsItemSelected(iIndex)) {
+            SelectMultiItem(iIndex, true);
+            return;
+        }
+        UnSelectItem(iIndex);
+        m_iAnchor = iIndex;
+        if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(-1), LPARAM(iIndex));
+    } else {
+        SelectItem(iIndex, true);
+    }
+}
+
+int CListUI::StepSelectable(int iFrom, int iStep) const {
+    const int count = GetCount();
+    if (count == 0) return -1;
+    const int dir = iStep < 0 ? -1 : 1;
+    int target = std::clamp(iFrom + iStep, 0, count - 1);
+    for (int i = target; i >= 0 && i < count; i += dir) {
+        if (CanSelect(i)) return i;
+    }
+    // Nothing selectable beyond: the last selectable row in the other direction.
+    for (int i = target - dir; i >= 0 && i < count; i -= dir) {
+        if (CanSelect(i)) return i;
+    }
+    return -1;
+}
+
+int CListUI::PageRows() const {
+    CControlUI* c = GetItemAt(std::max(m_iCurSel, 0));
+    const int rowHeight = c ? c->GetHeight() : 0;
+    const RECT body = m_pList->GetClientPos();
+    return rowHeight > 0 ? std::max(1, (body.bottom - body.top) / rowHeight) : 1;
+}
+
+void CListUI::MoveByKey(int iTarget, WORD wKeyState) {
+    if (iTarget < 0) return;
+    if (m_bMultiSel && (wKeyState & MK_SHIFT)) SelectRange(iTarget, true);
+    else SelectItem(iTarget, true);
 }
 
 void CListUI::EnsureVisible(int iIndex) {
@@ -516,24 +793,34 @@ void CListUI::EnsureVisible(int iIndex) {
 
 void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CVerticalLayoutUI::SetPos(rc, bNeedInvalidate);
+    PlaceHeader();
+}
+
+// The header's columns move with the body's sideways scroll; the rows' texts follow them.
+void CListUI::PlaceHeader() {
     m_ListInfo.nColumns = 0;
-    if (m_pHeader && m_pHeader->IsVisible()) {
-        for (int i = 0; i < m_pHeader->GetCount() && m_ListInfo.nColumns < 32; ++i) {
-            CControlUI* h = m_pHeader->GetItemAt(i);
-            if (!h->IsVisible()) continue;
-            m_ListInfo.rcColumn[m_ListInfo.nColumns++] = h->GetPos();
-        }
+    if (!m_pHeader || !m_pHeader->IsVisible()) return;
+    m_pHeader->SetPos(m_pHeader->GetPos(), false);
+    const SIZE offset{-m_pList->GetScrollPos().cx, 0};
+    for (int i = 0; i < m_pHeader->GetCount(); ++i) {
+        CControlUI* h = m_pHeader->GetItemAt(i);
+        if (!h->IsVisible()) continue;
+        if (offset.cx != 0) h->Move(offset, false);
+        if (m_ListInfo.nColumns < 32) m_ListInfo.rcColumn[m_ListInfo.nColumns++] = h->GetPos();
     }
+    m_pHeader->Invalidate();
 }
 
 void CListUI::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_KEYDOWN) {
-        int count = GetCount();
+        const int count = GetCount();
         switch (event.chKey) {
-        case VK_UP: SelectItem(std::max(0, m_iCurSel - 1), true); return;
-        case VK_DOWN: SelectItem(std::min(count - 1, m_iCurSel + 1), true); return;
-        case VK_HOME: SelectItem(0, true); return;
-        case VK_END: SelectItem(count - 1, true); return;
+        case VK_UP: MoveByKey(StepSelectable(m_iCurSel, -1), event.wKeyState); return;
+        case VK_DOWN: MoveByKey(StepSelectable(m_iCurSel, 1), event.wKeyState); return;
+        case VK_PRIOR: MoveByKey(StepSelectable(m_iCurSel, -PageRows()), event.wKeyState); return;
+        case VK_NEXT: MoveByKey(StepSelectable(m_iCurSel, PageRows()), event.wKeyState); return;
+        case VK_HOME: MoveByKey(StepSelectable(-1, 1), event.wKeyState); return;
+        case VK_END: MoveByKey(StepSelectable(count, -1), event.wKeyState); return;
         case VK_RETURN:
             if (CControlUI* c = GetItemAt(m_iCurSel)) c->Activate();
             return;
@@ -564,7 +851,8 @@ void CListUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"vscrollbar" || n == L"hscrollbar" || n == L"vscrollbarstyle" || n == L"hscrollbarstyle" || n == L"scrollstepsize" ||
              n == L"showscrollbar")
         m_pList->SetAttribute(pstrName, pstrValue);
-    else if (n == L"multiselect" || n == L"itemrselected") AddCustomAttribute(pstrName, pstrValue);
+    else if (n == L"multiselect") SetMultiSelect(values::ParseBool(pstrValue));
+    else if (n == L"itemrselected") AddCustomAttribute(pstrName, pstrValue);
     else CVerticalLayoutUI::SetAttribute(pstrName, pstrValue);
 }
 

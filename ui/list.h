@@ -42,12 +42,24 @@ struct TListInfoUI {
     bool SetAttribute(const std::wstring& lowerName, LPCTSTR pstrValue);
 };
 
+inline constexpr LPCTSTR DUI_MSGTYPE_HEADERCLICK = L"headerclick";
+
 class IListOwnerUI {
 public:
     virtual ~IListOwnerUI() = default;
     virtual TListInfoUI* GetListInfo() = 0;
     virtual int GetCurSel() const = 0;
     virtual bool SelectItem(int iIndex, bool bTakeFocus = false, bool bTriggerEvent = true) = 0;
+    // A row was pressed with these modifier flags (MK_CONTROL, MK_SHIFT, MK_RBUTTON); owners
+    // with several selected rows extend or toggle their selection, the others select it.
+    virtual void SelectItemByInput(int iIndex, WORD wKeyState) {
+        (void)wKeyState;
+        SelectItem(iIndex, true);
+    }
+    // The row at iIndex gives up its selection (it was hidden).
+    virtual void UnSelectItem(int iIndex, bool bOthers = false) {
+        if (!bOthers && iIndex == GetCurSel()) SelectItem(-1);
+    }
     virtual void DoEvent(TEventUI& event) = 0;
     // A row was released or activated inside the owner's pop-up (combo); lists ignore it.
     virtual void OnItemReleased() {}
@@ -142,6 +154,8 @@ public:
     void SetVisible(bool bVisible = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    // In a list with a header the children stand in the header's columns, one per column.
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;
     bool IsHot() const { return (m_uButtonState & 8) != 0; }
@@ -151,16 +165,43 @@ protected:
     void DrawItemBk(HDC hDC, const RECT& rcItem);
 };
 
+// A column of the list header. Dragging its separator (a strip of "sepwidth" pixels at the
+// right edge, at the left when negative) changes its width live; a press elsewhere sends
+// "headerclick".
 class CListHeaderItemUI : public CLabelUI {
 public:
     CListHeaderItemUI();
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
+    UINT GetControlFlags() const override;
+
+    bool IsDragable() const { return m_bDragable; }
+    void SetDragable(bool bDragable);
+    int GetSepWidth() const { return Scale(m_iSepWidth); }
+    void SetSepWidth(int iWidth) { m_iSepWidth = iWidth; Invalidate(); }
+    // The separator strip in window coordinates (empty when the column cannot be dragged).
+    RECT GetThumbRect() const;
+
+    void SetEnabled(bool bEnable = true) override;
+    // Fills the header's height unless it has its own; the header takes its height from the
+    // texts (TextHeight).
+    SIZE EstimateSize(SIZE szAvailable) override;
+    int TextHeight(SIZE szAvailable) { return CLabelUI::EstimateSize(szAvailable).cy; }
+    void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void PaintStatusImage(HDC hDC) override;
 
 private:
-    CDuiString m_sNormalImage;
+    bool InSeparator(POINT pt) const;
+
+    enum : UINT { kHot = 1, kPushed = 2, kDragging = 4 };
+    UINT m_uButtonState = 0;
+    bool m_bDragable = true;
+    bool m_bSizeCursor = false;
+    int m_iSepWidth = 4;
+    POINT m_ptDragStart{0, 0};
+    int m_cxDragStart = 0;
+    CDuiString m_sNormalImage, m_sHotImage, m_sPushedImage, m_sFocusedImage, m_sSepImage;
 };
 
 class CListHeaderUI : public CHorizontalLayoutUI {
@@ -176,6 +217,9 @@ class CListBodyUI : public CVerticalLayoutUI {
 public:
     explicit CListBodyUI(CListUI* pOwner) : m_pOwner(pOwner) {}
     void DoEvent(TEventUI& event) override;
+    // Rows are at least as wide as the header's columns; the header follows a sideways scroll.
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    void SetScrollPos(SIZE szPos, bool bMsg = true) override;
 
 private:
     CListUI* m_pOwner;
@@ -192,8 +236,27 @@ public:
     CContainerUI* GetList() const { return m_pList; }
     TListInfoUI* GetListInfo() override { return &m_ListInfo; }
     int GetCurSel() const override { return m_iCurSel; }
+    // Selects this row alone: every other selected row is cleared. Sends "itemselect" (new
+    // index, previous current index) when the selection changed.
     bool SelectItem(int iIndex, bool bTakeFocus = false, bool bTriggerEvent = true) override;
     void EnsureVisible(int iIndex);
+
+    // Several selected rows ("multiselect"): Ctrl+press toggles a row, Shift+press selects the
+    // range from the anchor (the last row pressed without Shift), Shift+arrows extend it.
+    bool IsMultiSelect() const { return m_bMultiSel; }
+    void SetMultiSelect(bool bMultiSel);
+    // Adds a row to the selection (selects it alone when the list is not multi-select).
+    bool SelectMultiItem(int iIndex, bool bTakeFocus = false);
+    // Selects the rows from the anchor to iIndex and nothing else.
+    bool SelectRange(int iIndex, bool bTakeFocus = false);
+    // Clears the row's selection, or with bOthers every selection but this row's.
+    void UnSelectItem(int iIndex, bool bOthers = false) override;
+    void SelectAllItems();
+    void UnSelectAllItems();
+    int GetSelectItemCount() const { return int(m_aSelItems.size()); }
+    // The first selected row after nItem (-1 starts at the top); -1 when there is none.
+    int GetNextSelItem(int nItem) const;
+    void SelectItemByInput(int iIndex, WORD wKeyState) override;
 
     // Rows go to the body, header items to the header; indexes count rows only.
     CControlUI* GetItemAt(int iIndex) const override;
@@ -209,14 +272,27 @@ public:
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    // Lays the header out again, shifted by the body's sideways scroll, and takes the columns
+    // from it.
+    void PlaceHeader();
 
 private:
     void Reindex();
+    bool CanSelect(int iIndex) const;
+    bool IsItemSelected(int iIndex) const;
+    bool AddToSelection(int iIndex);
+    // The nearest selectable row from iFrom moving by iStep rows (clamped to the ends).
+    int StepSelectable(int iFrom, int iStep) const;
+    int PageRows() const;
+    void MoveByKey(int iTarget, WORD wKeyState);
 
     CListHeaderUI* m_pHeader = nullptr;
     CListBodyUI* m_pList = nullptr;
     TListInfoUI m_ListInfo;
     int m_iCurSel = -1;
+    int m_iAnchor = -1;
+    std::vector<int> m_aSelItems; // sorted
+    bool m_bMultiSel = false;
     bool m_bScrollSelect = false;
 };
 

@@ -273,12 +273,12 @@ CDuiString CPaintManagerUI::GetResourceFile(LPCTSTR pstrName) {
 }
 
 void CPaintManagerUI::InstallMessagePump() {
-    // The pump goes with the application object. It must not wait for the static destructors:
-    // by then the thread's message queue it refers to is already gone.
+    // The pump goes with the application object: at process exit the thread's message
+    // queue it unhooks from is already gone.
     static orvel::qtglue::WinMsgPump* pump = nullptr;
     if (pump || !QCoreApplication::instance()) return;
-    pump = new orvel::qtglue::WinMsgPump();
-    qAddPostRoutine([] {
+    pump = new orvel::qtglue::WinMsgPump;
+    QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] {
         delete pump;
         pump = nullptr;
     });

@@ -3,9 +3,9 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "ui/manager.h"
+#include "ui/menu.h"
 #include "ui/values.h"
 
 namespace DuiLib {
@@ -28,10 +28,11 @@ SIZE CMenuUI::EstimateSize(SIZE szAvailable) {
         if (!c->IsVisible()) continue;
         SIZE s = c->EstimateSize(szAvailable);
         h += s.cy;
-        w = std::max(w, s.cx);
+        if (auto* item = static_cast<CMenuElementUI*>(c->GetInterface(DUI_CTR_MENUELEMENT))) w = std::max(w, int(item->EstimateWidth()));
+        else w = std::max(w, int(s.cx));
     }
     RECT in = GetInset();
-    return SIZE{GetFixedWidth() ? GetFixedWidth() : w, h + in.top + in.bottom};
+    return SIZE{GetFixedWidth() ? GetFixedWidth() : w + in.left + in.right, h + in.top + in.bottom};
 }
 
 CMenuElementUI::CMenuElementUI() { m_cxyFixed.cy = 0; }
@@ -56,25 +57,29 @@ int CMenuElementUI::GetSubItemCount() const {
 }
 
 SIZE CMenuElementUI::EstimateSize(SIZE) {
+    // Rows take the menu's whole width; only the height is the item's own.
     int h = GetFixedHeight();
     if (h == 0) h = Scale(m_bLine ? 6 : 30);
-    int w = GetFixedWidth();
-    if (w == 0 && m_pManager) {
-        SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, DT_SINGLELINE);
-        w = t.cx + Scale(60);
-    }
-    return SIZE{w, h};
+    return SIZE{GetFixedWidth(), h};
+}
+
+int CMenuElementUI::EstimateWidth() {
+    if (GetFixedWidth() > 0 || !m_pManager) return GetFixedWidth();
+    SIZE t = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, DT_SINGLELINE);
+    return t.cx + Scale(60);
 }
 
 void CMenuElementUI::DoEvent(TEventUI& event) {
     if (m_bLine && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) return;
     CListContainerElementUI::DoEvent(event);
+    if (event.Type == UIEVENT_MOUSEENTER) {
+        if (CMenuWnd* wnd = CMenuWnd::FromManager(m_pManager)) wnd->OnItemHover(this);
+    }
 }
 
 void CMenuElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     using namespace values;
-    std::wstring n(pstrName);
-    for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    const std::wstring n = Lower(pstrName);
     if (n == L"checkitem") m_bCheckItem = ParseBool(pstrValue);
     else if (n == L"ischeck") m_bChecked = ParseBool(pstrValue);
     else if (n == L"linetype") m_bLine = ParseBool(pstrValue);
@@ -84,8 +89,34 @@ void CMenuElementUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"iconsize") m_szIcon = ParseSize(pstrValue);
     else if (n == L"font") m_iFont = ParseInt(pstrValue);
     else if (n == L"textcolor") m_dwTextColor = ParseColor(pstrValue);
-    else if (n == L"expland") AddCustomAttribute(pstrName, pstrValue);
+    else if (n == L"expland") m_bExpland = ParseBool(pstrValue);
     else CListContainerElementUI::SetAttribute(pstrName, pstrValue);
+}
+
+void CMenuElementUI::DrawArrow(HDC hDC) {
+    const int cy = (m_rcItem.top + m_rcItem.bottom) / 2;
+    // The skin's arrow image, "Default name='ExplandIcon'", at its own size by the right edge.
+    if (LPCTSTR icon = m_pManager ? m_pManager->GetDefaultAttributeList(L"ExplandIcon") : nullptr; icon && *icon) {
+        TDrawInfo info;
+        info.Parse(icon);
+        if (const TImageInfo* image = m_pManager->GetImageEx(info.sImageName, info.sResType, info.dwMask)) {
+            SIZE s{int(image->nX / image->fSourceScale), int(image->nY / image->fSourceScale)};
+            if (info.bSource) s = SIZE{info.rcSource.right - info.rcSource.left, info.rcSource.bottom - info.rcSource.top};
+            s = SIZE{Scale(s.cx), Scale(s.cy)};
+            const int right = m_rcItem.right - Scale(7);
+            info.bDest = false;
+            CRenderEngine::DrawImageInfo(hDC, m_pManager, RECT{right - s.cx, cy - s.cy / 2, right, cy - s.cy / 2 + s.cy}, m_rcItem, info);
+            return;
+        }
+    }
+    const int cx = m_rcItem.right - Scale(12), d = Scale(4);
+    hDC->save();
+    hDC->setRenderHint(QPainter::Antialiasing);
+    hDC->setPen(Qt::NoPen);
+    hDC->setBrush(QColor(0x50, 0x50, 0x50));
+    const QPointF tri[3] = {QPointF(cx - d / 2.0, cy - d), QPointF(cx - d / 2.0, cy + d), QPointF(cx + d / 2.0, cy)};
+    hDC->drawPolygon(tri, 3);
+    hDC->restore();
 }
 
 bool CMenuElementUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
@@ -115,16 +146,7 @@ bool CMenuElementUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopCont
             hDC->drawLine(cx - s / 3, cy + s, cx + s, cy - s);
             hDC->restore();
         }
-        if (GetSubItemCount() > 0) {
-            int cx = m_rcItem.right - Scale(12), cy = (m_rcItem.top + m_rcItem.bottom) / 2, s = Scale(4);
-            hDC->save();
-            hDC->setRenderHint(QPainter::Antialiasing);
-            hDC->setPen(Qt::NoPen);
-            hDC->setBrush(QColor(0x50, 0x50, 0x50));
-            const QPointF tri[3] = {QPointF(cx - s / 2.0, cy - s), QPointF(cx - s / 2.0, cy + s), QPointF(cx + s / 2.0, cy)};
-            hDC->drawPolygon(tri, 3);
-            hDC->restore();
-        }
+        if (HasSubMenu() || m_bExpland) DrawArrow(hDC);
     }
     return true;
 }

@@ -27,6 +27,11 @@ public:
     bool IsLine() const { return m_bLine; }
     // Sub-menu items inside this one.
     int GetSubItemCount() const;
+    // The item opens a sub-menu (also while its items are shown in the open sub-menu).
+    bool HasSubMenu() const { return m_bSubMenuOpen || GetSubItemCount() > 0; }
+    void SetSubMenuOpen(bool bOpen) { m_bSubMenuOpen = bOpen; Invalidate(); }
+    // Width the item needs for its text, icon and arrow; the menu is as wide as its widest item.
+    int EstimateWidth();
 
     // Sub-menu items are kept but not laid out in the row.
     bool AddAt(CControlUI* pControl, int iIndex) override;
@@ -36,9 +41,14 @@ public:
     bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
 
 private:
+    // The sub-menu arrow at the right edge.
+    void DrawArrow(HDC hDC);
+
     bool m_bCheckItem = false;
     bool m_bChecked = false;
     bool m_bLine = false;
+    bool m_bSubMenuOpen = false;
+    bool m_bExpland = false;
     DWORD m_dwLineColor = 0xFFBCBFC4;
     RECT m_rcLinePadding{29, 0, 7, 0};
     CDuiString m_sIcon;

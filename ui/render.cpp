@@ -14,13 +14,12 @@
 #include <unordered_map>
 
 #include "ui/manager.h"
+#include "ui/qt_color.h"
 #include "ui/values.h"
 
 namespace DuiLib {
 namespace {
 
-QColor ToQColor(DWORD c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF), int(c >> 24)); }
-QColor ToOpaqueQColor(DWORD c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
 QRect ToQRect(const RECT& rc) { return QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top); }
 QString ToQString(LPCTSTR s) { return s ? QString::fromWCharArray(s) : QString(); }
 
@@ -57,6 +56,31 @@ int TextFlags(UINT uStyle) {
     if ((uStyle & DT_WORDBREAK) && !(uStyle & DT_SINGLELINE)) f |= Qt::TextWordWrap;
     if (!(uStyle & DT_NOPREFIX)) f |= Qt::TextShowMnemonic;
     return f;
+}
+
+// "&#xHHHH" (one to six hex digits, then an optional ';') stands for that code point, as
+// icon fonts are used; sequences that name no character stay as written.
+QString ExpandCodePoints(QString text) {
+    for (qsizetype at = text.indexOf(QLatin1String("&#x")); at >= 0; at = text.indexOf(QLatin1String("&#x"), at)) {
+        qsizetype k = at + 3;
+        char32_t cp = 0;
+        int digits = 0;
+        for (; k < text.size() && digits < 6; ++k, ++digits) {
+            const char16_t u = text[k].unicode();
+            const int d = u >= u'0' && u <= u'9' ? u - u'0' : u >= u'a' && u <= u'f' ? u - u'a' + 10 : u >= u'A' && u <= u'F' ? u - u'A' + 10 : -1;
+            if (d < 0) break;
+            cp = cp * 16 + char32_t(d);
+        }
+        if (digits == 0 || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            at += 3;
+            continue;
+        }
+        if (k < text.size() && text[k] == QLatin1Char(';')) ++k;
+        const QString ch = QString::fromUcs4(&cp, 1);
+        text.replace(at, k - at, ch);
+        at += ch.size();
+    }
+    return text;
 }
 
 } // namespace
@@ -236,7 +260,7 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
                              UINT uStyle) {
     if (!pstrText || !*pstrText || !pManager) return;
     const QFont& font = pManager->GetQFont(iFont);
-    QString text = ToQString(pstrText);
+    QString text = ExpandCodePoints(ToQString(pstrText));
     text.replace(QStringLiteral("{\\n}"), QStringLiteral("\n"));
     int flags = TextFlags(uStyle);
     if (uStyle & DT_SINGLELINE) text.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -295,196 +319,9 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
 SIZE CRenderEngine::GetTextSize(CPaintManagerUI* pManager, LPCTSTR pstrText, int iFont, UINT uStyle, int maxWidth) {
     if (!pManager) return {};
     QFontMetrics fm(pManager->GetQFont(iFont));
-    QString text = ToQString(pstrText);
+    QString text = ExpandCodePoints(ToQString(pstrText));
     QRect br = fm.boundingRect(QRect(0, 0, maxWidth > 0 ? maxWidth : 100000, 100000), TextFlags(uStyle), text);
     return SIZE{br.width(), std::max(br.height(), fm.height())};
-}
-
-namespace {
-
-// One piece of mini-HTML text with its look.
-struct HtmlRun {
-    QString text;
-    QFont font;
-    QColor color;
-    bool selected = false;
-    int linkIndex = -1;
-    bool lineBreak = false;
-    int indent = 0;
-};
-
-std::vector<HtmlRun> ParseHtml(CPaintManagerUI* pManager, const QString& src, int iFont, QColor baseColor, std::vector<QString>* links) {
-    std::vector<HtmlRun> runs;
-    std::vector<QFont> fonts{pManager->GetQFont(iFont)};
-    std::vector<QColor> colors{baseColor};
-    int selected = 0;
-    int link = -1;
-    bool raw = false;
-    HtmlRun cur;
-    auto flush = [&] {
-        if (!cur.text.isEmpty()) runs.push_back(cur);
-        cur.text.clear();
-        cur.indent = 0;
-    };
-    auto setLook = [&] {
-        cur.font = fonts.back();
-        cur.color = link >= 0 ? ToOpaqueQColor(pManager->GetDefaultLinkFontColor()) : colors.back();
-        cur.selected = selected > 0;
-        cur.linkIndex = link;
-    };
-    setLook();
-    int i = 0;
-    const int n = int(src.size());
-    while (i < n) {
-        QChar ch = src[i];
-        bool open = (ch == QLatin1Char('{') || ch == QLatin1Char('<'));
-        if (open && i + 1 < n) {
-            QChar close = ch == QLatin1Char('{') ? QLatin1Char('}') : QLatin1Char('>');
-            int end = int(src.indexOf(close, i + 1));
-            bool endTag = src[i + 1] == QLatin1Char('/');
-            int letterPos = endTag ? i + 2 : i + 1;
-            bool isTag = end > 0 && letterPos < n && src[letterPos].isLower() &&
-                         (letterPos + 1 == end || src[letterPos + 1] == QLatin1Char(' '));
-            if (raw && !(endTag && isTag && src[letterPos] == QLatin1Char('r'))) isTag = false;
-            if (isTag) {
-                QChar letter = src[letterPos];
-                QString arg = src.mid(letterPos + 1, end - letterPos - 1).trimmed();
-                flush();
-                if (!endTag) {
-                    switch (letter.toLatin1()) {
-                    case 'b': { QFont f = fonts.back(); f.setBold(true); fonts.push_back(f); break; }
-                    case 'i': { QFont f = fonts.back(); f.setItalic(true); fonts.push_back(f); break; }
-                    case 'u': { QFont f = fonts.back(); f.setUnderline(true); fonts.push_back(f); break; }
-                    case 's': ++selected; break;
-                    case 'r': raw = true; break;
-                    case 'c': {
-                        QString hex = arg.startsWith(QLatin1Char('#')) ? arg.mid(1) : arg;
-                        colors.push_back(ToOpaqueQColor(hex.toUInt(nullptr, 16)));
-                        break;
-                    }
-                    case 'f': {
-                        bool ok = false;
-                        int id = arg.toInt(&ok);
-                        fonts.push_back(ok ? pManager->GetQFont(id) : fonts.back());
-                        break;
-                    }
-                    case 'a':
-                        link = links ? int(links->size()) : 0;
-                        if (links) links->push_back(arg);
-                        break;
-                    case 'n': cur.lineBreak = true; runs.push_back(cur); cur.lineBreak = false; break;
-                    case 'x': cur.indent = arg.toInt(); break;
-                    default: break; // unknown letters are consumed
-                    }
-                } else {
-                    switch (letter.toLatin1()) {
-                    case 'b': case 'i': case 'u': case 'f': if (fonts.size() > 1) fonts.pop_back(); break;
-                    case 'c': if (colors.size() > 1) colors.pop_back(); break;
-                    case 's': if (selected > 0) --selected; break;
-                    case 'a': link = -1; break;
-                    case 'r': raw = false; break;
-                    default: break;
-                    }
-                }
-                setLook();
-                i = end + 1;
-                continue;
-            }
-        }
-        cur.text += ch;
-        ++i;
-    }
-    flush();
-    return runs;
-}
-
-} // namespace
-
-void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor, int iFont,
-                                 UINT uStyle, std::vector<THtmlLink>* pLinks) {
-    if (!pstrText || !*pstrText || !pManager || IsRectEmpty(rc)) return;
-    std::vector<QString> targets;
-    auto runs = ParseHtml(pManager, ToQString(pstrText), iFont, ToOpaqueQColor(dwTextColor), &targets);
-    // Break into lines: explicit {n}, and word wrap when asked for.
-    struct Piece { const HtmlRun* run; QString text; int x; int w; };
-    struct Line { std::vector<Piece> pieces; int width = 0; int height = 0; int ascent = 0; };
-    std::vector<Line> lines(1);
-    const int maxw = rc.right - rc.left;
-    const bool wrap = (uStyle & DT_WORDBREAK) && !(uStyle & DT_SINGLELINE);
-    for (const auto& run : runs) {
-        QFontMetrics fm(run.font);
-        if (run.lineBreak) {
-            if (lines.back().height == 0) lines.back().height = fm.height(), lines.back().ascent = fm.ascent();
-            lines.emplace_back();
-            continue;
-        }
-        QString rest = run.text;
-        lines.back().width += run.indent;
-        while (!rest.isEmpty()) {
-            Line& line = lines.back();
-            int w = fm.horizontalAdvance(rest);
-            QString part = rest;
-            if (wrap && line.width + w > maxw && line.width > 0) {
-                // put as many words as fit on this line
-                int cut = -1;
-                for (int k = 1; k <= rest.size(); ++k) {
-                    if (k == rest.size() || rest[k] == QLatin1Char(' ')) {
-                        if (line.width + fm.horizontalAdvance(rest.left(k)) <= maxw) cut = k;
-                        else break;
-                    }
-                }
-                if (cut <= 0) {
-                    lines.emplace_back();
-                    continue;
-                }
-                part = rest.left(cut);
-                w = fm.horizontalAdvance(part);
-            }
-            line.pieces.push_back(Piece{&run, part, line.width, w});
-            line.width += w;
-            line.height = std::max(line.height, fm.height());
-            line.ascent = std::max(line.ascent, fm.ascent());
-            rest = rest.mid(part.size());
-            if (!rest.isEmpty()) {
-                rest = rest.trimmed().isEmpty() ? QString() : rest;
-                if (rest.startsWith(QLatin1Char(' '))) rest = rest.mid(1);
-                lines.emplace_back();
-            }
-        }
-    }
-    int total = 0;
-    for (auto& l : lines) {
-        if (l.height == 0) {
-            QFontMetrics fm(pManager->GetQFont(iFont));
-            l.height = fm.height();
-            l.ascent = fm.ascent();
-        }
-        total += l.height;
-    }
-    int y = rc.top;
-    if (uStyle & DT_VCENTER) y = rc.top + (rc.bottom - rc.top - total) / 2;
-    else if (uStyle & DT_BOTTOM) y = rc.bottom - total;
-    hDC->save();
-    hDC->setRenderHint(QPainter::TextAntialiasing);
-    hDC->setClipRect(ToQRect(rc), Qt::IntersectClip);
-    for (const auto& l : lines) {
-        int x = rc.left;
-        if (uStyle & DT_CENTER) x = rc.left + (maxw - l.width) / 2;
-        else if (uStyle & DT_RIGHT) x = rc.right - l.width;
-        for (const auto& p : l.pieces) {
-            QRect box(x + p.x, y, p.w, l.height);
-            if (p.run->selected) hDC->fillRect(box, ToQColor(pManager->GetDefaultSelectedBkColor()));
-            hDC->setFont(p.run->font);
-            hDC->setPen(p.run->color);
-            hDC->drawText(QPoint(box.left(), y + l.ascent), p.text);
-            if (pLinks && p.run->linkIndex >= 0 && p.run->linkIndex < int(targets.size())) {
-                std::wstring target = targets[size_t(p.run->linkIndex)].toStdWString();
-                pLinks->push_back(THtmlLink{RECT{box.left(), box.top(), box.right() + 1, box.bottom() + 1}, CDuiString(target)});
-            }
-        }
-        y += l.height;
-    }
-    hDC->restore();
 }
 
 // ---------------------------------------------------------------- images

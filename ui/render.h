@@ -46,10 +46,12 @@ struct TDrawInfo {
     void Parse(LPCTSTR pStrImage, LPCTSTR pStrModify = nullptr);
 };
 
-// A clickable link area of mini-HTML text, in client coordinates.
+// A clickable link area of mini-HTML text, in client coordinates; a link broken over lines
+// or around images has several areas with the same number.
 struct THtmlLink {
     RECT rc;
     CDuiString sTarget;
+    int iLink = 0;
 };
 
 class CRenderEngine {
@@ -66,9 +68,11 @@ public:
 
     // Plain text with DT_ flags; iFont is a font id of the manager (-1: default font).
     static void DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor, int iFont, UINT uStyle);
-    // Mini-HTML text ({b} {i} {u} {c #RRGGBB} {f N} {a} {n} {x N} {s} {r}); links are reported.
+    // Mini-HTML text (the tags are listed in ui/html_text.h); link areas are reported, the
+    // link numbered iHoverLink is drawn in the hover colour. With DT_CALCRECT only the size is
+    // computed (hDC may be null): rc gets the width and height the text takes.
     static void DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor, int iFont,
-                             UINT uStyle, std::vector<THtmlLink>* pLinks = nullptr);
+                             UINT uStyle, std::vector<THtmlLink>* pLinks = nullptr, int iHoverLink = -1);
     static SIZE GetTextSize(CPaintManagerUI* pManager, LPCTSTR pstrText, int iFont, UINT uStyle, int maxWidth = 0);
 
     // Draws an image description string inside rcItem, clipped to rcPaint. A modifier string

@@ -62,8 +62,40 @@ TEST_F(FixtureSkinTest, MenuLayoutBuilds) {
     uitest::Host host(L"menu.xml", 160, 80);
     auto* menu = static_cast<CMenuUI*>(host.root->GetInterface(DUI_CTR_MENU));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->GetCount(), 3);
-    EXPECT_EQ(menu->GetItemAt(2)->GetName(), L"exit");
+    EXPECT_EQ(menu->GetCount(), 4);
+    EXPECT_EQ(menu->GetItemAt(3)->GetName(), L"exit");
+    auto* insert = static_cast<CMenuElementUI*>(menu->GetItemAt(1)->GetInterface(DUI_CTR_MENUELEMENT));
+    ASSERT_NE(insert, nullptr);
+    EXPECT_EQ(insert->GetSubItemCount(), 3) << "sub-menu items stay inside their item";
+}
+
+
+TEST_F(FixtureSkinTest, ListsTreeAndTilesLoadAndRender) {
+    uitest::Host host(L"XML_LISTS", 640, 420);
+    ASSERT_NE(host.root, nullptr);
+    auto* tree = host.Find<CTreeViewUI>(L"tree");
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->GetCount(), 7);
+    EXPECT_EQ(tree->GetCurSel(), tree->GetItemIndex(host.Find(L"n_mice")));
+    EXPECT_EQ(host.Find<CTreeNodeUI>(L"n_k2_rx")->GetTreeLevel(), 2);
+    EXPECT_TRUE(host.Find<CTreeNodeUI>(L"n_audio")->GetCheckBox()->IsVisible());
+    auto* table = host.Find<CListUI>(L"table");
+    EXPECT_TRUE(table->IsMultiSelect());
+    EXPECT_EQ(table->GetListInfo()->nColumns, 3);
+    EXPECT_EQ(table->GetCurSel(), 0);
+    auto* tiles = host.Find<CTileLayoutUI>(L"tiles");
+    EXPECT_EQ(tiles->GetColumns(), 3);
+    EXPECT_EQ(host.Find(L"tile_dpi")->GetPos().top - host.Find(L"tile_light")->GetPos().top, 64) << "tile height + gap";
+
+    QImage img;
+    ASSERT_TRUE(host.pm.RenderToImage(&img, SIZE{640, 420}));
+    img = img.convertToFormat(QImage::Format_ARGB32);
+    RECT mice = host.Find(L"n_mice")->GetPos();
+    EXPECT_EQ(img.pixel(mice.right - 4, (mice.top + mice.bottom) / 2), 0xFF3A4A66u) << "selected tree row";
+    RECT row0 = table->GetItemAt(0)->GetPos();
+    EXPECT_EQ(img.pixel(row0.right - 20, (row0.top + row0.bottom) / 2), 0xFFC1E3FFu) << "selected list row";
+    RECT folder = host.Find<CTreeNodeUI>(L"n_keyboards")->GetFolderButton()->GetPos();
+    EXPECT_NE(img.pixel((folder.left + folder.right) / 2, folder.top + 7), 0xFF20252Fu) << "the folder image is drawn";
 }
 
 } // namespace

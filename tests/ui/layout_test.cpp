@@ -3,26 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
+#include <functional>
+
 #include "tests/ui/ui_test_support.h"
 
 namespace {
 
-using DuiLib::RECT;
 using uitest::Rect;
 
-struct Expect {
-    const wchar_t* name;
-    RECT rc;
-};
-
-struct LayoutCase {
-    const char* title;
-    const wchar_t* xml;
-    int cx, cy, dpi;
-    std::vector<Expect> expect;
-};
-
-const LayoutCase kCases[] = {
+const uitest::LayoutCase kCases[] = {
     {"fixed and stretch share a row", L"<HorizontalLayout><Control name='a' width='100'/><Control name='b'/><Control name='c' width='50'/></HorizontalLayout>",
      400, 300, 96, {{L"a", Rect(0, 0, 100, 300)}, {L"b", Rect(100, 0, 350, 300)}, {L"c", Rect(350, 0, 400, 300)}}},
     {"last stretch child takes the rounding", L"<HorizontalLayout><Control name='a'/><Control name='b'/><Control name='c'/></HorizontalLayout>",
@@ -52,18 +43,9 @@ const LayoutCase kCases[] = {
      {{L"a", Rect(2, 2, 398, 298)}}},
 };
 
-class LayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+class LayoutTest : public ::testing::TestWithParam<uitest::LayoutCase> {};
 
-TEST_P(LayoutTest, PlacesControls) {
-    const LayoutCase& c = GetParam();
-    uitest::Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
-    ASSERT_NE(host.root, nullptr);
-    for (const auto& e : c.expect) {
-        DuiLib::CControlUI* ctl = host.Find(e.name);
-        ASSERT_NE(ctl, nullptr) << c.title;
-        EXPECT_EQ(ctl->GetPos(), e.rc) << c.title << ": " << QString::fromWCharArray(e.name).toStdString();
-    }
-}
+TEST_P(LayoutTest, PlacesControls) { uitest::ExpectLayout(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Table, LayoutTest, ::testing::ValuesIn(kCases));
 
@@ -97,6 +79,48 @@ TEST(LayoutTest, ScrollingContainerShowsItsBarOnlyWhenContentOverflows) {
     host.Layout();
     EXPECT_FALSE(v->GetVerticalScrollBar()->IsVisible());
     EXPECT_EQ(host.Find(L"a")->GetPos(), Rect(0, 0, 200, 200));
+}
+
+void Drag(uitest::Host& host, DuiLib::POINT from, DuiLib::POINT to, const std::function<void()>& midway = {}) {
+    host.Move(from);
+    host.Press(from);
+    host.Move(DuiLib::POINT{(from.x + to.x) / 2, (from.y + to.y) / 2});
+    host.Move(to);
+    if (midway) midway();
+    host.Release(to);
+    host.Layout();
+}
+
+TEST(LayoutTest, SeparatorResizesLiveWithSepimm) {
+    uitest::Host host(L"<Window><HorizontalLayout><HorizontalLayout name='side' width='100' minwidth='60' sepwidth='4' sepimm='true'/>"
+                      L"<Control name='rest'/></HorizontalLayout></Window>");
+    Drag(host, DuiLib::POINT{98, 50}, DuiLib::POINT{148, 50}, [&] {
+        host.Layout();
+        EXPECT_EQ(host.Find(L"side")->GetWidth(), 150) << "live while dragging";
+    });
+    EXPECT_EQ(host.Find(L"rest")->GetPos().left, 150);
+    Drag(host, DuiLib::POINT{148, 50}, DuiLib::POINT{10, 50});
+    EXPECT_EQ(host.Find(L"side")->GetWidth(), 60) << "not below the minimum width";
+    host.Click(DuiLib::POINT{30, 50});
+    EXPECT_EQ(host.Find(L"side")->GetWidth(), 60) << "a press away from the handle changes nothing";
+}
+
+TEST(LayoutTest, SeparatorWithoutSepimmShowsAGhostAndResizesOnRelease) {
+    uitest::Host host(L"<Window><VerticalLayout><Control name='top'/><VerticalLayout name='bottom' height='100' sepheight='-6'/>"
+                      L"</VerticalLayout></Window>",
+                      400, 300);
+    ASSERT_EQ(host.Find(L"bottom")->GetPos(), Rect(0, 200, 400, 300));
+    Drag(host, DuiLib::POINT{200, 202}, DuiLib::POINT{200, 152}, [&] {
+        host.Layout();
+        EXPECT_EQ(host.Find(L"bottom")->GetHeight(), 100) << "unchanged until release";
+        auto ghosts = host.widget->findChildren<QWidget*>();
+        bool shown = false;
+        for (QWidget* g : ghosts) shown = shown || (g->isVisible() && g->geometry() == QRect(0, 149, 400, 2));
+        EXPECT_TRUE(shown) << "a line where the top edge will go";
+    });
+    EXPECT_EQ(host.Find(L"bottom")->GetPos(), Rect(0, 150, 400, 300)) << "dragging the top handle up grows it";
+    EXPECT_EQ(host.Find(L"top")->GetPos().bottom, 150);
+    for (QWidget* g : host.widget->findChildren<QWidget*>()) EXPECT_FALSE(g->isVisible() && g->geometry().height() == 2) << "the ghost is gone";
 }
 
 } // namespace

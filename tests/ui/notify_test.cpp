@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QLineEdit>
-#include <QTimer>
 
 #include "tests/ui/ui_test_support.h"
 
@@ -13,11 +11,7 @@ namespace {
 using namespace DuiLib;
 using uitest::Host;
 
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using uitest::Spin;
 
 TEST(NotifyTest, WindowInitComesOnceAfterTheFirstLayout) {
     Host host(L"<Window><Control name='root'/></Window>");

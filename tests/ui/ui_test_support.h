@@ -3,8 +3,12 @@
 // paint manager built from layout text, synthetic mouse and key input, and a notification
 // recorder.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -15,6 +19,10 @@
 #include "ui/UIlib.h"
 #include "ui/host_widget.h"
 
+namespace DuiLib {
+inline void PrintTo(const RECT& r, std::ostream* os) { *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}"; }
+} // namespace DuiLib
+
 namespace uitest {
 
 inline QApplication& App() {
@@ -24,6 +32,46 @@ inline QApplication& App() {
     static QApplication* app = QApplication::instance() ? static_cast<QApplication*>(QApplication::instance()) : new QApplication(argc, argv);
     return *app;
 }
+
+// Runs the event loop for a while (queued calls, posted messages, timers).
+inline void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// A main window that records the menu commands and tray messages it gets.
+class MainWnd : public DuiLib::WindowImplBase {
+public:
+    struct Got {
+        DuiLib::UINT msg;
+        DuiLib::WPARAM wParam;
+        DuiLib::LPARAM lParam;
+        std::wstring name;
+        bool checked;
+    };
+    std::vector<Got> got;
+
+protected:
+    DuiLib::CDuiString GetSkinFile() override { return L"<Window size='200,100'><Control/></Window>"; }
+    DuiLib::LPCTSTR GetWindowClassName() const override { return L"MainWnd"; }
+    DuiLib::LRESULT HandleCustomMessage(DuiLib::UINT uMsg, DuiLib::WPARAM wParam, DuiLib::LPARAM lParam, DuiLib::BOOL& bHandled) override {
+        if (uMsg == DuiLib::WM_MENU_COMMAND) {
+            auto* cmd = reinterpret_cast<DuiLib::MenuCmd*>(wParam);
+            got.push_back(Got{uMsg, wParam, lParam, cmd->szName.str(), cmd->bChecked});
+            delete cmd;
+            bHandled = DuiLib::TRUE;
+            return 0;
+        }
+        if (uMsg == DuiLib::UIMSG_TRAYICON) {
+            got.push_back(Got{uMsg, wParam, lParam, L"", false});
+            bHandled = DuiLib::TRUE;
+            return 0;
+        }
+        bHandled = DuiLib::FALSE;
+        return 0;
+    }
+};
 
 struct Note {
     std::wstring type;
@@ -132,8 +180,31 @@ public:
 
 inline DuiLib::RECT Rect(int l, int t, int r, int b) { return DuiLib::RECT{l, t, r, b}; }
 
+// A small layout built in a host of the given size, and the rectangles its named controls must
+// land on.
+struct Placed {
+    const wchar_t* name;
+    DuiLib::RECT rc;
+};
+
+struct LayoutCase {
+    const char* title;
+    const wchar_t* xml;
+    int cx, cy, dpi;
+    std::vector<Placed> expect;
+};
+
+inline void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.title; }
+
+inline void ExpectLayout(const LayoutCase& c) {
+    Host host(std::wstring(L"<Window>") + c.xml + L"</Window>", c.cx, c.cy, c.dpi);
+    ASSERT_NE(host.root, nullptr) << c.title;
+    for (const auto& e : c.expect) {
+        DuiLib::CControlUI* ctl = host.Find(e.name);
+        ASSERT_NE(ctl, nullptr) << c.title;
+        EXPECT_EQ(ctl->GetPos(), e.rc) << c.title << ": " << QString::fromWCharArray(e.name).toStdString();
+    }
+}
+
 } // namespace uitest
 
-namespace DuiLib {
-inline void PrintTo(const RECT& r, std::ostream* os) { *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}"; }
-} // namespace DuiLib
