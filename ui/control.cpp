@@ -1,9 +1,11 @@
 #include "ui/control.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 #include <cwctype>
 
 #include "ui/manager.h"
@@ -12,6 +14,16 @@
 #include "ui/values.h"
 
 namespace DuiLib {
+
+// The control's look drawn at its size, with what it was drawn from.
+struct CControlUI::TLookCache {
+    QImage image;
+    int width = 0;
+    int height = 0;
+    int pixelRatio = 0;
+    unsigned serial = 0;
+    CDuiString text;
+};
 
 CControlUI::CControlUI() = default;
 
@@ -180,6 +192,7 @@ CControlUI* CControlUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFl
 }
 
 void CControlUI::Invalidate() {
+    m_bLookDirty = true;
     if (m_pManager && IsVisible()) m_pManager->Invalidate(m_rcItem);
 }
 
@@ -245,6 +258,7 @@ LPCTSTR CControlUI::GetCustomAttribute(LPCTSTR pstrName) const {
 bool CControlUI::RemoveCustomAttribute(LPCTSTR pstrName) { return m_mCustomAttrs.erase(pstrName ? pstrName : L"") > 0; }
 
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    LookChanged();
     using namespace values;
     std::wstring n(pstrName);
     for (auto& ch : n) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
@@ -331,7 +345,12 @@ bool CControlUI::Paint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) {
     return DoPaint(hDC, clip, pStopControl);
 }
 
-bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI*) {
+bool CControlUI::DoPaint(HDC hDC, const RECT&, CControlUI*) {
+    if (!CanCacheLook() || !PaintCachedLook(hDC)) PaintLook(hDC);
+    return true;
+}
+
+void CControlUI::PaintLook(HDC hDC) {
     SIZE round{Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy)};
     const bool clipRound = round.cx > 0 || round.cy > 0;
     if (clipRound) {
@@ -341,7 +360,6 @@ bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI*) {
         hDC->setRenderHint(QPainter::Antialiasing);
         hDC->setClipPath(path, Qt::IntersectClip);
     }
-    (void)rcPaint;
     PaintBkColor(hDC);
     PaintBkImage(hDC);
     PaintStatusImage(hDC);
@@ -350,6 +368,46 @@ bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI*) {
     PaintText(hDC);
     PaintBorder(hDC);
     if (clipRound) hDC->restore();
+}
+
+bool CControlUI::PaintCachedLook(HDC hDC) {
+    const int w = GetWidth(), h = GetHeight();
+    constexpr int kMaxCachedPixels = 256 * 256;
+    if (w <= 0 || h <= 0 || w * h > kMaxCachedPixels || !m_pManager) return false;
+    // A copy gives the same pixels only for plain drawing at whole device pixels.
+    const QTransform& t = hDC->transform();
+    const qreal ratio = hDC->device()->devicePixelRatio();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::round(t.dx()) || t.dy() != std::round(t.dy()) ||
+        ratio != std::round(ratio) || hDC->opacity() != 1.0 || hDC->compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return false;
+    }
+    const int pixelRatio = int(ratio);
+    const unsigned serial = CPaintManagerUI::GetLookSerial();
+    CDuiString text = GetText();
+    if (!m_pLookCache) m_pLookCache = std::make_unique<TLookCache>();
+    TLookCache& c = *m_pLookCache;
+    if (m_bLookDirty || c.width != w || c.height != h || c.pixelRatio != pixelRatio || c.serial != serial || c.text != text) {
+        // A look painted for the first time is painted directly: one that changes every
+        // frame costs no more than without the cache. It is kept when painted again unchanged.
+        c.image = QImage();
+        c.width = w;
+        c.height = h;
+        c.pixelRatio = pixelRatio;
+        c.serial = serial;
+        c.text = std::move(text);
+        m_bLookDirty = false;
+        PaintLook(hDC);
+        return true;
+    }
+    if (c.image.isNull()) {
+        c.image = QImage(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+        c.image.setDevicePixelRatio(pixelRatio);
+        c.image.fill(Qt::transparent);
+        QPainter p(&c.image);
+        p.translate(-m_rcItem.left, -m_rcItem.top);
+        PaintLook(&p);
+    }
+    hDC->drawImage(QPoint(m_rcItem.left, m_rcItem.top), c.image);
     return true;
 }
 

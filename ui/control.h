@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "ui/core.h"
@@ -162,6 +163,9 @@ public:
     virtual void PaintForeImage(HDC hDC);
     virtual void PaintText(HDC hDC);
     virtual void PaintBorder(HDC hDC);
+    // True for controls whose look depends only on their attributes, state, text and size:
+    // they draw it once into an image and copy that until something changes.
+    virtual bool CanCacheLook() const { return false; }
 
     bool SetTimer(UINT nTimerID, UINT nElapse);
     bool KillTimer(UINT nTimerID);
@@ -173,6 +177,11 @@ public:
     std::vector<std::function<void(TNotifyUI&)>> OnNotify;
 
 protected:
+    // The paint steps, from background to border.
+    void PaintLook(HDC hDC);
+    // Marks the cached look stale (Invalidate does it too).
+    void LookChanged() { m_bLookDirty = true; }
+
     CPaintManagerUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;
     CDuiString m_sName;
@@ -216,6 +225,12 @@ protected:
     RECT m_rcBorderSize;
     SIZE m_cxyBorderRound;
     std::map<std::wstring, std::wstring> m_mCustomAttrs;
+
+private:
+    struct TLookCache;
+    bool PaintCachedLook(HDC hDC);
+    std::unique_ptr<TLookCache> m_pLookCache;
+    bool m_bLookDirty = true;
 };
 
 } // namespace DuiLib

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "ui/container.h"
 #include "ui/manager.h"
@@ -66,6 +67,7 @@ SIZE CLabelUI::EstimateSize(SIZE szAvailable) {
 }
 
 void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    LookChanged();
     using namespace values;
     std::wstring n = values::Lower(pstrName);
     std::wstring v(pstrValue);
@@ -101,6 +103,12 @@ void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"autocalcheight") m_bAutoCalcHeight = ParseBool(pstrValue);
     else if (n == L"autocalcwidth") m_bAutoCalcWidth = ParseBool(pstrValue);
     else CControlUI::SetAttribute(pstrName, pstrValue);
+}
+
+bool CLabelUI::CanCacheLook() const {
+    // Only the classes whose painting is known here: a subclass may draw from state of its own.
+    const std::type_info& type = typeid(*this);
+    return !m_bShowHtml && (type == typeid(CLabelUI) || type == typeid(CButtonUI) || type == typeid(COptionUI) || type == typeid(CCheckBoxUI));
 }
 
 DWORD CLabelUI::TextColorOr(DWORD color) const {
@@ -290,6 +298,7 @@ void CButtonUI::SetFocusedTextColor(DWORD c) { m_dwFocusedTextColor = c; Invalid
 SIZE CButtonUI::EstimateSize(SIZE szAvailable) { return CLabelUI::EstimateSize(szAvailable); }
 
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    LookChanged();
     using namespace values;
     std::wstring n = values::Lower(pstrName);
     if (n == L"normalimage") SetNormalImage(pstrValue);
@@ -457,6 +466,7 @@ void COptionUI::SetSelectedBkColor(DWORD c) { m_dwSelectedBkColor = c; Invalidat
 SIZE COptionUI::EstimateSize(SIZE szAvailable) { return CButtonUI::EstimateSize(szAvailable); }
 
 void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    LookChanged();
     using namespace values;
     std::wstring n = values::Lower(pstrName);
     if (n == L"group") SetGroup(pstrValue);

@@ -30,6 +30,7 @@ public:
     SIZE EstimateSize(SIZE szAvailable) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void PaintText(HDC hDC) override;
+    bool CanCacheLook() const override;
 
 protected:
     // Draws the text in the colour given, html or plain per the flags.

@@ -1,6 +1,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "ui/custom_controls.h"
 #include "ui/manager.h"
@@ -43,6 +44,7 @@ void CDeviceKeyButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CDeviceKeyButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    LookChanged();
     std::wstring n = values::Lower(pstrName);
     if (n == L"lightimage") SetLightImage(pstrValue);
     else if (n == L"keysetimage") SetKeySetImage(pstrValue);
@@ -66,6 +68,8 @@ void CDeviceKeyButtonUI::PaintStatusImage(HDC hDC) {
     }
     if (!m_bHideKeySetImage && !m_sKeySetImage.IsEmpty()) DrawImage(hDC, m_sKeySetImage);
 }
+
+bool CDeviceKeyButtonUI::CanCacheLook() const { return !m_bShowHtml && typeid(*this) == typeid(CDeviceKeyButtonUI); }
 
 void CDeviceKeyButtonUI::PaintBorder(HDC hDC) {
     if (m_bSelect) {

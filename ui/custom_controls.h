@@ -37,6 +37,7 @@ public:
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintBorder(HDC hDC) override;
+    bool CanCacheLook() const override;
 
 private:
     CDuiString m_sLightImage;

@@ -182,7 +182,8 @@ void CEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CLabelUI::SetPos(rc, bNeedInvalidate);
     if (m_pEdit) {
         RECT pad = GetTextPadding();
-        m_pEdit->setGeometry(rc.left + pad.left, rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
+        const RECT m = m_pManager ? m_pManager->GetClientMargin() : RECT{};
+        m_pEdit->setGeometry(m.left + rc.left + pad.left, m.top + rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
                              std::max(0, rc.bottom - rc.top - pad.top - pad.bottom));
     }
 }
@@ -405,7 +406,8 @@ void CRichEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CContainerUI::SetPos(rc, bNeedInvalidate);
     if (m_pEdit) {
         RECT pad = ScaleRect(m_rcTextPadding);
-        m_pEdit->setGeometry(rc.left + pad.left, rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
+        const RECT m = m_pManager ? m_pManager->GetClientMargin() : RECT{};
+        m_pEdit->setGeometry(m.left + rc.left + pad.left, m.top + rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
                              std::max(0, rc.bottom - rc.top - pad.top - pad.bottom));
     }
 }

@@ -998,7 +998,8 @@ bool CComboUI::Activate() {
     int width = box.cx > 0 ? box.cx : GetWidth();
     if (box.cy > 0) height = std::min(height, box.cy);
     QWidget* host = m_pManager->GetHostWidget();
-    QPoint below = host->mapToGlobal(QPoint(m_rcItem.left, m_rcItem.bottom));
+    const RECT margin = m_pManager->GetClientMargin();
+    QPoint below = host->mapToGlobal(QPoint(margin.left + m_rcItem.left, margin.top + m_rcItem.bottom));
     m_pPopup->widget->resize(width, std::max(height, 1));
     m_pPopup->widget->move(below);
     m_pPopup->widget->onWindowEvent = [this](QEvent* e) {

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "platform/debuglog.h"
 #include "platform/paths.h"
@@ -48,7 +49,12 @@ struct ProcessState {
         TImageInfo info;
     };
     std::map<std::wstring, std::unique_ptr<CachedImage>> images;
+    // Images by the name a control asked for, its mask and the scale: repaints skip the
+    // resource lookups. Valid while the look serial stays the same.
+    std::map<std::tuple<std::wstring, DWORD, int>, const TImageInfo*> imagesByName;
+    unsigned imagesByNameSerial = 0;
     QElapsedTimer clock;
+    unsigned lookSerial = 1;
 };
 
 ProcessState& Process() {
@@ -193,6 +199,8 @@ struct CPaintManagerUI::Impl {
     // Pending asynchronous notifications; entries whose sender is destroyed are dropped.
     std::vector<std::shared_ptr<TNotifyUI>> asyncQueue;
     int fontGeneration = 0;
+    std::wstring layeredImage;
+    BYTE layeredOpacity = 255;
 };
 
 // ================================================================ CDPI
@@ -240,6 +248,7 @@ void CPaintManagerUI::SetResourcePath(LPCTSTR pStrPath) {
     p.Replace(L"\\", L"/");
     if (!p.IsEmpty() && p[p.GetLength() - 1] != L'/') p += L'/';
     Process().resourcePath = p;
+    LookChanged();
 }
 
 const CDuiString& CPaintManagerUI::GetResourcePath() { return Process().resourcePath; }
@@ -296,6 +305,9 @@ bool CPaintManagerUI::SetAllDPI(int iDPI) {
 
 std::vector<CPaintManagerUI*> CPaintManagerUI::GetPaintManagers() { return Process().managers; }
 
+unsigned CPaintManagerUI::GetLookSerial() { return Process().lookSerial; }
+void CPaintManagerUI::LookChanged() { ++Process().lookSerial; }
+
 DWORD CPaintManagerUI::GetTickCount() const { return DWORD(Process().clock.elapsed()); }
 
 // ================================================================ window level
@@ -309,13 +321,15 @@ void CPaintManagerUI::SetHostWidget(QWidget* pHost) { m_pHost = pHost; }
 
 SIZE CPaintManagerUI::GetClientSize() const {
     if (!m_pHost) return m_dpi.Scale(m_szInitWindowSize);
-    return SIZE{m_pHost->width(), m_pHost->height()};
+    const RECT& m = m_rcClientMargin;
+    return SIZE{m_pHost->width() - m.left - m.right, m_pHost->height() - m.top - m.bottom};
 }
 
 SIZE CPaintManagerUI::GetInitSize() const { return m_dpi.Scale(m_szInitWindowSize); }
 void CPaintManagerUI::SetInitSize(int cx, int cy) {
     m_szInitWindowSize = SIZE{cx, cy};
-    if (m_pHost && !m_pHost->parentWidget()) m_pHost->resize(m_dpi.Scale(cx), m_dpi.Scale(cy));
+    const RECT& m = m_rcClientMargin;
+    if (m_pHost && !m_pHost->parentWidget()) m_pHost->resize(m_dpi.Scale(cx) + m.left + m.right, m_dpi.Scale(cy) + m.top + m.bottom);
 }
 RECT CPaintManagerUI::GetSizeBox() const { return m_dpi.Scale(m_rcSizeBox); }
 RECT CPaintManagerUI::GetCaptionRect() const { return m_dpi.Scale(m_rcCaption); }
@@ -342,12 +356,26 @@ void CPaintManagerUI::SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
         SIZE s = ParseSize(pstrValue);
         SetMaxInfo(s.cx, s.cy);
     } else if (n == L"opacity" || n == L"alpha") SetOpacity(BYTE(std::clamp(ParseInt(pstrValue), 0, 255)));
+    else if (n == L"layered" || n == L"bktrans") SetLayered(ParseBool(pstrValue));
+    else if (n == L"layeredimage") d->layeredImage = pstrValue;
+    else if (n == L"layeredopacity") d->layeredOpacity = BYTE(std::clamp(ParseInt(pstrValue), 0, 255));
+    else if (TShadowInfo shadow = m_shadow; shadow.SetAttribute(n, pstrValue)) SetShadow(shadow);
     else if (n == L"defaultfontcolor") SetDefaultFontColor(ParseColor(pstrValue));
     else if (n == L"disabledfontcolor") SetDefaultDisabledColor(ParseColor(pstrValue));
     else if (n == L"linkfontcolor") SetDefaultLinkFontColor(ParseColor(pstrValue));
     else if (n == L"linkhoverfontcolor") SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
     else if (n == L"selectedcolor") SetDefaultSelectedBkColor(ParseColor(pstrValue));
     else d->windowCustom[pstrName] = pstrValue;
+}
+
+void CPaintManagerUI::SetLayered(bool bLayered) {
+    m_bLayered = bLayered;
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
+}
+
+void CPaintManagerUI::SetShadow(const TShadowInfo& shadow) {
+    m_shadow = shadow;
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
 }
 
 LPCTSTR CPaintManagerUI::GetWindowCustomAttribute(LPCTSTR pstrName) const {
@@ -380,8 +408,12 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
     int newScale = m_dpi.GetScale();
     ResetDPIAssets();
     if (m_pHost && oldScale != newScale && m_pHost->isWindow() && !m_pHost->isMaximized()) {
-        m_pHost->resize(m_pHost->width() * newScale / oldScale, m_pHost->height() * newScale / oldScale);
+        const SIZE client = GetClientSize();
+        const RECT& m = m_rcClientMargin;
+        m_pHost->resize(client.cx * newScale / oldScale + m.left + m.right, client.cy * newScale / oldScale + m.top + m.bottom);
     }
+    // The shadow's margin follows the scale.
+    if (auto* host = dynamic_cast<CUIHostWidget*>(m_pHost)) host->UpdateFrame();
     NeedUpdate();
     bool handled = false;
     for (auto* f : std::vector<IMessageFilterUI*>(d->filters)) f->MessageHandler(UIMSG_SET_DPI, WPARAM(iDPI), 0, handled);
@@ -389,6 +421,7 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
 }
 
 void CPaintManagerUI::ResetDPIAssets() {
+    LookChanged();
     d->qfonts.clear();
     d->defaultQFontReady = false;
     for (auto& [id, f] : d->fonts) f.tmHeight = 0;
@@ -402,6 +435,7 @@ void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold
     d->hasDefaultFont = true;
     d->defaultQFontReady = false;
     d->qfonts.clear();
+    LookChanged();
 }
 
 void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
@@ -409,6 +443,7 @@ void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBol
     if (bShared) Process().sharedFonts[id] = f;
     else d->fonts[id] = f;
     d->qfonts.erase(id);
+    LookChanged();
 }
 
 int CPaintManagerUI::GetNextFontId() const {
@@ -471,6 +506,7 @@ const QFont& CPaintManagerUI::GetQFont(int id) {
 bool CPaintManagerUI::AddFontFile(LPCTSTR pstrFile) {
     QFile file(ToQ(GetResourceFile(pstrFile)));
     if (!file.open(QIODevice::ReadOnly)) return false;
+    LookChanged();
     return QFontDatabase::addApplicationFontFromData(file.readAll()) >= 0;
 }
 
@@ -478,8 +514,21 @@ bool CPaintManagerUI::AddFontFile(LPCTSTR pstrFile) {
 
 const TImageInfo* CPaintManagerUI::GetImage(LPCTSTR bitmap) { return GetImageEx(bitmap); }
 
-const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mask) {
+const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR type, DWORD mask) {
     if (!bitmap || !*bitmap) return nullptr;
+    auto& known = Process().imagesByName;
+    if (Process().imagesByNameSerial != GetLookSerial()) {
+        known.clear();
+        Process().imagesByNameSerial = GetLookSerial();
+    }
+    auto name = std::make_tuple(std::wstring(bitmap), mask, m_dpi.GetScale());
+    if (auto it = known.find(name); it != known.end()) return it->second;
+    const TImageInfo* info = LoadImage(bitmap, type, mask);
+    known.emplace(std::move(name), info);
+    return info;
+}
+
+const TImageInfo* CPaintManagerUI::LoadImage(LPCTSTR bitmap, LPCTSTR, DWORD mask) {
     CDuiString name(bitmap);
     if (LPCTSTR mapped = CResourceManager::GetInstance()->GetImagePath(bitmap)) name = mapped;
     CDuiString path = GetResourceFile(name);
@@ -539,6 +588,7 @@ const TImageInfo* CPaintManagerUI::GetImageEx(LPCTSTR bitmap, LPCTSTR, DWORD mas
 }
 
 void CPaintManagerUI::RemoveAllImages() {
+    LookChanged();
     CRenderEngine::ClearArrangedImages();
     Process().images.clear();
 }
@@ -853,7 +903,8 @@ void CPaintManagerUI::Invalidate() {
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc) {
-    if (m_pHost && !IsRectEmpty(rc)) m_pHost->update(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+    if (m_pHost && !IsRectEmpty(rc))
+        m_pHost->update(QRect(rc.left + m_rcClientMargin.left, rc.top + m_rcClientMargin.top, rc.right - rc.left, rc.bottom - rc.top));
 }
 
 void CPaintManagerUI::UpdateLayout() {
@@ -876,7 +927,27 @@ void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
     UpdateLayout();
     if (!m_pRoot) return;
     hDC->setRenderHint(QPainter::Antialiasing, false);
+    if (m_bLayered && !d->layeredImage.empty()) {
+        // The layered window's background image, under everything.
+        TDrawInfo info;
+        info.Parse(d->layeredImage.c_str());
+        info.uFade = d->layeredOpacity;
+        const SIZE client = GetClientSize();
+        CRenderEngine::DrawImageInfo(hDC, this, RECT{0, 0, client.cx, client.cy}, rcPaint, info);
+    }
     m_pRoot->Paint(hDC, rcPaint);
+}
+
+bool CPaintManagerUI::IsClientOpaque() const {
+    if (!m_pRoot || !m_pRoot->IsVisible()) return false;
+    auto opaque = [](DWORD c) { return (c >> 24) == 0xFF; };
+    const DWORD bk2 = m_pRoot->GetBkColor2(), bk3 = m_pRoot->GetBkColor3();
+    if (!opaque(m_pRoot->GetBkColor()) || (bk2 != 0 && !opaque(bk2)) || (bk2 != 0 && bk3 != 0 && !opaque(bk3))) return false;
+    const SIZE round = m_pRoot->GetBorderRound();
+    if (round.cx > 0 || round.cy > 0) return false;
+    const RECT& rc = m_pRoot->GetPos();
+    const SIZE client = GetClientSize();
+    return rc.left <= 0 && rc.top <= 0 && rc.right >= client.cx && rc.bottom >= client.cy;
 }
 
 bool CPaintManagerUI::RenderToImage(QImage* pImage, SIZE szClient) {
@@ -886,8 +957,9 @@ bool CPaintManagerUI::RenderToImage(QImage* pImage, SIZE szClient) {
     if (!m_pHost) {
         m_bUpdateNeeded = true;
         m_szInitWindowSize = SIZE{szClient.cx * 100 / m_dpi.GetScale(), szClient.cy * 100 / m_dpi.GetScale()};
-    } else if (m_pHost->width() != szClient.cx || m_pHost->height() != szClient.cy) {
-        m_pHost->resize(szClient.cx, szClient.cy);
+    } else if (SIZE now = GetClientSize(); now.cx != szClient.cx || now.cy != szClient.cy) {
+        const RECT& m = m_rcClientMargin;
+        m_pHost->resize(szClient.cx + m.left + m.right, szClient.cy + m.top + m.bottom);
         m_bUpdateNeeded = true;
     }
     QPainter painter(pImage);
@@ -931,6 +1003,10 @@ struct ManagerEvents {
     }
 };
 
+POINT CPaintManagerUI::ToClient(const QPointF& widgetPos) const {
+    return POINT{int(widgetPos.x()) - m_rcClientMargin.left, int(widgetPos.y()) - m_rcClientMargin.top};
+}
+
 bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::Resize: {
@@ -942,7 +1018,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         CControlUI* c = FindControl(pt);
@@ -963,7 +1039,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         if (me->button() == Qt::LeftButton) {
@@ -983,7 +1059,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
-        POINT pt{int(me->position().x()), int(me->position().y())};
+        POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
         WORD ks = KeyState(me->modifiers(), me->buttons());
         if (m_pEventClick) {
@@ -1003,7 +1079,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::Wheel: {
         auto* we = static_cast<QWheelEvent*>(e);
-        POINT pt{int(we->position().x()), int(we->position().y())};
+        POINT pt = ToClient(we->position());
         m_ptLastMousePos = pt;
         int delta = we->angleDelta().y();
         if (delta == 0) return true;

@@ -10,10 +10,12 @@
 
 #include "ui/core.h"
 #include "ui/render.h"
+#include "ui/shadow.h"
 
 class QEvent;
 class QFont;
 class QImage;
+class QPointF;
 class QWidget;
 
 namespace DuiLib {
@@ -76,6 +78,10 @@ public:
     // Sets the scale of every window; only 48, 72, 96, 120, 144, 168 and 192 are accepted.
     static bool SetAllDPI(int iDPI);
     static bool IsAcceptedDPI(int iDPI);
+    // Changes whenever something every control's look may depend on changes (scale, fonts,
+    // images, default colours, resource index); cached looks drawn before are stale.
+    static unsigned GetLookSerial();
+    static void LookChanged();
 
     // ---- window level
     void Init(HWND hWnd, LPCTSTR pstrName = nullptr);
@@ -100,6 +106,15 @@ public:
     void SetMaxInfo(int cx, int cy) { m_szMaxWindow = SIZE{cx, cy}; }
     BYTE GetOpacity() const { return m_nOpacity; }
     void SetOpacity(BYTE nOpacity) { m_nOpacity = nOpacity; }
+    // Per-pixel transparency: what the layout leaves clear stays clear ("layered", "bktrans").
+    bool IsLayered() const { return m_bLayered; }
+    void SetLayered(bool bLayered);
+    const TShadowInfo& GetShadow() const { return m_shadow; }
+    void SetShadow(const TShadowInfo& shadow);
+    // The widget pixels around the client area (the shadow's margin, set by the host widget):
+    // client coordinates start at (left, top) of the widget.
+    RECT GetClientMargin() const { return m_rcClientMargin; }
+    void SetClientMargin(const RECT& rc) { m_rcClientMargin = rc; }
     // Applies one attribute of a layout's Window element.
     void SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue);
     LPCTSTR GetWindowCustomAttribute(LPCTSTR pstrName) const;
@@ -108,7 +123,7 @@ public:
 
     // Fonts, default attribute lists and styles this manager lacks are taken from another
     // (pop-ups use their owner's).
-    void SetParentResourcePM(CPaintManagerUI* pParent) { m_pParentResourcePM = pParent; }
+    void SetParentResourcePM(CPaintManagerUI* pParent) { m_pParentResourcePM = pParent; LookChanged(); }
     CPaintManagerUI* GetParentResourcePM() const { return m_pParentResourcePM; }
 
     // ---- scale
@@ -121,15 +136,15 @@ public:
 
     // ---- colours
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
-    void SetDefaultDisabledColor(DWORD dwColor) { m_dwDefaultDisabledColor = dwColor; }
+    void SetDefaultDisabledColor(DWORD dwColor) { m_dwDefaultDisabledColor = dwColor; LookChanged(); }
     DWORD GetDefaultFontColor() const { return m_dwDefaultFontColor; }
-    void SetDefaultFontColor(DWORD dwColor) { m_dwDefaultFontColor = dwColor; }
+    void SetDefaultFontColor(DWORD dwColor) { m_dwDefaultFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultLinkFontColor() const { return m_dwDefaultLinkFontColor; }
-    void SetDefaultLinkFontColor(DWORD dwColor) { m_dwDefaultLinkFontColor = dwColor; }
+    void SetDefaultLinkFontColor(DWORD dwColor) { m_dwDefaultLinkFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultLinkHoverFontColor() const { return m_dwDefaultLinkHoverFontColor; }
-    void SetDefaultLinkHoverFontColor(DWORD dwColor) { m_dwDefaultLinkHoverFontColor = dwColor; }
+    void SetDefaultLinkHoverFontColor(DWORD dwColor) { m_dwDefaultLinkHoverFontColor = dwColor; LookChanged(); }
     DWORD GetDefaultSelectedBkColor() const { return m_dwDefaultSelectedBkColor; }
-    void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; }
+    void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; LookChanged(); }
 
     // ---- fonts
     void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
@@ -209,6 +224,9 @@ public:
     void UpdateLayout();
     // Paints the whole tree with the painter (layout first when needed).
     void Paint(HDC hDC, const RECT& rcPaint);
+    // True when the laid-out root covers the client area with opaque colour, so nothing
+    // needs to be painted under it.
+    bool IsClientOpaque() const;
     // Lays out and paints the tree at the given client size into a new image.
     bool RenderToImage(QImage* pImage, SIZE szClient);
 
@@ -222,6 +240,11 @@ public:
     DWORD GetTickCount() const;
 
 private:
+    // A position in the host widget as client coordinates.
+    POINT ToClient(const QPointF& widgetPos) const;
+    // The image of a name from the process-wide cache, loaded when needed.
+    const TImageInfo* LoadImage(LPCTSTR bitmap, LPCTSTR type, DWORD mask);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     friend struct ManagerEvents;
@@ -248,6 +271,9 @@ private:
     SIZE m_szMinWindow;
     SIZE m_szMaxWindow;
     BYTE m_nOpacity = 255;
+    bool m_bLayered = false;
+    TShadowInfo m_shadow;
+    RECT m_rcClientMargin;
     DWORD m_dwDefaultDisabledColor = 0xFFA7A6AA;
     DWORD m_dwDefaultFontColor = 0xFF000000;
     DWORD m_dwDefaultLinkFontColor = 0xFF0000FF;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 #include "ui/manager.h"
 #include "ui/qt_color.h"
@@ -31,6 +32,17 @@ Qt::PenStyle PenStyle(int nStyle) {
     case 5: return Qt::NoPen;
     default: return Qt::SolidLine;
     }
+}
+
+// x * a / 255 for the four channels at once, rounded as the painter does when it blends.
+QRgb ByteMul(QRgb x, uint a) {
+    uint t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
 }
 
 int TextFlags(UINT uStyle) {
@@ -177,23 +189,40 @@ void CRenderEngine::FillRoundRect(HDC hDC, const RECT& rc, int width, int height
     if ((color >> 24) == 0 || IsRectEmpty(rc)) return;
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w * h <= 256 * 256) {
-        // Antialiased shapes are drawn once per size and colour, then copied.
-        static std::map<std::tuple<int, int, int, int, DWORD>, QImage> cache;
-        auto key = std::make_tuple(w, h, width, height, color);
+        // The antialiased shape is drawn once per size; each colour is then its coverage
+        // times the colour, as the painter blends a solid fill, and the last colour is kept.
+        struct Entry {
+            QImage coverage;
+            DWORD color = 0;
+            QImage tinted;
+        };
+        static std::map<std::tuple<int, int, int, int>, Entry> cache;
+        auto key = std::make_tuple(w, h, width, height);
         auto it = cache.find(key);
         if (it == cache.end()) {
-            if (cache.size() > 1024) cache.clear();
+            if (cache.size() > 256) cache.clear();
             QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
             img.fill(Qt::transparent);
             QPainter p(&img);
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(Qt::NoPen);
-            p.setBrush(ToQColor(color));
+            p.setBrush(Qt::white);
             p.drawRoundedRect(QRect(0, 0, w, h), width / 2.0, height / 2.0);
             p.end();
-            it = cache.emplace(key, std::move(img)).first;
+            it = cache.emplace(key, Entry{std::move(img), 0, QImage()}).first;
         }
-        hDC->drawImage(QPoint(rc.left, rc.top), it->second);
+        Entry& e = it->second;
+        if (e.tinted.isNull() || e.color != color) {
+            e.tinted = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+            const QRgb premultiplied = qPremultiply(ToQColor(color).rgba());
+            for (int y = 0; y < h; ++y) {
+                const auto* cov = reinterpret_cast<const QRgb*>(e.coverage.constScanLine(y));
+                auto* out = reinterpret_cast<QRgb*>(e.tinted.scanLine(y));
+                for (int x = 0; x < w; ++x) out[x] = ByteMul(premultiplied, qAlpha(cov[x]));
+            }
+            e.color = color;
+        }
+        hDC->drawImage(QPoint(rc.left, rc.top), e.tinted);
         return;
     }
     hDC->save();
@@ -257,12 +286,15 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTS
         struct Entry {
             QImage image;
         };
-        static std::map<std::tuple<QString, QString, int, int, int, QRgb>, Entry> cache;
-        auto key = std::make_tuple(text, font.key(), qr.width(), qr.height(), flags, color.rgb());
+        static std::map<std::tuple<QString, QString, int, int, int, QRgb, qreal>, Entry> cache;
+        // Drawn at device pixels, so that text stays sharp on high-density screens.
+        const qreal ratio = hDC->device()->devicePixelRatio();
+        auto key = std::make_tuple(text, font.key(), qr.width(), qr.height(), flags, color.rgb(), ratio);
         auto it = cache.find(key);
         if (it == cache.end()) {
             if (cache.size() > 4096) cache.clear();
-            QImage img(qr.size(), QImage::Format_ARGB32_Premultiplied);
+            QImage img(qr.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            img.setDevicePixelRatio(ratio);
             img.fill(Qt::transparent);
             QPainter p(&img);
             p.setRenderHint(QPainter::TextAntialiasing);
@@ -446,9 +478,21 @@ bool CRenderEngine::DrawImageInfo(HDC hDC, CPaintManagerUI* pManager, const RECT
 bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint, LPCTSTR pStrImage,
                                     LPCTSTR pStrModify) {
     if (!pStrImage || !*pStrImage) return false;
-    TDrawInfo info;
-    info.Parse(pStrImage, pStrModify);
-    return DrawImageInfo(hDC, pManager, rcItem, rcPaint, info);
+    // Descriptions are taken apart once: pages draw the same ones in every frame.
+    static std::unordered_map<std::wstring, TDrawInfo> parsed;
+    std::wstring key(pStrImage);
+    if (pStrModify && *pStrModify) {
+        key += L'\x01';
+        key += pStrModify;
+    }
+    auto it = parsed.find(key);
+    if (it == parsed.end()) {
+        if (parsed.size() > 4096) parsed.clear();
+        TDrawInfo info;
+        info.Parse(pStrImage, pStrModify);
+        it = parsed.emplace(std::move(key), std::move(info)).first;
+    }
+    return DrawImageInfo(hDC, pManager, rcItem, rcPaint, it->second);
 }
 
 } // namespace DuiLib

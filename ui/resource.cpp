@@ -19,6 +19,7 @@ void CResourceManager::Release() {
     m_mTextResourceHashMap.clear();
     m_pQuerypInterface = nullptr;
     m_sLanguage.Empty();
+    CPaintManagerUI::LookChanged();
 }
 
 namespace {
@@ -46,6 +47,7 @@ bool CResourceManager::LoadResource(LPCTSTR pstrXml, LPCTSTR) {
         return false;
     }
     CollectIds(doc, m_mImageHashMap, m_mXmlHashMap);
+    CPaintManagerUI::LookChanged();
     return true;
 }
 

@@ -59,6 +59,15 @@ CWindowWnd::~CWindowWnd() {
     }
 }
 
+namespace {
+
+// The margin a window's shadow adds around its client area.
+RECT ShadowMarginOf(const CUIHostWidget* widget) {
+    return widget && widget->Manager() ? widget->Manager()->GetClientMargin() : RECT{};
+}
+
+} // namespace
+
 CWindowWnd* CWindowWnd::FromHandle(HWND hWnd) {
     auto it = Windows().find(hWnd);
     return it == Windows().end() ? nullptr : it->second;
@@ -92,7 +101,6 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
     auto* widget = new CUIHostWidget(pm, parentWidget, flags);
     d->widget = widget;
     widget->setWindowTitle(QString::fromWCharArray(pstrName ? pstrName : L""));
-    widget->setAttribute(Qt::WA_TranslucentBackground, !(dwStyle & WS_CHILD));
     if (cx != CW_USEDEFAULT && cy != CW_USEDEFAULT && cx > 0 && cy > 0) widget->resize(cx, cy);
     if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) widget->move(x, y);
     widget->onCloseRequest = [this] {
@@ -167,8 +175,10 @@ void CWindowWnd::CenterWindow() {
     if (QWidget* owner = d->widget->parentWidget(); owner && d->widget->isWindow()) area = owner->window()->frameGeometry();
     else if (QScreen* s = d->widget->screen()) area = s->availableGeometry();
     if (area.isEmpty()) return;
-    QSize size = d->widget->size();
-    d->widget->move(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2);
+    // The client area is centred; a shadow's margin lies around it.
+    const RECT m = ShadowMarginOf(d->widget);
+    const QSize size = d->widget->size() - QSize(m.left + m.right, m.top + m.bottom);
+    d->widget->move(area.center().x() - size.width() / 2 - m.left, area.center().y() - size.height() / 2 - m.top);
 }
 
 void CWindowWnd::SetIcon(UINT) {}
@@ -184,7 +194,9 @@ bool CWindowWnd::PostMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 void CWindowWnd::ResizeClient(int cx, int cy) {
     if (!d->widget) return;
-    d->widget->resize(cx < 0 ? d->widget->width() : cx, cy < 0 ? d->widget->height() : cy);
+    const RECT m = ShadowMarginOf(d->widget);
+    const int mx = m.left + m.right, my = m.top + m.bottom;
+    d->widget->resize(cx < 0 ? d->widget->width() : cx + mx, cy < 0 ? d->widget->height() : cy + my);
 }
 
 bool CWindowWnd::IsWindowVisible() const { return d->widget && d->widget->isVisible(); }
@@ -195,12 +207,15 @@ RECT CWindowWnd::GetWindowRect() const {
     if (!d->widget) return {};
     QRect g = d->widget->geometry();
     if (d->widget->isWindow()) g.moveTopLeft(d->widget->pos());
-    return RECT{g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+    // The window is its client area; a shadow's margin does not count.
+    const RECT m = ShadowMarginOf(d->widget);
+    return RECT{g.left() + m.left, g.top() + m.top, g.right() + 1 - m.right, g.bottom() + 1 - m.bottom};
 }
 
 void CWindowWnd::MoveWindow(int x, int y, int cx, int cy) {
     if (!d->widget) return;
-    d->widget->setGeometry(x, y, cx, cy);
+    const RECT m = ShadowMarginOf(d->widget);
+    d->widget->setGeometry(x - m.left, y - m.top, cx + m.left + m.right, cy + m.top + m.bottom);
 }
 
 void CWindowWnd::DestroyWindow() {
@@ -370,10 +385,14 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
     m_pm.AddNotifier(this);
     if (QWidget* w = GetWidget(); w && w->isWindow()) {
         SIZE init = m_pm.GetInitSize();
-        if (init.cx > 0 && init.cy > 0 && (w->width() <= 0 || w->height() <= 0 || !w->testAttribute(Qt::WA_Resized))) w->resize(init.cx, init.cy);
+        const RECT m = m_pm.GetClientMargin();
+        const int mx = m.left + m.right, my = m.top + m.bottom;
+        if (init.cx > 0 && init.cy > 0 && (w->width() <= mx || w->height() <= my || !w->testAttribute(Qt::WA_Resized)))
+            w->resize(init.cx + mx, init.cy + my);
         SIZE minSize = m_pm.GetMinInfo(), maxSize = m_pm.GetMaxInfo();
-        if (minSize.cx > 0 || minSize.cy > 0) w->setMinimumSize(minSize.cx, minSize.cy);
-        if (maxSize.cx > 0 || maxSize.cy > 0) w->setMaximumSize(maxSize.cx > 0 ? maxSize.cx : QWIDGETSIZE_MAX, maxSize.cy > 0 ? maxSize.cy : QWIDGETSIZE_MAX);
+        if (minSize.cx > 0 || minSize.cy > 0) w->setMinimumSize(minSize.cx + mx, minSize.cy + my);
+        if (maxSize.cx > 0 || maxSize.cy > 0)
+            w->setMaximumSize(maxSize.cx > 0 ? maxSize.cx + mx : QWIDGETSIZE_MAX, maxSize.cy > 0 ? maxSize.cy + my : QWIDGETSIZE_MAX);
         if (m_pm.GetOpacity() < 255) w->setWindowOpacity(m_pm.GetOpacity() / 255.0);
     }
     InitWindow();

@@ -1,6 +1,7 @@
 // Cost of a key-heavy page: building and first-painting a layout of 170 key buttons with
-// images, and one repaint of it. With --repaint SECONDS it instead repaints the page 60
-// times a second in a shown (offscreen) window for that long and prints the CPU used.
+// images, one repaint of it, and one repaint after every key changed its colour. With --repaint SECONDS it instead repaints the page 60
+// times a second in a shown (offscreen) window for that long and prints the CPU used; with
+// --png FILE it writes the page as first painted, to look at or compare.
 
 #include <benchmark/benchmark.h>
 
@@ -106,6 +107,22 @@ void BM_Repaint(benchmark::State& state) {
 }
 BENCHMARK(BM_Repaint)->Unit(benchmark::kMillisecond);
 
+// The lighting preview while an effect runs: every key shows a new colour in every frame.
+void BM_RepaintChangingLights(benchmark::State& state) {
+    Page page;
+    QImage img(1000, 640, QImage::Format_ARGB32_Premultiplied);
+    page.pm.RenderToImage(&img, SIZE{1000, 640});
+    const auto keys = page.pm.FindSubControlsByClass(page.root, L"DeviceKeyButton");
+    DWORD frame = 0;
+    for (auto _ : state) {
+        ++frame;
+        for (size_t i = 0; i < keys.size(); ++i) static_cast<CDeviceKeyButtonUI*>(keys[i])->SetLightColor((frame + i) * 0x010305u & 0xFFFFFF, 255);
+        QPainter p(&img);
+        page.pm.Paint(&p, RECT{0, 0, 1000, 640});
+    }
+}
+BENCHMARK(BM_RepaintChangingLights)->Unit(benchmark::kMillisecond);
+
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -136,6 +153,17 @@ int RepaintFor(int seconds) {
     return 0;
 }
 
+int SavePage(const char* file) {
+    Page page;
+    QImage img;
+    page.pm.RenderToImage(&img, SIZE{1000, 640});
+    if (!img.save(QString::fromLocal8Bit(file))) {
+        std::fprintf(stderr, "cannot write %s\n", file);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +172,7 @@ int main(int argc, char** argv) {
     RegisterCustomControls();
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--repaint") == 0) return RepaintFor(std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--png") == 0) return SavePage(argv[i + 1]);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -123,4 +123,29 @@ TEST_F(ImageTest, ColoursAndBordersPaint) {
     (void)K;
 }
 
+// Filled round rectangles are copied from a kept shape in the colour asked for: the same
+// pixels as the painter's antialiased fill, for each colour in turn (the last one is kept).
+TEST(RoundRectTest, FillMatchesThePaintersAntialiasedFill) {
+    uitest::App();
+    CPaintManagerUI pm;
+    for (DWORD color : {0xC0FF0000u, 0xFF00FF00u, 0x80123456u, 0xC0FF0000u, 0x01FFFFFFu}) {
+        SCOPED_TRACE(color);
+        QImage ours(48, 44, QImage::Format_ARGB32_Premultiplied), theirs = ours;
+        ours.fill(Qt::transparent);
+        theirs.fill(Qt::transparent);
+        {
+            QPainter p(&ours);
+            CRenderEngine::FillRoundRect(&p, RECT{0, 0, 48, 44}, 16, 16, color);
+        }
+        {
+            QPainter p(&theirs);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(int((color >> 16) & 0xFF), int((color >> 8) & 0xFF), int(color & 0xFF), int(color >> 24)));
+            p.drawRoundedRect(QRect(0, 0, 48, 44), 8, 8);
+        }
+        EXPECT_TRUE(ours == theirs);
+    }
+}
+
 } // namespace

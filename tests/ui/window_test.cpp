@@ -114,6 +114,25 @@ TEST(WindowTest, BuildsItsLayoutAndRoutesClicksThroughTheMaps) {
     EXPECT_TRUE(w.GetPaintManager().FindControl(L"restorebtn")->IsVisible());
 }
 
+TEST(WindowTest, WindowRectanglesAreTheClientAreaWithoutTheShadow) {
+    uitest::App();
+    TestWnd w(L"<Window size='300,200' showshadow='true' shadowsharpness='10'><Control/></Window>");
+    ASSERT_NE(w.Create(nullptr, L"shadowed", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    EXPECT_TRUE(w.GetWidget()->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(w.GetWidget()->size(), QSize(320, 220)) << "the layout's size plus the shadow";
+    w.MoveWindow(50, 60, 200, 100);
+    EXPECT_EQ(w.GetWindowRect(), (RECT{50, 60, 250, 160}));
+    EXPECT_EQ(w.GetWidget()->geometry(), QRect(40, 50, 220, 120));
+    w.ResizeClient(120, 90);
+    EXPECT_EQ(w.GetPaintManager().GetClientSize().cx, 120);
+    EXPECT_EQ(w.GetPaintManager().GetClientSize().cy, 90);
+
+    TestWnd plain(L"<Window size='300,200'><Control/></Window>");
+    ASSERT_NE(plain.Create(nullptr, L"plain", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    EXPECT_FALSE(plain.GetWidget()->testAttribute(Qt::WA_TranslucentBackground)) << "opaque unless layered or shadowed";
+    EXPECT_EQ(plain.GetWidget()->size(), QSize(300, 200));
+}
+
 TEST(WindowTest, ModalLoopReturnsTheCodeGivenToClose) {
     uitest::App();
     TestWnd w(kLayout);

@@ -3,6 +3,9 @@
 //
 //   skin-viewer [--skin FOLDER] [--dpi 96|120|144|...] [--size WxH] [--png FILE] LAYOUT
 //
+// The PNG holds the window as shown, with its shadow and per-pixel alpha (size: the client
+// size plus the shadow's margin).
+//
 // LAYOUT is a file name under the skin folder (backslashes allowed) or a res.xml id. The skin
 // folder defaults to the program's "skin" folder; its res.xml is read when present. Tags
 // that belong to the program's own panels are left out (their windows build them).
@@ -69,10 +72,12 @@ int main(int argc, char** argv) {
     }
     if (client.cx <= 0 || client.cy <= 0) client = SIZE{800, 600};
     host.setWindowTitle(QString::fromStdString(layout));
-    host.resize(client.cx, client.cy);
+    const RECT margin = pm.GetClientMargin();
+    host.resize(client.cx + margin.left + margin.right, client.cy + margin.top + margin.bottom);
     if (!png.empty()) {
-        QImage image;
-        if (!pm.RenderToImage(&image, client) || !image.save(QString::fromStdString(png))) {
+        // The window as shown: its shadow, and alpha where a layered window is clear.
+        const QImage image = host.RenderWindow();
+        if (!image.save(QString::fromStdString(png))) {
             std::fprintf(stderr, "skin-viewer: could not write %s\n", png.c_str());
             return 1;
         }
