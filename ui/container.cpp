@@ -605,7 +605,10 @@ void ShowGhost(CControlUI* self, TLayoutSeparator& sep, bool vertical) {
         sep.pGhost = new QRubberBand(QRubberBand::Line, host);
         QObject::connect(sep.pGhost, &QObject::destroyed, [&sep] { sep.pGhost = nullptr; });
     }
-    const RECT& rc = self->GetPos();
+    // Client coordinates start inside the window's shadow margin.
+    const RECT m = self->GetManager()->GetClientMargin();
+    const RECT& pos = self->GetPos();
+    const RECT rc{pos.left + m.left, pos.top + m.top, pos.right + m.left, pos.bottom + m.top};
     if (vertical) {
         const int y = sep.iSize > 0 ? rc.top + sep.iNewLength : rc.bottom - sep.iNewLength;
         sep.pGhost->setGeometry(rc.left, y - 1, rc.right - rc.left, 2);

@@ -135,7 +135,9 @@ void CMenuWnd::PlaceWindow(SIZE size) {
         QWidget* pw = m_pParent->GetWidget();
         m_pParent->m_pm.UpdateLayout();
         RECT r = m_pOwner->GetPos();
-        owner = QRect(pw->mapToGlobal(QPoint(0, r.top)), QSize(pw->width(), r.bottom - r.top));
+        const RECT m = m_pParent->m_pm.GetClientMargin(); // the parent's shadow around its menu
+        owner = QRect(pw->mapToGlobal(QPoint(m.left, m.top + r.top)),
+                      QSize(pw->width() - m.left - m.right, r.bottom - r.top));
         x = m_pParent->m_bOpensLeft ? owner.left() - size.cx : owner.right() + 1;
         y = owner.top() - (m_pMenu ? m_pMenu->GetInset().top : 0);
     } else {
