@@ -51,6 +51,8 @@ CEditUI::CEditUI() {
 
 CEditUI::~CEditUI() { delete m_pEdit; }
 
+QLineEdit* CEditUI::GetNativeEdit() const { return m_pEdit; }
+
 LPCTSTR CEditUI::GetClass() const { return L"EditUI"; }
 LPVOID CEditUI::GetInterface(LPCTSTR pstrName) {
     if (values::EqualNoCase(pstrName, DUI_CTR_EDIT)) return this;
@@ -336,6 +338,8 @@ CRichEditUI::CRichEditUI() {
 }
 
 CRichEditUI::~CRichEditUI() { delete m_pEdit; }
+
+QPlainTextEdit* CRichEditUI::GetNativeEdit() const { return m_pEdit; }
 
 LPCTSTR CRichEditUI::GetClass() const { return L"RichEditUI"; }
 LPVOID CRichEditUI::GetInterface(LPCTSTR pstrName) {

@@ -2,6 +2,8 @@
 // Text entry: the single-line edit (a Qt line edit lies over it while it has the focus) and
 // the multi-line rich edit.
 
+#include <QPointer>
+
 #include "ui/container.h"
 #include "ui/controls.h"
 
@@ -42,7 +44,7 @@ public:
     void SetSel(long nStartChar, long nEndChar);
     void SetSelAll();
     // The Qt editor while the edit has the focus, else null.
-    QLineEdit* GetNativeEdit() const { return m_pEdit; }
+    QLineEdit* GetNativeEdit() const;
 
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void SetVisible(bool bVisible = true) override;
@@ -62,7 +64,8 @@ private:
     // without the Qt editor.
     CDuiString Filter(const CDuiString& text) const;
 
-    QLineEdit* m_pEdit = nullptr;
+    // The editor is a child of the host widget: it goes with the window when the window goes first.
+    QPointer<QLineEdit> m_pEdit;
     UINT m_uMaxChar = 255;
     bool m_bReadOnly = false;
     bool m_bPasswordMode = false;
@@ -101,7 +104,7 @@ public:
     void SetFont(int index) { m_iFont = index; Invalidate(); }
     void SetTextColor(DWORD c) { m_dwTextColor = c; Invalidate(); }
     void SetLimitText(int iChars) { m_iLimitText = iChars; }
-    QPlainTextEdit* GetNativeEdit() const { return m_pEdit; }
+    QPlainTextEdit* GetNativeEdit() const;
     // Called by the editor: Enter was pressed where it does not add a line.
     void OnReturnKey();
 
@@ -116,7 +119,7 @@ private:
     void OpenEditor();
     void CloseEditor();
 
-    QPlainTextEdit* m_pEdit = nullptr;
+    QPointer<QPlainTextEdit> m_pEdit;
     CDuiString m_sTipValue;
     DWORD m_dwTipValueColor = 0xFFBAC0C5;
     DWORD m_dwTextColor = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "tests/ui/ui_test_support.h"
 
@@ -130,6 +131,24 @@ TEST(NotifyTest, EditFocusTypingAndNumberLimits) {
     host.pm.SetFocus(e);
     host.pm.SetFocus(nullptr);
     EXPECT_EQ(e->GetText(), L"10") << "clamped to the minimum";
+}
+
+// A window closed while an edit is being typed in takes the Qt editor with it; the control,
+// destroyed afterwards with its manager, must not touch the editor again.
+TEST(NotifyTest, AnOpenEditorMayGoWithTheWindowFirst) {
+    for (const wchar_t* tag : {L"Edit", L"RichEdit"}) {
+        SCOPED_TRACE(QString::fromWCharArray(tag).toStdString());
+        Host host(std::wstring(L"<Window><VerticalLayout><") + tag + L" name='e' height='40'/></VerticalLayout></Window>");
+        CControlUI* e = host.Find(L"e");
+        host.pm.SetFocus(e);
+        auto editor = [e]() -> QWidget* {
+            if (auto* line = dynamic_cast<CEditUI*>(e)) return line->GetNativeEdit();
+            return static_cast<CRichEditUI*>(e)->GetNativeEdit();
+        };
+        ASSERT_NE(editor(), nullptr);
+        host.widget.reset();
+        EXPECT_EQ(editor(), nullptr);
+    }
 }
 
 TEST(NotifyTest, ComboOpensAPopupAndSelectsOnPress) {
