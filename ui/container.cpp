@@ -605,10 +605,7 @@ void ShowGhost(CControlUI* self, TLayoutSeparator& sep, bool vertical) {
         sep.pGhost = new QRubberBand(QRubberBand::Line, host);
         QObject::connect(sep.pGhost, &QObject::destroyed, [&sep] { sep.pGhost = nullptr; });
     }
-    // Client coordinates start inside the window's shadow margin.
-    const RECT m = self->GetManager()->GetClientMargin();
-    const RECT& pos = self->GetPos();
-    const RECT rc{pos.left + m.left, pos.top + m.top, pos.right + m.left, pos.bottom + m.top};
+    const RECT rc = self->GetManager()->ClientToHost(self->GetPos());
     if (vertical) {
         const int y = sep.iSize > 0 ? rc.top + sep.iNewLength : rc.bottom - sep.iNewLength;
         sep.pGhost->setGeometry(rc.left, y - 1, rc.right - rc.left, 2);

@@ -88,8 +88,8 @@ void CWndUI::Sync() {
     QWidget* child = wnd ? wnd->GetWidget() : nullptr;
     if (!child) return;
     QWidget* host = m_pManager ? m_pManager->GetHostWidget() : nullptr;
-    const RECT m = m_pManager ? m_pManager->GetClientMargin() : RECT{};
-    QPoint at(m.left + m_rcItem.left, m.top + m_rcItem.top);
+    const RECT place = m_pManager ? m_pManager->ClientToHost(m_rcItem) : m_rcItem;
+    QPoint at(place.left, place.top);
     // A separate window sits at the host's screen position plus the control's place.
     if (host && child->parentWidget() != host) at = host->mapToGlobal(at);
     child->setGeometry(at.x(), at.y(), GetWidth(), GetHeight());

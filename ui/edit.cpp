@@ -40,6 +40,13 @@ private:
     CRichEditUI* m_owner;
 };
 
+// Puts the Qt editor over the control's text area (its place less the text padding).
+void PlaceEditor(QWidget* editor, const CPaintManagerUI* manager, const RECT& rc, const RECT& pad) {
+    const RECT place = manager ? manager->ClientToHost(rc) : rc;
+    editor->setGeometry(place.left + pad.left, place.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
+                        std::max(0, rc.bottom - rc.top - pad.top - pad.bottom));
+}
+
 } // namespace
 
 // ================================================================ CEditUI
@@ -182,12 +189,7 @@ void CEditUI::CloseEditor() {
 
 void CEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CLabelUI::SetPos(rc, bNeedInvalidate);
-    if (m_pEdit) {
-        RECT pad = GetTextPadding();
-        const RECT m = m_pManager ? m_pManager->GetClientMargin() : RECT{};
-        m_pEdit->setGeometry(m.left + rc.left + pad.left, m.top + rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
-                             std::max(0, rc.bottom - rc.top - pad.top - pad.bottom));
-    }
+    if (m_pEdit) PlaceEditor(m_pEdit, m_pManager, rc, GetTextPadding());
 }
 
 void CEditUI::SetVisible(bool bVisible) {
@@ -408,12 +410,7 @@ void CRichEditUI::CloseEditor() {
 
 void CRichEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CContainerUI::SetPos(rc, bNeedInvalidate);
-    if (m_pEdit) {
-        RECT pad = ScaleRect(m_rcTextPadding);
-        const RECT m = m_pManager ? m_pManager->GetClientMargin() : RECT{};
-        m_pEdit->setGeometry(m.left + rc.left + pad.left, m.top + rc.top + pad.top, std::max(0, rc.right - rc.left - pad.left - pad.right),
-                             std::max(0, rc.bottom - rc.top - pad.top - pad.bottom));
-    }
+    if (m_pEdit) PlaceEditor(m_pEdit, m_pManager, rc, ScaleRect(m_rcTextPadding));
 }
 
 void CRichEditUI::SetVisible(bool bVisible) {

@@ -998,8 +998,8 @@ bool CComboUI::Activate() {
     int width = box.cx > 0 ? box.cx : GetWidth();
     if (box.cy > 0) height = std::min(height, box.cy);
     QWidget* host = m_pManager->GetHostWidget();
-    const RECT margin = m_pManager->GetClientMargin();
-    QPoint below = host->mapToGlobal(QPoint(margin.left + m_rcItem.left, margin.top + m_rcItem.bottom));
+    const RECT place = m_pManager->ClientToHost(m_rcItem);
+    QPoint below = host->mapToGlobal(QPoint(place.left, place.bottom));
     m_pPopup->widget->resize(width, std::max(height, 1));
     m_pPopup->widget->move(below);
     m_pPopup->widget->onWindowEvent = [this](QEvent* e) {

@@ -114,6 +114,12 @@ public:
     // The widget pixels around the client area (the shadow's margin, set by the host widget):
     // client coordinates start at (left, top) of the widget.
     RECT GetClientMargin() const { return m_rcClientMargin; }
+    // The host widget's coordinates of a client rectangle: controls are placed in client
+    // coordinates, which start inside the shadow margin.
+    RECT ClientToHost(const RECT& rc) const {
+        const RECT& m = m_rcClientMargin;
+        return RECT{rc.left + m.left, rc.top + m.top, rc.right + m.left, rc.bottom + m.top};
+    }
     void SetClientMargin(const RECT& rc) { m_rcClientMargin = rc; }
     // Applies one attribute of a layout's Window element.
     void SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue);

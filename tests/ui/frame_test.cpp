@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -107,7 +108,8 @@ TEST(FrameTest, ShadowImageIsDrawnWithItsCorners) {
 
 TEST(FrameTest, ControlsKeepClientCoordinatesAndTheShadowTakesNoClicks) {
     uitest::Host host(L"<Window size=\"100,80\" showshadow=\"true\" shadowsharpness=\"10\" shadowposition=\"2,4\">"
-                      L"<HorizontalLayout><Button name=\"ok\" width=\"6\" height=\"6\"/><Control/></HorizontalLayout></Window>",
+                      L"<HorizontalLayout><Button name=\"ok\" width=\"6\" height=\"6\"/>"
+                      L"<Edit name=\"e\" width=\"40\" height=\"20\" textpadding=\"2,3,4,5\"/><Control/></HorizontalLayout></Window>",
                       kClient.cx, kClient.cy);
     SizeClient(host, kClient);
     const RECT m = host.pm.GetClientMargin();
@@ -118,6 +120,13 @@ TEST(FrameTest, ControlsKeepClientCoordinatesAndTheShadowTakesNoClicks) {
     EXPECT_EQ(host.rec.Of(L"click").size(), 1u);
     host.Click(POINT{3, 3});
     EXPECT_EQ(host.rec.Of(L"click").size(), 1u) << "a click on the shadow reaches nothing";
+
+    // The Qt editor lies over the edit's text area in widget coordinates.
+    auto* edit = host.Find<CEditUI>(L"e");
+    ASSERT_EQ(edit->GetPos(), (RECT{6, 0, 46, 20}));
+    host.Click(POINT{m.left + 26, m.top + 10});
+    ASSERT_NE(edit->GetNativeEdit(), nullptr);
+    EXPECT_EQ(edit->GetNativeEdit()->geometry(), QRect(m.left + 6 + 2, m.top + 3, 40 - 2 - 4, 20 - 3 - 5));
 }
 
 TEST(FrameTest, ShadowMarginFollowsTheScale) {
