@@ -1,7 +1,6 @@
 #pragma once
 // The main window's rules that need no window: the layout scale chosen from the monitor, the
-// block answered to the "WorkTool" window, the selector items' icon sets, and the previous /
-// next visible item of the selector.
+// block answered to the "WorkTool" window, and the previous / next visible item of the selector.
 
 #include <array>
 #include <cstdint>
@@ -24,14 +23,6 @@ inline constexpr std::size_t kWorkToolBytes = 1024;
 inline constexpr std::array<std::int32_t, 4> kWorkToolHead = {2, 3, 0, 2};
 inline constexpr const wchar_t* kWorkToolTitle = L"WorkTool";
 std::array<std::uint8_t, kWorkToolBytes> BuildWorkToolAnswer();
-
-// The selector item's pictures for a device of (kind, sub): the set's four images and its
-// tooltip key. Kind 3 with a sub other than 0 or 1 has none (the item keeps its images).
-struct IconSet {
-    std::string name; // "kb_device", ...; empty: keep the layout's images
-    std::string normal, selected, synchroNormal, synchroSelected, tooltipKey;
-};
-IconSet IconSetFor(int kind, int sub);
 
 // The visible item before (step -1) or after (step +1) the current one; -1 when there is none.
 int NextVisibleItem(const std::vector<bool>& visible, int current, int step);

@@ -77,6 +77,8 @@ public:
 
     void SetLightOwnership(bool on);
     void SetWindowHidden(bool hidden);
+    // The device's key-press notification (the mouse's key-press light effect).
+    virtual void KeyPressed() {}
     // The primary screen's size (the mouse's settings carry it).
     virtual void SetScreenSize(int /*width*/, int /*height*/) {}
 

@@ -19,6 +19,7 @@ public:
     lighting::DeviceLighting& Lighting() override { return lighting_; }
     lighting::MouseLighting& MouseLight() { return lighting_; }
     void SetScreenSize(int width, int height) override { core_.SetScreenSize(width, height); }
+    void KeyPressed() override { lighting_.KeyPressed(); }
 
 protected:
     void TakeLightingState() override;
