@@ -25,26 +25,26 @@ void SequenceResult::Take(int linkStatus)
     messages.push_back({kDeviceNotUpdatedMessage});
 }
 
+void SequenceResult::TakeProfileFailure(int profileStatus, const char* message)
+{
+    if (status == kLinkOk) {
+        status = profileStatus;
+    }
+    messages.push_back({message});
+}
+
 void SequenceResult::TakeSave(bool saved)
 {
-    if (saved) {
-        return;
+    if (!saved) {
+        TakeProfileFailure(kProfileNotSaved, kProfileNotSavedMessage);
     }
-    if (status == kLinkOk) {
-        status = kProfileNotSaved;
-    }
-    messages.push_back({kProfileNotSavedMessage});
 }
 
 void SequenceResult::TakeLoad(bool loaded)
 {
-    if (loaded) {
-        return;
+    if (!loaded) {
+        TakeProfileFailure(kProfileNotLoaded, kProfileNotLoadedMessage);
     }
-    if (status == kLinkOk) {
-        status = kProfileNotLoaded;
-    }
-    messages.push_back({kProfileNotLoadedMessage});
 }
 
 void SequenceResult::Merge(const SequenceResult& other)

@@ -83,6 +83,9 @@ struct SequenceResult {
     // Takes another device's result: its messages (each once) and its status unless a failure
     // came first; a device failure still comes before a profile that was not saved.
     void Merge(const SequenceResult& other);
+
+private:
+    void TakeProfileFailure(int profileStatus, const char* message);
 };
 
 // What the owner must do after a notification was applied.

@@ -120,10 +120,7 @@ TEST_F(KeyboardOnEmulator, TablesOfAnEarlierAttachAreForgotten)
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
         {"a later attach whose LED-table read is refused",
          [this] {
-             sim::FaultRule reject;
-             reject.command = cmd::kReadKeyTableExtra;
-             reject.action = sim::FaultAction::RejectedStatus;
-             dev.device->Device().AddFault(reject);
+             dev.RefuseNext(cmd::kReadKeyTableExtra);
              EXPECT_EQ(core.LoadFromDevice(), kLinkRejected);
          }},
         {"a detach", [this] { core.Detach(); }},

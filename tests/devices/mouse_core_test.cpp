@@ -98,10 +98,7 @@ TEST_F(MouseOnEmulator, TablesOfAnEarlierAttachAreForgotten)
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
         {"a later attach whose key-table read is refused",
          [this] {
-             sim::FaultRule reject;
-             reject.command = cmd::kReadKeyTable;
-             reject.action = sim::FaultAction::RejectedStatus;
-             dev.device->Device().AddFault(reject);
+             dev.RefuseNext(cmd::kReadKeyTable);
              EXPECT_EQ(core.LoadFromDevice(), kLinkRejected);
          }},
         {"a detach", [this] { core.Detach(); }},

@@ -129,10 +129,7 @@ TEST_F(SameModeOnEmulators, ProfilesNotSavedAreNotReportedAsDevicesNotUpdated)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.keyboardRefuses) {
-            sim::FaultRule reject;
-            reject.command = sim::cmd::kWriteBlock;
-            reject.action = sim::FaultAction::RejectedStatus;
-            keyboardDevice.device->Device().AddFault(reject);
+            keyboardDevice.RefuseNext(sim::cmd::kWriteBlock);
         }
         SameModeResult result;
         {

@@ -149,24 +149,8 @@ private:
     devices::DeviceCore* core_ = nullptr;
 };
 
-std::string ColourText(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
-{
-    return Hex(red, 2) + Hex(green, 2) + Hex(blue, 2);
-}
-
-Json::Value LightJson(const profiles::LightRecord& light)
-{
-    Json::Value value(Json::objectValue);
-    value["mode"] = light.selectItem;
-    value["brightness"] = light.light;
-    value["speed"] = light.speed;
-    value["direction"] = light.fx;
-    value["sevenColour"] = light.multiColor != 0;
-    value["colour"] = ColourText(light.red, light.green, light.blue);
-    return value;
-}
-
-// A pad's or headset's block holds no direction: its byte 4 is the device's own.
+// The lighting without a direction, as a pad's or headset's block holds it (its byte 4 is the
+// device's own).
 Json::Value LightJson(const devices::RingLight& light)
 {
     Json::Value value(Json::objectValue);
@@ -174,7 +158,16 @@ Json::Value LightJson(const devices::RingLight& light)
     value["brightness"] = light.brightness;
     value["speed"] = light.speed;
     value["sevenColour"] = light.sevenColour;
-    value["colour"] = ColourText(light.red, light.green, light.blue);
+    value["colour"] = Hex(light.red, 2) + Hex(light.green, 2) + Hex(light.blue, 2);
+    return value;
+}
+
+// A mouse's or keyboard's lighting record, with its direction.
+Json::Value LightJson(const profiles::LightRecord& light)
+{
+    Json::Value value = LightJson(devices::RingLight{light.selectItem, light.light, light.speed, light.multiColor != 0,
+                                                     light.red, light.green, light.blue});
+    value["direction"] = light.fx;
     return value;
 }
 
