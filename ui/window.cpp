@@ -298,7 +298,7 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
             if (msg.sType != e->sMsgType) continue;
             if (e->sCtrlName && *e->sCtrlName) {
                 if (sender == e->sCtrlName) {
-                    (this->*(e->pfn))(msg);
+                    e->pfn(this, msg);
                     return true;
                 }
             } else {
@@ -306,7 +306,7 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
             }
         }
         if (byType) {
-            (this->*(byType->pfn))(msg);
+            byType->pfn(this, msg);
             return true;
         }
     }
