@@ -666,8 +666,9 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
         if (it != d->names.end() && it->second == pControl) d->names.erase(it);
     }
     for (auto& [group, members] : d->optionGroups) members.erase(std::remove(members.begin(), members.end(), pControl), members.end());
+    // The queued copy itself loses its sender: the call that delivers it holds it too.
     for (auto& n : d->asyncQueue) {
-        if (n && n->pSender == pControl) n.reset();
+        if (n->pSender == pControl) n->pSender = nullptr;
     }
 }
 

@@ -272,4 +272,16 @@ TEST(NotifyTest, APickInTheComboPopupClosesItAfterTheEvent) {
     EXPECT_TRUE(popup.isNull());
 }
 
+TEST(NotifyTest, AQueuedNotificationOfADestroyedControlIsDropped) {
+    Host host(L"<Window><VerticalLayout name='box'><Button name='gone'/><Button name='kept'/></VerticalLayout></Window>");
+    CControlUI* gone = host.Find(L"gone");
+    host.pm.SendNotify(gone, DUI_MSGTYPE_CLICK, 0, 0, true);
+    host.pm.SendNotify(host.Find(L"kept"), DUI_MSGTYPE_CLICK, 0, 0, true);
+    ASSERT_TRUE(host.Find<CVerticalLayoutUI>(L"box")->Remove(gone));
+    uitest::Spin(10);
+    auto clicks = host.rec.Of(DUI_MSGTYPE_CLICK);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].sender, L"kept");
+}
+
 } // namespace
