@@ -35,12 +35,24 @@ struct WindowGlue : orvel::IMessageHandler {
     CWindowWnd* window;
 };
 
+namespace {
+
+// The nested loop of ShowModal, on its stack: the window's answer is left here when the
+// window ends, since a window that owns itself is deleted before the loop returns.
+struct ModalLoop {
+    QEventLoop loop;
+    UINT result = 0;
+    bool ended = false;
+};
+
+} // namespace
+
 struct CWindowWnd::Impl {
     explicit Impl(CWindowWnd* w) : glue(w) {}
     WindowGlue glue;
     QPointer<CUIHostWidget> widget;
     std::unique_ptr<CPaintManagerUI> ownManager;
-    QEventLoop* modalLoop = nullptr;
+    ModalLoop* modal = nullptr;
     bool destroying = false;
 };
 
@@ -146,15 +158,14 @@ void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
 
 UINT CWindowWnd::ShowModal() {
     if (!d->widget || !m_hWnd) return UINT(-1);
-    QPointer<CUIHostWidget> widget = d->widget;
-    widget->setWindowModality(Qt::ApplicationModal);
+    d->widget->setWindowModality(Qt::ApplicationModal);
     ShowWindow(true, true);
-    QEventLoop loop;
-    d->modalLoop = &loop;
-    HWND self = m_hWnd;
-    loop.exec();
-    // The window may have deleted itself in OnFinalMessage; the result was stored before.
-    (void)self;
+    ModalLoop modal;
+    d->modal = &modal;
+    modal.loop.exec();
+    // A window that owns itself is gone by now: its answer was handed to the loop.
+    if (modal.ended) return modal.result;
+    d->modal = nullptr;
     return m_nModalResult;
 }
 
@@ -235,9 +246,11 @@ void CWindowWnd::DestroyWindow() {
     Windows().erase(hWnd);
     orvel::DestroyWindowHandle(hWnd);
     m_hWnd = nullptr;
-    if (d->modalLoop) {
-        d->modalLoop->quit();
-        d->modalLoop = nullptr;
+    if (ModalLoop* modal = d->modal) {
+        d->modal = nullptr;
+        modal->result = m_nModalResult;
+        modal->ended = true;
+        modal->loop.quit();
     }
     d->destroying = false;
     OnFinalMessage(hWnd);

@@ -156,4 +156,33 @@ TEST(WindowTest, EscapeClosesWithCancel) {
     EXPECT_EQ(w.ShowModal(), IDCANCEL);
 }
 
+// A window that owns itself, as message boxes do: it is deleted after its last message.
+class SelfOwnedWnd : public TestWnd {
+public:
+    SelfOwnedWnd(std::wstring xml, bool* deleted) : TestWnd(std::move(xml)), m_deleted(deleted) {}
+    // What is left in its memory afterwards is not its answer.
+    ~SelfOwnedWnd() override {
+        m_nModalResult = 0xDEAD;
+        *m_deleted = true;
+    }
+    void OnFinalMessage(HWND hWnd) override {
+        TestWnd::OnFinalMessage(hWnd);
+        delete this;
+    }
+
+private:
+    bool* m_deleted;
+};
+
+TEST(WindowTest, AWindowThatDeletesItselfStillAnswersTheModalLoop) {
+    uitest::App();
+    bool deleted = false;
+    auto* w = new SelfOwnedWnd(kLayout, &deleted);
+    ASSERT_NE(w->Create(nullptr, L"owned", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    w->GetPaintManager().UpdateLayout();
+    QTimer::singleShot(20, [w] { Click(*w, L"okbtn"); });
+    EXPECT_EQ(w->ShowModal(), 7u);
+    EXPECT_TRUE(deleted);
+}
+
 } // namespace
