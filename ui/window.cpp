@@ -158,6 +158,8 @@ void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
 
 UINT CWindowWnd::ShowModal() {
     if (!d->widget || !m_hWnd) return UINT(-1);
+    // Modality takes effect when a window is shown: one created visible is shown again.
+    if (d->widget->isVisible()) d->widget->hide();
     d->widget->setWindowModality(Qt::ApplicationModal);
     ShowWindow(true, true);
     ModalLoop modal;

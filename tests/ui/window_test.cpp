@@ -185,4 +185,19 @@ TEST(WindowTest, AWindowThatDeletesItselfStillAnswersTheModalLoop) {
     EXPECT_TRUE(deleted);
 }
 
+TEST(WindowTest, AWindowCreatedVisibleBecomesModal) {
+    uitest::App();
+    TestWnd w(kLayout);
+    ASSERT_NE(w.Create(nullptr, L"shown", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    ASSERT_TRUE(w.IsWindowVisible()) << "the dialog style shows the window at once";
+    QWidget* widget = w.GetWidget();
+    QWidget* modal = nullptr;
+    QTimer::singleShot(20, [&] {
+        modal = QApplication::activeModalWidget();
+        Click(w, L"okbtn");
+    });
+    EXPECT_EQ(w.ShowModal(), 7u);
+    EXPECT_EQ(modal, widget);
+}
+
 } // namespace
