@@ -58,7 +58,9 @@ struct CWindowWnd::Impl {
 
 CWindowWnd::CWindowWnd() : d(std::make_unique<Impl>(this)) {}
 
-CWindowWnd::~CWindowWnd() {
+CWindowWnd::~CWindowWnd() { ReleaseNative(); }
+
+void CWindowWnd::ReleaseNative() {
     if (m_hWnd) {
         Windows().erase(m_hWnd);
         orvel::DestroyWindowHandle(m_hWnd);
@@ -137,8 +139,10 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
             if (m_hWnd) HandleMessage(orvel::WM_DISPLAYCHANGE, 0, 0);
         });
     }
-    HandleMessage(WM_CREATE, 0, 0);
-    if (!m_hWnd) return nullptr; // the window gave up while being created
+    // A window that cannot be built answers -1 (its layout is missing or broken): nothing of
+    // it stays, and the caller keeps the object to free.
+    if (HandleMessage(WM_CREATE, 0, 0) == -1) ReleaseNative();
+    if (!m_hWnd) return nullptr;
     if (dwStyle & WS_VISIBLE) ShowWindow(true, true);
     return m_hWnd;
 }

@@ -90,6 +90,9 @@ protected:
     UINT m_nModalResult = 0;
 
 private:
+    // Destroys the native window and its widget without the closing messages.
+    void ReleaseNative();
+
     struct Impl;
     std::unique_ptr<Impl> d;
     friend struct WindowGlue;

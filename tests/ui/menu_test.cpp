@@ -393,4 +393,10 @@ TEST_F(MenuTest, SubMenuArrowIsTheSkinsImageOrADrawnOne) {
     CPaintManagerUI::SetResourcePath(old);
 }
 
+TEST_F(MenuTest, AMenuWhoseLayoutCannotBeBuiltIsNotOpened) {
+    const auto windows = QApplication::topLevelWidgets().size();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(CMenuWnd::CreateMenu(nullptr, L"<Window><Menu>", POINT{10, 10}, &main.GetPaintManager(), &checks), nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "no hidden menu is left behind";
+}
+
 } // namespace

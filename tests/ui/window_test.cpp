@@ -200,4 +200,15 @@ TEST(WindowTest, AWindowCreatedVisibleBecomesModal) {
     EXPECT_EQ(modal, widget);
 }
 
+TEST(WindowTest, AWindowWhoseLayoutCannotBeBuiltIsNotCreated) {
+    uitest::App();
+    const auto windows = QApplication::topLevelWidgets().size();
+    TestWnd w(L"<Window><VerticalLayout>");
+    EXPECT_EQ(w.Create(nullptr, L"broken", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    EXPECT_EQ(w.GetHWND(), nullptr);
+    EXPECT_EQ(w.GetWidget(), nullptr);
+    EXPECT_FALSE(w.initialised);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "nothing of the window is left";
+}
+
 } // namespace
