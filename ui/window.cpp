@@ -54,6 +54,8 @@ struct CWindowWnd::Impl {
     std::unique_ptr<CPaintManagerUI> ownManager;
     ModalLoop* modal = nullptr;
     bool destroying = false;
+    // A close was asked and its message is on its way: the first code asked is the answer.
+    bool closePending = false;
 };
 
 CWindowWnd::CWindowWnd() : d(std::make_unique<Impl>(this)) {}
@@ -176,12 +178,17 @@ UINT CWindowWnd::ShowModal() {
 }
 
 void CWindowWnd::Close(UINT nRet) {
-    if (!m_hWnd || !d->widget) return;
+    // A window's own handling may close it before the toolkit's default handling asks again:
+    // the first code stands.
+    if (!m_hWnd || !d->widget || d->closePending) return;
+    d->closePending = true;
     m_nModalResult = nRet;
     QPointer<CUIHostWidget> widget = d->widget;
     QMetaObject::invokeMethod(
         widget.data(), [this, widget, nRet] {
-            if (widget) SendMessage(orvel::WM_CLOSE, nRet, 0);
+            if (!widget) return;
+            d->closePending = false;
+            SendMessage(orvel::WM_CLOSE, nRet, 0);
         },
         Qt::QueuedConnection);
 }
@@ -240,6 +247,7 @@ void CWindowWnd::DestroyWindow() {
     d->destroying = true;
     HWND hWnd = m_hWnd;
     orvel::SetWindowClosing(hWnd);
+    d->closePending = false;
     HandleMessage(orvel::WM_DESTROY, 0, 0);
     if (d->widget) {
         CUIHostWidget* w = d->widget.data();

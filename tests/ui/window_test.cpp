@@ -211,4 +211,78 @@ TEST(WindowTest, AWindowWhoseLayoutCannotBeBuiltIsNotCreated) {
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "nothing of the window is left";
 }
 
+// The title bar's close button, taken over in the three ways a window can: its own handling
+// before the toolkit's (a message box answering 0), a map entry (the main window hiding to the
+// tray), an OnClick of its own.
+class PlainWnd : public WindowImplBase {
+public:
+    void OnFinalMessage(HWND hWnd) override {
+        WindowImplBase::OnFinalMessage(hWnd);
+        finished = true;
+    }
+    bool finished = false;
+
+protected:
+    CDuiString GetSkinFile() override { return L"<Window size='200,100'><HorizontalLayout><Button name='closebtn'/></HorizontalLayout></Window>"; }
+    LPCTSTR GetWindowClassName() const override { return L"PlainWnd"; }
+};
+
+class MessageBoxWnd : public PlainWnd {
+public:
+    void Notify(TNotifyUI& msg) override {
+        if (msg.sType == DUI_MSGTYPE_CLICK && msg.pSender->GetName() == L"closebtn") Close(0);
+        PlainWnd::Notify(msg);
+    }
+};
+
+class TrayWnd : public PlainWnd {
+    DUI_DECLARE_MESSAGE_MAP()
+public:
+    void OnCloseBtn(TNotifyUI&) { ShowWindow(false); }
+};
+
+DUI_BEGIN_MESSAGE_MAP(TrayWnd, WindowImplBase)
+DUI_ON_CLICK_CTRNAME(L"closebtn", TrayWnd::OnCloseBtn)
+DUI_END_MESSAGE_MAP()
+
+class OwnClickWnd : public PlainWnd {
+public:
+    void OnClick(TNotifyUI& msg) override {
+        if (msg.pSender->GetName() == L"closebtn") ShowWindow(false);
+        else PlainWnd::OnClick(msg);
+    }
+};
+
+void ClickCloseButton(PlainWnd& w) {
+    CControlUI* c = w.GetPaintManager().FindControl(L"closebtn");
+    ASSERT_NE(c, nullptr);
+    RECT r = c->GetPos();
+    QPointF p((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, p, p, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.GetWidget(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, p, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.GetWidget(), &release);
+}
+
+TEST(WindowTest, TheCloseButtonCanBeTakenOver) {
+    uitest::App();
+    MessageBoxWnd box;
+    ASSERT_NE(box.Create(nullptr, L"box", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    box.GetPaintManager().UpdateLayout();
+    QTimer::singleShot(20, [&box] { ClickCloseButton(box); });
+    EXPECT_EQ(box.ShowModal(), 0u) << "the window's own answer stands";
+
+    TrayWnd tray;
+    OwnClickWnd own;
+    for (PlainWnd* w : {static_cast<PlainWnd*>(&tray), static_cast<PlainWnd*>(&own)}) {
+        ASSERT_NE(w->Create(nullptr, L"kept", UI_WNDSTYLE_DIALOG, 0), nullptr);
+        w->GetPaintManager().UpdateLayout();
+        ClickCloseButton(*w);
+        uitest::Spin(20);
+        EXPECT_NE(w->GetHWND(), nullptr) << "the window stays";
+        EXPECT_FALSE(w->IsWindowVisible()) << "hidden by its own handling";
+        EXPECT_FALSE(w->finished);
+    }
+}
+
 } // namespace
