@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/debuglog.h"
 #include "ui/builder.h"
@@ -56,13 +57,28 @@ struct CWindowWnd::Impl {
     bool destroying = false;
     // A close was asked and its message is on its way: the first code asked is the answer.
     bool closePending = false;
+    // The window given as parent to Create: this window goes when it goes.
+    HWND owner = nullptr;
 };
 
 CWindowWnd::CWindowWnd() : d(std::make_unique<Impl>(this)) {}
 
 CWindowWnd::~CWindowWnd() { ReleaseNative(); }
 
+void CWindowWnd::DestroyOwnedWindows() {
+    if (!m_hWnd) return;
+    std::vector<HWND> owned;
+    for (const auto& [hWnd, w] : Windows()) {
+        if (w != this && w->d->owner == m_hWnd) owned.push_back(hWnd);
+    }
+    // Each may take others with it (a menu its sub-menus): look each one up again.
+    for (HWND hWnd : owned) {
+        if (CWindowWnd* w = FromHandle(hWnd)) w->DestroyWindow();
+    }
+}
+
 void CWindowWnd::ReleaseNative() {
+    DestroyOwnedWindows();
     if (m_hWnd) {
         Windows().erase(m_hWnd);
         orvel::DestroyWindowHandle(m_hWnd);
@@ -106,6 +122,7 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
     m_hWnd = orvel::CreateWindowHandle(&d->glue, GetWindowClassName(), pstrName ? pstrName : L"");
     if (!m_hWnd) return nullptr;
     Windows()[m_hWnd] = this;
+    d->owner = hwndParent;
 
     CWindowWnd* parent = FromHandle(hwndParent);
     QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
@@ -245,6 +262,8 @@ void CWindowWnd::MoveWindow(int x, int y, int cx, int cy) {
 void CWindowWnd::DestroyWindow() {
     if (!m_hWnd || d->destroying) return;
     d->destroying = true;
+    // Windows it owns go first (a menu must not outlive the window its commands go to).
+    DestroyOwnedWindows();
     HWND hWnd = m_hWnd;
     orvel::SetWindowClosing(hWnd);
     d->closePending = false;

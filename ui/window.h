@@ -92,6 +92,7 @@ protected:
 private:
     // Destroys the native window and its widget without the closing messages.
     void ReleaseNative();
+    void DestroyOwnedWindows();
 
     struct Impl;
     std::unique_ptr<Impl> d;
