@@ -21,9 +21,17 @@
 //                   the main window adds selector items, power displays and device pages
 //   --set N.A=V     sets attribute A to V on every control named N, after the adds
 //   --lights        shows every LED button lit, in colours around the wheel
+//
+//   skin-viewer --svg FILE --png FILE [--dpi N]
+//
+// renders one SVG picture to PNG at the scale of the DPI (96: its own size, 144: 1.5 times),
+// with the renderer the toolkit draws SVG images with; scripts/skin-png makes the skin's PNG
+// pictures this way.
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <algorithm>
 
@@ -46,7 +54,8 @@ using namespace DuiLib;
 int Usage() {
     std::fprintf(stderr,
                  "usage: skin-viewer [--skin FOLDER] [--dpi N] [--size WxH] [--png FILE] [--face FACE] [--lang FILE]\n"
-                 "                   [--add NAME=LAYOUT]... [--set NAME.ATTR=VALUE]... [--lights] LAYOUT\n");
+                 "                   [--add NAME=LAYOUT]... [--set NAME.ATTR=VALUE]... [--lights] LAYOUT\n"
+                 "       skin-viewer --svg FILE --png FILE [--dpi N]\n");
     return 2;
 }
 
@@ -132,15 +141,35 @@ void LightAll(CControlUI* root) {
     }
 }
 
+int RenderSvg(const std::string& file, const std::string& png, int dpi) {
+    QSvgRenderer renderer(QString::fromStdString(file));
+    if (!renderer.isValid()) {
+        std::fprintf(stderr, "skin-viewer: %s is not a picture\n", file.c_str());
+        return 1;
+    }
+    const QSize size = renderer.defaultSize() * dpi / 96;
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    if (!image.save(QString::fromStdString(png))) {
+        std::fprintf(stderr, "skin-viewer: could not write %s\n", png.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string skin, png, layout, size, face, lang;
+    std::string skin, png, layout, size, face, lang, svgFile;
     std::vector<std::pair<std::string, std::string>> adds, sets;
     bool lights = false;
     int dpi = 96;
+    // Split at the first '=' of NAME=VALUE, or at the last '.' of NAME.ATTR (names may hold dots).
     auto split = [](const std::string& s, char at) {
-        size_t p = s.find(at);
+        size_t p = at == '.' ? s.rfind(at) : s.find(at);
         return p == std::string::npos ? std::make_pair(s, std::string()) : std::make_pair(s.substr(0, p), s.substr(p + 1));
     };
     for (int i = 1; i < argc; ++i) {
@@ -155,8 +184,15 @@ int main(int argc, char** argv) {
         else if (a == "--add") adds.push_back(split(next(), '='));
         else if (a == "--set") sets.push_back(split(next(), '='));
         else if (a == "--lights") lights = true;
+        else if (a == "--svg") svgFile = next();
         else if (a == "-h" || a == "--help") return Usage();
         else layout = a;
+    }
+    if (!svgFile.empty()) {
+        if (png.empty()) return Usage();
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QGuiApplication app(argc, argv);
+        return RenderSvg(svgFile, png, dpi);
     }
     if (layout.empty()) return Usage();
     if (!png.empty() && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -204,6 +240,8 @@ int main(int argc, char** argv) {
         });
     }
     if (lights) LightAll(root);
+    // Selecting a tab page moves the keyboard focus; the picture shows the window at rest.
+    pm.SetFocus(nullptr);
     SIZE client = pm.GetInitSize();
     if (!size.empty()) {
         int w = 0, h = 0;
