@@ -1,6 +1,13 @@
+// Layouts: XML_MAIN, XML\CustomControlXML\DeviceOption.xml, XML\CustomControlXML\DevicePower.xml,
+//          XML\DeviceXml\mousedevice.xml, XML\DeviceXml\keyboarddevice.xml,
+//          XML\DeviceXml\mousepaddevice.xml, XML\DeviceXml\hs6533device.xml
+
 #include "app/main_wnd.h"
 
-#include "app/child_windows.h"
+#include "app/about_wnd.h"
+#include "app/main_page.h"
+#include "app/msg_wnd.h"
+#include "app/skin_frame.h"
 #include "app/window_rules.h"
 #include "devicelink/device_tables.h"
 #include "devices/qt/device_option.h"
@@ -93,6 +100,10 @@ void CMainWnd::InitWindow()
     lightStatus_ = m_pm.FindControl(L"control_light_status");
     setButton_ = m_pm.FindControl(L"setbtn");
     AddVirtualWnd(L"mainpage", mainPage_.get());
+    std::string error;
+    endpoint_ = ipc::Endpoint::Create(m_hWnd, &error);
+    if (!endpoint_)
+        debuglog::Write("other programs cannot reach the window: " + error);
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     tray_->SetIcon(L"common/icons/mark.svg");
@@ -531,6 +542,7 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     StopWorkers();
     if (tray_)
         tray_->DeleteTrayIcon();
+    endpoint_.reset();
     SkinSubject().RemoveReceiver(this);
     PostQuitMessage(0);
     bHandled = TRUE;

@@ -20,6 +20,9 @@
 namespace orvel {
 class CHidProbe;
 class HidChangeWatch;
+namespace ipc {
+class Endpoint;
+}
 }
 
 namespace orvel::app {
@@ -140,6 +143,8 @@ private:
     DuiLib::CControlUI* setButton_ = nullptr;
 
     std::unique_ptr<CMainPage> mainPage_;
+    // Other programs reach the window through it (a second start, the light and WorkTool requests).
+    std::unique_ptr<ipc::Endpoint> endpoint_;
     std::unique_ptr<DuiLib::CTrayIcon> tray_;
     CAboutWnd* aboutWindow_ = nullptr;
 

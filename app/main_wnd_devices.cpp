@@ -1,5 +1,8 @@
 // The main window's devices: the worker slots and the scan thread, attach and detach of
 // interfaces, the pages created once per identity, and the selector items.
+// Layouts: XML_MAIN, XML\CustomControlXML\DeviceOption.xml, XML\CustomControlXML\DevicePower.xml,
+//          XML\DeviceXml\mousedevice.xml, XML\DeviceXml\keyboarddevice.xml,
+//          XML\DeviceXml\mousepaddevice.xml, XML\DeviceXml\hs6533device.xml
 
 #include "app/main_wnd.h"
 

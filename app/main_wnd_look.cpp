@@ -1,4 +1,7 @@
 // The main window's look: the layout scale, the skin (background), the language and the fonts.
+// Layouts: XML_MAIN, XML\CustomControlXML\DeviceOption.xml, XML\CustomControlXML\DevicePower.xml,
+//          XML\DeviceXml\mousedevice.xml, XML\DeviceXml\keyboarddevice.xml,
+//          XML\DeviceXml\mousepaddevice.xml, XML\DeviceXml\hs6533device.xml
 
 #include "app/main_wnd.h"
 

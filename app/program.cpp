@@ -110,6 +110,17 @@ std::string CheckSkin(const std::string& skinFolder)
     return {};
 }
 
+std::string SetUpToolkit(const std::string& skinFolder)
+{
+    CPaintManagerUI::SetInstance(nullptr);
+    CPaintManagerUI::SetResourceType(UILIB_FILE);
+    if (std::string problem = CheckSkin(skinFolder); !problem.empty())
+        return problem;
+    RegisterCustomControls();
+    pages::RegisterPageControls();
+    return {};
+}
+
 int RunProgram(int argc, char** argv)
 {
     std::string screenshotFolder;
@@ -139,15 +150,10 @@ int RunProgram(int argc, char** argv)
         std::fprintf(stderr, "varno-orvel-80: warning: %s; another start would not find this one\n",
                      instance.error().c_str());
 
-    CPaintManagerUI::SetInstance(nullptr);
-    CPaintManagerUI::SetResourceType(UILIB_FILE);
-    const std::string skin = (paths::ProgramFolder() / "skin").string() + "/";
-    if (const std::string problem = CheckSkin(skin); !problem.empty()) {
+    if (const std::string problem = SetUpToolkit((paths::ProgramFolder() / "skin").string() + "/"); !problem.empty()) {
         Complain(problem);
         return kExitFailed;
     }
-    RegisterCustomControls();
-    pages::RegisterPageControls();
 
     int code = kExitOk;
     {

@@ -24,4 +24,8 @@ int RunProgram(int argc, char** argv);
 // res.xml, and every layout the program opens must exist and read as XML.
 std::string CheckSkin(const std::string& skinFolder);
 
+// Points the toolkit at the skin folder (with its res.xml) and registers every control class;
+// what is wrong with the skin when that failed, else empty.
+std::string SetUpToolkit(const std::string& skinFolder);
+
 } // namespace orvel::app

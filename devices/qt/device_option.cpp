@@ -1,3 +1,5 @@
+// Layouts: XML\CustomControlXML\DeviceOption.xml
+
 #include "devices/qt/device_option.h"
 
 #include "devices/selector_icons.h"

@@ -1,3 +1,6 @@
+// Layouts: XML\DeviceXml\mousedevice.xml, XML\DeviceXml\keyboarddevice.xml,
+//          XML\DeviceXml\mousepaddevice.xml, XML\DeviceXml\hs6533device.xml
+
 #include "devices/qt/device_page.h"
 
 #include "devicelink/device_scan.h"
@@ -285,63 +288,6 @@ void CQuorsineUSBDevice::ReportReachable(bool reachable)
 {
     if (setup_.ownerWindow != nullptr)
         orvel::SendMessageW(setup_.ownerWindow, WM_DEVICE_REACHABLE, static_cast<WPARAM>(ItemIndex()), reachable ? 1 : 0);
-}
-
-// ---------------------------------------------------------------- the four kinds
-
-void CQuorsineMouseDevice::InitPage()
-{
-    CQuorsineUSBDevice::InitPage();
-    CControlUI* pages = FindOnPage(L"mouse_device_seting_layout");
-    if (pages == nullptr || m_pManager == nullptr)
-        return;
-    BindButtons(nullptr, false);
-    for (CControlUI* panel : m_pManager->FindSubControlsByClass(pages, L"SelectPanel"))
-        AddButtons(panel, false, false);
-    if (auto* first = static_cast<COptionUI*>(FindOnPage(L"mouse_device_seting_option_0")))
-        first->Selected(true, false);
-}
-
-LPVOID CQuorsineKeyboardDevice::GetInterface(LPCTSTR pstrName)
-{
-    if (CDuiString(pstrName) == L"QuorsineKeyboardDevice")
-        return this;
-    return CQuorsineUSBDevice::GetInterface(pstrName);
-}
-
-void CQuorsineKeyboardDevice::InitPage()
-{
-    CQuorsineUSBDevice::InitPage();
-    if (!Setup().layoutName.empty())
-        BindButtons(FindOnPage(L"keyboard_device_key_light"), true);
-}
-
-LPVOID CQuorsineMousePadDevice::GetInterface(LPCTSTR pstrName)
-{
-    if (CDuiString(pstrName) == L"QuorsineMousePadDevice")
-        return this;
-    return CQuorsineUSBDevice::GetInterface(pstrName);
-}
-
-void CQuorsineMousePadDevice::InitPage()
-{
-    CQuorsineUSBDevice::InitPage();
-    if (!Setup().layoutName.empty())
-        BindButtons(FindOnPage(L"mousepad_device_key_light"), false, true);
-}
-
-LPVOID CQuorsineHS6533Device::GetInterface(LPCTSTR pstrName)
-{
-    if (CDuiString(pstrName) == L"QuorsineHS6533Device")
-        return this;
-    return CQuorsineUSBDevice::GetInterface(pstrName);
-}
-
-void CQuorsineHS6533Device::InitPage()
-{
-    CQuorsineUSBDevice::InitPage();
-    if (!Setup().layoutName.empty())
-        BindButtons(FindOnPage(L"hs6533_device_key_light"), true);
 }
 
 } // namespace orvel::pages

@@ -1,3 +1,5 @@
+// Layouts: XML\CustomControlXML\DevicePower.xml
+
 #include "devices/qt/device_power.h"
 
 #include "devices/power_report.h"

@@ -1,7 +1,7 @@
 #include "devices/qt/page_controls.h"
 
 #include "devices/qt/device_option.h"
-#include "devices/qt/device_page.h"
+#include "devices/qt/kind_pages.h"
 #include "devices/qt/device_power.h"
 
 #include <map>

@@ -1,6 +1,7 @@
 #include "app/app_messages.h"
 #include "app/instance.h"
 #include "platform/ipc.h"
+#include "tests/app/peer_window.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -53,44 +54,6 @@ TEST(ProgramMessages, OnlyHookAndGameMessagesWaitForTheSystemToWake)
         EXPECT_EQ(IsAwakeGated(c.message), c.gated) << winmsg::MessageName(c.message).size() << " " << c.message;
 }
 
-// A window with an endpoint on its own thread, as the running program's main window.
-class RunningWindow : public IMessageHandler {
-public:
-    RunningWindow()
-    {
-        std::promise<void> ready;
-        thread_ = std::thread([&] {
-            hwnd_ = CreateWindowHandle(this, L"MainWnd", L"VARNO Orvel 80");
-            endpoint_ = ipc::Endpoint::Create(hwnd_);
-            ready.set_value();
-            RunMessageLoop();
-            endpoint_.reset();
-            DestroyWindowHandle(hwnd_);
-        });
-        ready.get_future().wait();
-    }
-    ~RunningWindow()
-    {
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-        thread_.join();
-    }
-    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        if (msg == WM_CLOSE) {
-            PostQuitMessage(0);
-        } else if (msg == RegisterProgramMessages().instance && wParam == 0 && lParam == 1) {
-            forward.store(true);
-        }
-        return 0;
-    }
-    std::atomic<bool> forward{false};
-
-private:
-    HWND hwnd_ = nullptr;
-    std::unique_ptr<ipc::Endpoint> endpoint_;
-    std::thread thread_;
-};
-
 TEST(Instance, ASecondStartFindsTheFirstAndHandsOver)
 {
     testing::TempFolder temp;
@@ -101,14 +64,15 @@ TEST(Instance, ASecondStartFindsTheFirstAndHandsOver)
 
     ipc::NamedMutex first = TakeInstanceLock();
     ASSERT_EQ(first.status(), ipc::NamedMutex::Status::Created);
-    RunningWindow window;
+    testing::PeerWindow window(L"MainWnd", L"VARNO Orvel 80");
     EXPECT_TRUE(InstanceRuns());
     EXPECT_EQ(TakeInstanceLock().status(), ipc::NamedMutex::Status::AlreadyExists);
 
     EXPECT_GE(BringRunningInstanceForward(), 1);
-    for (int i = 0; i < 200 && !window.forward.load(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(window.forward.load());
+    const auto got = window.Received(RegisterProgramMessages().instance);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].wParam, 0u);
+    EXPECT_EQ(got[0].lParam, 1);
 }
 
 } // namespace
