@@ -45,6 +45,7 @@ public:
     PrivatePulseServer& operator=(const PrivatePulseServer&) = delete;
 
     std::filesystem::path Socket() const { return folder_.path() / "native"; }
+    pid_t Pid() const { return pid_; }
 
     // Starts the server and waits until it answers; false with the server's words in error.
     bool Start(std::string& error)
