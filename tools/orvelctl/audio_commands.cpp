@@ -342,6 +342,9 @@ int SetAudioCommand(const ParsedArgs& args, Context& context)
     const std::string what = WhatText(*request);
     switch (change.outcome) {
     case Outcome::Unavailable: {
+        if (!session.Sdk().InUse())
+            return session.Refuse("the " + what + " is unavailable: the audio library could not be loaded (" +
+                                  session.Sdk().LoadError() + "); nothing was changed");
         const bool monitor =
             request->what == AudioRequest::What::MonitorLevel || request->what == AudioRequest::What::MonitorMute;
         return session.Refuse("the " + what + " is unavailable: " +
