@@ -227,6 +227,28 @@ TEST(MacroLibraryExport, CopiesTheFileByteForByte)
     EXPECT_EQ(library.Export(2, dir / "none.mac"), MacroStatus::NoSelection);
 }
 
+TEST(MacroLibraryExport, KeepsThePermissionsOfTheFileItReplaces)
+{
+    TempFolder dir;
+    WriteList(dir.path(), {{"macro_1", "g1"}, {"macro_2", "g2"}});
+    WriteText(dir / "g1.mac", "{\"Events\":[],\"MacroName\":\"macro_1\"}\n");
+    MacroLibrary library(dir.path());
+    library.Load();
+    const struct {
+        const char* name;
+        int index;
+    } cases[] = {{"a stored macro", 0}, {"a macro never saved", 1}};
+    for (const auto& c : cases) {
+        const fs::path target = dir / (std::string(c.name) + ".mac");
+        WriteText(target, "the user's own file");
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+        ASSERT_EQ(library.Export(c.index, target), MacroStatus::Done) << c.name;
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+            << c.name;
+        EXPECT_NE(FileText(target), "the user's own file") << c.name;
+    }
+}
+
 Json::Value Profile(const std::vector<std::pair<uint32_t, uint32_t>>& keys)
 {
     Json::Value doc;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 
 namespace {
 
@@ -155,6 +157,30 @@ TEST_F(ShootData, ImportChecksTheFileAndExportCopiesIt)
     EXPECT_EQ(ShowBullet(profile, 0, 2), (BulletFields {true, "4", false, "5", "60"}));
     ASSERT_EQ(ExportGun(profile, 0, dir / "out.shoot"), ShootStatus::Done);
     EXPECT_EQ(FileText(dir / "out.shoot"), good);
+}
+
+TEST_F(ShootData, ExportAndImportKeepThePermissionsOfTheFileTheyReplace)
+{
+    RepairGunFiles(profile, defaults);
+    WriteText(dir / "in.shoot", orvel::profiles::StyledText(Pattern(3, {true, 4, false, 5, 60})));
+    const fs::path exported = dir / "out.shoot";
+    WriteText(exported, "the user's own file");
+    const struct {
+        const char* name;
+        fs::path replaced;
+        std::function<ShootStatus()> write;
+    } cases[] = {
+        {"export over the user's file", exported, [&] { return ExportGun(profile, 0, exported); }},
+        {"import over a stored pattern", ShootFile(profile, 1), [&] { return ImportGun(profile, 1, dir / "in.shoot"); }},
+    };
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    for (const auto& c : cases) {
+        const std::string before = FileText(c.replaced);
+        fs::permissions(c.replaced, ownerOnly);
+        ASSERT_EQ(c.write(), ShootStatus::Done) << c.name;
+        EXPECT_EQ(fs::status(c.replaced).permissions() & fs::perms::all, ownerOnly) << c.name;
+        EXPECT_NE(FileText(c.replaced), before) << c.name;
+    }
 }
 
 TEST(ShootIndexes, AreClampedToTheirRange)
