@@ -119,7 +119,11 @@ void DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileS
     data.SetLightConfigPath(folders_.LightConfig());
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
-    data.Load(source == ProfileSource::Default ? folders_.DefaultProfile() : data.GetProfilePath());
+    if (source == ProfileSource::Default) {
+        data.LoadDefault();
+    } else {
+        data.Load(data.GetProfilePath());
+    }
 }
 
 int DeviceCore::LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource source, const std::function<void()>& take)
