@@ -74,18 +74,4 @@ ImportFile ReadImportFile(const fs::path& source)
     return file;
 }
 
-bool MoveAside(const fs::path& path)
-{
-    fs::path bad = path;
-    bad += ".bad";
-    std::error_code ec;
-    fs::rename(path, bad, ec);
-    if (ec) {
-        debuglog::Writef("cannot move %s aside: %s", path.c_str(), ec.message().c_str());
-        return false;
-    }
-    debuglog::Writef("kept the unreadable %s as %s", path.c_str(), bad.c_str());
-    return true;
-}
-
 } // namespace orvel::input

@@ -1,7 +1,7 @@
 #pragma once
 // Whole-file helpers for the macro and shoot files: size-limited reads, byte copies that
-// replace the target only once the new bytes are on disk, and moving a broken file aside.
-// Every write goes through platform/atomicfile.
+// replace the target only once the new bytes are on disk. Every write goes through
+// platform/atomicfile; a broken file is moved aside with profiles::MoveAside.
 
 #include <json/value.h>
 
@@ -34,8 +34,5 @@ struct ImportFile {
     Json::Value document;
 };
 ImportFile ReadImportFile(const std::filesystem::path& source);
-
-// Renames a broken file to "<name>.bad" (replacing an older one) so that it is kept.
-bool MoveAside(const std::filesystem::path& path);
 
 } // namespace orvel::input

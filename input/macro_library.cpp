@@ -120,7 +120,7 @@ bool MacroLibrary::SaveList()
     const fs::path path = folder_ / kMacroListFile;
     if (listBroken_) {
         // The unreadable list is kept beside the new one rather than overwritten.
-        MoveAside(path);
+        profiles::MoveAside(path);
         listBroken_ = false;
     }
     Json::Value list(Json::arrayValue);

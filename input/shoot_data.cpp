@@ -166,7 +166,7 @@ std::vector<int> RepairGunFiles(const fs::path& folder, const fs::path& defaultF
             debuglog::Writef("no default shoot file for gun %d", gun);
             continue;
         }
-        if (exists && !MoveAside(file)) {
+        if (exists && profiles::MoveAside(file).empty()) {
             continue;
         }
         if (ResetGun(folder, defaultFolder, gun) == ShootStatus::Done) {

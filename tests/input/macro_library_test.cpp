@@ -98,6 +98,14 @@ TEST(MacroLibraryAdd, KeepsAnUnreadableListAside)
     int index = -1;
     ASSERT_EQ(library.Add(index, At(0)), MacroStatus::Done);
     EXPECT_EQ(FileText(dir / "macro.config.bad"), "{ not json");
+
+    // Broken once more: the first copy kept stays as it is.
+    WriteText(dir / "macro.config", "[ broken again");
+    MacroLibrary again(dir.path());
+    again.Load();
+    ASSERT_EQ(again.Add(index, At(1)), MacroStatus::Done);
+    EXPECT_EQ(FileText(dir / "macro.config.bad"), "{ not json");
+    EXPECT_EQ(FileText(dir / "macro.config.bad1"), "[ broken again");
 }
 
 TEST(MacroLibraryRename, RefusesBlankAndExistingNames)

@@ -116,6 +116,11 @@ TEST_F(ShootData, RepairReplacesMissingAndInvalidFilesAndKeepsTheInvalidOne)
     EXPECT_EQ(FileText(ShootFile(profile, 1)), FileText(ShootFile(defaults, 1)));
     EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad"), "not json");
     EXPECT_FALSE(fs::exists(ShootFile(profile, 3)));
+
+    WriteText(ShootFile(profile, 1), "broken again");
+    EXPECT_EQ(RepairGunFiles(profile, defaults), (std::vector<int> {1}));
+    EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad"), "not json") << "the first copy kept stays";
+    EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad1"), "broken again");
 }
 
 TEST_F(ShootData, ResetCopiesTheDefaultFile)
