@@ -23,13 +23,17 @@ std::string readjsonFile(const fs::path& path)
 {
     std::string bytes;
     int error = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking: a FIFO in the place of a document would otherwise wait for a
+    // writer for ever. Only a regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = errno;
     } else {
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            error = errno != 0 ? errno : EINVAL;
+        if (::fstat(fd, &st) != 0) {
+            error = errno;
+        } else if (!S_ISREG(st.st_mode)) {
+            error = EINVAL;
         } else {
             bytes.resize(static_cast<size_t>(st.st_size));
             size_t got = 0;
