@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 
@@ -13,25 +14,28 @@ namespace orvel::update {
 
 namespace {
 
-// The extension of the address's last path part, from its first dot: letters, digits and
-// dots only, at most 16 characters; empty when there is none.
+// The file type of the address's last path part: its last one or two dotted parts that are
+// letters and digits starting with a letter (".exe", ".tar.gz", not the ".0.1" of
+// "orvel-1.0.1.deb"); empty when there is none.
 std::string UrlExtension(std::string_view url)
 {
     url = url.substr(0, url.find_first_of("?#"));
     const std::size_t slash = url.rfind('/');
-    const std::string_view last = slash == std::string_view::npos ? url : url.substr(slash + 1);
-    const std::size_t dot = last.find('.');
-    if (dot == std::string_view::npos || dot == 0)
-        return {};
-    const std::string_view extension = last.substr(dot);
-    if (extension.size() < 2 || extension.size() > 16 || extension.back() == '.' ||
-        extension.find("..") != std::string_view::npos)
-        return {};
-    for (const char c : extension) {
-        if (c != '.' && !std::isalnum(static_cast<unsigned char>(c)))
-            return {};
+    std::string_view name = slash == std::string_view::npos ? url : url.substr(slash + 1);
+    std::string extension;
+    for (int parts = 0; parts < 2; ++parts) {
+        const std::size_t dot = name.rfind('.');
+        if (dot == std::string_view::npos || dot == 0)
+            break;
+        const std::string_view part = name.substr(dot + 1);
+        const bool plain = !part.empty() && part.size() <= 12 && std::isalpha(static_cast<unsigned char>(part[0])) &&
+                           std::all_of(part.begin(), part.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+        if (!plain)
+            break;
+        extension = "." + std::string(part) + extension;
+        name = name.substr(0, dot);
     }
-    return std::string(extension);
+    return extension;
 }
 
 } // namespace

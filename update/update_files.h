@@ -18,8 +18,8 @@ fs::path UpdateDataFolder();
 // symbolic link or belongs to another user. False with the reason in error.
 bool PrepareUpdateDataFolder(const fs::path& folder, std::string& error);
 
-// Where a product's package is kept: the product's name with the package's own file
-// extension when its address ends in one (".deb", ".tar.gz"), else ".exe".
+// Where a product's package is kept: the product's name with the package's own file type
+// when its address ends in one (".deb", ".tar.gz"), else ".exe".
 fs::path PackageFile(const fs::path& folder, std::string_view productName, std::string_view packageUrl);
 
 // The user's data folder's "updatetime.config".
