@@ -22,6 +22,8 @@ struct UpdateProduct {
     std::string versionText;         // shown for decimal-version products
 
     bool HexVersions() const { return productNumber != 0; }
+    // The program's own row rather than a device's firmware.
+    bool IsProgram() const { return modelCode == "ALL"; }
 };
 
 // The firmware version a device reports: the 16-bit value at bytes 32-33 of its 34-byte

@@ -99,7 +99,7 @@ RowView UpdateRowModel::TakeRow(std::size_t index)
         return {UpdateRow{}, LookOfRow(kRowNothing, false, false)};
     rowPending_[index] = false;
     RowView view{rows_[index], {}};
-    view.look = LookOfRow(view.row.state, view.row.checkFailed, view.row.IsProgram());
+    view.look = LookOfRow(view.row.state, view.row.checkFailed, view.row.product.IsProgram());
     rows_[index].justDownloaded = false;
     return view;
 }

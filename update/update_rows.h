@@ -28,8 +28,6 @@ struct UpdateRow {
     std::string failureText;       // why the check or the download failed
     bool justDownloaded = false;   // reached state 5 since the window last took the row
 
-    // The program's own package rather than a device's firmware.
-    bool IsProgram() const { return product.modelCode == "ALL"; }
 };
 
 struct RowView {

@@ -53,6 +53,10 @@ int ShootCommand(const ParsedArgs& args, Context& context);
 // "keys": the key names CODE takes, or a mouse's or keyboard's positions.
 int KeysCommand(const ParsedArgs& args, Context& context);
 
+// "update check" and "update download PRODUCT".
+int UpdateCheckCommand(const ParsedArgs& args, Context& context);
+int UpdateDownloadCommand(const ParsedArgs& args, Context& context);
+
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();
 
