@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <mutex>
 
@@ -23,7 +24,15 @@ constexpr int kPollMs = 50;
 void InitCurlOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        // With CURLOPT_NOSIGNAL (needed for worker threads) libcurl leaves SIGPIPE alone, and a
+        // server that closes while TLS writes would end the program. A handler someone else
+        // installed stays.
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGPIPE, SIG_IGN);
+    });
 }
 
 std::string TrustedAuthorities()
