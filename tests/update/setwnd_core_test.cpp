@@ -83,7 +83,7 @@ protected:
         setup.products = PresentProducts(devices_);
         setup.address = std::move(address);
         setup.queryOptions = TestOptions();
-        setup.downloadOptions = TestOptions();
+        setup.downloadOptions = TestOptions(20000);
         setup.lastCheckFile = env_.path() / "data" / "updatetime.config";
         setup.downloadFolder = env_.path() / "cache" / "UpdateData";
         setup.today = [] { return std::string("2024-3-7"); };
