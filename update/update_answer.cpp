@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <limits>
 #include <memory>
 
@@ -80,7 +81,13 @@ UpdateInfo ParseUpdateAnswer(std::string_view answer, std::int32_t currentVersio
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(answer.data(), answer.data() + answer.size(), &root, &errors))
+    bool parsed = false;
+    try {
+        parsed = reader->parse(answer.data(), answer.data() + answer.size(), &root, &errors);
+    } catch (const std::exception&) {
+        // JsonCpp throws, rather than fails, on nesting deeper than its stack limit.
+    }
+    if (!parsed)
         return Bad(info, "the answer is not JSON");
     if (!root.isObject())
         return Bad(info, "the answer is not a JSON object");

@@ -60,6 +60,7 @@ TEST(UpdateAnswer, StatusAndTextsOfEachKindOfAnswer)
         {"hash that is not 64 digits", "{\"version\":\"0103\",\"sha256\":\"abc\"," + https + "}", 0x0102, true,
          kStatusNoNewer, CheckFailure::BadAnswer, ""},
         {"empty", "", 0x0102, true, kStatusNoNewer, CheckFailure::BadAnswer, ""},
+        {"nested too deep", std::string(5000, '['), 0x0102, true, kStatusNoNewer, CheckFailure::BadAnswer, ""},
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
