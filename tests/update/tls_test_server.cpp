@@ -118,34 +118,74 @@ void ConnectionThreads::StopAll()
     ended_.wait(lock, [this] { return running_ == 0; });
 }
 
-TlsTestServer::TlsTestServer(const std::filesystem::path& certificate, const std::filesystem::path& key)
+LoopbackListener::LoopbackListener()
 {
-    // A client that goes away while an answer is being written must not end the test.
-    std::signal(SIGPIPE, SIG_IGN);
-    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
-    context_ = context;
-    if (context == nullptr || SSL_CTX_use_certificate_chain_file(context, certificate.c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM) != 1)
-        return;
     listener_ = ListenOnLoopback(port_);
-    if (listener_ >= 0)
-        acceptor_ = std::thread([this] { Accept(); });
 }
 
-TlsTestServer::~TlsTestServer()
+LoopbackListener::~LoopbackListener()
+{
+    StopServing();
+    if (listener_ >= 0)
+        ::close(listener_);
+}
+
+void LoopbackListener::StartAccepting(std::function<void(int)> serve)
+{
+    if (listener_ < 0)
+        return;
+    acceptor_ = std::thread([this, serve = std::move(serve)] {
+        for (;;) {
+            const int socket = AcceptOne(listener_, stopping_);
+            if (socket < 0)
+                return;
+            connections_.Run(socket, serve);
+        }
+    });
+}
+
+void LoopbackListener::StopServing()
 {
     stopping_.store(true);
     if (acceptor_.joinable())
         acceptor_.join();
     connections_.StopAll();
-    if (listener_ >= 0)
-        ::close(listener_);
+}
+
+bool LoopbackListener::Wait(int ms) const
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        if (Stopping())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return !Stopping();
+}
+
+TlsTestServer::TlsTestServer(const std::filesystem::path& certificate, const std::filesystem::path& key)
+{
+    // A client that goes away while an answer is being written must not end the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    if (context == nullptr || SSL_CTX_use_certificate_chain_file(context, certificate.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM) != 1) {
+        SSL_CTX_free(context);
+        return;
+    }
+    context_ = context;
+    StartAccepting([this](int socket) { Serve(socket); });
+}
+
+TlsTestServer::~TlsTestServer()
+{
+    StopServing();
     SSL_CTX_free(static_cast<SSL_CTX*>(context_));
 }
 
 std::string TlsTestServer::Origin() const
 {
-    return "https://127.0.0.1:" + std::to_string(port_);
+    return "https://127.0.0.1:" + std::to_string(Port());
 }
 
 void TlsTestServer::SetHandler(Handler handler)
@@ -164,27 +204,6 @@ TlsTestServer::Handler TlsTestServer::CurrentHandler() const
 {
     std::lock_guard lock(mutex_);
     return handler_;
-}
-
-bool TlsTestServer::Wait(int ms) const
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
-        if (stopping_.load())
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return !stopping_.load();
-}
-
-void TlsTestServer::Accept()
-{
-    for (;;) {
-        const int socket = AcceptOne(listener_, stopping_);
-        if (socket < 0)
-            return;
-        connections_.Run(socket, [this](int s) { Serve(s); });
-    }
 }
 
 void TlsTestServer::Serve(int socket)
@@ -242,7 +261,7 @@ void TlsTestServer::Serve(int socket)
 
     const std::int64_t sent = request.method == "HEAD" ? 0 : (reply.breakAfter >= 0 ? std::min(size, reply.breakAfter) : size);
     std::string piece;
-    for (std::int64_t at = 0; written && at < sent && !stopping_.load();) {
+    for (std::int64_t at = 0; written && at < sent && !Stopping();) {
         const std::int64_t n = std::min<std::int64_t>(sent - at, 65536);
         if (reply.generatedBytes >= 0) {
             piece.resize(static_cast<std::size_t>(n));
@@ -264,35 +283,18 @@ void TlsTestServer::Serve(int socket)
 
 ConnectProxy::ConnectProxy()
 {
-    listener_ = ListenOnLoopback(port_);
-    if (listener_ >= 0)
-        acceptor_ = std::thread([this] { Accept(); });
+    StartAccepting([this](int socket) { Pass(socket); });
 }
 
 ConnectProxy::~ConnectProxy()
 {
-    stopping_.store(true);
-    if (acceptor_.joinable())
-        acceptor_.join();
-    connections_.StopAll();
-    if (listener_ >= 0)
-        ::close(listener_);
+    StopServing();
 }
 
 std::vector<std::string> ConnectProxy::Tunnels() const
 {
     std::lock_guard lock(mutex_);
     return tunnels_;
-}
-
-void ConnectProxy::Accept()
-{
-    for (;;) {
-        const int socket = AcceptOne(listener_, stopping_);
-        if (socket < 0)
-            return;
-        connections_.Run(socket, [this](int s) { Pass(s); });
-    }
 }
 
 void ConnectProxy::Pass(int client)
@@ -323,7 +325,7 @@ void ConnectProxy::Pass(int client)
     const std::string_view established = "HTTP/1.1 200 Connection established\r\n\r\n";
     ::send(client, established.data(), established.size(), MSG_NOSIGNAL);
     char buffer[16384];
-    while (!stopping_.load()) {
+    while (!Stopping()) {
         pollfd polls[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
         if (::poll(polls, 2, 20) <= 0)
             continue;

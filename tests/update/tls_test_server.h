@@ -55,7 +55,36 @@ private:
     std::size_t running_ = 0;
 };
 
-class TlsTestServer {
+// A listening socket on 127.0.0.1 at a free port whose connections are each served on a
+// thread of their own.
+class LoopbackListener {
+public:
+    bool Listening() const { return listener_ >= 0; }
+    int Port() const { return port_; }
+
+protected:
+    LoopbackListener();
+    ~LoopbackListener();
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
+
+    void StartAccepting(std::function<void(int)> serve);
+    // Ends accepting and every connection; a derived class calls it first in its destructor,
+    // before the members its serve function uses are gone.
+    void StopServing();
+    bool Stopping() const { return stopping_.load(); }
+    // Waits ms; false when the listener stops meanwhile.
+    bool Wait(int ms) const;
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    ConnectionThreads connections_;
+    std::thread acceptor_;
+};
+
+class TlsTestServer : public LoopbackListener {
 public:
     using Handler = std::function<ScriptedReply(const RecordedRequest&)>;
 
@@ -64,8 +93,7 @@ public:
     TlsTestServer(const TlsTestServer&) = delete;
     TlsTestServer& operator=(const TlsTestServer&) = delete;
 
-    bool Listening() const { return listener_ >= 0; }
-    int Port() const { return port_; }
+    bool Listening() const { return LoopbackListener::Listening() && context_ != nullptr; }
     // "https://127.0.0.1:<port>"
     std::string Origin() const;
 
@@ -73,45 +101,29 @@ public:
     std::vector<RecordedRequest> Requests() const;
 
 private:
-    void Accept();
     void Serve(int socket);
     Handler CurrentHandler() const;
-    bool Wait(int ms) const;  // false when the server stops meanwhile
 
     void* context_ = nullptr;  // SSL_CTX*
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     Handler handler_;
     std::vector<RecordedRequest> requests_;
-    ConnectionThreads connections_;
-    std::thread acceptor_;
 };
 
 // A plain HTTP proxy on 127.0.0.1 that takes CONNECT requests and passes the bytes through,
 // recording each CONNECT line.
-class ConnectProxy {
+class ConnectProxy : public LoopbackListener {
 public:
     ConnectProxy();
     ~ConnectProxy();
-    ConnectProxy(const ConnectProxy&) = delete;
-    ConnectProxy& operator=(const ConnectProxy&) = delete;
 
-    int Port() const { return port_; }
     std::vector<std::string> Tunnels() const;
 
 private:
-    void Accept();
     void Pass(int client);
 
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> tunnels_;
-    ConnectionThreads connections_;
-    std::thread acceptor_;
 };
 
 } // namespace orvel::testing
