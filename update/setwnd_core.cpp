@@ -1,7 +1,7 @@
 #include "update/setwnd_core.h"
 
 #include "platform/debuglog.h"
-#include "update/open_folder.h"
+#include "platform/shell.h"
 #include "update/package_download.h"
 #include "update/update_files.h"
 #include "update/update_messages.h"
@@ -241,7 +241,8 @@ bool SetWndCore::OpenDownloadFolder(std::size_t row)
     const UpdateRow r = shared_->rows.Row(row);
     if (r.state != kRowDownloaded)
         return false;
-    return OpenFolderInFileManager(std::filesystem::path(r.info.localFile).parent_path());
+    // The desktop's file manager shows the folder; nothing runs the package.
+    return shell::SpawnDetached({"xdg-open", std::filesystem::path(r.info.localFile).parent_path().string()});
 }
 
 void SetWndCore::SelectLanguage(int index)

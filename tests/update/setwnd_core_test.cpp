@@ -216,6 +216,19 @@ TEST_F(SettingsUpdate, DownloadRunsToDownloadedAndHoldsTheWindowMeanwhile)
     ASSERT_TRUE(PumpUntil([&] { return PageIs(kPageOffered); }));
     // The hint goes with the first look at the downloaded row only.
     EXPECT_FALSE(core_->Rows().TakeRow(0).row.justDownloaded);
+
+    // The row's button shows the folder in the file manager; here a script stands in for it.
+    const std::filesystem::path bin = env_.path() / "bin";
+    std::filesystem::create_directories(bin);
+    testing::WriteText(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + (env_.path() / "opened").string() + ".tmp\"\n"
+                                         "mv \"" + (env_.path() / "opened").string() + ".tmp\" \"" +
+                                         (env_.path() / "opened").string() + "\"\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    env_.setEnv("PATH", bin.string() + ":/usr/bin:/bin");
+    EXPECT_FALSE(core_->OpenDownloadFolder(1));
+    EXPECT_TRUE(core_->OpenDownloadFolder(0));
+    ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(env_.path() / "opened"); }));
+    EXPECT_EQ(testing::FileText(env_.path() / "opened"), (env_.path() / "cache" / "UpdateData").string());
     EXPECT_TRUE(core_->RequestClose());
 }
 
