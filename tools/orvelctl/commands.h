@@ -57,6 +57,10 @@ int AudioCommand(const ParsedArgs& args, Context& context);
 bool IsAudioSetting(const std::string& what);
 int SetAudioCommand(const ParsedArgs& args, Context& context);
 
+// "update check" and "update download PRODUCT".
+int UpdateCheckCommand(const ParsedArgs& args, Context& context);
+int UpdateDownloadCommand(const ParsedArgs& args, Context& context);
+
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();
 

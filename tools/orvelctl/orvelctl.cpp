@@ -114,6 +114,16 @@ const CommandEntry kCommands[] = {
      "Without DEVICE: every key name 'set DEVICE key' takes, with its assignment code.\n"
      "With mouse or keyboard: each POSITION with the function it has from the factory.\n",
      0, 1, KeysCommand},
+    {"update check", "[--json]", "list every product with its installed and offered version",
+     "Asks the update service about the program and about the firmware of each connected\n"
+     "mouse, keyboard and mouse pad (the first of each kind). Products whose device is not\n"
+     "connected or cannot be read are listed with the reason and not asked about. Exits with\n"
+     "1 when a check failed or updates are off.\n",
+     0, 0, UpdateCheckCommand, true},
+    {"update download", "PRODUCT", "download the newer package of a product and print its path",
+     "PRODUCT is MS (mouse), KB (keyboard), P71 (mouse pad) or AP (the program), any case.\n"
+     "The package goes to $XDG_CACHE_HOME/varno-orvel-80/UpdateData/; it is never run.\n",
+     1, 1, UpdateDownloadCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
@@ -188,7 +198,7 @@ const CommandEntry* FindCommand(const std::vector<std::string>& words, std::size
 
 bool IsGroup(std::string_view word)
 {
-    return word == "profile" || word == "macro" || word == "shoot";
+    return word == "profile" || word == "macro" || word == "shoot" || word == "update";
 }
 
 bool WindowHoldsInstance()
