@@ -36,6 +36,12 @@ ORVEL_BEGIN_MESSAGE_ROUTES(RecordingPanel)
 ORVEL_ON_REGISTERED(L"Game_Start", RecordingPanel::OnGame)
 ORVEL_END_MESSAGE_ROUTES()
 
+// What a control with resource text shows for a text the code sets.
+DuiLib::CDuiString Text(const wchar_t* id)
+{
+    return DuiLib::CResourceManager::GetInstance()->GetText(id);
+}
+
 bool AnyLedColoured(const CQuorsineUSBDevice& page)
 {
     for (DuiLib::CDeviceKeyButtonUI* b : page.LightButtons()) {
@@ -153,10 +159,10 @@ TEST(MainWindow, LightControlIsToggledAndAskedForByOtherPrograms)
 
     bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_FALSE(window.LightControl());
-    EXPECT_EQ(status->GetText(), L"不控制灯光");
+    EXPECT_EQ(status->GetText(), Text(L"不控制灯光"));
     bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_TRUE(window.LightControl());
-    EXPECT_EQ(status->GetText(), L"控制灯光");
+    EXPECT_EQ(status->GetText(), Text(L"控制灯光"));
     const auto got = other.Received(owner, 3);
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(std::make_pair(got[1].wParam, got[1].lParam), std::make_pair(WPARAM(1), LPARAM(0)));
@@ -165,7 +171,7 @@ TEST(MainWindow, LightControlIsToggledAndAskedForByOtherPrograms)
     // Asked by another program: the same change, nothing broadcast.
     window.SendMessage(RegisterProgramMessages().lightControl, 1, 0);
     EXPECT_FALSE(window.LightControl());
-    EXPECT_EQ(status->GetText(), L"不控制灯光");
+    EXPECT_EQ(status->GetText(), Text(L"不控制灯光"));
     uitest::Spin(50);
     EXPECT_EQ(other.Received(owner, 4, 0ms).size(), 3u);
 }
