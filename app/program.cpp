@@ -13,6 +13,11 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <pugixml.hpp>
 
@@ -76,6 +81,51 @@ void Complain(const std::string& text)
     if (platform != "offscreen" && platform != "minimal")
         QMessageBox::critical(nullptr, "VARNO Orvel 80", QString::fromStdString(text));
 }
+
+// SIGINT and SIGTERM end the program as the tray's "exit" does: the handler only writes a byte
+// that the UI thread reads.
+int gSignalFd[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(gSignalFd[1], &byte, 1);
+}
+
+class StopSignals {
+public:
+    explicit StopSignals(CMainWnd& window)
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalFd) != 0)
+            return;
+        notifier_ = std::make_unique<QSocketNotifier>(gSignalFd[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&window] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t n = ::read(gSignalFd[0], &byte, 1);
+            window.ExitProgram();
+        });
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        ::sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    ~StopSignals()
+    {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        notifier_.reset();
+        for (int& fd : gSignalFd) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    }
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 int Usage()
 {
@@ -170,6 +220,7 @@ int RunProgram(int argc, char** argv)
         // starts its workers and shows itself after the first device scan.
         window.GetPaintManager().NeedUpdate();
         window.GetPaintManager().UpdateLayout();
+        StopSignals signals(window);
         std::unique_ptr<ScreenshotRun> screenshots;
         if (!screenshotFolder.empty())
             screenshots = std::make_unique<ScreenshotRun>(window, screenshotFolder);
