@@ -4,7 +4,7 @@
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
 #include "platform/settings.h"
-#include "tests/app/peer_window.h"
+#include "tests/support/peer_window.h"
 #include "tests/app/window_bench.h"
 
 #include <cstring>
