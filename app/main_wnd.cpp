@@ -20,7 +20,9 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QIcon>
 #include <QScreen>
 #include <QWidget>
 
@@ -39,6 +41,8 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
     {L"cursor_Op_tab", 5}, {L"6533_voice_Op_tab", 6}, {L"magic_Op_tab", 7}, {L"Virtual7.1_Op_tab", 8},
 };
 
+constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
+constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
 constexpr const wchar_t* kLightControlText = L"控制灯光";
 constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
 constexpr int kZentaDpiMin = 200;
@@ -106,7 +110,12 @@ void CMainWnd::InitWindow()
         debuglog::Write("other programs cannot reach the window: " + error);
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
-    tray_->SetIcon(L"common/icons/mark.svg");
+    // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
+    const bool haveIcon = tray_->SetIcon(kAppIcon);
+    if (!haveIcon)
+        tray_->SetIcon(kAppIconFallback);
+    QApplication::setWindowIcon(
+        QIcon(QString::fromStdWString(CPaintManagerUI::GetResourceFile(haveIcon ? kAppIcon : kAppIconFallback).str())));
     LoadStartSkin();
 }
 
