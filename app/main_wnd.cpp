@@ -27,6 +27,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <filesystem>
 #include <cwchar>
 
 namespace orvel::app {
@@ -111,11 +112,12 @@ void CMainWnd::InitWindow()
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
-    const bool haveIcon = tray_->SetIcon(kAppIcon);
-    if (!haveIcon)
-        tray_->SetIcon(kAppIconFallback);
-    QApplication::setWindowIcon(
-        QIcon(QString::fromStdWString(CPaintManagerUI::GetResourceFile(haveIcon ? kAppIcon : kAppIconFallback).str())));
+    std::error_code ec;
+    const CDuiString icon = std::filesystem::exists(CPaintManagerUI::GetResourceFile(kAppIcon).ToUtf8(), ec)
+                                ? CDuiString(kAppIcon)
+                                : CDuiString(kAppIconFallback);
+    tray_->SetIcon(icon);
+    QApplication::setWindowIcon(QIcon(QString::fromStdWString(CPaintManagerUI::GetResourceFile(icon).str())));
     LoadStartSkin();
 }
 
