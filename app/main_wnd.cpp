@@ -44,8 +44,6 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
 
 constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
 constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
-constexpr const wchar_t* kLightControlText = L"控制灯光";
-constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
 constexpr int kZentaDpiMin = 200;
 constexpr int kZentaDpiMax = 6500;
 
