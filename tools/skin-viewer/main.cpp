@@ -11,9 +11,9 @@
 // LAYOUT is a file name under the skin folder (backslashes allowed) or a res.xml id. The skin
 // folder defaults to the program's "skin" folder; its res.xml is read when present.
 //
-// The program's page and panel tags are built as the main window builds them: a device page
-// tag becomes a horizontal layout, a panel tag whose class the program registers becomes a
-// horizontal layout, and a sub-layout tag ("LightSetControlUI", ...) builds its file.
+// The program's page and panel tags are built as the main window builds them, with the
+// program's own page classes (devices/qt); a sub-layout tag ("LightSetControlUI", ...) builds
+// its file.
 //
 //   --face FACE     adds the program's font table (ids 0-11 and 50, default 14 px) in FACE
 //   --lang FILE     loads a language file of the skin (e.g. lan_en.xml)
@@ -44,6 +44,7 @@
 #include <utility>
 #include <vector>
 
+#include "devices/qt/page_controls.h"
 #include "ui/UIlib.h"
 #include "ui/host_widget.h"
 
@@ -59,40 +60,19 @@ int Usage() {
     return 2;
 }
 
-// The sub-layout files the main window builds for its tags (the tags compare without case).
-const std::pair<const wchar_t*, const wchar_t*> kSubLayouts[] = {
-    {L"DeviceProfileUI", L"XML\\CustomControlXML\\DeviceProfile.xml"},
-    {L"LightSetControlUI", L"XML\\CustomControlXML\\LightControl.xml"},
-    {L"Voice6533SetControlUI", L"XML\\CustomControlXML\\Voice6533Control.xml"},
-    {L"MagicSetControlUI", L"XML\\CustomControlXML\\MagicControl.xml"},
-    {L"KeySetControlUI", L"XML\\CustomControlXML\\KeySetControl.xml"},
-    {L"MacroSetControlUI", L"XML\\CustomControlXML\\MacroControl.xml"},
-    {L"ShootKeySetControlUI", L"XML\\CustomControlXML\\ShootControl.xml"},
-    {L"VirtualSetControlUI", L"XML\\CustomControlXML\\VirtualSet.xml"},
-};
-
-// Tags of the program's own classes, shown here as plain horizontal layouts.
-const wchar_t* const kProgramTags[] = {
-    L"QuorsineMouseDevice", L"QuorsineKeyboardDevice", L"QuorsineMousePadDevice", L"QuorsineHS6533Device",
-    L"DeviceProfile",       L"LightControl",           L"KeySetControl",          L"MacroControl",
-    L"ShootControl",        L"Voice6533Control",       L"MagicControl",           L"DeviceOption",
-    L"MpDevicePower",       L"UpdateInfoListItem",
-};
-
-bool SameTag(LPCTSTR a, LPCTSTR b) { return CDuiString(a).CompareNoCase(b) == 0; }
-
+// Builds the tags the main window's builder callback builds: the device pages and panel
+// classes as the program registers them, and the sub-layout tags from their files.
 class ProgramTags : public IDialogBuilderCallback {
 public:
     explicit ProgramTags(CPaintManagerUI* pm) : m_pm(pm) {}
     CControlUI* CreateControl(LPCTSTR tag) override {
-        for (const auto& [name, file] : kSubLayouts) {
-            if (!SameTag(tag, name)) continue;
+        if (LPCTSTR file = orvel::pages::SubLayoutOf(tag)) {
             CDialogBuilder builder;
             return builder.Create(file, nullptr, this, m_pm);
         }
-        for (const wchar_t* name : kProgramTags) {
-            if (SameTag(tag, name)) return new CHorizontalLayoutUI;
-        }
+        if (CControlUI* page = orvel::pages::CreatePageControl(tag)) return page;
+        // The update row is the settings window's own class.
+        if (CDuiString(tag).CompareNoCase(L"UpdateInfoListItem") == 0) return new CHorizontalLayoutUI;
         return nullptr;
     }
 
@@ -198,6 +178,7 @@ int main(int argc, char** argv) {
     if (!png.empty() && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     RegisterCustomControls();
+    orvel::pages::RegisterPageControls();
     if (skin.empty()) skin = (CPaintManagerUI::GetInstancePath() + L"skin").ToUtf8();
     CPaintManagerUI::SetResourcePath(CDuiString::FromUtf8(std::filesystem::absolute(skin).string()));
     if (std::filesystem::exists(std::filesystem::path(skin) / "res.xml")) CResourceManager::GetInstance()->LoadResource(L"res.xml");
