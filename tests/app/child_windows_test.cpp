@@ -1,8 +1,10 @@
 #include "app/msg_wnd.h"
+#include "devices/qt/page_controls.h"
 #include "app/skin_frame.h"
 #include "platform/settings.h"
 #include "tests/support/file_text.h"
 #include "tests/app/window_bench.h"
+#include "tests/skin/skin_reader.h"
 
 #include <QTimer>
 
@@ -152,6 +154,16 @@ TEST(MainWindowLook, TheLayoutScaleSizesTheWindow)
     EXPECT_EQ(window.GetWidget()->size(), QSize(1000, 640));
     window.RunLayoutStep(130); // not a scale the toolkit takes
     EXPECT_EQ(window.Dpi(), 96);
+}
+
+TEST(PageControls, TheSubLayoutTableIsTheOneTheSkinCheckReads)
+{
+    for (const auto& [tag, file] : skincheck::SubLayoutFiles()) {
+        const DuiLib::LPCTSTR built = pages::SubLayoutOf(DuiLib::CDuiString::FromUtf8(tag));
+        ASSERT_NE(built, nullptr) << tag;
+        EXPECT_EQ(DuiLib::CDuiString(built).ToUtf8(), file) << tag;
+    }
+    EXPECT_EQ(pages::SubLayoutOf(L"DeviceProfile"), nullptr); // a panel class, not a sub-layout tag
 }
 
 } // namespace
