@@ -14,8 +14,10 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <csignal>
+#include <ctime>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -127,6 +129,28 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// Writes one debug line when the main window is first painted on screen, with the monotonic
+// clock's milliseconds, so start-up can be measured from outside (bench/app).
+class FirstPaintReport : public QObject {
+public:
+    explicit FirstPaintReport(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget_ && event->type() == QEvent::Paint && widget_->isVisible()) {
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            debuglog::Writef("main window painted at %lld ms", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+            widget_->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+};
+
 int Usage()
 {
     std::fprintf(stderr, "usage: varno-orvel-80 [--screenshot FOLDER]\n");
@@ -221,6 +245,7 @@ int RunProgram(int argc, char** argv)
         window.GetPaintManager().NeedUpdate();
         window.GetPaintManager().UpdateLayout();
         StopSignals signals(window);
+        FirstPaintReport firstPaint(window.GetWidget());
         std::unique_ptr<ScreenshotRun> screenshots;
         if (!screenshotFolder.empty())
             screenshots = std::make_unique<ScreenshotRun>(window, screenshotFolder);

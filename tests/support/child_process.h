@@ -1,5 +1,5 @@
 #pragma once
-// Programs of the build started from tests: beside the test program in build/bin, with their
+// Programs of the build started from tests and benchmarks: beside the caller in build/bin, with their
 // output in files, an environment changed for them only, and a wait with a time-out.
 
 #include "tests/support/file_text.h"
