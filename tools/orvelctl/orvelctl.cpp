@@ -1,7 +1,7 @@
 #include "tools/orvelctl/orvelctl.h"
 
+#include "app/instance.h"
 #include "devicelink/hid_adapters.h"
-#include "platform/namedmutex.h"
 #include "tools/orvelctl/commands.h"
 
 #include <vector>
@@ -11,8 +11,6 @@
 namespace orvel::ctl {
 
 namespace {
-
-constexpr const char* kInstanceMutex = "VARNO Orvel 80";
 
 struct CommandEntry {
     std::string_view words;    // "profile list"
@@ -124,6 +122,8 @@ const CommandEntry kCommands[] = {
      "PRODUCT is MS (mouse), KB (keyboard), P71 (mouse pad) or AP (the program), any case.\n"
      "The package goes to $XDG_CACHE_HOME/varno-orvel-80/UpdateData/; it is never run.\n",
      1, 1, UpdateDownloadCommand},
+    {"show", "", "bring the running VARNO Orvel 80 window to the front",
+     "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
@@ -203,7 +203,7 @@ bool IsGroup(std::string_view word)
 
 bool WindowHoldsInstance()
 {
-    return ipc::OpenMutexW(kInstanceMutex);
+    return app::InstanceRuns();
 }
 
 } // namespace
