@@ -29,6 +29,14 @@ void RegisterHookMessages()
         RegisterWindowMessageW(name);
 }
 
+std::vector<std::wstring> MessagesFromOtherPrograms()
+{
+    std::vector<std::wstring> names{std::wstring(kInstanceMessageName), std::wstring(kUpdateStatusMessageName),
+                                    std::wstring(kLightControlMessageName), std::wstring(kWorkToolQueryMessageName)};
+    names.insert(names.end(), kGameMessageNames.begin(), kGameMessageNames.end());
+    return names;
+}
+
 bool IsAwakeGated(UINT message)
 {
     if (message < 0xC000)

@@ -7,7 +7,9 @@
 #include "platform/winmsg.h"
 
 #include <array>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvel::app {
 
@@ -50,6 +52,11 @@ inline constexpr std::array<std::wstring_view, 4> kGameMessageNames = {L"Game_St
 
 // Registers the hook and game names (RegisterProgramMessages does it too).
 void RegisterHookMessages();
+
+// The registered messages the main window takes from other programs: a second start, update
+// notices, light control, the WorkTool query and the game events. Not the hook messages: their
+// lParam points at a record in this process.
+std::vector<std::wstring> MessagesFromOtherPrograms();
 // The hook and game messages: acted on only while the system is awake. Every other message
 // is handled whatever the power state.
 bool IsAwakeGated(UINT message);

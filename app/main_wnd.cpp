@@ -104,7 +104,7 @@ void CMainWnd::InitWindow()
     setButton_ = m_pm.FindControl(L"setbtn");
     AddVirtualWnd(L"mainpage", mainPage_.get());
     std::string error;
-    endpoint_ = ipc::Endpoint::Create(m_hWnd, &error);
+    endpoint_ = ipc::Endpoint::Create(m_hWnd, MessagesFromOtherPrograms(), &error);
     if (!endpoint_)
         debuglog::Write("other programs cannot reach the window: " + error);
     tray_ = std::make_unique<CTrayIcon>();
@@ -529,7 +529,9 @@ void CMainWnd::AnswerWorkTool()
     data.dwData = kWorkToolDataId;
     data.cbData = static_cast<std::uint32_t>(block.size());
     data.lpData = block.data();
-    ipc::SendMessageW(*tool, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&data), m_hWnd);
+    // Sent without waiting for its answer: a WorkTool that reads nothing must not hold the window.
+    if (!ipc::SendNotifyMessageW(*tool, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&data), m_hWnd))
+        debuglog::Write("the WorkTool window did not take the answer");
 }
 
 void CMainWnd::ExitProgram()

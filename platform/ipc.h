@@ -4,13 +4,14 @@
 // other programs find it as FindWindowW does. Registered messages travel by their *name* (each
 // process has its own numbers), with wParam, lParam and, for WM_COPYDATA, the data block; the
 // receiving endpoint hands them to its window through PostMessageW/SendMessageW. Only names
-// the receiving program registered itself are delivered, and of the system messages only
-// WM_COPYDATA.
+// the receiving window takes are delivered, and of the system messages only WM_COPYDATA.
+// docs/ipc.md describes the wire for peers written in other languages.
 
 #include "platform/events.h"
 #include "platform/winmsg.h"
 
 #include <atomic>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -23,6 +24,13 @@ namespace orvel::ipc {
 
 // How long a send to another program may take before it counts as unanswered.
 inline constexpr DWORD kSendTimeoutMs = 2000;
+// How long an endpoint waits for the whole frame of a connection, from its accept.
+inline constexpr int kFrameTimeoutMs = 1000;
+// Connections an endpoint reads at once; more wait in the socket's backlog.
+inline constexpr std::size_t kMaxConnections = 32;
+inline constexpr int kListenBacklog = 16;
+// An endpoint hands its window no more posted messages while this many wait in its queue.
+inline constexpr std::size_t kMaxQueuedPosts = 32;
 
 // A window of another (or this) program, known by its endpoint.
 struct RemoteWindow {
@@ -42,6 +50,7 @@ enum class SendStatus {
     NoPeer,   // the endpoint is gone or does not accept
     TimedOut, // no answer within the time-out
     Rejected, // the message cannot travel: not a registered message or WM_COPYDATA, block too big
+    Refused,  // the peer read the message and closed without an answer: it does not take it
 };
 
 struct SendResult {
@@ -57,6 +66,10 @@ SendResult SendMessageTimeoutW(const RemoteWindow& to, UINT msg, WPARAM wParam, 
                                HWND from = nullptr);
 // The same with kSendTimeoutMs; the result, or 0 when the send failed.
 LRESULT SendMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from = nullptr);
+// Sends as SendMessageW does (WM_COPYDATA included) but never waits, neither for the answer
+// nor for a peer that does not take the message at once; false then. For a window thread
+// that must not hang on a peer that reads nothing.
+bool SendNotifyMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from = nullptr);
 // Queues a registered message at the peer without waiting for it to be handled.
 bool PostMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from = nullptr);
 
@@ -71,10 +84,20 @@ std::optional<RemoteWindow> SenderOf(HWND receiver);
 
 // Makes a window addressable by its class name and title (as they are at creation) for as
 // long as the object lives. Destroy it on any thread before the window is destroyed.
+//
+// Its thread reads up to kMaxConnections peers at once, each for at most kFrameTimeoutMs, so
+// a peer that says nothing holds up no other. A frame that announces more than the limit is
+// refused on its header. Posted messages wait while kMaxQueuedPosts wait in the window's
+// queue (peers then queue in the backlog, and are refused once it is full), so a flood
+// neither grows memory nor keeps the window from its own work.
 class Endpoint {
 public:
     // Nothing when the runtime folder is unusable or the socket cannot be made; error says why.
+    // The window takes WM_COPYDATA and every message this program registered.
     static std::unique_ptr<Endpoint> Create(HWND hwnd, std::string* error = nullptr);
+    // The window takes WM_COPYDATA and, of the registered messages, only those named: a
+    // program whose messages carry pointers in-process must not take them from outside.
+    static std::unique_ptr<Endpoint> Create(HWND hwnd, std::vector<std::wstring> accepted, std::string* error = nullptr);
     ~Endpoint();
     Endpoint(const Endpoint&) = delete;
     Endpoint& operator=(const Endpoint&) = delete;
@@ -83,11 +106,19 @@ public:
     RemoteWindow Address() const { return RemoteWindow{socket_}; }
 
 private:
-    Endpoint(HWND hwnd, std::filesystem::path socket, int listenFd, int stopFd);
+    struct Connection;
+    Endpoint(HWND hwnd, std::optional<std::vector<std::wstring>> accepted, std::filesystem::path socket, int listenFd,
+             int stopFd);
+    static std::unique_ptr<Endpoint> make(HWND hwnd, std::optional<std::vector<std::wstring>> accepted,
+                                          std::string* error);
     void serve();
-    void serveConnection(int fd);
+    void acceptAll(std::vector<Connection>& connections);
+    bool deliver(Connection& connection);
+    UINT numberOf(const std::string& name) const;
+    bool waitForRoom() const;
 
     HWND hwnd_;
+    std::optional<std::vector<std::wstring>> accepted_; // nothing: every registered message
     std::filesystem::path socket_;
     int listenFd_;
     int stopFd_;

@@ -59,7 +59,7 @@ bool validSender(const std::string& s)
 std::vector<std::uint8_t> EncodeMessage(const Message& m)
 {
     const bool copy = m.name.empty();
-    if (copy != m.copyData.has_value() || m.name.size() > kMaxNameBytes || !validSender(m.sender)
+    if (copy != m.copyData.has_value() || (copy && !m.wantsReply) || m.name.size() > kMaxNameBytes || !validSender(m.sender)
         || (m.copyData && m.copyData->bytes.size() > kMaxCopyDataBytes)) {
         return {};
     }
@@ -176,9 +176,10 @@ std::optional<Message> DecodeMessage(std::span<const std::uint8_t> frame)
             break;
         }
     }
-    // A registered message by name, or a copy-data block with both of its parts.
+    // A registered message by name, or a copy-data block with both of its parts. A block is
+    // only ever sent: its receiver reads it while the sender waits, as WM_COPYDATA is.
     const bool copy = hasDwData && hasData;
-    if (!seen[kTagKind] || (m.name.empty() == !copy) || (m.copyData && !copy)) {
+    if (!seen[kTagKind] || (m.name.empty() == !copy) || (m.copyData && !copy) || (copy && !m.wantsReply)) {
         return std::nullopt;
     }
     return m;

@@ -38,7 +38,7 @@ struct Message {
 };
 
 // The frame of a message; empty when the message breaks a limit (name, sender, data size,
-// WM_COPYDATA without a block or a registered message with one).
+// WM_COPYDATA without a block, posted, or a registered message with a block).
 std::vector<std::uint8_t> EncodeMessage(const Message& message);
 
 // The body length announced by a frame header, or nothing when the header is not one of ours

@@ -503,6 +503,17 @@ void HandleSentMessages()
     handleSentLocked(lock, *self);
 }
 
+std::size_t PostedCount(HWND hwnd)
+{
+    std::lock_guard lock(registryMutex());
+    auto w = findLocked(hwnd);
+    if (!w) {
+        return 0;
+    }
+    return static_cast<std::size_t>(std::count_if(w->owner->posted.begin(), w->owner->posted.end(),
+                                                   [hwnd](const Posted& p) { return p.hwnd == hwnd; }));
+}
+
 std::wstring ClassName(HWND hwnd)
 {
     std::lock_guard lock(registryMutex());

@@ -8,6 +8,7 @@
 // loop: either RunMessageLoop/PumpMessages below (cores, tools, tests), or Qt's event loop
 // once the Qt glue (platform/qt) is installed for that thread.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -126,6 +127,10 @@ std::wstring MessageName(UINT msg);
 // posted messages or timers): for a thread that waits on something else, so that it cannot
 // deadlock with a thread that sends to it.
 void HandleSentMessages();
+
+// How many posted messages wait for the window (0 for a handle that does not exist): for a
+// thread that feeds it messages from outside and must not let its queue grow without bound.
+std::size_t PostedCount(HWND hwnd);
 
 // The names FindWindow-style lookups match; empty for a handle that does not exist.
 std::wstring ClassName(HWND hwnd);

@@ -4,10 +4,13 @@
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
 #include "platform/settings.h"
+#include "platform/text.h"
 #include "tests/support/peer_window.h"
 #include "tests/app/window_bench.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace orvel::app::testing {
 namespace {
@@ -180,13 +183,55 @@ TEST(MainWindow, TheWorkToolGetsTheKindTable)
 {
     WindowBench bench;
     orvel::testing::PeerWindow tool(L"ToolWnd", L"WorkTool");
+    // A WorkTool slow to take its answer does not hold the window up.
+    tool.SetAnswer([](UINT, WPARAM, LPARAM) {
+        std::this_thread::sleep_for(1500ms);
+        return 0;
+    });
     CMainWnd& window = bench.Start();
+    const auto before = std::chrono::steady_clock::now();
     window.SendMessage(RegisterProgramMessages().workToolQuery, 0, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 300ms);
     const auto got = tool.Received(WM_COPYDATA);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].dataId, kWorkToolDataId);
     const auto expected = BuildWorkToolAnswer();
     EXPECT_EQ(got[0].data, std::vector<std::uint8_t>(expected.begin(), expected.end()));
+}
+
+TEST(MainWindow, OtherProgramsReachOnlyTheMessagesMeantForThem)
+{
+    WindowBench bench;
+    CMainWnd& window = bench.Start();
+    const auto self = ipc::FindWindowW(L"MainWnd", L"VARNO Orvel 80");
+    ASSERT_TRUE(self);
+    struct Case {
+        const wchar_t* name;
+        ipc::SendStatus expected;
+        ipc::SendStatus got = ipc::SendStatus::NoPeer;
+    };
+    Case cases[] = {
+        {L"Game_Start", ipc::SendStatus::Ok},
+        {L"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", ipc::SendStatus::Ok},
+        // Their lParam points at a record of this process.
+        {L"WM_HOOK_KEY_SINGLEKEY_MSG", ipc::SendStatus::Refused},
+        {L"WM_HOOK_KEY_KBMACRO_MSG", ipc::SendStatus::Refused},
+        {L"UWM_MOUSEMOVE_USER_MSG", ipc::SendStatus::Refused},
+        // Only ever sent by the window, to the capture program.
+        {L"{4695579F-999A-41d4-9FAF-EFFCE93EBE19}", ipc::SendStatus::Refused},
+    };
+    // Sent from another thread, as the window's own loop must run to take them.
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        for (Case& c : cases)
+            c.got = ipc::SendMessageTimeoutW(*self, RegisterWindowMessageW(c.name), 9, 0x1000, 2000).status;
+        done = true;
+    });
+    EXPECT_TRUE(SpinUntil([&] { return done.load(); }, 8000ms));
+    other.join();
+    for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.expected) << orvel::text::ToUtf8(c.name);
+    EXPECT_TRUE(window.LightControl()) << "light control with wParam 9 is not a request";
 }
 
 TEST(MainWindow, TheTrayHidesAndRestoresAndASecondStartBringsItBack)

@@ -2,6 +2,7 @@
 #include "platform/ipcframe.h"
 #include "platform/namedmutex.h"
 #include "platform/runtimefolder.h"
+#include "tests/support/peer_window.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -40,77 +41,7 @@ protected:
     testing::TempFolder temp;
 };
 
-// A window on its own thread with the built-in loop and an endpoint; records what it gets.
-class PeerWindow : public IMessageHandler {
-public:
-    PeerWindow(std::wstring className, std::wstring title)
-    {
-        std::promise<void> ready;
-        auto readyFuture = ready.get_future();
-        thread_ = std::thread([&, className, title] {
-            hwnd = CreateWindowHandle(this, className, title);
-            endpoint = Endpoint::Create(hwnd);
-            ready.set_value();
-            RunMessageLoop();
-            endpoint.reset();
-            DestroyWindowHandle(hwnd);
-        });
-        readyFuture.wait();
-    }
-    ~PeerWindow()
-    {
-        PostMessageW(hwnd, kQuit, 0, 0);
-        thread_.join();
-    }
-    LRESULT HandleMessage(HWND self, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        if (msg == kQuit) {
-            PostQuitMessage(0);
-            return 0;
-        }
-        std::lock_guard lock(mutex_);
-        Got g{msg, wParam, lParam, {}, 0, SenderOf(self)};
-        if (msg == WM_COPYDATA) {
-            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            g.dwData = cds->dwData;
-            const auto* p = static_cast<const std::uint8_t*>(cds->lpData);
-            g.data.assign(p, p + cds->cbData);
-        }
-        got_.push_back(g);
-        return answer ? answer(msg, wParam, lParam) : 0;
-    }
-    struct Got {
-        UINT msg;
-        WPARAM wParam;
-        LPARAM lParam;
-        std::vector<std::uint8_t> data;
-        ULONG_PTR dwData;
-        std::optional<RemoteWindow> sender;
-    };
-    std::vector<Got> got()
-    {
-        std::lock_guard lock(mutex_);
-        return got_;
-    }
-    bool waitFor(size_t count, std::chrono::milliseconds limit = 2000ms)
-    {
-        const auto until = Clock::now() + limit;
-        while (got().size() < count && Clock::now() < until) {
-            std::this_thread::sleep_for(2ms);
-        }
-        return got().size() >= count;
-    }
-
-    static constexpr UINT kQuit = WM_APP + 1;
-    std::function<LRESULT(UINT, WPARAM, LPARAM)> answer;
-    HWND hwnd = nullptr;
-    std::unique_ptr<Endpoint> endpoint;
-
-private:
-    std::thread thread_;
-    std::mutex mutex_;
-    std::vector<Got> got_;
-};
+using orvel::testing::PeerWindow;
 
 // A raw socket bound at path (listening when backlog >= 0), standing in for odd peers.
 int bindSocket(const fs::path& path, int backlog)
@@ -223,12 +154,12 @@ TEST_F(Ipc, FindSendAndPostBetweenWindows)
 {
     const UINT control = RegisterWindowMessageW(L"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}");
     PeerWindow peer(L"VARNO Orvel 80AudioRecord", L"VARNO Orvel 80AUDIORECORD");
-    ASSERT_TRUE(peer.endpoint);
-    peer.answer = [](UINT, WPARAM w, LPARAM l) { return static_cast<LRESULT>(w * 100) + l; };
+    ASSERT_TRUE(peer.Reachable());
+    peer.SetAnswer([](UINT, WPARAM w, LPARAM l) { return static_cast<LRESULT>(w * 100) + l; });
 
-    EXPECT_EQ(FindWindowW(L"VARNO Orvel 80AudioRecord", L"VARNO Orvel 80AUDIORECORD"), peer.endpoint->Address());
-    EXPECT_EQ(FindWindowW(L"", L"VARNO Orvel 80AUDIORECORD"), peer.endpoint->Address());
-    EXPECT_EQ(FindWindowW(L"VARNO Orvel 80AudioRecord", L""), peer.endpoint->Address());
+    EXPECT_EQ(FindWindowW(L"VARNO Orvel 80AudioRecord", L"VARNO Orvel 80AUDIORECORD"), peer.Address());
+    EXPECT_EQ(FindWindowW(L"", L"VARNO Orvel 80AUDIORECORD"), peer.Address());
+    EXPECT_EQ(FindWindowW(L"VARNO Orvel 80AudioRecord", L""), peer.Address());
     EXPECT_FALSE(FindWindowW(L"VARNO Orvel 80AudioRecord", L"WorkTool"));
 
     const auto to = *FindWindowW(L"", L"VARNO Orvel 80AUDIORECORD");
@@ -236,9 +167,9 @@ TEST_F(Ipc, FindSendAndPostBetweenWindows)
     EXPECT_EQ(sent.status, SendStatus::Ok);
     EXPECT_EQ(sent.result, 293);
     EXPECT_TRUE(PostMessageW(to, control, 5, 6));
-    ASSERT_TRUE(peer.waitFor(2));
-    const auto got = peer.got();
-    EXPECT_EQ(got[0].msg, control);
+    const auto got = peer.Received(0, 2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].message, control);
     EXPECT_EQ(got[0].lParam, -7);
     EXPECT_EQ(got[1].wParam, 5u);
     EXPECT_EQ(got[1].lParam, 6);
@@ -261,10 +192,10 @@ TEST_F(Ipc, CopyDataTravelsWithItsBlockAndSender)
     const auto to = *FindWindowW(L"", L"WorkTool");
     EXPECT_EQ(SendMessageTimeoutW(to, WM_COPYDATA, reinterpret_cast<WPARAM>(self), reinterpret_cast<LPARAM>(&cds), 1000, self).status,
               SendStatus::Ok);
-    ASSERT_TRUE(peer.waitFor(1));
-    const auto got = peer.got()[0];
-    EXPECT_EQ(got.msg, WM_COPYDATA);
-    EXPECT_EQ(got.dwData, 5u);
+    const auto received = peer.Received(WM_COPYDATA);
+    ASSERT_EQ(received.size(), 1u);
+    const auto& got = received[0];
+    EXPECT_EQ(got.dataId, 5u);
     EXPECT_EQ(got.data, block);
     EXPECT_EQ(got.wParam, reinterpret_cast<WPARAM>(self));
     ASSERT_TRUE(got.sender);
@@ -276,7 +207,7 @@ TEST_F(Ipc, CopyDataTravelsWithItsBlockAndSender)
 TEST_F(Ipc, WhatCannotTravelIsRejectedUpFront)
 {
     PeerWindow peer(L"C", L"T");
-    const auto to = peer.endpoint->Address();
+    const auto to = peer.Address();
     std::vector<std::uint8_t> big(kMaxCopyDataBytes + 1);
     COPYDATASTRUCT tooBig{1, static_cast<std::uint32_t>(big.size()), big.data()};
     COPYDATASTRUCT noData{1, 10, nullptr};
@@ -297,8 +228,7 @@ TEST_F(Ipc, WhatCannotTravelIsRejectedUpFront)
     }
     COPYDATASTRUCT fine{1, 4, big.data()};
     EXPECT_FALSE(PostMessageW(to, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&fine))) << "a block can only be sent";
-    std::this_thread::sleep_for(30ms);
-    EXPECT_TRUE(peer.got().empty());
+    EXPECT_TRUE(peer.Received(0, 1, 30ms).empty());
 }
 
 TEST_F(Ipc, SendToPeerThatNeverAnswersTimesOut)
@@ -345,37 +275,12 @@ TEST_F(Ipc, BroadcastSkipsPeersThatDoNotAcceptAndRemovesDeadOnes)
     const auto start = Clock::now();
     EXPECT_EQ(BroadcastSystemMessageW(owner, 1, 1), 1);
     EXPECT_LT(Clock::now() - start, 500ms);
-    ASSERT_TRUE(peer.waitFor(1));
-    EXPECT_EQ(peer.got()[0].msg, owner);
+    ASSERT_EQ(peer.Received(owner).size(), 1u);
     EXPECT_FALSE(fs::exists(stale));
     for (int c : fillers) {
         ::close(c);
     }
     ::close(busy);
-}
-
-TEST_F(Ipc, MalformedInputLeavesTheEndpointServing)
-{
-    PeerWindow peer(L"C", L"T");
-    const UINT msg = RegisterWindowMessageW(L"VARNO Orvel 80");
-    const std::vector<std::vector<std::uint8_t>> junk = {
-        {'G', 'E', 'T', ' ', '/', '\n', 0, 0},
-        {'O', 'V', 'M', '1', 0xFF, 0xFF, 0xFF, 0x7F},
-        {'O', 'V', 'M', '1', 4, 0, 0, 0, 1, 0, 1, 0},
-        {'O', 'V', 'M'},
-    };
-    for (const auto& bytes : junk) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strcpy(addr.sun_path, peer.endpoint->Socket().c_str());
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        ::close(fd);
-    }
-    peer.answer = [](UINT, WPARAM, LPARAM) { return 77; };
-    EXPECT_EQ(SendMessageTimeoutW(peer.endpoint->Address(), msg, 0, 0, 2000).result, 77);
-    EXPECT_EQ(peer.got().size(), 1u);
 }
 
 // A second process, started from the helper program next to this test.

@@ -1,4 +1,5 @@
 #include "platform/ipcframe.h"
+#include "tests/support/ipc_wire.h"
 
 #include <gtest/gtest.h>
 
@@ -69,78 +70,58 @@ TEST(IpcFrame, EncodeRefusesWhatCannotTravel)
     longName.name.assign(kMaxNameBytes + 1, 'n');
     Message badSender = registered();
     badSender.sender = "../escape.sock";
-    for (const Message* m : {&tooBig, &both, &neither, &longName, &badSender}) {
+    Message postedBlock = copyData(4);
+    postedBlock.wantsReply = false;
+    for (const Message* m : {&tooBig, &both, &neither, &longName, &badSender, &postedBlock}) {
         EXPECT_TRUE(EncodeMessage(*m).empty());
     }
 }
 
-// A field as the wire writes it.
-std::vector<std::uint8_t> field(std::uint16_t tag, std::vector<std::uint8_t> value)
-{
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8)};
-    const auto size = static_cast<std::uint32_t>(value.size());
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
-    }
-    out.insert(out.end(), value.begin(), value.end());
-    return out;
-}
-
-std::vector<std::uint8_t> frameOf(const std::vector<std::vector<std::uint8_t>>& fields)
-{
-    std::vector<std::uint8_t> body;
-    for (const auto& f : fields) {
-        body.insert(body.end(), f.begin(), f.end());
-    }
-    std::vector<std::uint8_t> frame{'O', 'V', 'M', '1'};
-    const auto size = static_cast<std::uint32_t>(body.size());
-    for (int i = 0; i < 4; ++i) {
-        frame.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
-    }
-    frame.insert(frame.end(), body.begin(), body.end());
-    return frame;
-}
+using testing::wire::Field;
+using testing::wire::Frame;
 
 TEST(IpcFrame, DecodeChecksEveryRule)
 {
-    const std::vector<std::uint8_t> kind = field(1, {0});
-    const std::vector<std::uint8_t> name = field(2, {'A', 'B'});
+    const std::vector<std::uint8_t> kind = Field(1, {0});
+    const std::vector<std::uint8_t> name = Field(2, {'A', 'B'});
     const std::vector<std::uint8_t> eight(8, 0);
     struct Case {
         const char* what;
         std::vector<std::uint8_t> frame;
         bool accepted;
     };
-    std::vector<std::uint8_t> cut = frameOf({kind, name});
+    std::vector<std::uint8_t> cut = Frame({kind, name});
     cut.pop_back();
-    std::vector<std::uint8_t> wrongMagic = frameOf({kind, name});
+    std::vector<std::uint8_t> wrongMagic = Frame({kind, name});
     wrongMagic[3] = '2';
-    std::vector<std::uint8_t> hugeLength = frameOf({kind, name});
+    std::vector<std::uint8_t> hugeLength = Frame({kind, name});
     hugeLength[7] = 0x7F;
-    std::vector<std::uint8_t> fieldPastEnd = frameOf({kind, field(2, {'A'})});
+    std::vector<std::uint8_t> fieldPastEnd = Frame({kind, Field(2, {'A'})});
     fieldPastEnd[kFrameHeaderBytes + 7 + 2] = 9; // the name claims 9 bytes, 1 is there
     const Case cases[] = {
-        {"kind and name", frameOf({kind, name}), true},
-        {"unknown field skipped", frameOf({kind, field(99, {1, 2, 3}), name}), true},
-        {"copy data", frameOf({field(1, {1}), field(5, eight), field(6, {1, 2})}), true},
-        {"no kind", frameOf({name}), false},
-        {"kind out of range", frameOf({field(1, {2}), name}), false},
-        {"kind too long", frameOf({field(1, {0, 0}), name}), false},
-        {"no name, no block", frameOf({kind}), false},
-        {"empty name", frameOf({kind, field(2, {})}), false},
-        {"name too long", frameOf({kind, field(2, std::vector<std::uint8_t>(kMaxNameBytes + 1, 'x'))}), false},
-        {"name twice", frameOf({kind, name, name}), false},
-        {"name and block", frameOf({kind, name, field(5, eight), field(6, {1})}), false},
-        {"block without dwData", frameOf({kind, field(6, {1})}), false},
-        {"dwData without block", frameOf({kind, field(5, eight)}), false},
-        {"short wParam", frameOf({kind, name, field(3, {1, 2})}), false},
-        {"sender with slash", frameOf({kind, name, field(7, {'a', '/', 'b'})}), false},
-        {"sender dot-dot", frameOf({kind, name, field(7, {'.', '.'})}), false},
+        {"kind and name", Frame({kind, name}), true},
+        {"unknown field skipped", Frame({kind, Field(99, {1, 2, 3}), name}), true},
+        {"copy data", Frame({Field(1, {1}), Field(5, eight), Field(6, {1, 2})}), true},
+        {"no kind", Frame({name}), false},
+        {"kind out of range", Frame({Field(1, {2}), name}), false},
+        {"kind too long", Frame({Field(1, {0, 0}), name}), false},
+        {"no name, no block", Frame({kind}), false},
+        {"empty name", Frame({kind, Field(2, {})}), false},
+        {"name too long", Frame({kind, Field(2, std::vector<std::uint8_t>(kMaxNameBytes + 1, 'x'))}), false},
+        {"name twice", Frame({kind, name, name}), false},
+        {"name and block", Frame({kind, name, Field(5, eight), Field(6, {1})}), false},
+        {"block without dwData", Frame({kind, Field(6, {1})}), false},
+        {"dwData without block", Frame({kind, Field(5, eight)}), false},
+        // Posted, the receiver would take lParam for the block's address.
+        {"posted copy data", Frame({kind, Field(5, eight), Field(6, {1, 2})}), false},
+        {"short wParam", Frame({kind, name, Field(3, {1, 2})}), false},
+        {"sender with slash", Frame({kind, name, Field(7, {'a', '/', 'b'})}), false},
+        {"sender dot-dot", Frame({kind, name, Field(7, {'.', '.'})}), false},
         {"truncated frame", cut, false},
         {"wrong magic", wrongMagic, false},
         {"announced body too long", hugeLength, false},
         {"field past the end", fieldPastEnd, false},
-        {"half a field header", frameOf({kind, name, {2, 0, 1}}), false},
+        {"half a field header", Frame({kind, name, {2, 0, 1}}), false},
         {"header only, nothing else", {'O', 'V', 'M'}, false},
     };
     for (const Case& c : cases) {

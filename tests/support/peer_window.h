@@ -1,14 +1,17 @@
 #pragma once
 // A window of "another program" for the tests: its own thread, message loop and ipc endpoint,
-// recording every message it gets.
+// recording every message it gets (with the sender that named itself) and answering through
+// an optional function.
 
 #include "platform/ipc.h"
 #include "platform/winmsg.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,14 +26,18 @@ public:
         LPARAM lParam;
         ULONG_PTR dataId = 0;
         std::vector<std::uint8_t> data;
+        std::optional<ipc::RemoteWindow> sender;
     };
+    using Answer = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
 
-    PeerWindow(std::wstring className, std::wstring title)
+    // accepted: the registered messages its endpoint takes; nothing: every one registered.
+    PeerWindow(std::wstring className, std::wstring title,
+               std::optional<std::vector<std::wstring>> accepted = std::nullopt)
     {
         std::promise<void> ready;
         thread_ = std::thread([&, className, title] {
             hwnd_ = CreateWindowHandle(this, className, title);
-            endpoint_ = ipc::Endpoint::Create(hwnd_);
+            endpoint_ = accepted ? ipc::Endpoint::Create(hwnd_, *accepted) : ipc::Endpoint::Create(hwnd_);
             ready.set_value();
             RunMessageLoop();
             endpoint_.reset();
@@ -43,25 +50,41 @@ public:
         PostMessageW(hwnd_, kQuit, 0, 0);
         thread_.join();
     }
-    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
+    HWND Handle() const { return hwnd_; }
+    ipc::RemoteWindow Address() const { return endpoint_->Address(); }
+    const std::filesystem::path& Socket() const { return endpoint_->Socket(); }
+    bool Reachable() const { return endpoint_ != nullptr; }
+    // How the window answers (and how long it takes); 0 when unset.
+    void SetAnswer(Answer answer)
+    {
+        std::lock_guard guard(lock_);
+        answer_ = std::move(answer);
+    }
+
+    LRESULT HandleMessage(HWND self, UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == kQuit) {
             PostQuitMessage(0);
             return 0;
         }
-        Got got{msg, wParam, lParam, 0, {}};
+        Got got{msg, wParam, lParam, 0, {}, ipc::SenderOf(self)};
         if (msg == WM_COPYDATA) {
             const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
             got.dataId = cds->dwData;
             const auto* p = static_cast<const std::uint8_t*>(cds->lpData);
             got.data.assign(p, p + cds->cbData);
         }
-        std::lock_guard guard(lock_);
-        got_.push_back(std::move(got));
-        return 0;
+        Answer answer;
+        {
+            std::lock_guard guard(lock_);
+            got_.push_back(std::move(got));
+            answer = answer_;
+        }
+        return answer ? answer(msg, wParam, lParam) : 0;
     }
-    // The messages of this number received so far, waiting up to limit for at least count.
-    std::vector<Got> Received(UINT message, std::size_t count = 1,
+    // The messages of this number (any, for 0) received so far, waiting up to limit for at
+    // least count.
+    std::vector<Got> Received(UINT message = 0, std::size_t count = 1,
                               std::chrono::milliseconds limit = std::chrono::milliseconds(2000))
     {
         const auto end = std::chrono::steady_clock::now() + limit;
@@ -70,7 +93,7 @@ public:
             {
                 std::lock_guard guard(lock_);
                 for (const Got& g : got_) {
-                    if (g.message == message)
+                    if (message == 0 || g.message == message)
                         matching.push_back(g);
                 }
             }
@@ -87,6 +110,7 @@ private:
     std::thread thread_;
     std::mutex lock_;
     std::vector<Got> got_;
+    Answer answer_;
 };
 
 } // namespace orvel::testing
