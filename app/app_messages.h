@@ -14,6 +14,8 @@
 namespace orvel::app {
 
 inline constexpr std::wstring_view kProductName = L"VARNO Orvel 80";
+// How other programs find the main window: its class name, and the product name as its title.
+inline constexpr std::wstring_view kMainWindowClass = L"MainWnd";
 
 // The names of the six registered messages.
 inline constexpr std::wstring_view kInstanceMessageName = kProductName;

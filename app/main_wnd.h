@@ -71,7 +71,7 @@ public:
 
 protected:
     DuiLib::CDuiString GetSkinFile() override { return L"XML_MAIN"; }
-    DuiLib::LPCTSTR GetWindowClassName() const override { return L"MainWnd"; }
+    DuiLib::LPCTSTR GetWindowClassName() const override { return kMainWindowClass.data(); }
     UINT GetClassStyle() const override { return 0x0008; } // CS_DBLCLKS
     void InitWindow() override;
     DuiLib::CControlUI* CreateControl(DuiLib::LPCTSTR pstrClass) override;
