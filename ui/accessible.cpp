@@ -440,8 +440,11 @@ void ControlAccessible::doAction(const QString& name) {
         if (auto* menuItem = As<CMenuElementUI>(c, DUI_CTR_MENUELEMENT)) {
             if (CMenuWnd* menu = CMenuWnd::FromManager(pm)) menu->ChooseItem(menuItem);
         } else if (auto* item = As<IListItemUI>(c, DUI_CTR_LISTITEM)) {
-            if (IListOwnerUI* owner = item->GetOwner()) owner->SelectItem(item->GetIndex(), true);
+            // As a click on the row: it is selected and activated, and a combo's list closes.
+            IListOwnerUI* owner = item->GetOwner();
+            if (owner) owner->SelectItem(item->GetIndex(), true);
             c->Activate();
+            if (owner) owner->OnItemReleased();
         } else {
             c->Activate();
         }
@@ -473,28 +476,31 @@ void ControlAccessible::SetEnteredText(const QString& text) {
     SendNotify(m_c, DUI_MSGTYPE_TEXTCHANGED);
 }
 
-// A window: its root control, then the Qt widgets inside it (an open editor, a hosted window).
+// A window: its root control, the Qt widgets inside it (an open editor, a hosted window),
+// then the pop-up menus it opened (Qt leaves pop-ups out of the application's windows).
 class WindowAccessible : public QAccessibleWidget {
 public:
-    explicit WindowAccessible(CUIHostWidget* w) : QAccessibleWidget(w, RoleFor(w)), m_host(w) {}
+    explicit WindowAccessible(CUIHostWidget* w) : QAccessibleWidget(w, QAccessible::Window), m_host(w) {}
 
-    int childCount() const override { return (Root() ? 1 : 0) + QAccessibleWidget::childCount(); }
+    // A window opened for another (not a pop-up) is a dialog.
+    QAccessible::Role role() const override {
+        const bool owned = m_host->isWindow() && m_host->parentWidget() && m_host->windowType() != Qt::Popup;
+        return owned ? QAccessible::Dialog : QAccessible::Window;
+    }
+
+    int childCount() const override { return int(Children().size()); }
     QAccessibleInterface* child(int index) const override {
-        if (Root()) {
-            if (index == 0) return ObjectOf(Root(), Part::Control);
-            --index;
-        }
-        return QAccessibleWidget::child(index);
+        const auto children = Children();
+        return index >= 0 && index < int(children.size()) ? children[size_t(index)] : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        if (const auto* c = dynamic_cast<const ControlAccessible*>(child)) return c->Control() == Root() ? 0 : -1;
-        const int i = QAccessibleWidget::indexOfChild(child);
-        return i < 0 ? -1 : i + (Root() ? 1 : 0);
+        const auto children = Children();
+        auto it = std::find(children.begin(), children.end(), child);
+        return it == children.end() ? -1 : int(it - children.begin());
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        for (int i = 0; i < childCount(); ++i) {
-            QAccessibleInterface* c = child(i);
-            if (c && c->rect().contains(x, y)) return c;
+        for (QAccessibleInterface* c : Children()) {
+            if (c->rect().contains(x, y)) return c;
         }
         return nullptr;
     }
@@ -504,11 +510,22 @@ public:
     }
 
 private:
-    static QAccessible::Role RoleFor(QWidget* w) { return w->isWindow() && w->parentWidget() ? QAccessible::Dialog : QAccessible::Window; }
     CControlUI* Root() const {
         CPaintManagerUI* pm = m_host->Manager();
         CControlUI* root = pm ? pm->GetRoot() : nullptr;
         return root && root->IsVisible() ? root : nullptr;
+    }
+    std::vector<QAccessibleInterface*> Children() const {
+        std::vector<QAccessibleInterface*> out;
+        if (CControlUI* root = Root()) out.push_back(ObjectOf(root, Part::Control));
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) out.push_back(QAccessibleWidget::child(i));
+        for (QObject* o : m_host->children()) {
+            auto* popup = qobject_cast<QWidget*>(o);
+            if (popup && popup->isWindow() && popup->isVisible() && popup->windowType() == Qt::Popup) {
+                if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(popup)) out.push_back(i);
+            }
+        }
+        return out;
     }
     CUIHostWidget* m_host;
 };
