@@ -41,7 +41,11 @@ public:
 
     CHeadsetCore(CDeviceLink& link, DeviceFolders folders);
 
-    // The settings block as the headset reports it; the bank read goes to the main window.
+    // The headset arrived: its profile is loaded (with its audio settings) and shown; the audio
+    // panel then reads the library. 1 or kProfileNotLoaded.
+    int Start() override;
+    // The settings block as the headset reports it, so the bytes only the headset knows are
+    // carried into every later write; the bank read goes to the main window.
     int LoadFromDevice() override { return ReadSettingsBlock().status; }
 
     // One LED frame: nothing without light control; otherwise the twelve reports, each sent

@@ -89,9 +89,7 @@ bool CBasicProfiledata::WriteDocument(const Json::Value& document, const fs::pat
 
 void CBasicProfiledata::SetProfilePath(const fs::path& path)
 {
-    if (!path.empty()) {
-        profilePath_ = path;
-    }
+    profilePath_ = path;
 }
 
 void CBasicProfiledata::SetDefaultProfilePath(const fs::path& path)
@@ -125,6 +123,9 @@ void CBasicProfiledata::SetLightListIndex(int index)
 
 Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
 {
+    if (path.empty()) {
+        return Json::Value();
+    }
     Json::Value document;
     const bool writable = ReadProfileDocument(path, document);
     const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);

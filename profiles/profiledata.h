@@ -33,7 +33,8 @@ public:
     virtual bool SaveScratchEntryTo(const std::filesystem::path& path);
     virtual bool WriteDocument(const Json::Value& document, const std::filesystem::path& path);
 
-    void SetProfilePath(const std::filesystem::path& path); // ignored when empty
+    // An empty path names no document: Save then writes nothing and returns false.
+    void SetProfilePath(const std::filesystem::path& path);
     const std::filesystem::path& GetProfilePath() const { return profilePath_; }
     void SetDefaultProfilePath(const std::filesystem::path& path); // ignored when empty
     void SetLightConfigPath(const std::filesystem::path& path);
@@ -48,7 +49,7 @@ public:
 
     // Loads the device entry of the document at path; a document without one takes the default
     // document's entry, which is then written into it. Returns a copy of the entry (null when
-    // neither has one).
+    // neither has one, and for an empty path, which loads and writes nothing).
     Json::Value Load(const std::filesystem::path& path);
     Json::Value LoadScratch(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);

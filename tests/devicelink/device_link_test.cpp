@@ -301,7 +301,6 @@ TEST(DeviceLink, StartsClosedOnHidInterfaces)
     EXPECT_EQ(link.dataSize, 512);
     EXPECT_EQ(link.busy, 0);
     EXPECT_EQ(link.linkOpen, 0);
-    EXPECT_EQ(link.syncFlag, 0);
     EXPECT_EQ(link.viaDongle, 0);
     EXPECT_EQ(link.chunkSize, 24);
     EXPECT_FALSE(link.primaryHid->IsOpen());

@@ -234,10 +234,10 @@ TEST_F(HidClient, HeadsetCommandsAndLightReportsOnItsOnlyInterface)
     ServedDevice& headset = Serve(DeviceKind::Headset, {Path::Cable});
     CHidDevice hid;
     ASSERT_EQ(hid.Open(PathOf("headset", 3, 0), true, true, true, false), 1);
-    const auto answer = Transact(hid, MakeRequest(cmd::kReadBlock, 31, 30));
+    const auto answer = Transact(hid, MakeRequest(cmd::kReadBlock, 24, 30));
     ASSERT_TRUE(answer);
     EXPECT_EQ((*answer)[7], kStatusOk);
-    EXPECT_EQ((*answer)[8 + 2], 4) << "brightness of profile 1";
+    EXPECT_EQ((*answer)[8 + 2], 3) << "brightness of profile 1";
     for (std::uint8_t reg = 0xAA; reg <= 0xAF; ++reg) {
         for (std::uint8_t bank : {0x22, 0x44}) {
             std::uint8_t report[kHeadsetLightReportSize] = {kHeadsetLightReportId, bank, reg, 0, 247, 1, 2, 3, 4, 5, 6};

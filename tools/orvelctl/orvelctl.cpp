@@ -50,7 +50,7 @@ const CommandEntry kCommands[] = {
      "Reads the power report: battery percent and charge state (a mouse pad also shows\n"
      "the phone lying on it).\n",
      1, 1, StatusCommand, true},
-    {"read", "DEVICE [--json]", "read the settings block back into the selected profile",
+    {"read", "DEVICE [--json]", "read and show the settings block (a mouse or keyboard stores it)",
      "Reads the device's tables and its active settings block and shows it decoded. A mouse or\n"
      "keyboard stores the lighting (and the mouse its current DPI stage) into the selected\n"
      "profile, as the window does on a device's request; a mouse pad or headset keeps it.\n",
