@@ -5,9 +5,7 @@
 
 #include <QAccessible>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/accessible.h"
@@ -17,12 +15,7 @@ namespace {
 using namespace DuiLib;
 using uitest::Host;
 
-std::wstring FixtureLayout() {
-    std::ifstream in(UI_FIXTURE_DIR "/a11y/window.xml", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return CDuiString::FromUtf8(text.str()).str();
-}
+std::wstring FixtureLayout() { return uitest::FixtureText("a11y/window.xml"); }
 
 std::string States(QAccessible::State s) {
     std::string out;

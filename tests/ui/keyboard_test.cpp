@@ -6,8 +6,6 @@
 #include <QImage>
 #include <QLineEdit>
 
-#include <fstream>
-#include <sstream>
 
 #include "tests/ui/ui_test_support.h"
 
@@ -16,12 +14,7 @@ namespace {
 using namespace DuiLib;
 using uitest::Host;
 
-std::wstring FixtureLayout() {
-    std::ifstream in(UI_FIXTURE_DIR "/a11y/window.xml", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return CDuiString::FromUtf8(text.str()).str();
-}
+std::wstring FixtureLayout() { return uitest::FixtureText("a11y/window.xml"); }
 
 // Keys go where the user's would: to an open editor, else to the window.
 void Press(Host& host, int key, Qt::KeyboardModifiers mods = {}) {
@@ -145,18 +138,7 @@ TEST(KeyboardTest, TheFocusRingShowsWhileTheKeyboardIsUsed) {
     EXPECT_FALSE(ringAt(L"mode_b"));
 }
 
-class Dialog : public WindowImplBase {
-public:
-    void OnFinalMessage(HWND hWnd) override {
-        WindowImplBase::OnFinalMessage(hWnd);
-        finished = true;
-    }
-    bool finished = false;
-
-protected:
-    CDuiString GetSkinFile() override { return L"<Window size='200,100'><HorizontalLayout><Button name='okbtn' text='OK'/></HorizontalLayout></Window>"; }
-    LPCTSTR GetWindowClassName() const override { return L"Dialog"; }
-};
+const wchar_t* kDialog = L"<Window size='200,100'><HorizontalLayout><Button name='okbtn' text='OK'/></HorizontalLayout></Window>";
 
 void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = {}) {
     QKeyEvent press(QEvent::KeyPress, key, mods);
@@ -165,9 +147,9 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = {}) {
 
 TEST(KeyboardTest, EscapeCancelsADialogAndAltF4IsTheSystemClose) {
     uitest::App();
-    Dialog owner;
+    uitest::LayoutWnd owner(kDialog);
     ASSERT_NE(owner.Create(nullptr, L"owner", UI_WNDSTYLE_FRAME, 0), nullptr);
-    Dialog dialog;
+    uitest::LayoutWnd dialog(kDialog);
     ASSERT_NE(dialog.Create(owner.GetHWND(), L"dialog", UI_WNDSTYLE_DIALOG, 0), nullptr);
     QTimer::singleShot(20, [&dialog] { Key(dialog.GetWidget(), Qt::Key_Escape); });
     EXPECT_EQ(dialog.ShowModal(), IDCANCEL);

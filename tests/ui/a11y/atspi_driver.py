@@ -1,8 +1,9 @@
 """Drives a running program through the accessibility bus (AT-SPI over D-Bus).
 
-Session() starts what a desktop would have: a private runtime folder, the accessibility bus
+Session() starts what a desktop would have: an X display of its own (Xvfb, which picks a
+free display number itself), a private runtime folder, the accessibility bus
 (at-spi-bus-launcher; the registry comes when first asked for), and then the program with
-its accessibility bridge on. It finds objects by path or by walking the tree, reads their
+its accessibility bridge on. It runs inside a session bus (dbus-run-session). It finds objects by path or by walking the tree, reads their
 role, name, description, states and value, presses them and sets values, and records the
 events the program announces.
 """
@@ -22,14 +23,28 @@ LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 class Session:
     def __init__(self, program, args, app_name):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                     pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as displays:
+            display = displays.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        os.environ["DISPLAY"] = ":" + display
         self.runtime = tempfile.mkdtemp(prefix="a11y-")
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
         self.launcher = subprocess.Popen([LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-        self.program = subprocess.Popen([program] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, env=env, text=True)
+        self.errors = tempfile.TemporaryFile(mode="w+")
+        self.program = subprocess.Popen([program] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.errors, env=env, text=True)
         ready = self.program.stdout.readline().strip()
         if ready != "ready":
-            raise RuntimeError("the program did not start: %r" % ready)
+            self.program.wait(timeout=10)
+            self.errors.seek(0)
+            self.launcher.terminate()
+            self.xvfb.terminate()
+            raise RuntimeError("the program did not start (exit %s): %s" % (self.program.returncode, self.errors.read()[-2000:]))
         self.events = []
         self._listeners = []
         self.app = self._wait(lambda: self._find_app(app_name), "the program on the accessibility bus")
@@ -47,6 +62,9 @@ class Session:
                 self.program.wait()
         self.launcher.terminate()
         self.launcher.wait()
+        self.xvfb.terminate()
+        self.xvfb.wait()
+        self.errors.close()
 
     # ---- finding
     def _find_app(self, name):

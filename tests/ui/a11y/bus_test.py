@@ -116,9 +116,16 @@ class BusTest(unittest.TestCase):
         self.assertEqual(exit_item.get_role_name(), "menu item")
         self.assertEqual(exit_item.get_parent().get_role_name(), "popup menu")
         self.assertEqual(self.s.find("menu_mute").get_name(), "Mute")
+        window = exit_item.get_parent().get_parent()
+
+        def shown(on):
+            return [e for e in self.s.events_of(window, "object:state-changed:showing") if e[2] == on]
+
+        self.s.wait_for(lambda: shown(1), "the menu's opening announced")
         self.s.act(exit_item, "Press")
         self.heard("menu menu_exit")
         self.assertEqual(self.s.path_of("menu_exit"), "none", "the menu closed")
+        self.s.wait_for(lambda: shown(0), "the menu's closing announced")
 
 
 if __name__ == "__main__":
