@@ -167,7 +167,11 @@ bool DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileS
     data.SetLightConfigPath(folders_.LightConfig());
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
-    data.Load(source == ProfileSource::Default ? folders_.DefaultProfile() : profile);
+    if (source == ProfileSource::Default) {
+        data.LoadDefault();
+    } else {
+        data.Load(profile);
+    }
     return true;
 }
 
