@@ -93,13 +93,15 @@ private:
     std::wstring m_xml;
 };
 
-// A file of the test fixtures (UI_FIXTURE_DIR), as layout text.
+#ifdef UI_FIXTURE_DIR
+// A file of the toolkit's test fixtures, as layout text.
 inline std::wstring FixtureText(const char* relative) {
     std::ifstream in(std::string(UI_FIXTURE_DIR) + "/" + relative, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return DuiLib::CDuiString::FromUtf8(text.str()).str();
 }
+#endif
 
 struct Note {
     std::wstring type;
