@@ -84,21 +84,19 @@ TEST(KeyboardTest, EveryKindOfControlWorksWithoutAMouse) {
     }
     EXPECT_EQ(host.rec.Of(DUI_MSGTYPE_VALUECHANGED).size(), 8u) << "each move that changes the value is reported once";
 
-    auto* combo = host.Find<CComboUI>(L"mode_combo");
-    focus(L"mode_combo");
-    Press(host, Qt::Key_Down);
-    Press(host, Qt::Key_Down);
-    EXPECT_EQ(combo->GetCurSel(), 1);
-    Press(host, Qt::Key_Up);
-    EXPECT_EQ(combo->GetCurSel(), 0);
-
-    auto* list = host.Find<CListUI>(L"list");
-    focus(L"list");
-    Press(host, Qt::Key_Down);
-    Press(host, Qt::Key_Down);
-    EXPECT_EQ(list->GetCurSel(), 1);
-    Press(host, Qt::Key_End);
-    EXPECT_EQ(list->GetCurSel(), 2);
+    // Arrows change a combo's item and move in a list, from where the last keys left them.
+    struct Walk {
+        const wchar_t* name;
+        std::vector<int> keys;
+        int selected;
+    };
+    for (const Walk& w : {Walk{L"mode_combo", {Qt::Key_Down, Qt::Key_Down}, 1}, Walk{L"mode_combo", {Qt::Key_Up}, 0},
+                          Walk{L"list", {Qt::Key_Down, Qt::Key_Down}, 1}, Walk{L"list", {Qt::Key_End}, 2}}) {
+        focus(w.name);
+        for (int key : w.keys) Press(host, key);
+        auto* owner = static_cast<IListOwnerUI*>(host.Find(w.name)->GetInterface(DUI_CTR_ILISTOWNER));
+        EXPECT_EQ(owner->GetCurSel(), w.selected) << QString::fromWCharArray(w.name).toStdString();
+    }
     Press(host, Qt::Key_Return);
     EXPECT_EQ(host.rec.Of(DUI_MSGTYPE_ITEMACTIVATE).back().sender, L"r2");
 
