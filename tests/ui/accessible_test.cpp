@@ -62,7 +62,7 @@ void Walk(QAccessibleInterface* iface, const std::string& parent, int depth, std
 }
 
 TEST(AccessibleTest, TheTreeOfAWindowFollowsItsLayout) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(host.widget.get());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::Window);
@@ -103,6 +103,9 @@ TEST(AccessibleTest, TheTreeOfAWindowFollowsItsLayout) {
         {"tab_1", QAccessible::PageTab, "Light", "", "", "focusable", "tabs"},
         {"pages", QAccessible::LayeredPane, "pages", "", "", "", "root"},
         {"key_btn", QAccessible::Button, "Assign", "", "", "focusable", "page_keys"},
+        {"tree", QAccessible::Tree, "tree", "", "", "focusable", "root"},
+        {"n_dev", QAccessible::TreeItem, "Devices", "", "", "expandable,expanded", "tree"},
+        {"n_mouse", QAccessible::TreeItem, "Mouse", "", "", "", "tree"},
     };
     for (const Row& r : expected) {
         auto it = tree.find(r.id);
@@ -126,7 +129,7 @@ TEST(AccessibleTest, TheTreeOfAWindowFollowsItsLayout) {
 }
 
 TEST(AccessibleTest, StatesAndNamesFollowTheControls) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     QAccessibleInterface* a = a11y::InterfaceOf(host.Find(L"mode_a"));
     QAccessibleInterface* b = a11y::InterfaceOf(host.Find(L"mode_b"));
     host.Find<COptionUI>(L"mode_b")->Selected(true);
@@ -164,7 +167,7 @@ TEST(AccessibleTest, StatesAndNamesFollowTheControls) {
 }
 
 TEST(AccessibleTest, ActionsAndValuesWorkTheControls) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     auto act = [&](const wchar_t* name, const QString& action) {
         QAccessibleInterface* i = a11y::InterfaceOf(host.Find(name));
         ASSERT_TRUE(i->actionInterface()->actionNames().contains(action)) << QString::fromWCharArray(name).toStdString();

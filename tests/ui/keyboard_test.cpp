@@ -31,10 +31,10 @@ void Press(Host& host, int key, Qt::KeyboardModifiers mods = {}) {
 std::wstring Focused(Host& host) { return host.pm.GetFocus() ? host.pm.GetFocus()->GetName().str() : L""; }
 
 const std::vector<std::wstring> kOrder = {L"okbtn",     L"iconbtn",  L"nobtn", L"mode_a", L"mode_b", L"sync",    L"bright", L"mode_combo",
-                                          L"name_edit", L"dpi_edit", L"list",  L"tab_0",  L"tab_1",  L"key_btn", L"menubtn"};
+                                          L"name_edit", L"dpi_edit", L"list",  L"tab_0",  L"tab_1",  L"key_btn", L"menubtn", L"tree"};
 
 TEST(KeyboardTest, TabWalksTheEnabledShownControlsInReadingOrder) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     std::vector<std::wstring> forward;
     for (size_t i = 0; i < kOrder.size(); ++i) {
         Press(host, Qt::Key_Tab);
@@ -52,7 +52,7 @@ TEST(KeyboardTest, TabWalksTheEnabledShownControlsInReadingOrder) {
 }
 
 TEST(KeyboardTest, EveryKindOfControlWorksWithoutAMouse) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     auto focus = [&](const wchar_t* name) { host.pm.SetFocus(host.Find(name)); };
     focus(L"okbtn");
     Press(host, Qt::Key_Space);
@@ -115,10 +115,10 @@ TEST(KeyboardTest, EveryKindOfControlWorksWithoutAMouse) {
 }
 
 TEST(KeyboardTest, TheFocusRingShowsWhileTheKeyboardIsUsed) {
-    Host host(FixtureLayout(), 480, 400);
+    Host host(FixtureLayout(), 480, 480);
     auto ringAt = [&](const wchar_t* name) {
         QImage image;
-        EXPECT_TRUE(host.pm.RenderToImage(&image, SIZE{480, 400}));
+        EXPECT_TRUE(host.pm.RenderToImage(&image, SIZE{480, 480}));
         const RECT r = host.Find(name)->GetPos();
         // One pixel outside the left edge, half-way down.
         return image.pixel(r.left - 1, (r.top + r.bottom) / 2) == 0xFF19B8FFu;

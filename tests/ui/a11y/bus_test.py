@@ -110,6 +110,18 @@ class BusTest(unittest.TestCase):
         self.assertIn("selected", self.s.states(row))
         self.s.wait_for(lambda: self.s.events_of(row, "object:state-changed:selected"), "the selection announced")
 
+    def test_tree(self):
+        tree = self.s.find("tree")
+        self.assertEqual(tree.get_role_name(), "tree")
+        devices, mouse = self.s.find("n_dev"), self.s.find("n_mouse")
+        # Qt's bridge gives tree items the role its own tree views' items have.
+        self.assertEqual(devices.get_role_name(), "table cell")
+        self.assertEqual(devices.get_name(), "Devices")
+        self.assertIn("expanded", self.s.states(devices))
+        self.s.act(mouse, "Press")
+        self.heard("itemselect tree 1")
+        self.assertIn("selected", self.s.states(mouse))
+
     def test_menu(self):
         self.s.act(self.s.find("menubtn"), "Press")
         exit_item = self.s.find("menu_exit")
