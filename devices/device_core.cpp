@@ -168,7 +168,9 @@ bool DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileS
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
     if (source == ProfileSource::Default) {
-        data.LoadDefault();
+        if (data.LoadDefault().isNull()) {
+            return false;
+        }
     } else {
         data.Load(profile);
     }

@@ -3,6 +3,8 @@
 #include "platform/atomicfile.h"
 #include "platform/debuglog.h"
 
+#include "platform/json_text.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 
@@ -65,16 +67,13 @@ Json::Value LoadJsonFile(const fs::path& path)
         debuglog::Write(path.string());
         return Json::Value();
     }
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value document;
     std::string errors;
-    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &document, &errors)) {
+    std::optional<Json::Value> document = json::Parse(bytes, json::Comments::Keep, &errors);
+    if (!document) {
         debuglog::Writef("%s: %s", path.c_str(), errors.c_str());
         return Json::Value();
     }
-    return document;
+    return *std::move(document);
 }
 
 std::string StyledText(const Json::Value& document)

@@ -161,8 +161,12 @@ Json::Value CBasicProfiledata::Load(const fs::path& path)
 
 Json::Value CBasicProfiledata::LoadDefault()
 {
+    Json::Value entry = defaultEntry();
+    if (entry.isNull()) {
+        return entry; // an unreadable default leaves the profile in memory as it is
+    }
     ForgetPreviousProfile();
-    entry_ = defaultEntry();
+    entry_ = std::move(entry);
     return entry_;
 }
 

@@ -52,7 +52,7 @@ public:
     // neither has one, and for an empty path, which loads and writes nothing).
     Json::Value Load(const std::filesystem::path& path);
     // Loads the device entry of the default document, which is only read: one that cannot be
-    // read stays as it is and gives a null entry.
+    // read stays as it is and gives a null entry, and the entry in memory is kept.
     Json::Value LoadDefault();
     Json::Value LoadScratch(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);

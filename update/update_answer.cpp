@@ -2,6 +2,8 @@
 
 #include "update/update_products.h"
 
+#include "platform/json_text.h"
+
 #include <json/reader.h>
 #include <json/value.h>
 
@@ -75,20 +77,10 @@ std::string QueryBody(std::string_view appKey, std::int32_t currentVersion, bool
 UpdateInfo ParseUpdateAnswer(std::string_view answer, std::int32_t currentVersion, bool hexVersions)
 {
     UpdateInfo info;
-    Json::CharReaderBuilder builder;
-    builder["allowComments"] = true;
-    builder["collectComments"] = false;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    bool parsed = false;
-    try {
-        parsed = reader->parse(answer.data(), answer.data() + answer.size(), &root, &errors);
-    } catch (const std::exception&) {
-        // JsonCpp throws, rather than fails, on nesting deeper than its stack limit.
-    }
+    const std::optional<Json::Value> parsed = json::Parse(answer);
     if (!parsed)
         return Bad(info, "the answer is not JSON");
+    const Json::Value& root = *parsed;
     if (!root.isObject())
         return Bad(info, "the answer is not a JSON object");
 

@@ -149,11 +149,11 @@ TEST(ModeList, ShippedListsHaveTheirModeCounts)
 }
 
 template <typename Core>
-void RestoreDefaults(CDeviceLink& link, DeviceFolders folders)
+SequenceResult RestoreDefaults(CDeviceLink& link, DeviceFolders folders)
 {
     Core core(link, std::move(folders));
     core.SetProfileIdentifier("p1");
-    core.RestoreDefaults();
+    return core.RestoreDefaults();
 }
 
 std::set<std::string> FileNames(const std::filesystem::path& folder)
@@ -167,10 +167,11 @@ std::set<std::string> FileNames(const std::filesystem::path& folder)
 
 TEST(RestoreDefaults, ABrokenShippedDocumentStaysAsItIs)
 {
-    // An unreadable user document is moved aside; the default data is only ever read.
+    // An unreadable user document is moved aside; the default data is only ever read, and a
+    // default that cannot be read restores nothing: the user's profile stays as it was.
     const struct {
         const char* folder;
-        void (*restore)(CDeviceLink&, DeviceFolders);
+        SequenceResult (*restore)(CDeviceLink&, DeviceFolders);
     } kinds[] = {
         {"mouse", RestoreDefaults<MouseCore>},
         {"keyboard", RestoreDefaults<KeyboardCore>},
@@ -185,11 +186,16 @@ TEST(RestoreDefaults, ABrokenShippedDocumentStaysAsItIs)
         const std::string text = "{ \"Device\": [ {";
         orvel::testing::WriteText(broken, text);
         std::filesystem::create_directory(temp / "profiles");
+        const auto user = temp / "profiles" / "p1.Json";
+        std::filesystem::copy_file(orvel::testing::SourceDefaultData() / (std::string(kind.folder) + ".Json"), user);
+        const std::string userText = orvel::testing::FileText(user);
         const auto names = FileNames(defaults);
         CDeviceLink link;
-        kind.restore(link, {temp / "profiles", defaults, kind.folder});
+        const SequenceResult result = kind.restore(link, {temp / "profiles", defaults, kind.folder});
         EXPECT_EQ(FileNames(defaults), names) << kind.folder;
         EXPECT_EQ(orvel::testing::FileText(broken), text) << kind.folder;
+        EXPECT_EQ(result.status, kProfileNotLoaded) << kind.folder;
+        EXPECT_EQ(orvel::testing::FileText(user), userText) << kind.folder;
     }
 }
 
