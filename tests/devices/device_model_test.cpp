@@ -171,6 +171,26 @@ TEST(DeviceModel, FramesReachACabledDeviceOffTheUiThread)
     scheduler.Stop();
 }
 
+TEST(DeviceModel, AKeyboardAnimatingItselfIsNotSentTheProgramsFrames)
+{
+    ModelBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard, false);
+    bench.Scan();
+    Posted posted;
+    auto model = DeviceModel::Create(1, posted.Post());
+    bench.AttachAll(*model);
+    ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
+    lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
+    scheduler.Start();
+    model->JoinScheduler(scheduler);
+    // The factory's column wave runs on the keyboard; the program only previews it.
+    EXPECT_TRUE(WaitUntil([&] { return AnyLit(model->Lighting().Leds()); }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(model->Output().Sent(), 0u);
+    model->Shutdown();
+    scheduler.Stop();
+}
+
 TEST(DeviceModel, ANotificationIsPostedOnAndAppliedByTheOwner)
 {
     ModelBench bench;
