@@ -1,5 +1,5 @@
-// The real program under the X server of the test run (xvfb-run), against orvel-devsim serving
-// every emulated device on a private vhid folder, driven with xdotool; a tray from trayer.
+// The real program on an X server of each test's own (Xvfb), against orvel-devsim serving every
+// emulated device on a private vhid folder, driven with xdotool; a tray from trayer.
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
@@ -55,9 +55,17 @@ class AppSystem : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (std::getenv("DISPLAY") == nullptr || !Installed("xdotool"))
-            GTEST_SKIP() << "needs an X server (xvfb-run) and xdotool";
+        if (!Installed("Xvfb") || !Installed("xdotool"))
+            GTEST_SKIP() << "needs Xvfb and xdotool";
         std::filesystem::permissions(temp_.path(), std::filesystem::perms::owner_all);
+        // An X server of its own: tests running side by side must not share one tray.
+        xserver_ = orvel::testing::Spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"},
+                                         temp_ / "xvfb.out", temp_ / "xvfb.err");
+        std::string display;
+        ASSERT_TRUE(WaitUntil([&] { return !(display = orvel::testing::FileText(temp_ / "xvfb.out")).empty(); }, 10s));
+        while (!display.empty() && display.back() == '\n')
+            display.pop_back();
+        temp_.setEnv("DISPLAY", ":" + display);
         vhid_ = temp_.path() / "vhid";
         temp_.setEnv("XDG_RUNTIME_DIR", temp_.path().string());
         temp_.setEnv("ORVEL_VHID_DIR", vhid_.string());
@@ -73,6 +81,7 @@ protected:
         orvel::testing::Stop(app_);
         orvel::testing::Stop(tray_);
         orvel::testing::Stop(devsim_);
+        orvel::testing::Stop(xserver_);
     }
 
     orvel::testing::ProgramResult Devsim(std::vector<std::string> words)
@@ -124,6 +133,7 @@ protected:
 
     orvel::testing::TempFolder temp_;
     std::filesystem::path vhid_;
+    pid_t xserver_ = -1;
     pid_t devsim_ = -1;
     pid_t tray_ = -1;
     pid_t app_ = -1;
