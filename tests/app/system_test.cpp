@@ -3,6 +3,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +40,7 @@ bool Installed(const std::string& program)
     return !Shell("command -v " + program).empty();
 }
 
-template <typename Pred>
-bool WaitUntil(Pred pred, std::chrono::milliseconds limit)
-{
-    const auto end = Clock::now() + limit;
-    while (!pred()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
+using orvel::testing::WaitUntil;
 
 class AppSystem : public ::testing::Test {
 protected:
@@ -147,8 +138,13 @@ TEST_F(AppSystem, TheWindowShowsAndASecondStartBringsItBackFromTheTray)
     app_ = StartApp();
     ASSERT_TRUE(WaitUntil(MainWindowShown, 5s)) << Log();
 
-    ClickTrayIcon(1);
-    ASSERT_TRUE(WaitUntil([] { return !MainWindowShown(); }, 3s)) << "a click on the tray icon hides the window";
+    // The icon takes clicks once the tray has embedded it; under load that may take a moment.
+    bool hidden = false;
+    for (int attempt = 0; attempt < 3 && !hidden; ++attempt) {
+        ClickTrayIcon(1);
+        hidden = WaitUntil([] { return !MainWindowShown(); }, 2s);
+    }
+    ASSERT_TRUE(hidden) << "a click on the tray icon hides the window";
     const auto before = Clock::now();
     const auto second = orvel::testing::RunProgram({ProgramBeside("varno-orvel-80").string()}, temp_.path(),
                                                    {{"QT_QPA_PLATFORM", std::nullopt}}, 5s);
