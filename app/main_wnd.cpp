@@ -271,19 +271,15 @@ void CMainWnd::SetLightControl(bool on, bool broadcast)
 
 void CMainWnd::OnSelectPrevious(TNotifyUI&)
 {
-    std::vector<bool> visible;
-    int current = -1;
-    const auto items = Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        visible.push_back(items[i]->IsVisible());
-        if (items[i]->IsSelected())
-            current = static_cast<int>(i);
-    }
-    if (const int previous = NextVisibleItem(visible, current, -1); previous >= 0)
-        items[static_cast<std::size_t>(previous)]->Select();
+    SelectNeighbour(-1);
 }
 
 void CMainWnd::OnSelectNext(TNotifyUI&)
+{
+    SelectNeighbour(+1);
+}
+
+void CMainWnd::SelectNeighbour(int step)
 {
     std::vector<bool> visible;
     int current = -1;
@@ -293,7 +289,7 @@ void CMainWnd::OnSelectNext(TNotifyUI&)
         if (items[i]->IsSelected())
             current = static_cast<int>(i);
     }
-    if (const int next = NextVisibleItem(visible, current, +1); next >= 0)
+    if (const int next = NextVisibleItem(visible, current, step); next >= 0)
         items[static_cast<std::size_t>(next)]->Select();
 }
 

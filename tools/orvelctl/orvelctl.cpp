@@ -112,6 +112,8 @@ const CommandEntry kCommands[] = {
      "Without DEVICE: every key name 'set DEVICE key' takes, with its assignment code.\n"
      "With mouse or keyboard: each POSITION with the function it has from the factory.\n",
      0, 1, KeysCommand},
+    {"show", "", "bring the running VARNO Orvel 80 window to the front",
+     "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
     {"update check", "[--json]", "list every product with its installed and offered version",
      "Asks the update service about the program and about the firmware of each connected\n"
      "mouse, keyboard and mouse pad (the first of each kind). Products whose device is not\n"
@@ -122,8 +124,6 @@ const CommandEntry kCommands[] = {
      "PRODUCT is MS (mouse), KB (keyboard), P71 (mouse pad) or AP (the program), any case.\n"
      "The package goes to $XDG_CACHE_HOME/varno-orvel-80/UpdateData/; it is never run.\n",
      1, 1, UpdateDownloadCommand},
-    {"show", "", "bring the running VARNO Orvel 80 window to the front",
-     "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
