@@ -112,7 +112,7 @@ private:
     static std::unique_ptr<Endpoint> make(HWND hwnd, std::optional<std::vector<std::wstring>> accepted,
                                           std::string* error);
     void serve();
-    void acceptAll(std::vector<Connection>& connections);
+    bool acceptAll(std::vector<Connection>& connections);
     bool deliver(Connection& connection);
     UINT numberOf(const std::string& name) const;
     bool waitForRoom() const;

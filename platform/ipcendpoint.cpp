@@ -23,6 +23,7 @@ namespace {
 
 // How often a stalled post looks again whether the window's queue has room.
 constexpr int kRoomPollMs = 2;
+constexpr int kAcceptRestMs = 100;
 
 } // namespace
 
@@ -164,18 +165,23 @@ void Endpoint::serve()
         }
         c.fd = -1;
     };
+    // After a failed accept (no file descriptors left, say) the listening socket rests a while
+    // rather than waking the thread at once again.
+    auto acceptAgain = Clock::time_point::min();
     for (;;) {
+        const bool resting = Clock::now() < acceptAgain;
+        const bool accepting = connections.size() < kMaxConnections && !resting;
         std::vector<pollfd> fds{{stopFd_, POLLIN, 0}};
-        if (connections.size() < kMaxConnections) {
+        if (accepting) {
             fds.push_back({listenFd_, POLLIN, 0});
         }
-        auto nextDeadline = Clock::time_point::max();
+        auto nextDeadline = resting ? acceptAgain : Clock::time_point::max();
         for (const Connection& c : connections) {
             fds.push_back({c.fd, POLLIN, 0});
             nextDeadline = std::min(nextDeadline, c.deadline);
         }
         int timeoutMs = -1;
-        if (!connections.empty()) {
+        if (nextDeadline != Clock::time_point::max()) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextDeadline - Clock::now()).count();
             timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, kFrameTimeoutMs));
         }
@@ -189,8 +195,8 @@ void Endpoint::serve()
         if (fds[0].revents != 0) {
             break;
         }
-        if (connections.size() < kMaxConnections && fds[1].revents != 0) {
-            acceptAll(connections);
+        if (accepting && fds[1].revents != 0 && !acceptAll(connections)) {
+            acceptAgain = Clock::now() + std::chrono::milliseconds(kAcceptRestMs);
         }
         // Every connection reads what has come before its deadline is looked at, so peers that
         // wrote in time are served even when a delivery before kept the thread.
@@ -220,18 +226,23 @@ void Endpoint::serve()
     }
 }
 
-void Endpoint::acceptAll(std::vector<Connection>& connections)
+bool Endpoint::acceptAll(std::vector<Connection>& connections)
 {
     while (connections.size() < kMaxConnections) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
-            return;
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED) {
+                return true;
+            }
+            debuglog::Writef("ipc endpoint: accept: %s", std::strerror(errno));
+            return false;
         }
         Connection c;
         c.fd = fd;
         c.deadline = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs);
         connections.push_back(std::move(c));
     }
+    return true;
 }
 
 UINT Endpoint::numberOf(const std::string& name) const

@@ -1,19 +1,25 @@
 // A second process for the ipc tests:
 //   ipc_peer mutex <name>             holds the named mutex until stdin closes; prints
 //                                     "created", "exists" or "failed <why>"
-//   ipc_peer window <class> <title> <message>
+//   ipc_peer window <class> <title> <message> [no-files]
 //                                     a window with an endpoint; prints "ready", then
 //                                     "got <wParam> <lParam>" for the first <message> (and
-//                                     ends), "other <number>" for any other message
+//                                     ends), "other <number>" for any other message; with
+//                                     no-files the process can open no further file once
+//                                     the endpoint is made
 //   ipc_peer broadcast <message> <wParam> <lParam>
 //                                     prints how many peers took it
 #include "platform/ipc.h"
 #include "platform/namedmutex.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace orvel;
@@ -64,7 +70,7 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (mode == "window" && argc == 5) {
+    if (mode == "window" && (argc == 5 || (argc == 6 && std::string(argv[5]) == "no-files"))) {
         Quitter handler(RegisterWindowMessageW(text::FromUtf8(argv[4])));
         HWND hwnd = CreateWindowHandle(&handler, text::FromUtf8(argv[2]), text::FromUtf8(argv[3]));
         std::string error;
@@ -72,6 +78,16 @@ int main(int argc, char** argv)
         if (!endpoint) {
             std::printf("failed %s\n", error.c_str());
             return 1;
+        }
+        if (argc == 6) {
+            int highest = 0;
+            for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+                highest = std::max(highest, std::stoi(entry.path().filename().string()));
+            }
+            const rlimit none{static_cast<rlim_t>(highest + 1), static_cast<rlim_t>(highest + 1)};
+            ::setrlimit(RLIMIT_NOFILE, &none);
+            while (::open("/dev/null", O_RDONLY) >= 0) { // the numbers free below the limit
+            }
         }
         std::printf("ready\n");
         std::fflush(stdout);
@@ -85,6 +101,6 @@ int main(int argc, char** argv)
         std::printf("%d\n", ipc::BroadcastSystemMessageW(msg, std::strtoull(argv[3], nullptr, 10), std::strtoll(argv[4], nullptr, 10)));
         return 0;
     }
-    std::fprintf(stderr, "usage: ipc_peer mutex NAME | window CLASS TITLE MESSAGE | broadcast MESSAGE W L\n");
+    std::fprintf(stderr, "usage: ipc_peer mutex NAME | window CLASS TITLE MESSAGE [no-files] | broadcast MESSAGE W L\n");
     return 2;
 }

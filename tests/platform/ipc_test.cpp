@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -323,6 +325,7 @@ public:
             }
         }
     }
+    pid_t pid() const { return pid_; }
     void closeInput()
     {
         if (stdin_ >= 0) {
@@ -388,6 +391,50 @@ TEST_F(Ipc, BroadcastFromOneProcessReachesAWindowInAnother)
     Child sender({"broadcast", "VARNO Orvel 80", "0", "1"});
     EXPECT_EQ(sender.line(), "1");
     EXPECT_EQ(window.line(), "got 0 1");
+}
+
+// The CPU time a process used so far, in clock ticks.
+long CpuTicks(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2)); // after the command's name
+    std::string field;
+    long utime = 0;
+    long stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stol(field);
+        } else if (i == 15) {
+            stime = std::stol(field);
+        }
+    }
+    return utime + stime;
+}
+
+TEST_F(Ipc, AnEndpointThatCannotAcceptRestsInsteadOfSpinning)
+{
+    Child window({"window", "C", "T", "probe", "no-files"});
+    ASSERT_EQ(window.line(), "ready");
+    const auto to = FindWindowW(L"C", L"T");
+    ASSERT_TRUE(to);
+    // Peers wait in the backlog: the endpoint has no file left to accept them with.
+    std::vector<int> peers;
+    for (int i = 0; i < 4; ++i) {
+        peers.push_back(::socket(AF_UNIX, SOCK_STREAM, 0));
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, to->socket.c_str());
+        ASSERT_EQ(::connect(peers.back(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    }
+    const long before = CpuTicks(window.pid());
+    std::this_thread::sleep_for(1s);
+    const long used = CpuTicks(window.pid()) - before;
+    EXPECT_LT(used, ::sysconf(_SC_CLK_TCK) / 20) << "the endpoint spun on its listening socket";
+    for (int fd : peers) {
+        ::close(fd);
+    }
+    ::kill(window.pid(), SIGKILL); // it can take no message to end with
 }
 
 TEST_F(Ipc, SendFromThisProcessReachesAWindowInAnother)
