@@ -28,6 +28,7 @@
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/qt/winmsgpump.h"
+#include "ui/accessible.h"
 #include "ui/control.h"
 #include "ui/host_widget.h"
 #include "ui/resource.h"
@@ -41,7 +42,10 @@ struct ProcessState {
     CDuiString resourcePath;
     int resourceType = UILIB_FILE;
     std::vector<CPaintManagerUI*> managers;
+    // Shared fonts as registered; each manager keeps their line heights at its own scale.
     std::map<int, TFontInfo> sharedFonts;
+    TFontInfo sharedDefaultFont;
+    bool hasSharedDefaultFont = false;
     std::map<std::wstring, std::wstring> sharedDefaults;
     std::map<std::wstring, std::wstring> sharedStyles;
     struct CachedImage {
@@ -129,6 +133,9 @@ WORD KeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
 
 CControlUI* FindByPoint(CControlUI* c, LPVOID) { return c; }
 
+// The key-press message the windows' pre-filters take (WM_KEYDOWN).
+constexpr UINT kWmKeyDown = 0x0100;
+
 // The "cursor" attribute of a control (or its nearest ancestor that has one).
 Qt::CursorShape CursorOf(CControlUI* c) {
     static const std::pair<const wchar_t*, Qt::CursorShape> shapes[] = {
@@ -187,6 +194,10 @@ struct CPaintManagerUI::Impl {
     bool hasDefaultFont = false;
     QFont defaultQFont;
     bool defaultQFontReady = false;
+    // This manager's copies of shared fonts (and of the shared default), with the line
+    // height at its scale.
+    std::map<int, TFontInfo> sharedFontInfo;
+    TFontInfo sharedDefaultInfo;
     std::map<std::wstring, std::wstring> defaults;
     std::map<std::wstring, std::wstring> styles;
     std::map<std::wstring, std::wstring> windowCustom;
@@ -201,6 +212,11 @@ struct CPaintManagerUI::Impl {
     int fontGeneration = 0;
     std::wstring layeredImage;
     BYTE layeredOpacity = 255;
+    // The focus ring shows while the keyboard is in use, until the next press of a button.
+    bool focusVisible = false;
+    // The skin's accent unless the layout says otherwise ("focusringcolor", "focusringsize").
+    DWORD focusRingColor = 0xFF19B8FF;
+    int focusRingSize = 2;
 };
 
 // ================================================================ CDPI
@@ -365,6 +381,8 @@ void CPaintManagerUI::SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"linkfontcolor") SetDefaultLinkFontColor(ParseColor(pstrValue));
     else if (n == L"linkhoverfontcolor") SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
     else if (n == L"selectedcolor") SetDefaultSelectedBkColor(ParseColor(pstrValue));
+    else if (n == L"focusringcolor") d->focusRingColor = ParseColor(pstrValue);
+    else if (n == L"focusringsize") d->focusRingSize = std::clamp(ParseInt(pstrValue), 0, 8);
     else d->windowCustom[pstrName] = pstrValue;
 }
 
@@ -422,28 +440,60 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
 
 void CPaintManagerUI::ResetDPIAssets() {
     LookChanged();
+    ForgetFonts();
+}
+
+void CPaintManagerUI::ForgetFonts() {
     d->qfonts.clear();
     d->defaultQFontReady = false;
     for (auto& [id, f] : d->fonts) f.tmHeight = 0;
     d->defaultFont.tmHeight = 0;
+    d->sharedFontInfo.clear();
+    d->sharedDefaultInfo.tmHeight = 0;
 }
 
-// ================================================================ fonts
-
-void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool) {
-    d->defaultFont = TFontInfo{pStrFontName, nSize, bBold, bUnderline, bItalic, false, 0};
-    d->hasDefaultFont = true;
-    d->defaultQFontReady = false;
-    d->qfonts.clear();
+void CPaintManagerUI::FontsChanged(bool bShared) {
     LookChanged();
+    if (!bShared) {
+        ForgetFonts();
+        NeedUpdate();
+        return;
+    }
+    // Every open window takes the new fonts and lays itself out again (text heights follow).
+    for (auto* m : Process().managers) {
+        m->ForgetFonts();
+        m->NeedUpdate();
+    }
+}
+
+void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
+    TFontInfo f{pStrFontName, nSize > 0 ? nSize : 12, bBold, bUnderline, bItalic, false, 0};
+    if (bShared) {
+        Process().sharedDefaultFont = f;
+        Process().hasSharedDefaultFont = true;
+    } else {
+        d->defaultFont = f;
+        d->hasDefaultFont = true;
+    }
+    FontsChanged(bShared);
 }
 
 void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
     TFontInfo f{pStrFontName, nSize > 0 ? nSize : 12, bBold, bUnderline, bItalic, false, 0};
     if (bShared) Process().sharedFonts[id] = f;
     else d->fonts[id] = f;
-    d->qfonts.erase(id);
-    LookChanged();
+    FontsChanged(bShared);
+}
+
+void CPaintManagerUI::RemoveAllFonts(bool bShared) {
+    if (bShared) {
+        Process().sharedFonts.clear();
+        Process().hasSharedDefaultFont = false;
+    } else {
+        d->fonts.clear();
+        d->hasDefaultFont = false;
+    }
+    FontsChanged(bShared);
 }
 
 int CPaintManagerUI::GetNextFontId() const {
@@ -466,22 +516,50 @@ QFont MakeQFont(const TFontInfo& f, const CDPI& dpi) {
     return font;
 }
 
+// The default font of a window that names none.
+const TFontInfo kBuiltinDefaultFont{L"", 12, false, false, false, false, 0};
+
 } // namespace
 
+// Where the default font of this manager comes from: its own, its resource parent's, the
+// shared one, or the built-in one.
+CPaintManagerUI* CPaintManagerUI::DefaultFontSource() {
+    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->DefaultFontSource();
+    return this;
+}
+
+const TFontInfo& CPaintManagerUI::DefaultFontOf() const {
+    if (d->hasDefaultFont) return d->defaultFont;
+    return Process().hasSharedDefaultFont ? Process().sharedDefaultFont : kBuiltinDefaultFont;
+}
+
 const TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
-    TFontInfo* f = nullptr;
-    if (auto it = d->fonts.find(id); it != d->fonts.end()) f = &it->second;
-    else if (auto it2 = Process().sharedFonts.find(id); it2 != Process().sharedFonts.end()) f = &it2->second;
-    if (!f && m_pParentResourcePM) return m_pParentResourcePM->GetFontInfo(id);
-    if (!f) return GetDefaultFontInfo();
-    if (f->tmHeight == 0) f->tmHeight = QFontMetrics(GetQFont(id)).height();
-    return f;
+    if (auto it = d->fonts.find(id); it != d->fonts.end()) {
+        if (it->second.tmHeight == 0) it->second.tmHeight = QFontMetrics(GetQFont(id)).height();
+        return &it->second;
+    }
+    if (auto shared = Process().sharedFonts.find(id); shared != Process().sharedFonts.end()) {
+        auto [it, added] = d->sharedFontInfo.try_emplace(id, shared->second);
+        if (added || it->second.tmHeight == 0) it->second.tmHeight = QFontMetrics(GetQFont(id)).height();
+        return &it->second;
+    }
+    if (m_pParentResourcePM) return m_pParentResourcePM->GetFontInfo(id);
+    return GetDefaultFontInfo();
 }
 
 const TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
-    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetDefaultFontInfo();
-    if (d->defaultFont.tmHeight == 0) d->defaultFont.tmHeight = QFontMetrics(GetQFont(-1)).height();
-    return &d->defaultFont;
+    CPaintManagerUI* source = DefaultFontSource();
+    if (source != this) return source->GetDefaultFontInfo();
+    if (d->hasDefaultFont) {
+        if (d->defaultFont.tmHeight == 0) d->defaultFont.tmHeight = QFontMetrics(GetQFont(-1)).height();
+        return &d->defaultFont;
+    }
+    TFontInfo& info = d->sharedDefaultInfo;
+    if (info.tmHeight == 0) {
+        info = DefaultFontOf();
+        info.tmHeight = QFontMetrics(GetQFont(-1)).height();
+    }
+    return &info;
 }
 
 const QFont& CPaintManagerUI::GetQFont(int id) {
@@ -493,11 +571,10 @@ const QFont& CPaintManagerUI::GetQFont(int id) {
         if (f) return d->qfonts.emplace(id, MakeQFont(*f, m_dpi)).first->second;
         if (m_pParentResourcePM) return m_pParentResourcePM->GetQFont(id);
     }
-    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetQFont(-1);
+    CPaintManagerUI* source = DefaultFontSource();
+    if (source != this) return source->GetQFont(-1);
     if (!d->defaultQFontReady) {
-        TFontInfo f = d->defaultFont;
-        if (!d->hasDefaultFont) f.iSize = 12;
-        d->defaultQFont = MakeQFont(f, m_dpi);
+        d->defaultQFont = MakeQFont(DefaultFontOf(), m_dpi);
         d->defaultQFontReady = true;
     }
     return d->defaultQFont;
@@ -666,8 +743,9 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
         if (it != d->names.end() && it->second == pControl) d->names.erase(it);
     }
     for (auto& [group, members] : d->optionGroups) members.erase(std::remove(members.begin(), members.end(), pControl), members.end());
+    // The queued copy itself loses its sender: the call that delivers it holds it too.
     for (auto& n : d->asyncQueue) {
-        if (n && n->pSender == pControl) n.reset();
+        if (n->pSender == pControl) n->pSender = nullptr;
     }
 }
 
@@ -759,6 +837,8 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
     if (pControl == m_pFocus) return;
     if (pControl && (!pControl->IsVisible() || !pControl->IsEnabled())) return;
     CControlUI* old = m_pFocus;
+    InvalidateFocusRing(old);
+    InvalidateFocusRing(pControl);
     m_pFocus = nullptr;
     if (old) {
         TEventUI ev;
@@ -776,8 +856,30 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
         ev.pSender = pControl;
         ev.dwTimestamp = GetTickCount();
         m_pFocus->Event(ev);
-        if (m_pFocus) SendNotify(m_pFocus, DUI_MSGTYPE_SETFOCUS);
+        if (m_pFocus) {
+            a11y::Focused(m_pFocus);
+            SendNotify(m_pFocus, DUI_MSGTYPE_SETFOCUS);
+        }
     }
+}
+
+namespace {
+
+RECT Inflated(const RECT& rc, int by) { return RECT{rc.left - by, rc.top - by, rc.right + by, rc.bottom + by}; }
+
+} // namespace
+
+void CPaintManagerUI::InvalidateFocusRing(CControlUI* pControl) {
+    if (d->focusVisible && pControl) Invalidate(Inflated(pControl->GetPos(), m_dpi.Scale(d->focusRingSize)));
+}
+
+bool CPaintManagerUI::IsFocusRingShown() const { return d->focusVisible && m_pFocus && m_pFocus->IsVisible() && d->focusRingSize > 0; }
+
+void CPaintManagerUI::ShowFocusRing(bool bShow) {
+    if (d->focusVisible == bShow) return;
+    InvalidateFocusRing(m_pFocus);
+    d->focusVisible = bShow;
+    InvalidateFocusRing(m_pFocus);
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {
@@ -936,6 +1038,14 @@ void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
         CRenderEngine::DrawImageInfo(hDC, this, RECT{0, 0, client.cx, client.cy}, rcPaint, info);
     }
     m_pRoot->Paint(hDC, rcPaint);
+    if (IsFocusRingShown()) {
+        // Outside the control, so that it covers none of it.
+        const int size = m_dpi.Scale(d->focusRingSize);
+        const SIZE round = m_pFocus->GetBorderRound();
+        const RECT ring = Inflated(m_pFocus->GetPos(), size);
+        if (round.cx > 0 || round.cy > 0) CRenderEngine::DrawRoundRect(hDC, ring, size, m_dpi.Scale(round.cx) + 2 * size, m_dpi.Scale(round.cy) + 2 * size, d->focusRingColor);
+        else CRenderEngine::DrawRect(hDC, ring, size, d->focusRingColor);
+    }
 }
 
 bool CPaintManagerUI::IsClientOpaque() const {
@@ -1017,6 +1127,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
+        ShowFocusRing(false);
         auto* me = static_cast<QMouseEvent*>(e);
         POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
@@ -1091,6 +1202,16 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     case QEvent::KeyPress: {
         auto* ke = static_cast<QKeyEvent*>(e);
         WORD ks = KeyState(ke->modifiers(), {});
+        ShowFocusRing(true);
+        // The window's own key handling comes first (Escape cancels a dialog).
+        LRESULT filtered = 0;
+        if (PreMessageHandler(kWmKeyDown, VirtualKey(ke->key()), 0, filtered)) return true;
+        if (ke->key() == Qt::Key_F4 && (ke->modifiers() & Qt::AltModifier)) {
+            // The system close, as the title bar's close gives it; posted, since it may end
+            // the window (and this manager) at once.
+            if (m_hWndPaint) orvel::PostMessageW(m_hWndPaint, orvel::WM_SYSCOMMAND, orvel::SC_CLOSE, 0);
+            return true;
+        }
         if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
             if (m_pFocus && (m_pFocus->GetControlFlags() & UIFLAG_WANTRETURN) && ke->key() == Qt::Key_Tab) {
                 // controls that want tabs receive them

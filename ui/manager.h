@@ -153,8 +153,13 @@ public:
     void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; LookChanged(); }
 
     // ---- fonts
+    // Shared fonts and the shared default are the process's: a change reaches every open
+    // window, which lays itself out again. A window's own default comes before its resource
+    // parent's, the shared one and the built-in 12 px one.
     void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
     void AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
+    // Forgets this window's fonts, or with bShared the shared ones, default font included.
+    void RemoveAllFonts(bool bShared = false);
     // The next id no font uses yet (for Font elements without id).
     int GetNextFontId() const;
     const TFontInfo* GetFontInfo(int id);
@@ -198,7 +203,12 @@ public:
     CControlUI* GetFocus() const { return m_pFocus; }
     void SetFocus(CControlUI* pControl);
     void SetFocusNeeded(CControlUI* pControl);
+    // Moves the focus to the next (or previous) enabled, shown control that takes the focus,
+    // in reading order through nested layouts.
     bool SetNextTabControl(bool bForward = true);
+    // The focus ring: an accent ring outside the focused control while the keyboard is used.
+    bool IsFocusRingShown() const;
+    void ShowFocusRing(bool bShow);
     CControlUI* GetHoverControl() const { return m_pEventHover; }
     CControlUI* GetPushedControl() const { return m_pEventClick; }
 
@@ -246,6 +256,12 @@ public:
     DWORD GetTickCount() const;
 
 private:
+    void InvalidateFocusRing(CControlUI* pControl);
+    // Drops the Qt fonts and line heights made at the old scale or from old registrations.
+    void ForgetFonts();
+    void FontsChanged(bool bShared);
+    CPaintManagerUI* DefaultFontSource();
+    const TFontInfo& DefaultFontOf() const;
     // A position in the host widget as client coordinates.
     POINT ToClient(const QPointF& widgetPos) const;
     // The image of a name from the process-wide cache, loaded when needed.

@@ -10,9 +10,9 @@ struct Rgb {
 
 // The lighting part every kind's block starts with: mode code, brightness 0-4, speed as
 // stored (4 - speed), direction, seven-colour flag, colour.
-void PutLighting(std::vector<std::uint8_t>& block, std::size_t at, Rgb colour)
+void PutLighting(std::vector<std::uint8_t>& block, std::size_t at, Rgb colour, std::uint8_t mode = 0)
 {
-    block[at + 1] = 0;
+    block[at + 1] = mode;
     block[at + 2] = 4;
     block[at + 3] = 2;
     block[at + 4] = 0;
@@ -137,7 +137,9 @@ DeviceMemory FactoryMemory(DeviceKind kind)
         const Rgb colours[kBankCount] = {{0, 0xFF, 0xFF}, {0xFF, 0, 0}, {0, 0xFF, 0}, {0, 0, 0xFF}, {0xFF, 0xFF, 0xFF}};
         for (int p = 0; p < kBankCount; ++p) {
             const std::size_t at = BlockAddress(kind, p);
-            PutLighting(m.block, at, colours[p]);
+            // Mode 0 of a keyboard plays the user's effect list, which is empty from the factory:
+            // the keyboard leaves the factory with the column wave.
+            PutLighting(m.block, at, colours[p], 1);
             m.block[at + 22] = 3;   // polling-rate index
         }
         m.lightGroups.assign(kLightGroupSize * kLightGroups, 0);
