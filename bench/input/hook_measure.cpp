@@ -9,8 +9,8 @@
 
 #include "input/hook/device_hook.h"
 #include "input/hook/hook_messages.h"
-#include "input/hook/hook_recording.h"
 #include "input/hook/x11_capture.h"
+#include "tests/hook/recording_window.h"
 #include "tests/support/private_display.h"
 
 #include <sys/resource.h>
@@ -29,26 +29,7 @@ namespace {
 using namespace orvel;
 using namespace orvel::input;
 
-class Recorder final : public IMessageHandler {
-public:
-    Recorder() : hwnd_(CreateWindowHandle(this)) {}
-    ~Recorder() override { DestroyWindowHandle(hwnd_); }
-    HWND Handle() const { return hwnd_; }
-    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        const HookRoute route = RouteHookMessage(msg);
-        if (route.target == HookTarget::KeyboardRecording) {
-            RecordKeyMessage(editor, route.placement, wParam, lParam);
-        } else if (route.target == HookTarget::MouseRecording) {
-            RecordMouseMessage(editor, route.placement, wParam, lParam, std::nullopt);
-        }
-        return 0;
-    }
-    MacroEditor editor;
-
-private:
-    HWND hwnd_;
-};
+using input::testing::RecordingWindow;
 
 double CpuSeconds()
 {
@@ -91,14 +72,14 @@ Spread SpreadOf(std::vector<double> errors)
 
 int MeasureDelay(int events)
 {
-    testing::PrivateDisplay display;
-    testing::TargetWindow target(display.Name());
+    orvel::testing::PrivateDisplay display;
+    orvel::testing::TargetWindow target(display.Name());
     if (!display.Running() || !target.Open()) {
         std::fprintf(stderr, "hook_measure: Xvfb could not be started\n");
         return 1;
     }
     CDeviceHook hook(X11Capture::Open(display.Name()));
-    Recorder recorder;
+    RecordingWindow recorder;
     // Presses and releases of a key, then of the left button, and so on; the pause after each.
     std::mt19937 random(17);
     std::uniform_int_distribution<int> pause(20, 300);
@@ -132,7 +113,7 @@ int MeasureDelay(int events)
     const std::vector<MacroEvent> recorded = recorder.editor.CollectEvents();
     // The clicks reached the other window with the display's time stamps; its keys did not (they
     // were held), so only the button pairs can be compared with the display's own times.
-    const std::vector<testing::WindowInput> seen = target.Take();
+    const std::vector<orvel::testing::WindowInput> seen = target.Take();
     if (recorded.size() != static_cast<size_t>(events)) {
         std::fprintf(stderr, "hook_measure: %zu of %d events recorded\n", recorded.size(), events);
         return 1;
@@ -157,13 +138,13 @@ int MeasureDelay(int events)
 
 int MeasureIdle(int seconds)
 {
-    testing::PrivateDisplay display;
+    orvel::testing::PrivateDisplay display;
     if (!display.Running()) {
         std::fprintf(stderr, "hook_measure: Xvfb could not be started\n");
         return 1;
     }
     CDeviceHook hook(X11Capture::Open(display.Name()));
-    Recorder recorder;
+    RecordingWindow recorder;
     recorder.editor.StartRecording(TimeMode::Record, 0, HookTickCount());
     if (hook.Install(hookmode::kAppend, recorder.Handle(), true, true) != 1) {
         std::fprintf(stderr, "hook_measure: the keyboard could not be held\n");

@@ -27,48 +27,46 @@ const HookMessages& RegisterHookMessages()
     return messages;
 }
 
+namespace {
+
+// The messages each mode reports with (members of HookMessages; null for none).
+struct ModeMessages {
+    int mode;
+    UINT HookMessages::*keyboard;
+    UINT HookMessages::*mouse;
+};
+constexpr ModeMessages kModes[] = {
+    {hookmode::kSingleKey, &HookMessages::keySingleKey, nullptr},
+    {hookmode::kHitKey, &HookMessages::keyHitKey, nullptr},
+    {hookmode::kAppend, &HookMessages::keyKbMacro, &HookMessages::keyMsMacro},
+    {hookmode::kBefore, &HookMessages::keyKbMacroPrevious, &HookMessages::keyMsMacroPrevious},
+    {hookmode::kAfter, &HookMessages::keyKbMacroLater, &HookMessages::keyMsMacroLater},
+    {hookmode::kReplace, &HookMessages::keyKbMacroSingle, &HookMessages::keyMsMacroSingle},
+    {hookmode::kMouseSingleKey, &HookMessages::mouSingleKey, nullptr},
+    {hookmode::kMouseHitKey, &HookMessages::mouHitKey, nullptr},
+    {hookmode::kMouseKbMacro, &HookMessages::mouKbMacro, nullptr},
+};
+
+UINT MessageOf(int mode, UINT HookMessages::*ModeMessages::*which)
+{
+    for (const ModeMessages& m : kModes) {
+        if (m.mode == mode && m.*which != nullptr) {
+            return RegisterHookMessages().*(m.*which);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
 UINT KeyboardMessageOf(int mode)
 {
-    const HookMessages& m = RegisterHookMessages();
-    switch (mode) {
-    case hookmode::kSingleKey:
-        return m.keySingleKey;
-    case hookmode::kHitKey:
-        return m.keyHitKey;
-    case hookmode::kAppend:
-        return m.keyKbMacro;
-    case hookmode::kBefore:
-        return m.keyKbMacroPrevious;
-    case hookmode::kAfter:
-        return m.keyKbMacroLater;
-    case hookmode::kReplace:
-        return m.keyKbMacroSingle;
-    case hookmode::kMouseSingleKey:
-        return m.mouSingleKey;
-    case hookmode::kMouseHitKey:
-        return m.mouHitKey;
-    case hookmode::kMouseKbMacro:
-        return m.mouKbMacro;
-    default:
-        return 0;
-    }
+    return MessageOf(mode, &ModeMessages::keyboard);
 }
 
 UINT MouseMessageOf(int mode)
 {
-    const HookMessages& m = RegisterHookMessages();
-    switch (mode) {
-    case hookmode::kAppend:
-        return m.keyMsMacro;
-    case hookmode::kBefore:
-        return m.keyMsMacroPrevious;
-    case hookmode::kAfter:
-        return m.keyMsMacroLater;
-    case hookmode::kReplace:
-        return m.keyMsMacroSingle;
-    default:
-        return 0;
-    }
+    return MessageOf(mode, &ModeMessages::mouse);
 }
 
 HookRoute RouteHookMessage(UINT message)
@@ -80,23 +78,17 @@ HookRoute RouteHookMessage(UINT message)
     if (message == m.keySingleKey) {
         return {HookTarget::KeyCapture};
     }
-    const struct {
-        UINT message;
-        HookTarget target;
-        Placement placement;
-    } recording[] = {
-        {m.keyKbMacro, HookTarget::KeyboardRecording, Placement::Append},
-        {m.keyKbMacroPrevious, HookTarget::KeyboardRecording, Placement::Before},
-        {m.keyKbMacroLater, HookTarget::KeyboardRecording, Placement::After},
-        {m.keyKbMacroSingle, HookTarget::KeyboardRecording, Placement::Replace},
-        {m.keyMsMacro, HookTarget::MouseRecording, Placement::Append},
-        {m.keyMsMacroPrevious, HookTarget::MouseRecording, Placement::Before},
-        {m.keyMsMacroLater, HookTarget::MouseRecording, Placement::After},
-        {m.keyMsMacroSingle, HookTarget::MouseRecording, Placement::Replace},
-    };
-    for (const auto& r : recording) {
-        if (message == r.message) {
-            return {r.target, r.placement};
+    // The four recording modes are the placements of their events.
+    for (const ModeMessages& mode : kModes) {
+        if (mode.mouse == nullptr) {
+            continue;
+        }
+        const auto placement = static_cast<Placement>(mode.mode);
+        if (message == m.*mode.keyboard) {
+            return {HookTarget::KeyboardRecording, placement};
+        }
+        if (message == m.*mode.mouse) {
+            return {HookTarget::MouseRecording, placement};
         }
     }
     if (message == m.gameStart || message == m.gameEnd || message == m.gameKill || message == m.gameDeath) {

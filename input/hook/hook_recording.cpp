@@ -1,5 +1,7 @@
 #include "input/hook/hook_recording.h"
 
+#include "input/hook/hook_messages.h"
+
 namespace orvel::input {
 
 std::optional<AssignmentCode> CaptureKeyMessage(KeySetPanel& panel, const KeySetFields& controls, WPARAM wParam,
@@ -30,6 +32,20 @@ RecordedRow RecordMouseMessage(MacroEditor& editor, Placement placement, WPARAM 
     }
     const bool inside = stopButton && stopButton->Contains(mouse->point);
     return editor.RecordMouse(placement, mouse->message, mouse->xButton, inside, mouse->time);
+}
+
+RecordedRow RecordHookMessage(MacroEditor& editor, UINT message, WPARAM wParam, LPARAM lParam,
+                              const std::optional<ScreenRect>& stopButton)
+{
+    const HookRoute route = RouteHookMessage(message);
+    switch (route.target) {
+    case HookTarget::KeyboardRecording:
+        return RecordKeyMessage(editor, route.placement, wParam, lParam);
+    case HookTarget::MouseRecording:
+        return RecordMouseMessage(editor, route.placement, wParam, lParam, stopButton);
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace orvel::input

@@ -31,4 +31,9 @@ RecordedRow RecordKeyMessage(MacroEditor& editor, Placement placement, WPARAM wP
 RecordedRow RecordMouseMessage(MacroEditor& editor, Placement placement, WPARAM wParam, LPARAM lParam,
                                const std::optional<ScreenRect>& stopButton);
 
+// Any of the eight recording messages at the placement its name gives (RouteHookMessage);
+// nothing for other messages. This is what the macro panel does with a recording message.
+RecordedRow RecordHookMessage(MacroEditor& editor, UINT message, WPARAM wParam, LPARAM lParam,
+                              const std::optional<ScreenRect>& stopButton);
+
 } // namespace orvel::input

@@ -5,7 +5,9 @@
 
 #include <linux/input-event-codes.h>
 
+#include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace orvel::input {
 
@@ -117,35 +119,19 @@ std::optional<HookMouseEvent> ReadMouseMessage(WPARAM wParam, LPARAM lParam)
     if (record == nullptr) {
         return std::nullopt;
     }
-    HookMouseEvent event;
-    switch (wParam) {
-    case WM_LBUTTONDOWN:
-        event.message = MouseMessage::LButtonDown;
-        break;
-    case WM_LBUTTONUP:
-        event.message = MouseMessage::LButtonUp;
-        break;
-    case WM_RBUTTONDOWN:
-        event.message = MouseMessage::RButtonDown;
-        break;
-    case WM_RBUTTONUP:
-        event.message = MouseMessage::RButtonUp;
-        break;
-    case WM_MBUTTONDOWN:
-        event.message = MouseMessage::MButtonDown;
-        break;
-    case WM_MBUTTONUP:
-        event.message = MouseMessage::MButtonUp;
-        break;
-    case WM_XBUTTONDOWN:
-        event.message = MouseMessage::XButtonDown;
-        break;
-    case WM_XBUTTONUP:
-        event.message = MouseMessage::XButtonUp;
-        break;
-    default:
+    constexpr std::pair<UINT, MouseMessage> kButtons[] = {
+        {WM_LBUTTONDOWN, MouseMessage::LButtonDown}, {WM_LBUTTONUP, MouseMessage::LButtonUp},
+        {WM_RBUTTONDOWN, MouseMessage::RButtonDown}, {WM_RBUTTONUP, MouseMessage::RButtonUp},
+        {WM_MBUTTONDOWN, MouseMessage::MButtonDown}, {WM_MBUTTONUP, MouseMessage::MButtonUp},
+        {WM_XBUTTONDOWN, MouseMessage::XButtonDown}, {WM_XBUTTONUP, MouseMessage::XButtonUp},
+    };
+    const auto found = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                    [&](const auto& b) { return b.first == wParam; });
+    if (found == std::end(kButtons)) {
         return std::nullopt;
     }
+    HookMouseEvent event;
+    event.message = found->second;
     event.xButton = static_cast<int>(record->mouseData >> 16);
     event.point = record->pt;
     event.time = record->time;

@@ -6,7 +6,6 @@
 #include "devices/keyboard_core.h"
 #include "input/hook/device_hook.h"
 #include "input/hook/hook_messages.h"
-#include "input/hook/hook_recording.h"
 #include "input/hook/x11_capture.h"
 #include "input/keyset_panel.h"
 #include "input/macro_library.h"
@@ -14,6 +13,7 @@
 #include "sim/devices/factory_tables.h"
 #include "tests/devices/emulated_device.h"
 #include "tests/devices/profile_documents.h"
+#include "tests/hook/recording_window.h"
 #include "tests/support/file_text.h"
 #include "tests/support/private_display.h"
 
@@ -27,27 +27,6 @@ namespace {
 
 using devices::KeyboardCore;
 using orvel::testing::PrivateDisplay;
-
-class MacroRecorder final : public IMessageHandler {
-public:
-    MacroRecorder() : hwnd_(CreateWindowHandle(this)) {}
-    ~MacroRecorder() override { DestroyWindowHandle(hwnd_); }
-    HWND Handle() const { return hwnd_; }
-    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        const HookRoute route = RouteHookMessage(msg);
-        if (route.target == HookTarget::KeyboardRecording) {
-            RecordKeyMessage(editor, route.placement, wParam, lParam);
-        } else if (route.target == HookTarget::MouseRecording) {
-            RecordMouseMessage(editor, route.placement, wParam, lParam, std::nullopt);
-        }
-        return 0;
-    }
-    MacroEditor editor;
-
-private:
-    HWND hwnd_;
-};
 
 struct Output {
     int code = -1;
@@ -74,7 +53,7 @@ Output Orvelctl(const std::vector<std::string>& words, const std::filesystem::pa
 std::vector<MacroEvent> Record(const PrivateDisplay& display, const std::vector<std::string>& xdotool)
 {
     CDeviceHook hook(X11Capture::Open(display.Name()));
-    MacroRecorder recorder;
+    testing::RecordingWindow recorder;
     recorder.editor.StartRecording(TimeMode::Constant, 30, HookTickCount());
     EXPECT_EQ(hook.Install(hookmode::kAppend, recorder.Handle(), true, true), 1);
     const pid_t pid = display.StartXdotool(xdotool);

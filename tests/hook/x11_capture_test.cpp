@@ -5,9 +5,9 @@
 
 #include "input/hook/device_hook.h"
 #include "input/hook/hook_messages.h"
-#include "input/hook/hook_recording.h"
 #include "input/hook/x11_capture.h"
 #include "input/key_tables.h"
+#include "tests/hook/recording_window.h"
 #include "tests/support/private_display.h"
 #include "tests/support/temp_folder.h"
 
@@ -26,39 +26,7 @@ using orvel::testing::PrivateDisplay;
 using orvel::testing::TargetWindow;
 using orvel::testing::WindowInput;
 
-// The macro panel's part in recording: hook messages into the editor.
-class Recorder final : public IMessageHandler {
-public:
-    Recorder() : hwnd_(CreateWindowHandle(this)) {}
-    ~Recorder() override { DestroyWindowHandle(hwnd_); }
-    HWND Handle() const { return hwnd_; }
-
-    MacroEditor editor;
-    std::optional<ScreenRect> stopButton;
-    int keyCaptures = 0;
-
-    LRESULT HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        const HookRoute route = RouteHookMessage(msg);
-        switch (route.target) {
-        case HookTarget::KeyboardRecording:
-            RecordKeyMessage(editor, route.placement, wParam, lParam);
-            break;
-        case HookTarget::MouseRecording:
-            RecordMouseMessage(editor, route.placement, wParam, lParam, stopButton);
-            break;
-        case HookTarget::KeyCapture:
-            ++keyCaptures;
-            break;
-        default:
-            break;
-        }
-        return 0;
-    }
-
-private:
-    HWND hwnd_;
-};
+using testing::RecordingWindow;
 
 std::string Describe(const std::vector<MacroEvent>& events)
 {
@@ -126,7 +94,7 @@ protected:
     TargetWindow target {display.Name()};
     X11Capture* x11 = nullptr;
     std::unique_ptr<CDeviceHook> hook;
-    Recorder recorder;
+    RecordingWindow recorder;
 };
 
 // a down, 150 ms, a up, 250 ms, left down, 100 ms, left up, 200 ms, b down, 50 ms, b up; the
@@ -279,7 +247,7 @@ TEST(X11Source, ADisplayThatGoesAwayEndsCaptureNotTheProgram)
     PrivateDisplay display;
     ASSERT_TRUE(display.Running());
     CDeviceHook hook(X11Capture::Open(display.Name()));
-    Recorder recorder;
+    RecordingWindow recorder;
     int ended = 0;
     hook.SetEndedHandler([&] { ++ended; });
     ASSERT_EQ(hook.Install(hookmode::kAppend, recorder.Handle(), true, true), 1);
