@@ -135,4 +135,27 @@ std::vector<std::string> DeleteQuestions(const MacroLibrary& library, int index,
     return questions;
 }
 
+const char* MacroMessage(MacroStatus status)
+{
+    switch (status) {
+    case MacroStatus::Done:
+    case MacroStatus::Blank:
+    case MacroStatus::NoSelection:
+        return "";
+    case MacroStatus::Duplicate:
+        return "message_text_5";
+    case MacroStatus::Full:
+        return "message_macro_list_full";
+    case MacroStatus::TooLarge:
+        return "message_macro_file_too_large";
+    case MacroStatus::NotJson:
+        return "message_macro_file_not_json";
+    case MacroStatus::WrongShape:
+        return "message_macro_file_wrong_shape";
+    case MacroStatus::Failed:
+        return "message_macro_file_failed";
+    }
+    return "message_macro_file_failed";
+}
+
 } // namespace orvel::input

@@ -71,4 +71,8 @@ inline constexpr std::array<const char*, 5> kControlsNeedingAMacro = {
 std::vector<std::string> DeleteQuestions(const MacroLibrary& library, int index,
                                          const std::filesystem::path& currentProfile);
 
+// The language key of the message a macro file operation shows (add, rename, save, import,
+// export, delete); empty for Done and for a blank rename, which does nothing.
+const char* MacroMessage(MacroStatus status);
+
 } // namespace orvel::input
