@@ -19,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/wait.h>
 
 namespace orvel::input {
@@ -28,25 +27,10 @@ namespace {
 using devices::KeyboardCore;
 using orvel::testing::PrivateDisplay;
 
-struct Output {
-    int code = -1;
-    std::string text;
-};
-
-Output Orvelctl(const std::vector<std::string>& words, const std::filesystem::path& folder)
+orvel::testing::ProgramResult Orvelctl(std::vector<std::string> words, const std::filesystem::path& folder)
 {
-    std::vector<std::string> all {(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvelctl").string()};
-    all.insert(all.end(), words.begin(), words.end());
-    const auto out = folder / "orvelctl.out";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const pid_t pid = orvel::testing::SpawnProgram(all, {}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    Output result;
-    result.code = orvel::testing::WaitProgram(pid);
-    result.text = orvel::testing::FileText(out);
-    return result;
+    words.insert(words.begin(), orvel::testing::ProgramBeside("orvelctl").string());
+    return orvel::testing::RunProgram(words, folder);
 }
 
 // Records, in constant-delay mode (30 ms), what xdotool does on the display.
@@ -101,12 +85,12 @@ TEST(RecordedMacro, IsListedByOrvelctlAndReachesTheKeyboardByteForByte)
     int macro = -1;
     ASSERT_EQ(library.Add(macro), MacroStatus::Done);
     ASSERT_EQ(library.SaveEvents(macro, recorded), MacroStatus::Done);
-    const Output listed = Orvelctl({"macro", "list", "keyboard"}, dev.temp.path());
+    const auto listed = Orvelctl({"macro", "list", "keyboard"}, dev.temp.path());
     EXPECT_EQ(listed.code, 0);
-    EXPECT_EQ(listed.text, "1  macro_1  (4 events)\n");
-    const Output shown = Orvelctl({"macro", "show", "keyboard", "macro_1"}, dev.temp.path());
+    EXPECT_EQ(listed.out, "1  macro_1  (4 events)\n");
+    const auto shown = Orvelctl({"macro", "show", "keyboard", "macro_1"}, dev.temp.path());
     EXPECT_EQ(shown.code, 0);
-    EXPECT_EQ(shown.text, "macro_1: 4 events\n"
+    EXPECT_EQ(shown.out, "macro_1: 4 events\n"
                           "  down  type 0x0A  button 0x04  then 30 ms  keyboard_key_A\n"
                           "  up    type 0x0A  button 0x04  then 30 ms  keyboard_key_A\n"
                           "  down  type 0x01  button 0x02  then 30 ms  mouse_key_right\n"

@@ -212,7 +212,7 @@ TEST_F(X11Recording, WindowEventsAndAThrowingHandlerGiveTheKeyboardBack)
             thrown = true;
         }
     }
-    orvel::testing::WaitProgram(xdotool);
+    orvel::testing::WaitFor(xdotool, std::chrono::seconds(30));
     DestroyWindowHandle(window);
     EXPECT_TRUE(thrown);
     EXPECT_FALSE(hook->Installed());
@@ -267,7 +267,7 @@ TEST_F(X11Recording, AProgramThatDiesHoldingTheKeyboardLeavesItFree)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    const std::string helper = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "hook_grab_and_crash").string();
+    const std::string helper = orvel::testing::ProgramBeside("hook_grab_and_crash").string();
     const pid_t pid = orvel::testing::SpawnProgram({helper, display.Name()}, {}, &actions);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);

@@ -5,18 +5,15 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace orvel::testing {
 
-pid_t SpawnProgram(const std::vector<std::string>& words, const std::vector<std::string>& extraEnv,
+pid_t SpawnProgram(const std::vector<std::string>& words, const EnvChanges& changes,
                    const posix_spawn_file_actions_t* actions)
 {
     std::vector<char*> argv;
@@ -24,19 +21,10 @@ pid_t SpawnProgram(const std::vector<std::string>& words, const std::vector<std:
         argv.push_back(const_cast<char*>(w.c_str()));
     }
     argv.push_back(nullptr);
-    std::vector<std::string> envText(extraEnv);
+    std::vector<std::string> envText = ChildEnvironment(changes);
     std::vector<char*> env;
     for (std::string& e : envText) {
         env.push_back(e.data());
-    }
-    for (char** e = environ; *e != nullptr; ++e) {
-        bool replaced = false;
-        for (const std::string& extra : extraEnv) {
-            replaced = replaced || std::strncmp(*e, extra.c_str(), extra.find('=') + 1) == 0;
-        }
-        if (!replaced) {
-            env.push_back(*e);
-        }
     }
     env.push_back(nullptr);
     pid_t pid = -1;
@@ -44,15 +32,6 @@ pid_t SpawnProgram(const std::vector<std::string>& words, const std::vector<std:
         return -1;
     }
     return pid;
-}
-
-int WaitProgram(pid_t pid)
-{
-    int status = 0;
-    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) {
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 PrivateDisplay::PrivateDisplay()
@@ -85,17 +64,14 @@ PrivateDisplay::PrivateDisplay()
 
 void PrivateDisplay::Stop()
 {
-    if (server_ > 0) {
-        ::kill(server_, SIGTERM);
-        WaitProgram(server_);
-        server_ = -1;
-    }
+    testing::Stop(server_);
+    server_ = -1;
 }
 
 pid_t PrivateDisplay::StartXdotool(std::vector<std::string> words) const
 {
     words.insert(words.begin(), "xdotool");
-    return SpawnProgram(words, {"DISPLAY=" + name_});
+    return SpawnProgram(words, {{"DISPLAY", name_}});
 }
 
 TargetWindow::TargetWindow(const std::string& display, int x, int y, int width, int height)

@@ -4,6 +4,8 @@
 // it; and a plain window on it that keeps the keys and buttons it receives. Xlib stays in the
 // source file: its macros would clash with GoogleTest's names.
 
+#include "tests/support/child_process.h"
+
 #include <spawn.h>
 #include <string>
 #include <sys/types.h>
@@ -13,12 +15,10 @@ struct _XDisplay;
 
 namespace orvel::testing {
 
-// Starts words[0] (looked up on PATH) with extra "NAME=value" environment entries; -1 when it
+// Starts words[0] (looked up on PATH) with its descriptors arranged by actions; -1 when it
 // cannot start.
-pid_t SpawnProgram(const std::vector<std::string>& words, const std::vector<std::string>& extraEnv = {},
+pid_t SpawnProgram(const std::vector<std::string>& words, const EnvChanges& changes = {},
                    const posix_spawn_file_actions_t* actions = nullptr);
-// The exit code, or -1 when the program did not end normally.
-int WaitProgram(pid_t pid);
 
 class PrivateDisplay {
 public:
@@ -34,7 +34,10 @@ public:
     void Stop();
 
     // Runs xdotool with these words against this display and waits for it; its exit code.
-    int Xdotool(const std::vector<std::string>& words) const { return WaitProgram(StartXdotool(words)); }
+    int Xdotool(const std::vector<std::string>& words) const
+    {
+        return WaitFor(StartXdotool(words), std::chrono::seconds(30)).value_or(-1);
+    }
     pid_t StartXdotool(std::vector<std::string> words) const;
 
 private:
