@@ -3,16 +3,22 @@
 // emulated keyboard for five seconds, checked in the reports the emulator received.
 
 #include "devicelink/device_tables.h"
+#include "platform/ipc.h"
 #include "tests/app/app_system.h"
 #include "tests/profiles/json_text.h"
+#include "tests/support/raw_peer.h"
 
+#include <atomic>
+#include <memory>
 #include <sstream>
 
 namespace orvel::app {
 namespace {
 
 using orvel::testing::FileText;
+using orvel::testing::RawPeer;
 using orvel::testing::WaitUntil;
+namespace wire = orvel::testing::wire;
 
 class AppMessages : public AppSystem {
 protected:
@@ -136,6 +142,87 @@ TEST_F(AppMessages, OrvelMsgAsksTheWindowAndHearsWhatItBroadcasts)
     const auto none = Msg({"send", "light-control", "1", "1"});
     EXPECT_EQ(none.code, 1);
     EXPECT_NE(none.err.find("no VARNO Orvel 80 window runs"), std::string::npos) << none.err;
+}
+
+TEST_F(AppMessages, TheProgramRefusesBadPeersAndKeepsWorking)
+{
+    app_ = StartApp();
+    ASSERT_TRUE(WaitUntil(MainWindowShown, 5s)) << Log();
+    ASSERT_TRUE(WaitUntil([&] { return HasCommand(Frames("mouse"), "12"); }, 8s)) << "no light frames\n" << Log();
+    const auto window = ipc::FindWindowW(L"MainWnd", L"VARNO Orvel 80");
+    ASSERT_TRUE(window);
+
+    // Peers that connect and say nothing, or a little, stay connected through all of this.
+    std::vector<std::unique_ptr<RawPeer>> silent;
+    for (int i = 0; i < 8; ++i) {
+        silent.push_back(std::make_unique<RawPeer>(window->socket));
+        ASSERT_TRUE(silent.back()->connected());
+    }
+    silent.back()->write({'O', 'V', 'M', '1', 0x10});
+
+    wire::Bytes oversized{'O', 'V', 'M', '1'};
+    wire::PutLe(oversized, 0x7FFFFFFF, 4);
+    struct Case {
+        const char* what;
+        wire::Bytes bytes;
+    };
+    const Case cases[] = {
+        {"not our magic", {'G', 'E', 'T', ' ', '/', '\n'}},
+        {"a body of 2 GiB announced", oversized},
+        {"a wParam of two bytes", wire::Frame({wire::Field(wire::kKind, {1}), wire::Text(wire::kName, "Game_Start"),
+                                               wire::Field(wire::kWParam, {1, 0})})},
+        {"a data block of 64 KiB and one byte",
+         wire::Frame({wire::Field(wire::kKind, {1}), wire::Number(wire::kDwData, 1),
+                      wire::Field(wire::kData, wire::Bytes(65537, 0xAA))})},
+        {"a posted data block", wire::Frame({wire::Field(wire::kKind, {0}), wire::Number(wire::kDwData, 1),
+                                             wire::Field(wire::kData, wire::Bytes(2000, 0xAA))})},
+        {"a name nobody registered", wire::Registered("Game_Unknown", true, 1, 2)},
+        {"an input hook message", wire::Registered("WM_HOOK_KEY_SINGLEKEY_MSG", true, 0, 0x1000)},
+    };
+    for (const Case& c : cases) {
+        RawPeer peer(window->socket);
+        ASSERT_TRUE(peer.connected()) << c.what;
+        peer.write(c.bytes); // a refusal on the header may close the connection while the body goes
+        const auto answer = peer.answer(2s);
+        ASSERT_TRUE(answer.has_value()) << c.what << ": the window kept the connection";
+        EXPECT_TRUE(answer->empty()) << c.what << ": answered";
+    }
+
+    // A flood of posted game events no page acts on, from two peers at once.
+    const UINT kill = RegisterWindowMessageW(L"Game_Kill");
+    std::atomic<bool> flooding{true};
+    std::atomic<int> posts{0};
+    std::vector<std::thread> flooders;
+    for (int i = 0; i < 2; ++i) {
+        flooders.emplace_back([&] {
+            while (flooding) {
+                ipc::PostMessageW(*window, kill, 7, 0);
+                ++posts;
+            }
+        });
+    }
+    std::this_thread::sleep_for(300ms);
+    Frames("mouse");
+    const auto answered = Msg({"send", "light-control", "1", "1"});
+    std::this_thread::sleep_for(1s);
+    const auto during = Frames("mouse");
+    flooding = false;
+    for (auto& t : flooders)
+        t.join();
+    EXPECT_EQ(answered.code, 0) << "a sender is answered during a flood: " << answered.err;
+    EXPECT_EQ(answered.out, "0\n");
+    EXPECT_TRUE(HasCommand(during, "12")) << "the light frames stopped during the flood";
+    EXPECT_GT(posts, 100) << "hardly a flood";
+
+    // The window answers as before, the silent peers long dropped.
+    for (auto& s : silent) {
+        const auto answer = s->answer(1500ms);
+        ASSERT_TRUE(answer.has_value()) << "a silent peer was kept";
+        EXPECT_TRUE(answer->empty());
+    }
+    const auto table = Msg({"worktool"});
+    EXPECT_EQ(table.code, 0) << table.err;
+    EXPECT_NE(table.out.find("4 device kinds"), std::string::npos) << table.out;
 }
 
 // Runs once the device pages act on game events: the main window takes the four messages
