@@ -134,11 +134,12 @@ SendResult SendMessageTimeoutW(const RemoteWindow& to, UINT msg, WPARAM wParam, 
     if (!frame) {
         return {SendStatus::Rejected, 0};
     }
-    const int fd = ConnectTo(to.socket);
-    if (fd < 0) {
-        return {SendStatus::NoPeer, 0};
-    }
+    // A window whose backlog is full (a flood of posts) is waited for within the time-out.
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int fd = ConnectTo(to.socket, deadline);
+    if (fd < 0) {
+        return {Clock::now() >= deadline ? SendStatus::TimedOut : SendStatus::NoPeer, 0};
+    }
     SendResult result{SendStatus::NoPeer, 0};
     std::uint8_t reply[kReplyBytes];
     if (WriteAll(fd, *frame, deadline)) {

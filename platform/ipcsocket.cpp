@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +17,7 @@ namespace orvel::ipc::detail {
 namespace {
 
 constexpr std::string_view kSocketSuffix = ".sock";
+constexpr long long kConnectSliceUs = 5000;
 
 std::uint64_t fnv1a(std::wstring_view text)
 {
@@ -82,21 +85,38 @@ bool FillAddress(const std::filesystem::path& path, sockaddr_un& addr)
     return true;
 }
 
-int ConnectTo(const std::filesystem::path& socket)
+int ConnectTo(const std::filesystem::path& socket, std::optional<Clock::time_point> until)
 {
     sockaddr_un addr{};
     if (!FillAddress(socket, addr)) {
         return -1;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | (until ? 0 : SOCK_NONBLOCK), 0);
     if (fd < 0) {
         return -1;
     }
     // A local stream connect completes at once, or fails with EAGAIN when the peer's backlog
-    // is full: such a peer does not accept now.
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
+    // is full: such a peer does not accept now. With a deadline, the connect sleeps in the
+    // kernel until the peer accepts one, a slice at a time, handling the messages sent to
+    // this thread's windows between slices.
+    for (;;) {
+        if (until) {
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(*until - Clock::now()).count();
+            const long slice = static_cast<long>(std::clamp<long long>(left, 1, kConnectSliceUs));
+            const timeval timeout{0, slice};
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+        }
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
+            break;
+        }
+        if (!until || errno != EAGAIN || Clock::now() >= *until) {
+            ::close(fd);
+            return -1;
+        }
+        winmsg::HandleSentMessages();
+    }
+    if (until) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
     return fd;
 }

@@ -31,8 +31,9 @@ struct EndpointName {
 };
 std::optional<EndpointName> ParseEndpointFileName(const std::string& name);
 
-// A connected non-blocking socket, or -1 when the peer is gone or does not accept now.
-int ConnectTo(const std::filesystem::path& socket);
+// A connected non-blocking socket, or -1 when the peer is gone or does not accept now (with
+// until: does not accept before then).
+int ConnectTo(const std::filesystem::path& socket, std::optional<Clock::time_point> until = std::nullopt);
 bool FillAddress(const std::filesystem::path& path, sockaddr_un& addr);
 
 // Waits for fd to become ready for events until the deadline; while waiting, the calling

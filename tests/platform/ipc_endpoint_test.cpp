@@ -142,12 +142,12 @@ TEST_F(IpcEndpoint, APeerThatSaysNothingHoldsUpNoOther)
 }
 
 // A window that takes 2 ms for each message and notes, at each tick of its 20 ms timer, how
-// many messages it had handled.
+// many of the counted message it had handled.
 class SlowWindow : public IMessageHandler {
 public:
     static constexpr UINT kQuit = WM_APP + 5;
     static constexpr UINT_PTR kTimer = 1;
-    SlowWindow()
+    explicit SlowWindow(UINT counted) : counted_(counted)
     {
         std::promise<void> ready;
         thread_ = std::thread([&] {
@@ -175,7 +175,7 @@ public:
             handledAtTick.push_back(handled);
         } else {
             std::this_thread::sleep_for(2ms);
-            ++handled;
+            handled += msg == counted_ ? 1 : 0;
         }
         return 0;
     }
@@ -186,13 +186,14 @@ public:
     std::vector<int> handledAtTick;
 
 private:
+    UINT counted_;
     std::thread thread_;
 };
 
 TEST_F(IpcEndpoint, AFloodOfPostsIsHeldBackNotQueued)
 {
     const UINT game = RegisterWindowMessageW(L"Game_Kill");
-    SlowWindow window;
+    SlowWindow window(game);
     ASSERT_TRUE(window.endpoint);
     const RemoteWindow to = window.endpoint->Address();
 
@@ -213,6 +214,9 @@ TEST_F(IpcEndpoint, AFloodOfPostsIsHeldBackNotQueued)
         mostQueued = std::max(mostQueued, winmsg::PostedCount(window.hwnd));
         std::this_thread::sleep_for(1ms);
     }
+    // A sender waits its turn in the backlog instead of being turned away.
+    const UINT probe = RegisterWindowMessageW(L"probe");
+    const SendStatus duringFlood = SendMessageTimeoutW(to, probe, 0, 0, kSendTimeoutMs).status;
     flooding = false;
     for (auto& t : flooders) {
         t.join();
@@ -242,7 +246,7 @@ TEST_F(IpcEndpoint, AFloodOfPostsIsHeldBackNotQueued)
         std::this_thread::sleep_for(5ms);
     }
     EXPECT_EQ(window.handled, taken);
-    const UINT probe = RegisterWindowMessageW(L"probe");
+    EXPECT_EQ(duringFlood, SendStatus::Ok);
     EXPECT_EQ(SendMessageTimeoutW(to, probe, 0, 0, 1000).status, SendStatus::Ok);
 }
 
