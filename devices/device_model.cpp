@@ -168,6 +168,7 @@ int DeviceModel::LoadFromDevice()
 int DeviceModel::ResyncFromDevice()
 {
     auto hold = HoldOutput();
+    BeforeResync();
     const int status = Core().ResyncFromDevice();
     TakeLightingState();
     UpdateStreaming();
@@ -188,6 +189,29 @@ NotifyEffect DeviceModel::ApplyNotification(NotifySource source, std::uint16_t u
     TakeLightingState();
     UpdateStreaming();
     return effect;
+}
+
+SequenceResult DeviceModel::Perform(const std::function<int()>& operation)
+{
+    return Perform([&] {
+        SequenceResult result;
+        result.TakeStatus(operation());
+        return result;
+    });
+}
+
+SequenceResult DeviceModel::Perform(const std::function<SequenceResult()>& sequence)
+{
+    auto hold = HoldOutput();
+    SequenceResult result = sequence();
+    TakeLightingState();
+    UpdateStreaming();
+    return result;
+}
+
+SequenceResult DeviceModel::ChangeLighting(const profiles::LightRecord& record)
+{
+    return Perform([&] { return Core().ChangeLighting(record); });
 }
 
 void DeviceModel::SetLightOwnership(bool on)
