@@ -151,6 +151,9 @@ pages::CQuorsineUSBDevice* CMainWnd::CreatePage(int kindRow)
     setup.lightFileBase = text::FromUtf8(pageRow.lightFileBase);
     setup.pageOrder = kind.pageOrder;
     setup.powerDisplay = power;
+    setup.messageBox = [this](const std::wstring& text, bool question) {
+        return MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, question ? 1 : 0) == 1;
+    };
     setup.descriptor = DeviceMatchTable[0];
     for (const CDeviceSlot& row : DeviceMatchTable) {
         if (row.vendorId == kind.vendorId && row.productId == kind.productId && row.kind == kind.kind &&

@@ -12,14 +12,17 @@
 #include "ui/UIlib.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvel::pages {
 
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
+class CPagePanel;
 
 // Posted to the main window by a notification reader: wParam = the page's selector item index,
 // lParam = (source << 16) | usage; the main window hands it to that page.
@@ -39,6 +42,9 @@ struct PageSetup {
     int pageOrder = 0;
     CMpDevicePowerUI* powerDisplay = nullptr;
     CDeviceSlot descriptor;
+    // The main window's message box with a text already resolved: a question shows both
+    // buttons; true when the user confirmed.
+    std::function<bool(const std::wstring& text, bool question)> messageBox;
 };
 
 class CQuorsineUSBDevice : public DuiLib::CHorizontalLayoutUI,
@@ -60,8 +66,22 @@ public:
     // 7 voice effects, 8 Virtual 7.1.
     virtual void SetFunctionTab(int type);
     int GetFunctionTab() const { return functionTabType_; }
-    // Language-dependent texts after a language switch.
-    virtual void RefreshLanguage() {}
+    // Language-dependent texts after a language switch (the page's and its panels').
+    virtual void RefreshLanguage();
+
+    // The page's controls show the model's profile, then every bound panel shows it too. Run
+    // after anything that loads or changes the profile behind the page's back.
+    void ApplyProfile();
+    // Another profile picked (its identifier set on the core first): the kind's switch
+    // sequence, the page refreshed, and the outcome's message.
+    void SwitchProfile();
+    // Shows the first message of a result in the main window's message box (nothing when it
+    // has none); true when the result is a success.
+    bool ShowResult(const devices::SequenceResult& result);
+    // A question by language key; true when the user confirmed.
+    bool Ask(const char* key);
+    // The text of a language key, through the page's hidden "text_test".
+    std::wstring LanguageText(std::string_view key);
 
     // Only notifications of this page's own controls reach its tables and panels.
     void Notify(DuiLib::TNotifyUI& msg) override;
@@ -112,6 +132,14 @@ protected:
     // The same, keeping the buttons bound so far.
     void AddButtons(DuiLib::CControlUI* container, bool descendants, bool useUserData);
     DuiLib::CControlUI* FindOnPage(const wchar_t* name) const;
+    // The kind's own controls from the model (ApplyProfile runs it first).
+    virtual void ShowPageControls() {}
+    // What an LED button shows of its colour entry (red, green, blue, level).
+    virtual std::uint32_t ShownEntry(std::uint32_t entry) const { return entry; }
+    // Binds the panel of an item of the layout (once): routed, and told of profile changes.
+    void BindPanel(const wchar_t* itemName);
+    // "default_btn": the kind's defaults replace the profile after the question.
+    void OnDefaultButton(DuiLib::TNotifyUI& msg);
 
     int functionTabType_ = 1;
     int selectedKey_ = -1;
@@ -151,8 +179,12 @@ private:
     std::vector<DuiLib::CDeviceKeyButtonUI*> keyButtons_;
     std::vector<DuiLib::CDeviceKeyButtonUI*> lightButtons_;
     std::vector<LedView> ledViews_;
+    std::vector<CPagePanel*> panels_;
+    DuiLib::CControlUI* textTest_ = nullptr;
     bool onScreen_ = false;
     bool active_ = true;
+
+    DUI_DECLARE_MESSAGE_MAP()
 };
 
 } // namespace orvel::pages
