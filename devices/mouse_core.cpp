@@ -44,6 +44,16 @@ const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes()
     return codes;
 }
 
+const std::array<const char*, kMouseButtons>& MouseButtonNameKeys()
+{
+    static const std::array<const char*, kMouseButtons> keys = {
+        "mouse_key_left", "mouse_key_right",    "mouse_key_middle", "mouse_key_forward",   "mouse_key_back",
+        "mouse_key_DPI_add", "mouse_key_DPI_sub", "mouse_key_DPI_loop", "keyboard_key_GM", "mouse_key_DPI_shift",
+        "mouse_key_fire_key",
+    };
+    return keys;
+}
+
 MouseCore::MouseCore(CDeviceLink& link, DeviceFolders folders) : DeviceCore(2, link, std::move(folders))
 {
     slotOfButton_.fill(kNoSlot);

@@ -32,8 +32,9 @@ using MouseBlock = std::array<std::uint8_t, kMouseBlockWrite>;
 // mouse or applies them to the desktop.
 enum class MouseSetting { DoubleClick, PointerSpeed, PointerPrecision, ScrollLines, ScrollPage };
 
-// The code each on-screen button produces from the factory.
+// The code each on-screen button produces from the factory, and the language key of its name.
 const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes();
+const std::array<const char*, kMouseButtons>& MouseButtonNameKeys();
 
 class MouseCore : public DeviceCore {
 public:

@@ -135,8 +135,9 @@ std::wstring CQuorsineUSBDevice::LanguageText(std::string_view key)
 bool CQuorsineUSBDevice::ShowResult(const devices::SequenceResult& result)
 {
     if (!result.messages.empty()) {
-        const devices::UserMessage& first = result.messages.front();
-        const std::wstring text = devices::MessageText(LanguageText(first.key), first);
+        std::wstring text;
+        for (const devices::UserMessage& message : result.messages)
+            text += (text.empty() ? L"" : L"\n") + devices::MessageText(LanguageText(message.key), message);
         debuglog::Write("page message: " + text::ToUtf8(text));
         if (setup_.messageBox)
             setup_.messageBox(text, false);
@@ -151,7 +152,7 @@ bool CQuorsineUSBDevice::Ask(const char* key)
 
 void CQuorsineUSBDevice::OnDefaultButton(TNotifyUI&)
 {
-    if (!Ask("message_text_22"))
+    if (!Ask(devices::kRestoreQuestion))
         return;
     const devices::SequenceResult result = model_->RestoreDefaults();
     ApplyProfile();
@@ -381,11 +382,14 @@ bool CQuorsineUSBDevice::ItemShown() const
     return selectorItem_ != nullptr && selectorItem_->IsVisible();
 }
 
+void CQuorsineUSBDevice::ResendSettings()
+{
+    if (model_->Core().SettingsPending())
+        model_->Perform([this] { return model_->Core().ResendSettings(); });
+}
+
 void CQuorsineUSBDevice::ReportReachable(bool reachable)
 {
-    // A device that answers again takes the change it missed.
-    if (reachable && model_->Core().SettingsPending())
-        model_->Perform([this] { return model_->Core().ResendSettings(); });
     if (setup_.ownerWindow != nullptr)
         orvel::SendMessageW(setup_.ownerWindow, WM_DEVICE_REACHABLE, static_cast<WPARAM>(ItemIndex()), reachable ? 1 : 0);
 }

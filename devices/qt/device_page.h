@@ -8,6 +8,7 @@
 #include "devicelink/device_slot.h"
 #include "devices/device_heartbeat.h"
 #include "devices/device_model.h"
+#include "devices/page_texts.h"
 #include "devices/qt/routed_pump.h"
 #include "ui/UIlib.h"
 
@@ -75,8 +76,8 @@ public:
     // Another profile picked (its identifier set on the core first): the kind's switch
     // sequence, the page refreshed, and the outcome's message.
     void SwitchProfile();
-    // Shows the first message of a result in the main window's message box (nothing when it
-    // has none); true when the result is a success.
+    // Shows a result's messages in one message box, a line each (nothing when it has none);
+    // true when the result is a success.
     bool ShowResult(const devices::SequenceResult& result);
     // A question by language key; true when the user confirmed.
     bool Ask(const char* key);
@@ -167,6 +168,7 @@ private:
     LinkActions SwitchStep() override { return model_->SwitchStep(); }
     bool ItemShown() const override;
     void ReportReachable(bool reachable) override;
+    void ResendSettings() override;
     bool PreviewWanted() const override { return onScreen_; }
 
     PageSetup setup_;

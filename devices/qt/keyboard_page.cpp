@@ -118,7 +118,7 @@ void CQuorsineKeyboardDevice::ShowPageControls()
     ShowRepeatDelay(delay);
     if (tryOut_ != nullptr) {
         tryOut_->SetText(L"");
-        tryOut_->SetTipValue(LanguageText("Repeat_input_text").c_str());
+        tryOut_->SetTipValue(LanguageText(devices::kRepeatTryOutTip).c_str());
     }
     ShowKeys();
 }
@@ -126,7 +126,7 @@ void CQuorsineKeyboardDevice::ShowPageControls()
 void CQuorsineKeyboardDevice::ShowRepeatDelay(int n)
 {
     if (delayLabel_ != nullptr)
-        delayLabel_->SetText((LanguageText("Repeat_Delay_Time") + std::to_wstring(250 * (n + 1)) + L"ms").c_str());
+        delayLabel_->SetText((LanguageText(devices::kRepeatDelayText) + std::to_wstring(250 * (n + 1)) + L"ms").c_str());
 }
 
 void CQuorsineKeyboardDevice::ShowKeys()
@@ -134,7 +134,7 @@ void CQuorsineKeyboardDevice::ShowKeys()
     devices::KeyboardCore& keyboard = Keyboard().Keyboard();
     const input::LanguageLookup lookup = [this](std::string_view key) { return LanguageText(key); };
     const std::vector<std::string> macros = keyboard.MacroNames();
-    const std::wstring keySet = LanguageText("Key_Set");
+    const std::wstring keySet = LanguageText(devices::kKeySetText);
     const auto& entries = keyboard.Keys();
     const auto& buttons = KeyButtons();
     for (std::size_t j = 0; j < buttons.size() && j < entries.size(); ++j) {

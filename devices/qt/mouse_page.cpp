@@ -22,13 +22,6 @@ constexpr const wchar_t* kCurrentThumb = L"Control/SliderBar1_Thumb.png";
 constexpr const wchar_t* kOtherThumb = L"Control/SliderBar2_Thumb.png";
 constexpr const wchar_t* kSliderFore = L"Control/SliderBar_BK1.png";
 
-// The name key of each on-screen button, in button order.
-constexpr const char* kButtonNames[devices::kMouseButtons] = {
-    "mouse_key_left",    "mouse_key_right",    "mouse_key_middle", "mouse_key_forward",
-    "mouse_key_back",    "mouse_key_DPI_add",  "mouse_key_DPI_sub", "mouse_key_DPI_loop",
-    "keyboard_key_GM",   "mouse_key_DPI_shift", "mouse_key_fire_key",
-};
-
 std::wstring Numbered(const wchar_t* prefix, int n)
 {
     return prefix + std::to_wstring(n);
@@ -174,7 +167,7 @@ void CQuorsineMouseDevice::ShowButtonList()
     const auto& keys = mouse.Keys();
     for (int n = 0; n < devices::kMouseButtons && static_cast<std::size_t>(n) < keys.size(); ++n) {
         const profiles::KeyHalf& current = keys[static_cast<std::size_t>(n)].current;
-        const std::wstring line = LanguageText(kButtonNames[n]) + L": " +
+        const std::wstring line = LanguageText(devices::MouseButtonNameKeys()[static_cast<std::size_t>(n)]) + L": " +
                                   input::KeyButtonText({current.type, current.b1, current.b2}, lookup, macros);
         auto* item = new CListLabelElementUI;
         item->SetText(line.c_str());

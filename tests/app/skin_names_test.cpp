@@ -10,7 +10,9 @@
 
 #include "app/window_rules.h"
 #include "devicelink/device_tables.h"
+#include "devices/mouse_core.h"
 #include "devices/power_report.h"
+#include "devices/page_texts.h"
 #include "devices/selector_icons.h"
 #include "platform/text.h"
 #include "tests/skin/skin_reader.h"
@@ -129,6 +131,13 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
         keys.insert(std::string(row.kindName)); // the selector card's name
         keys.insert(devices::IconSetFor(row.kind, row.sub).tooltipKey);
     }
+    for (const char* key : devices::kPageTextKeys)
+        keys.insert(key);
+    for (const char* key : devices::MouseButtonNameKeys())
+        keys.insert(key);
+    for (const char* key : {devices::kDeviceNotUpdatedMessage, devices::kProfileNotSavedMessage,
+                            devices::kProfileNotLoadedMessage})
+        keys.insert(key);
     for (std::uint8_t phone = 0; phone <= 4; ++phone) {
         const std::array<std::uint8_t, 6> report{50, 3, 0, 0, 0, phone};
         keys.insert(devices::DecodePowerReport(report, kKindMousePad, false).phoneText);
