@@ -44,6 +44,19 @@ DUI_BEGIN_MESSAGE_MAP(CQuorsineUSBDevice, DuiLib::CNotifyPump)
 DUI_ON_CLICK_CTRNAME(L"default_btn", CQuorsineUSBDevice::OnDefaultButton)
 DUI_END_MESSAGE_MAP()
 
+void ValueSlider::Show(int value)
+{
+    if (slider != nullptr)
+        slider->SetValue(value);
+    ShowLabel();
+}
+
+void ValueSlider::ShowLabel()
+{
+    if (slider != nullptr && label != nullptr)
+        label->SetText((std::to_wstring(slider->GetValue()) + unit).c_str());
+}
+
 CQuorsineUSBDevice::CQuorsineUSBDevice() : heartbeat_(static_cast<devices::IHeartbeatHost&>(*this)) {}
 
 CQuorsineUSBDevice::~CQuorsineUSBDevice()

@@ -48,6 +48,17 @@ struct PageSetup {
     std::function<bool(const std::wstring& text, bool question)> messageBox;
 };
 
+// A slider with the label that shows its value.
+struct ValueSlider {
+    DuiLib::CSliderUI* slider = nullptr;
+    DuiLib::CControlUI* label = nullptr;
+    const wchar_t* unit = L"";
+    // The slider at value, and its label.
+    void Show(int value);
+    // The label shows where the slider is.
+    void ShowLabel();
+};
+
 class CQuorsineUSBDevice : public DuiLib::CHorizontalLayoutUI,
                            public CRoutedPump,
                            public DuiLib::INotifyUI,

@@ -39,6 +39,7 @@ DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, L"winlockflag_option", CQuorsi
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, L"wflag_option", CQuorsineKeyboardDevice::OnWFlag)
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, L"6flag_option", CQuorsineKeyboardDevice::OnSixKey)
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_VALUECHANGED, L"repeat_rate_slider", CQuorsineKeyboardDevice::OnRepeatRate)
+DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_MOVEVALUECHANGED, L"repeat_rate_slider", CQuorsineKeyboardDevice::OnRepeatRateMove)
 DUI_ON_CLICK_CTRNAME(L"reset_repeat_btn", CQuorsineKeyboardDevice::OnResetRepeat)
 DUI_END_MESSAGE_MAP()
 
@@ -75,9 +76,12 @@ void CQuorsineKeyboardDevice::InitPage()
     winLock_ = static_cast<COptionUI*>(FindOnPage(L"winlockflag_option"));
     wFlag_ = static_cast<COptionUI*>(FindOnPage(L"wflag_option"));
     sixKey_ = static_cast<COptionUI*>(FindOnPage(L"6flag_option"));
-    repeatRate_ = static_cast<CSliderUI*>(FindOnPage(L"repeat_rate_slider"));
+    repeatRate_ = {static_cast<CSliderUI*>(FindOnPage(L"repeat_rate_slider")), FindOnPage(L"repeat_rate_value")};
     delayLabel_ = FindOnPage(L"repeat_delay_time_label1");
     tryOut_ = static_cast<CRichEditUI*>(FindOnPage(L"repeat_input_richedit"));
+    // The key-set panel shows once a key is picked.
+    if (CControlUI* keySet = FindOnPage(L"KeySetControlItem"))
+        keySet->SetVisible(false);
     ApplyProfile();
 }
 
@@ -110,8 +114,7 @@ void CQuorsineKeyboardDevice::ShowPageControls()
         wFlag_->Selected(keyboard.Option(devices::KeyboardOption::WFlag) != 0, false);
     if (sixKey_ != nullptr)
         sixKey_->Selected(keyboard.Option(devices::KeyboardOption::SixKey) != 0, false);
-    if (repeatRate_ != nullptr)
-        repeatRate_->SetValue(keyboard.Option(devices::KeyboardOption::Repeat));
+    repeatRate_.Show(keyboard.Option(devices::KeyboardOption::Repeat));
     const int delay = keyboard.Option(devices::KeyboardOption::RepeatDelay);
     if (COptionUI* option = delays_[static_cast<std::size_t>(delay)])
         option->Selected(true, false);
@@ -187,7 +190,13 @@ void CQuorsineKeyboardDevice::OnSixKey(TNotifyUI& msg)
 
 void CQuorsineKeyboardDevice::OnRepeatRate(TNotifyUI& msg)
 {
+    repeatRate_.ShowLabel();
     Option(devices::KeyboardOption::Repeat, static_cast<CSliderUI*>(msg.pSender)->GetValue());
+}
+
+void CQuorsineKeyboardDevice::OnRepeatRateMove(TNotifyUI&)
+{
+    repeatRate_.ShowLabel();
 }
 
 void CQuorsineKeyboardDevice::OnResetRepeat(TNotifyUI&)

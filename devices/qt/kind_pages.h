@@ -57,15 +57,16 @@ private:
     void OnScrollLines(DuiLib::TNotifyUI& msg);
     void OnScrollPage(DuiLib::TNotifyUI& msg);
     void OnDoubleClick(DuiLib::TNotifyUI& msg);
+    void OnSliderMove(DuiLib::TNotifyUI& msg);
 
     std::array<StageControls, devices::kMouseStages> stages_{};
     std::array<DuiLib::COptionUI*, devices::kMousePollingRates> polling_{};
     DuiLib::CTabLayoutUI* views_ = nullptr;
-    DuiLib::CSliderUI* pointerSpeed_ = nullptr;
+    ValueSlider pointerSpeed_;
     DuiLib::COptionUI* precision_ = nullptr;
-    DuiLib::CSliderUI* scrollLines_ = nullptr;
+    ValueSlider scrollLines_;
     DuiLib::COptionUI* scrollPage_ = nullptr;
-    DuiLib::CSliderUI* doubleClick_ = nullptr;
+    ValueSlider doubleClick_;
     DuiLib::CListUI* buttonList_ = nullptr;
     DuiLib::CControlUI* hint_ = nullptr;
     DuiLib::CColorPaletteUI* palette_ = nullptr;
@@ -101,6 +102,7 @@ private:
     void OnWFlag(DuiLib::TNotifyUI& msg);
     void OnSixKey(DuiLib::TNotifyUI& msg);
     void OnRepeatRate(DuiLib::TNotifyUI& msg);
+    void OnRepeatRateMove(DuiLib::TNotifyUI& msg);
     void OnResetRepeat(DuiLib::TNotifyUI& msg);
 
     std::array<DuiLib::COptionUI*, 4> polling_{};
@@ -108,7 +110,7 @@ private:
     DuiLib::COptionUI* winLock_ = nullptr;
     DuiLib::COptionUI* wFlag_ = nullptr;
     DuiLib::COptionUI* sixKey_ = nullptr;
-    DuiLib::CSliderUI* repeatRate_ = nullptr;
+    ValueSlider repeatRate_;
     DuiLib::CControlUI* delayLabel_ = nullptr;
     DuiLib::CRichEditUI* tryOut_ = nullptr;
 

@@ -35,6 +35,9 @@ DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, L"pointer_precision_check", CQ
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_VALUECHANGED, L"scroll_speed_slider", CQuorsineMouseDevice::OnScrollLines)
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_SELECTCHANGED, L"scrolls_page_check", CQuorsineMouseDevice::OnScrollPage)
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_VALUECHANGED, L"double_click_slider", CQuorsineMouseDevice::OnDoubleClick)
+DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_MOVEVALUECHANGED, L"pointer_speed_slider", CQuorsineMouseDevice::OnSliderMove)
+DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_MOVEVALUECHANGED, L"scroll_speed_slider", CQuorsineMouseDevice::OnSliderMove)
+DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_MOVEVALUECHANGED, L"double_click_slider", CQuorsineMouseDevice::OnSliderMove)
 DUI_END_MESSAGE_MAP()
 
 ORVEL_BEGIN_PREFIX_ROUTES(CQuorsineMouseDevice)
@@ -77,16 +80,19 @@ void CQuorsineMouseDevice::InitPage()
     }
     for (int n = 0; n < devices::kMousePollingRates; ++n)
         polling_[static_cast<std::size_t>(n)] = static_cast<COptionUI*>(FindOnPage(Numbered(L"polling_rate_option_", n).c_str()));
-    pointerSpeed_ = static_cast<CSliderUI*>(FindOnPage(L"pointer_speed_slider"));
+    pointerSpeed_ = {static_cast<CSliderUI*>(FindOnPage(L"pointer_speed_slider")), FindOnPage(L"pointer_speed_value")};
     precision_ = static_cast<COptionUI*>(FindOnPage(L"pointer_precision_check"));
-    scrollLines_ = static_cast<CSliderUI*>(FindOnPage(L"scroll_speed_slider"));
+    scrollLines_ = {static_cast<CSliderUI*>(FindOnPage(L"scroll_speed_slider")), FindOnPage(L"scroll_speed_value")};
     scrollPage_ = static_cast<COptionUI*>(FindOnPage(L"scrolls_page_check"));
-    doubleClick_ = static_cast<CSliderUI*>(FindOnPage(L"double_click_slider"));
+    doubleClick_ = {static_cast<CSliderUI*>(FindOnPage(L"double_click_slider")), FindOnPage(L"double_click_value"), L" ms"};
     buttonList_ = static_cast<CListUI*>(FindOnPage(L"device_setkeyinfo_list"));
     hint_ = FindOnPage(L"device_tishi_info");
     palette_ = static_cast<CColorPaletteUI*>(FindOnPage(L"deng_Color_Pallet"));
     if (auto* first = static_cast<COptionUI*>(FindOnPage(L"mouse_device_seting_option_0")))
         first->Selected(true, false);
+    // The key-set panel shows once a key is picked.
+    if (CControlUI* keySet = FindOnPage(L"KeySetControlItem"))
+        keySet->SetVisible(false);
     ApplyProfile();
 }
 
@@ -105,16 +111,13 @@ void CQuorsineMouseDevice::ShowPageControls()
         option->Selected(true, false);
     // The pointer settings are only kept in the profile; the page shows what it keeps.
     using devices::MouseSetting;
-    if (doubleClick_ != nullptr)
-        doubleClick_->SetValue(mouse.Setting(MouseSetting::DoubleClick));
-    if (pointerSpeed_ != nullptr)
-        pointerSpeed_->SetValue(mouse.Setting(MouseSetting::PointerSpeed));
+    doubleClick_.Show(mouse.Setting(MouseSetting::DoubleClick));
+    pointerSpeed_.Show(mouse.Setting(MouseSetting::PointerSpeed));
+    scrollLines_.Show(mouse.Setting(MouseSetting::ScrollLines));
     if (precision_ != nullptr)
         precision_->Selected(mouse.Setting(MouseSetting::PointerPrecision) != 0, false);
     if (scrollPage_ != nullptr)
         scrollPage_->Selected(mouse.Setting(MouseSetting::ScrollPage) != 0, false);
-    if (scrollLines_ != nullptr)
-        scrollLines_->SetValue(mouse.Setting(MouseSetting::ScrollLines));
     ShowButtonList();
 }
 
@@ -260,7 +263,15 @@ void CQuorsineMouseDevice::OnView(TNotifyUI& msg, int n)
 
 void CQuorsineMouseDevice::Keep(devices::MouseSetting setting, int value, int lines)
 {
+    for (ValueSlider* slider : {&pointerSpeed_, &scrollLines_, &doubleClick_})
+        slider->ShowLabel();
     ShowResult(Mouse().Perform([&] { return Mouse().Mouse().SetSetting(setting, value, lines); }));
+}
+
+void CQuorsineMouseDevice::OnSliderMove(TNotifyUI&)
+{
+    for (ValueSlider* slider : {&pointerSpeed_, &scrollLines_, &doubleClick_})
+        slider->ShowLabel();
 }
 
 void CQuorsineMouseDevice::OnPointerSpeed(TNotifyUI& msg)
@@ -283,7 +294,7 @@ void CQuorsineMouseDevice::OnScrollLines(TNotifyUI& msg)
 void CQuorsineMouseDevice::OnScrollPage(TNotifyUI& msg)
 {
     Keep(devices::MouseSetting::ScrollPage, static_cast<COptionUI*>(msg.pSender)->IsSelected(),
-         scrollLines_ != nullptr ? scrollLines_->GetValue() : 0);
+         scrollLines_.slider != nullptr ? scrollLines_.slider->GetValue() : 0);
 }
 
 void CQuorsineMouseDevice::OnDoubleClick(TNotifyUI& msg)

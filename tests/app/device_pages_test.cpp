@@ -135,6 +135,7 @@ TEST(MousePage, StageAndPollingChangesReachTheMouseAndAreShownAfterARestart)
     EXPECT_TRUE(On<DuiLib::COptionUI>(page, L"polling_rate_option_1")->IsSelected());
     EXPECT_EQ(On<DuiLib::CSliderUI>(page, L"pointer_speed_slider")->GetValue(), 15);
     EXPECT_EQ(On<DuiLib::CSliderUI>(page, L"double_click_slider")->GetValue(), 700);
+    EXPECT_EQ(On(page, L"double_click_value")->GetText(), L"700 ms");
     EXPECT_TRUE(On<DuiLib::COptionUI>(page, L"scrolls_page_check")->IsSelected());
     EXPECT_EQ(block(), before) << "starting again wrote nothing";
     // The button list shows one line per on-screen button.
