@@ -189,6 +189,7 @@ int KeyboardCore::LoadProfileState()
     const int previousMode = settings_.mode;
     light_ = profile_.GetLightInfo();
     audio_ = profile_.GetAudioLightInfo();
+    lists_ = ReadLightLists(profile_);
     TakeDecodedLight(previousMode);
     return kLinkOk;
 }

@@ -87,6 +87,8 @@ public:
     int LoadProfileState() override;
     const profiles::LightRecord& Light() const { return light_; }
     const profiles::AudioLightRecord& AudioLight() const { return audio_; }
+    // The profile's per-LED list and the steps of its user effect.
+    const LightLists& Lists() const { return lists_; }
     std::vector<profiles::KeyEntry>& Keys() { return keys_; }
     const std::vector<profiles::KeyEntry>& Keys() const { return keys_; }
 
@@ -169,6 +171,7 @@ private:
     int restartGroup_ = 0;
     profiles::LightRecord light_;
     profiles::AudioLightRecord audio_;
+    LightLists lists_;
     std::vector<profiles::KeyEntry> keys_;
     profiles::KeyboardSystemSettings system_;
 };

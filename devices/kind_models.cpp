@@ -60,9 +60,13 @@ void TakeLists(lighting::DeviceLighting& lighting, const LightLists& lists)
     lighting.LoadEffects(std::move(steps), now);
 }
 
-bool SameLists(const LightLists& a, const LightLists& b)
+// The lists restart only when they differ from those taken last.
+void TakeChangedLists(lighting::DeviceLighting& lighting, LightLists& taken, const LightLists& lists)
 {
-    return a.perLed == b.perLed && a.effects == b.effects;
+    if (lists.perLed == taken.perLed && lists.effects == taken.effects)
+        return;
+    taken = lists;
+    TakeLists(lighting, taken);
 }
 
 lighting::AudioLightSettings AudioSettingsOf(const profiles::AudioLightRecord& r)
@@ -82,10 +86,7 @@ MouseModel::MouseModel(int kindRow, PostNotification post)
 void MouseModel::TakeLightingState()
 {
     TakeSettings(lighting_, LightSettingsOf(core_.Light()), false);
-    if (!SameLists(lists_, core_.Lists())) {
-        lists_ = core_.Lists();
-        TakeLists(lighting_, lists_);
-    }
+    TakeChangedLists(lighting_, lists_, core_.Lists());
 }
 
 SequenceResult MouseModel::SwitchProfile()
@@ -129,6 +130,7 @@ void KeyboardModel::TakeLightingState()
             });
     }
     lighting_.SetAudioSettings(AudioSettingsOf(core_.AudioLight()));
+    TakeChangedLists(lighting_, lists_, core_.Lists());
 }
 
 void KeyboardModel::BeforeResync()

@@ -65,6 +65,7 @@ private:
 
     KeyboardCore core_;
     lighting::KeyboardLighting lighting_;
+    LightLists lists_;
 };
 
 // The mouse pad and the headset: a ring of LEDs with per-LED effects and effect lists.

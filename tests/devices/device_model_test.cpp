@@ -1,6 +1,8 @@
 #include "devicelink/device_scan.h"
 #include "devicelink/hid_adapters.h"
 #include "devices/kind_models.h"
+#include "lighting/colour.h"
+#include "profiles/jsonfile.h"
 #include "profiles/profilelist.h"
 #include "sim/devices/command_frame.h"
 #include "sim/serve/served_device.h"
@@ -225,6 +227,38 @@ TEST(DeviceModel, ANotificationIsPostedOnAndAppliedByTheOwner)
     }
     EXPECT_FALSE(model->LinkOpen());
     EXPECT_EQ(model->LoadFromDevice(), 0);
+}
+
+TEST(DeviceModel, TheMouseAndKeyboardPlayTheProfilesLightList)
+{
+    for (const auto& [kind, row] : {std::pair(sim::DeviceKind::Mouse, 0), std::pair(sim::DeviceKind::Keyboard, 1)}) {
+        SCOPED_TRACE(row);
+        ModelBench bench;
+        bench.Serve(kind, false);
+        bench.Scan();
+        Posted posted;
+        auto model = DeviceModel::Create(row, posted.Post());
+        bench.AttachAll(*model);
+        // LED 5 has an effect of its own: a static colour over whatever the mode draws.
+        const auto path = model->Core().Folders().Profile(model->Core().ProfileIdentifier());
+        Json::Value document = profiles::LoadJsonFile(path);
+        Json::Value& led = document["Device"][0]["LightList"][5];
+        led["LEDREGMode"] = 1;
+        led["LEDBrightness"] = 4;
+        led["red"] = 0x11;
+        led["green"] = 0x22;
+        led["blue"] = 0x33;
+        ASSERT_TRUE(profiles::SaveJsonFile(path, document));
+        ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
+        lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
+        scheduler.Start();
+        model->JoinScheduler(scheduler);
+        EXPECT_TRUE(WaitUntil([&] {
+            return lighting::ColourOf(model->Lighting().Leds().GetLedColor(5)) == lighting::Rgb{0x11, 0x22, 0x33};
+        }));
+        model->Shutdown();
+        scheduler.Stop();
+    }
 }
 
 TEST(DeviceModel, AProfileChangedOnTheKeyboardReloadsTheListBeforeTheResync)
