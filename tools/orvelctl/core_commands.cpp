@@ -593,7 +593,7 @@ int SetCommand(const ParsedArgs& args, Context& context)
         status = mouse->SetStageDpi(request->stage, request->dpi);
         break;
     case SetRequest::What::DpiStage:
-        status = mouse->SelectStage(request->stage);
+        status = mouse->SelectStage(request->stage, {});
         break;
     case SetRequest::What::Polling:
         status = mouse != nullptr ? mouse->SetPollingRate(request->value)
