@@ -13,6 +13,8 @@
 #include "devices/qt/device_option.h"
 #include "devicelink/hid_adapters.h"
 #include "devices/qt/page_controls.h"
+#include "input/hook/hook_messages.h"
+#include "input/hook/x11_capture.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/paths.h"
@@ -103,6 +105,12 @@ void CMainWnd::InitWindow()
     endpoint_ = ipc::Endpoint::Create(m_hWnd, &error);
     if (!endpoint_)
         debuglog::Write("other programs cannot reach the window: " + error);
+    std::string why;
+    hook_ = std::make_unique<input::CDeviceHook>(input::OpenCaptureBackend(&why));
+    if (!why.empty())
+        debuglog::Write("input capture: " + why);
+    if (QWidget* widget = GetWidget())
+        hook_->SetNativeWindow(static_cast<std::uint64_t>(widget->winId()));
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
@@ -201,6 +209,8 @@ void CMainWnd::OnSystemButton(TNotifyUI& msg)
 {
     const CDuiString name = msg.pSender->GetName();
     const UINT command = name == L"minbtn" ? SC_MINIMIZE : name == L"maxbtn" ? SC_MAXIMIZE : SC_RESTORE;
+    if (command == SC_MINIMIZE)
+        EndCapture(input::HookWindowEvent::Minimised);
     SendMessage(WM_SYSCOMMAND, command, 0);
     UpdateOnScreen();
 }
@@ -281,6 +291,7 @@ void CMainWnd::OnDeviceSelect(TNotifyUI& msg)
         item = static_cast<pages::CDeviceOptionUI*>(c->GetInterface(L"DeviceOption"));
     if (item == nullptr)
         return;
+    EndCapture(input::HookWindowEvent::DeviceSwitched);
     if (powerSwitch_ != nullptr) {
         powerSwitch_->SetVisible(item->GetPowerTabIndex() >= 0);
         if (item->GetPowerTabIndex() >= 0)
@@ -294,6 +305,7 @@ void CMainWnd::OnFunctionTab(TNotifyUI& msg)
     pages::CQuorsineUSBDevice* page = SelectedPage();
     if (page == nullptr || !static_cast<COptionUI*>(msg.pSender)->IsSelected())
         return;
+    EndCapture(input::HookWindowEvent::PageSwitched);
     const CDuiString name = msg.pSender->GetName();
     for (const auto& [tab, type] : kFunctionTabs) {
         if (name == tab)
@@ -332,8 +344,13 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         return 0;
     }
     switch (uMsg) {
+    case input::WM_HOOK_CONTROL: return hook_ ? hook_->OnHookControl(m_hWnd, wParam) : 0;
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
+        // Recording goes on while the user clicks elsewhere on the desktop (that is what it is
+        // for); only the key edit's capture ends when another window becomes active.
+        if (!windowActive_ && hook_ && hook_->Mode() == input::hookmode::kSingleKey)
+            EndCapture(input::HookWindowEvent::Deactivated);
         for (pages::CQuorsineUSBDevice* page : pages_) {
             if (page != nullptr)
                 page->SetActive(windowActive_);
@@ -512,6 +529,12 @@ void CMainWnd::ExitProgram()
     Close(0);
 }
 
+void CMainWnd::EndCapture(input::HookWindowEvent event)
+{
+    if (hook_)
+        hook_->OnWindowEvent(event);
+}
+
 void CMainWnd::CloseChildWindows()
 {
     if (aboutWindow_ != nullptr)
@@ -521,6 +544,7 @@ void CMainWnd::CloseChildWindows()
 LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     debuglog::Write("退出测试");
+    EndCapture(input::HookWindowEvent::Exiting);
     ShowWindow(false);
     StopWorkers();
     if (tray_)

@@ -9,6 +9,7 @@
 #include "app/skin_settings.h"
 #include "devicelink/device_scan.h"
 #include "devices/qt/device_page.h"
+#include "input/hook/device_hook.h"
 #include "lighting/light_scheduler.h"
 #include "platform/worker.h"
 #include "ui/UIlib.h"
@@ -130,6 +131,8 @@ private:
     void SetHiddenToTray(bool hidden);
     void CloseChildWindows();
     void ShowNoDevice();
+    // A window event that ends key capture or recording (see CDeviceHook::OnWindowEvent).
+    void EndCapture(input::HookWindowEvent event);
 
     // Skin, language and fonts.
     void SetFonts(const std::string& face);
@@ -148,6 +151,9 @@ private:
     // Other programs reach the window through it (a second start, the light and WorkTool requests).
     std::unique_ptr<ipc::Endpoint> endpoint_;
     std::unique_ptr<DuiLib::CTrayIcon> tray_;
+    // Key capture for the key-set panel and macro recording, on the whole desktop where it
+    // can be listened to.
+    std::unique_ptr<input::CDeviceHook> hook_;
     CAboutWnd* aboutWindow_ = nullptr;
 
     std::array<pages::CQuorsineUSBDevice*, 4> pages_{};

@@ -207,6 +207,8 @@ void CMainWnd::OnDeviceDetach(std::size_t slot)
     pages::CQuorsineUSBDevice* page = PageOfKindRow(KindRowOf(slots_, slot));
     if (page == nullptr)
         return;
+    if (page == SelectedPage())
+        EndCapture(input::HookWindowEvent::Detached);
     if (slots_[slot].role == kRoleCommand) {
         if (page->OnCommandDetach(slots_, slot).hideItem)
             HideDeviceItem(page->SelectorItem());
@@ -290,6 +292,8 @@ void CMainWnd::UpdateOnScreen()
 
 void CMainWnd::SetHiddenToTray(bool hidden)
 {
+    if (hidden)
+        EndCapture(input::HookWindowEvent::Hidden);
     for (pages::CQuorsineUSBDevice* page : pages_) {
         if (page == nullptr)
             continue;

@@ -5,6 +5,7 @@
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
 #include "devices/qt/page_controls.h"
+#include "input/qt/input_panels.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "ui/xmlfile.h"
@@ -192,6 +193,7 @@ std::string SetUpToolkit(const std::string& skinFolder)
         return problem;
     RegisterCustomControls();
     pages::RegisterPageControls();
+    input::RegisterInputPanels();
     return {};
 }
 

@@ -102,6 +102,9 @@ void CQuorsineUSBDevice::InitPage()
     textTest_ = FindOnPage(L"text_test");
     BindPanel(L"DeviceProfileItem");
     BindPanel(L"LightControlItem");
+    BindPanel(L"KeySetControlItem");
+    BindPanel(L"MacroControlItem");
+    BindPanel(L"ShootControlItem");
 }
 
 void CQuorsineUSBDevice::BindPanel(const wchar_t* itemName)

@@ -84,6 +84,9 @@ public:
     // The page's controls show the model's profile, then every bound panel shows it too. Run
     // after anything that loads or changes the profile behind the page's back.
     void ApplyProfile();
+    // The key buttons' texts (or the button list) from the model's key list, after a panel
+    // changed an assignment.
+    virtual void ShowKeyTexts() {}
     // Another profile picked (its identifier set on the core first): the kind's switch
     // sequence, the page refreshed, and the outcome's message.
     void SwitchProfile();

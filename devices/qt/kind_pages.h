@@ -21,6 +21,7 @@ class CQuorsineMouseDevice : public CQuorsineUSBDevice {
 public:
     void InitPage() override;
     void SetFunctionTab(int type) override;
+    void ShowKeyTexts() override { ShowButtonList(); }
 
 protected:
     void ShowPageControls() override;
@@ -83,6 +84,7 @@ public:
     // Types 1 and 2 show the Fn key selected or not; the power display shows on tabs 1 and 2.
     void SetFunctionTab(int type) override;
     bool RouteNotify(DuiLib::TNotifyUI& msg) override;
+    void ShowKeyTexts() override { ShowKeys(); }
 
 protected:
     void ShowPageControls() override;

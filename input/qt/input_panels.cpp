@@ -1,0 +1,22 @@
+#include "input/qt/input_panels.h"
+
+#include "devices/qt/page_controls.h"
+#include "input/qt/keyset_control.h"
+
+namespace orvel::input {
+namespace {
+
+template <typename T>
+DuiLib::CControlUI* Make()
+{
+    return new T;
+}
+
+} // namespace
+
+void RegisterInputPanels()
+{
+    pages::RegisterPanelClass(L"KeySetControl", &Make<CKeySetControlUI>);
+}
+
+} // namespace orvel::input

@@ -1,0 +1,224 @@
+// The key-set panel of the device pages, driven by control name in the program's window against
+// the emulators: a key captured through the hook's message, a macro assigned, and
+// "key_butt_prosave" with its order (macros first, keys only once the macros reached the device).
+
+#include "devices/kind_models.h"
+#include "input/hook/hook_messages.h"
+#include "input/hook/hook_records.h"
+#include "input/key_tables.h"
+#include "input/macro_library.h"
+#include "sim/devices/command_frame.h"
+#include "sim/devices/factory_tables.h"
+#include "tests/app/window_bench.h"
+
+namespace orvel::app::testing {
+namespace {
+
+using pages::CQuorsineUSBDevice;
+
+constexpr int kKeyboard = 1;
+constexpr std::uint16_t kEvdevB = 48;
+
+template <typename T = DuiLib::CControlUI>
+T* On(CQuorsineUSBDevice* page, const std::wstring& name)
+{
+    auto* control = page->GetManager()->FindSubControlByName(page, name.c_str());
+    EXPECT_NE(control, nullptr) << QString::fromStdWString(name).toStdString();
+    return static_cast<T*>(control);
+}
+
+CQuorsineUSBDevice* Shown(WindowBench& bench, int row)
+{
+    EXPECT_TRUE(SpinUntil([&] { return bench.Ready({row}); }, 8000ms));
+    bench.window->SelectKindRow(row);
+    return bench.window->PageOfKindRow(row);
+}
+
+// The page's keys tab, picked in its profile panel.
+void ShowKeysTab(WindowBench& bench, CQuorsineUSBDevice* page)
+{
+    auto* tab = On<DuiLib::COptionUI>(page, L"key_Op_tab");
+    tab->Selected(true, false);
+    bench.Send(tab, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
+}
+
+// The page's button of the emulated keyboard's key n, and the key's place in the page's list.
+int PositionOfKey(std::size_t n)
+{
+    return sim::KeyboardKeyPositions()[n];
+}
+
+// Picks the item of a combo as the user does (the toolkit sends "itemselect").
+void Pick(DuiLib::CComboUI* combo, int index)
+{
+    ASSERT_NE(combo, nullptr);
+    combo->SelectItem(index, false, true);
+}
+
+// The function combo's item of a category.
+int FunctionItem(DuiLib::CComboUI* combo, int category)
+{
+    for (int i = 0; i < combo->GetCount(); ++i) {
+        if (combo->GetItemAt(i)->GetUserData() == std::to_wstring(category).c_str())
+            return i;
+    }
+    ADD_FAILURE() << "no item for category " << category;
+    return -1;
+}
+
+profiles::KeyHalf Current(CQuorsineUSBDevice* page, int position)
+{
+    auto& keyboard = static_cast<devices::KeyboardModel&>(page->Model()).Keyboard();
+    return keyboard.Keys().at(static_cast<std::size_t>(position)).current;
+}
+
+std::array<std::uint8_t, 3> KeyTableEntry(sim::ServedDevice& device, std::size_t key)
+{
+    const std::vector<std::uint8_t> table = device.Device().Snapshot().keyTable;
+    return {table.at(3 * key), table.at(3 * key + 1), table.at(3 * key + 2)};
+}
+
+bool SaveButtonsEnabled(CQuorsineUSBDevice* page)
+{
+    return On(page, L"key_butt_keysave")->IsEnabled() && On(page, L"key_butt_keycancel")->IsEnabled() &&
+           On(page, L"key_butt_prosave")->IsEnabled();
+}
+
+// A key as the hook reports it while the key edit captures.
+void PressKey(WindowBench& bench, std::uint16_t evdev)
+{
+    input::KeyMessageMaker maker;
+    const std::optional<input::KeyMessage> made = maker.Make({evdev, true, 0});
+    ASSERT_TRUE(made.has_value());
+    orvel::SendMessageW(bench.window->GetHWND(), input::RegisterHookMessages().keySingleKey, made->wParam,
+                         reinterpret_cast<LPARAM>(&made->record));
+}
+
+std::filesystem::path KeyboardFolder(WindowBench& bench)
+{
+    return bench.temp / "data" / "VARNO Orvel 80" / "keyboard";
+}
+
+// A macro of the keyboard's folder with count key presses and releases.
+void AddMacro(const std::filesystem::path& folder, std::size_t count)
+{
+    std::filesystem::create_directories(folder);
+    input::MacroLibrary library(folder);
+    library.Load();
+    int index = 0;
+    ASSERT_EQ(library.Add(index), input::MacroStatus::Done);
+    std::vector<input::MacroEvent> events;
+    for (std::size_t i = 0; i < count; ++i)
+        events.push_back({i % 2 == 0, input::eventtype::kKey, 0x04, 10});
+    ASSERT_EQ(library.SaveEvents(index, events), input::MacroStatus::Done);
+}
+
+TEST(KeySetPanelWindow, ACapturedKeyIsShownStoredAndReachesTheKeyboard)
+{
+    WindowBench bench;
+    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowKeysTab(bench, page);
+    const std::size_t key = 10;
+    const int position = PositionOfKey(key);
+    const auto before = KeyTableEntry(keyboard, key);
+
+    auto* panel = On(page, L"KeySetControlItem");
+    EXPECT_FALSE(panel->IsVisible());
+    bench.Send(On(page, L"key_" + std::to_wstring(position)), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(panel->IsVisible());
+    EXPECT_FALSE(SaveButtonsEnabled(page)) << "nothing changed yet";
+
+    // The keyboard has no DPI or gun functions to offer.
+    auto* function = On<DuiLib::CComboUI>(page, L"keyset_function_combo");
+    EXPECT_FALSE(function->GetItemAt(FunctionItem(function, input::category::kDpi))->IsVisible());
+    EXPECT_FALSE(function->GetItemAt(FunctionItem(function, input::category::kGunKey))->IsVisible());
+
+    Pick(function, FunctionItem(function, input::category::kKeyboardKey));
+    PressKey(bench, kEvdevB);
+    const profiles::KeyHalf shown = Current(page, position);
+    EXPECT_EQ((std::array<int, 3>{shown.type, shown.b1, shown.b2}), (std::array<int, 3>{0x20, 0x00, 0x05}));
+    EXPECT_EQ(On(page, L"keyset_keyboard_text_edit")->GetText(), page->LanguageText("keyboard_key_B"));
+    EXPECT_EQ(On(page, L"key_" + std::to_wstring(position))->GetText(), page->LanguageText("keyboard_key_B"));
+    EXPECT_TRUE(SaveButtonsEnabled(page));
+    EXPECT_EQ(KeyTableEntry(keyboard, key), before) << "nothing is written before the write button";
+
+    // Ctrl is added with its box; the key stays.
+    auto* ctrl = On<DuiLib::COptionUI>(page, L"key_ComBox_check_1");
+    ctrl->Selected(true, false);
+    bench.Send(ctrl, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
+    const profiles::KeyHalf withCtrl = Current(page, position);
+    EXPECT_EQ((std::array<int, 3>{withCtrl.type, withCtrl.b1, withCtrl.b2}), (std::array<int, 3>{0x20, 0x01, 0x05}));
+
+    MessageBoxes boxes(L"confirm_btn");
+    bench.Send(On(page, L"key_butt_prosave"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(KeyTableEntry(keyboard, key), (std::array<std::uint8_t, 3>{0x20, 0x01, 0x05}));
+    EXPECT_FALSE(SaveButtonsEnabled(page)) << "the keys reached the keyboard";
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    bench.Restart();
+    page = Shown(bench, kKeyboard);
+    const profiles::KeyHalf kept = Current(page, position);
+    EXPECT_EQ((std::array<int, 3>{kept.type, kept.b1, kept.b2}), (std::array<int, 3>{0x20, 0x01, 0x05}));
+}
+
+TEST(KeySetPanelWindow, TheKeysWaitUntilTheirMacrosReachedTheDevice)
+{
+    struct Case {
+        const char* name;
+        std::size_t events;   // of the macro assigned
+        bool refused;         // the keyboard refuses the macro image
+        const char* message;  // what the box says
+        std::int64_t number;  // formatted into it
+        bool hasNumber;
+    };
+    const Case cases[] = {
+        {"too many events", input::kMacroEventLimit + 3, false, "message_text_26", 3, true},
+        {"macros refused by the keyboard", 4, true, devices::kDeviceNotUpdatedMessage, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowBench bench;
+        sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+        AddMacro(KeyboardFolder(bench), c.events);
+        bench.Start();
+        CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+        ShowKeysTab(bench, page);
+        const std::size_t key = 20;
+        const int position = PositionOfKey(key);
+        const auto tableBefore = KeyTableEntry(keyboard, key);
+        const auto macrosBefore = keyboard.Device().Snapshot().macros;
+
+        bench.Send(On(page, L"key_" + std::to_wstring(position)), DuiLib::DUI_MSGTYPE_CLICK);
+        auto* function = On<DuiLib::CComboUI>(page, L"keyset_function_combo");
+        Pick(function, FunctionItem(function, input::category::kMacro));
+        Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_combo"), 0);
+        Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_over_combo"), 1);
+        const profiles::KeyHalf assigned = Current(page, position);
+        EXPECT_EQ((std::array<int, 3>{assigned.type, assigned.b1, assigned.b2}), (std::array<int, 3>{0x70, 0x00, 0x01}));
+
+        if (c.refused) {
+            keyboard.Device().AddFault({sim::cmd::kWriteMacroData, std::nullopt, sim::FaultAction::RejectedStatus, 0, -1});
+        }
+        MessageBoxes boxes(L"confirm_btn");
+        bench.Send(On(page, L"key_butt_prosave"), DuiLib::DUI_MSGTYPE_CLICK);
+        EXPECT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }, 3000ms));
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        devices::UserMessage expected{c.message, c.number, c.hasNumber};
+        EXPECT_EQ(boxes.Texts()[0], devices::MessageText(page->LanguageText(c.message), expected));
+        EXPECT_EQ(KeyTableEntry(keyboard, key), tableBefore) << "the keys were not written";
+        EXPECT_EQ(keyboard.Device().Snapshot().macros, macrosBefore);
+        EXPECT_TRUE(SaveButtonsEnabled(page)) << "the user can write again";
+
+        // The assignment stays in the saved profile.
+        keyboard.Device().ClearFaults();
+        bench.Restart();
+        page = Shown(bench, kKeyboard);
+        const profiles::KeyHalf kept = Current(page, position);
+        EXPECT_EQ((std::array<int, 3>{kept.type, kept.b1, kept.b2}), (std::array<int, 3>{0x70, 0x00, 0x01}));
+    }
+}
+
+} // namespace
+} // namespace orvel::app::testing
