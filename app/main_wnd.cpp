@@ -111,6 +111,7 @@ void CMainWnd::InitWindow()
         debuglog::Write("input capture: " + why);
     if (QWidget* widget = GetWidget())
         hook_->SetNativeWindow(static_cast<std::uint64_t>(widget->winId()));
+    hook_->SetEndedHandler([hwnd = m_hWnd] { PostMessageW(hwnd, input::WM_HOOK_ENDED, 0, 0); });
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
@@ -344,7 +345,8 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         return 0;
     }
     switch (uMsg) {
-    case input::WM_HOOK_CONTROL: return hook_ ? hook_->OnHookControl(m_hWnd, wParam) : 0;
+    case input::WM_HOOK_CONTROL: return OnHookControl(wParam);
+    case input::WM_HOOK_ENDED: CaptureEnded(); return 0;
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
         // Recording goes on while the user clicks elsewhere on the desktop (that is what it is
@@ -529,10 +531,38 @@ void CMainWnd::ExitProgram()
     Close(0);
 }
 
+LRESULT CMainWnd::OnHookControl(WPARAM wParam)
+{
+    if (!hook_)
+        return 0;
+    if (wParam <= 1) {
+        if (wParam == 0 && selectLayout_ != nullptr)
+            selectLayout_->SetEnabled(true);
+        return hook_->OnHookControl(m_hWnd, wParam);
+    }
+    // A recording placement: the device cannot be switched meanwhile.
+    const LRESULT installed = hook_->Install(static_cast<int>(wParam), m_hWnd, true, true);
+    if (selectLayout_ != nullptr)
+        selectLayout_->SetEnabled(installed != 1);
+    return installed;
+}
+
 void CMainWnd::EndCapture(input::HookWindowEvent event)
 {
-    if (hook_)
-        hook_->OnWindowEvent(event);
+    if (hook_ && hook_->OnWindowEvent(event))
+        CaptureEnded();
+}
+
+void CMainWnd::CaptureEnded()
+{
+    if (selectLayout_ != nullptr)
+        selectLayout_->SetEnabled(true);
+    // The page that recorded stops its recording.
+    for (pages::CQuorsineUSBDevice* page : pages_) {
+        LRESULT result = 0;
+        if (page != nullptr)
+            page->RouteMessage(input::WM_HOOK_ENDED, 0, 0, result);
+    }
 }
 
 void CMainWnd::CloseChildWindows()

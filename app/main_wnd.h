@@ -131,8 +131,12 @@ private:
     void SetHiddenToTray(bool hidden);
     void CloseChildWindows();
     void ShowNoDevice();
+    // WM_HOOK_CONTROL: key capture on (1) or off (0), or a recording placement installed.
+    DuiLib::LRESULT OnHookControl(WPARAM wParam);
     // A window event that ends key capture or recording (see CDeviceHook::OnWindowEvent).
     void EndCapture(input::HookWindowEvent event);
+    // An installation ended without a panel asking: the pages are told (WM_HOOK_ENDED).
+    void CaptureEnded();
 
     // Skin, language and fonts.
     void SetFonts(const std::string& face);

@@ -2,6 +2,7 @@
 
 #include "devices/qt/page_controls.h"
 #include "input/qt/keyset_control.h"
+#include "input/qt/macro_control.h"
 
 namespace orvel::input {
 namespace {
@@ -17,6 +18,7 @@ DuiLib::CControlUI* Make()
 void RegisterInputPanels()
 {
     pages::RegisterPanelClass(L"KeySetControl", &Make<CKeySetControlUI>);
+    pages::RegisterPanelClass(L"MacroControl", &Make<CMacroControlUI>);
 }
 
 } // namespace orvel::input

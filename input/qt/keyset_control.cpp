@@ -14,12 +14,6 @@ using namespace DuiLib;
 
 namespace {
 
-constexpr const wchar_t* kNumberEdits[] = {
-    L"keyset_mouseswing_num_edit", L"keyset_mouseswing_delay_edit", L"keyset_mouseswing_speed_edit",
-    L"keyset_mousewheel_num_edit", L"keyset_mousewheel_delay_edit", L"keyset_mousewheel_speed_edit",
-    L"keyset_mousefire_interval_edit", L"keyset_mousefire_num_edit", L"keyset_macro_cycle_edit",
-};
-
 int Selection(const CComboUI* combo)
 {
     return combo != nullptr ? combo->GetCurSel() : -1;

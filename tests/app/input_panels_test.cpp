@@ -1,10 +1,12 @@
-// The key-set panel of the device pages, driven by control name in the program's window against
-// the emulators: a key captured through the hook's message, a macro assigned, and
-// "key_butt_prosave" with its order (macros first, keys only once the macros reached the device).
+// The key-set and macro panels of the device pages, driven by control name in the program's
+// window against the emulators: a key captured through the hook's message, a macro assigned,
+// "key_butt_prosave" with its order (macros first, keys only once the macros reached the
+// device), and a macro recorded from the hook's messages while the window is not active.
 
 #include "devices/kind_models.h"
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_records.h"
+#include "input/macro_event.h"
 #include "input/key_tables.h"
 #include "input/macro_library.h"
 #include "sim/devices/command_frame.h"
@@ -38,6 +40,13 @@ CQuorsineUSBDevice* Shown(WindowBench& bench, int row)
 void ShowKeysTab(WindowBench& bench, CQuorsineUSBDevice* page)
 {
     auto* tab = On<DuiLib::COptionUI>(page, L"key_Op_tab");
+    tab->Selected(true, false);
+    bench.Send(tab, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
+}
+
+void ShowTab(WindowBench& bench, CQuorsineUSBDevice* page, const wchar_t* name)
+{
+    auto* tab = On<DuiLib::COptionUI>(page, name);
     tab->Selected(true, false);
     bench.Send(tab, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
 }
@@ -218,6 +227,65 @@ TEST(KeySetPanelWindow, TheKeysWaitUntilTheirMacrosReachedTheDevice)
         const profiles::KeyHalf kept = Current(page, position);
         EXPECT_EQ((std::array<int, 3>{kept.type, kept.b1, kept.b2}), (std::array<int, 3>{0x70, 0x00, 0x01}));
     }
+}
+
+
+TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATabSwitch)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"macro_Op_tab");
+    const HWND window = bench.window->GetHWND();
+    const input::HookMessages& hook = input::RegisterHookMessages();
+
+    EXPECT_FALSE(On(page, L"macro_btn_export")->IsEnabled()) << "no macro yet";
+    bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_name_list")->GetCount(), 1);
+    EXPECT_TRUE(On(page, L"macro_btn_export")->IsEnabled());
+    EXPECT_EQ(On<DuiLib::CComboUI>(page, L"keyset_macro_combo")->GetCount(), 1) << "the key-set panel offers it";
+
+    bench.Send(On(page, L"macro_btn_starredio"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(On(page, L"macro_btn_stopredio")->IsVisible());
+    EXPECT_FALSE(On(page, L"macro_btn_starredio")->IsVisible());
+    EXPECT_FALSE(On(page, L"macro_action_list")->IsEnabled());
+    EXPECT_FALSE(bench.Find(L"device_select_layout")->IsEnabled());
+
+    // The user clicks into another program: the recording goes on.
+    bench.window->SendMessage(WM_ACTIVATE, 0, 0);
+    input::KeyMessageMaker keys;
+    for (bool down : {true, false}) {
+        const auto made = keys.Make({kEvdevB, down, 0});
+        SendMessageW(window, hook.keyKbMacro, made->wParam, reinterpret_cast<LPARAM>(&made->record));
+    }
+    for (bool down : {true, false}) {
+        const input::MouseMessageRecord made = input::MakeMouseMessage({input::PointerButton::Right, down, 5, 5, 0});
+        SendMessageW(window, hook.keyMsMacro, made.wParam, reinterpret_cast<LPARAM>(&made.record));
+    }
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
+
+    // Another function tab ends it; the rows are saved.
+    ShowTab(bench, page, L"key_Op_tab");
+    ShowTab(bench, page, L"macro_Op_tab");
+    EXPECT_FALSE(On(page, L"macro_btn_stopredio")->IsVisible());
+    EXPECT_TRUE(On(page, L"macro_btn_starredio")->IsVisible());
+    EXPECT_TRUE(On(page, L"macro_action_list")->IsEnabled());
+    EXPECT_TRUE(bench.Find(L"device_select_layout")->IsEnabled());
+    input::MacroLibrary library(KeyboardFolder(bench));
+    library.Load();
+    ASSERT_EQ(library.Macros().size(), 1u);
+    const std::vector<input::MacroEvent> events = library.LoadEvents(0);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ((std::vector<bool>{events[0].down, events[1].down, events[2].down, events[3].down}),
+              (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(events[0].type, input::eventtype::kKey);
+    EXPECT_EQ(events[2].type, input::eventtype::kMouseButton);
+
+    // Messages after the end are not recorded.
+    const auto late = keys.Make({kEvdevB, true, 0});
+    SendMessageW(window, hook.keyKbMacro, late->wParam, reinterpret_cast<LPARAM>(&late->record));
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
 }
 
 } // namespace
