@@ -3,6 +3,7 @@
 #include "devices/qt/page_controls.h"
 #include "input/qt/keyset_control.h"
 #include "input/qt/macro_control.h"
+#include "input/qt/shoot_control.h"
 
 namespace orvel::input {
 namespace {
@@ -19,6 +20,7 @@ void RegisterInputPanels()
 {
     pages::RegisterPanelClass(L"KeySetControl", &Make<CKeySetControlUI>);
     pages::RegisterPanelClass(L"MacroControl", &Make<CMacroControlUI>);
+    pages::RegisterPanelClass(L"ShootControl", &Make<CShootControlUI>);
 }
 
 } // namespace orvel::input

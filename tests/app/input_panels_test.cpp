@@ -1,4 +1,4 @@
-// The key-set and macro panels of the device pages, driven by control name in the program's
+// The key-set, macro and shoot panels of the device pages, driven by control name in the program's
 // window against the emulators: a key captured through the hook's message, a macro assigned,
 // "key_butt_prosave" with its order (macros first, keys only once the macros reached the
 // device), and a macro recorded from the hook's messages while the window is not active.
@@ -286,6 +286,45 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     const auto late = keys.Make({kEvdevB, true, 0});
     SendMessageW(window, hook.keyKbMacro, late->wParam, reinterpret_cast<LPARAM>(&late->record));
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
+}
+
+TEST(ShootPanelWindow, ABulletEditIsKeptAndTheWriteReachesTheMouse)
+{
+    WindowBench bench;
+    sim::ServedDevice& mouse = bench.Serve(sim::DeviceKind::Mouse);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, 0);
+    auto pick = [&](const std::wstring& name) {
+        auto* option = On<DuiLib::COptionUI>(page, name);
+        option->Selected(true, false);
+        bench.Send(option, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
+    };
+    pick(L"shoot_gun_op_1");
+    pick(L"bullet_op_2");
+    EXPECT_EQ(On(page, L"bullet_select_index")->GetText(), L"3");
+    auto* x = On(page, L"bullet_x_eidt");
+    auto* delay = On(page, L"bullet_delay_eidt");
+    x->SetText(L"7");
+    bench.Send(x, DuiLib::DUI_MSGTYPE_KILLFOCUS);
+    delay->SetText(L"33");
+    bench.Send(delay, DuiLib::DUI_MSGTYPE_KILLFOCUS);
+    const std::wstring shownX = x->GetText().str(), shownDelay = delay->GetText().str();
+
+    const auto before = mouse.Device().Snapshot().shoot;
+    MessageBoxes boxes(L"confirm_btn");
+    bench.Send(On(page, L"shootdate_save_btn"), DuiLib::DUI_MSGTYPE_CLICK);
+    const auto written = mouse.Device().Snapshot().shoot;
+    EXPECT_FALSE(written.empty());
+    EXPECT_NE(written, before);
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    bench.Restart();
+    page = Shown(bench, 0);
+    pick(L"shoot_gun_op_1");
+    pick(L"bullet_op_2");
+    EXPECT_EQ(On(page, L"bullet_x_eidt")->GetText(), shownX.c_str());
+    EXPECT_EQ(On(page, L"bullet_delay_eidt")->GetText(), shownDelay.c_str());
+    EXPECT_EQ(shownDelay, L"33");
 }
 
 } // namespace
