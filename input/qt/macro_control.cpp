@@ -19,6 +19,8 @@ namespace {
 
 constexpr const wchar_t* kRowMenu = L"XML\\Menus\\macro_action_menu.xml";
 constexpr int kRowHeight = 30;
+constexpr DWORD kDelayEditColour = 0xFF444444;
+constexpr int kDelayEditWidth = 72;
 // Shown when the hook could not start (another program holds the keyboard).
 constexpr const char* kCaptureUnavailableMessage = "message_capture_unavailable";
 
@@ -166,6 +168,9 @@ void CMacroControlUI::ShowRows()
         element->Add(delay);
         delay->SetName(L"macro_delay");
         delay->ApplyAttributeList(L"macro_label_text_style");
+        delay->SetBkColor(kDelayEditColour);
+        delay->SetFixedWidth(kDelayEditWidth);
+        delay->SetAttribute(L"textpadding", L"4,0,6,0");
         delay->SetMaxChar(kDelayEditMaxChars);
         delay->SetNumberOnly(true);
         delay->SetText(Wide(look.delayText).c_str());

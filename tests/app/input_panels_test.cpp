@@ -12,6 +12,9 @@
 #include "sim/devices/command_frame.h"
 #include "sim/devices/factory_tables.h"
 #include "tests/app/window_bench.h"
+#include "ui/host_widget.h"
+
+#include <cstdlib>
 
 namespace orvel::app::testing {
 namespace {
@@ -37,15 +40,12 @@ CQuorsineUSBDevice* Shown(WindowBench& bench, int row)
 }
 
 // The page's keys tab, picked in its profile panel.
-void ShowKeysTab(WindowBench& bench, CQuorsineUSBDevice* page)
-{
-    auto* tab = On<DuiLib::COptionUI>(page, L"key_Op_tab");
-    tab->Selected(true, false);
-    bench.Send(tab, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
-}
-
 void ShowTab(WindowBench& bench, CQuorsineUSBDevice* page, const wchar_t* name)
 {
+    for (const wchar_t* other : {L"deng_Op_tab", L"key_Op_tab", L"macro_Op_tab", L"system_Op_tab", L"cursor_Op_tab"}) {
+        if (auto* option = static_cast<DuiLib::COptionUI*>(page->GetManager()->FindSubControlByName(page, other)))
+            option->Selected(false, false);
+    }
     auto* tab = On<DuiLib::COptionUI>(page, name);
     tab->Selected(true, false);
     bench.Send(tab, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
@@ -128,7 +128,7 @@ TEST(KeySetPanelWindow, ACapturedKeyIsShownStoredAndReachesTheKeyboard)
     sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
     bench.Start();
     CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
-    ShowKeysTab(bench, page);
+    ShowTab(bench, page, L"key_Op_tab");
     const std::size_t key = 10;
     const int position = PositionOfKey(key);
     const auto before = KeyTableEntry(keyboard, key);
@@ -193,7 +193,7 @@ TEST(KeySetPanelWindow, TheKeysWaitUntilTheirMacrosReachedTheDevice)
         AddMacro(KeyboardFolder(bench), c.events);
         bench.Start();
         CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
-        ShowKeysTab(bench, page);
+        ShowTab(bench, page, L"key_Op_tab");
         const std::size_t key = 20;
         const int position = PositionOfKey(key);
         const auto tableBefore = KeyTableEntry(keyboard, key);
@@ -325,6 +325,50 @@ TEST(ShootPanelWindow, ABulletEditIsKeptAndTheWriteReachesTheMouse)
     EXPECT_EQ(On(page, L"bullet_x_eidt")->GetText(), shownX.c_str());
     EXPECT_EQ(On(page, L"bullet_delay_eidt")->GetText(), shownDelay.c_str());
     EXPECT_EQ(shownDelay, L"33");
+}
+
+// Pictures of the three panels in every language, for a person to look at: written only when
+// ORVEL_PANEL_SHOTS names a folder.
+TEST(PanelPictures, EachPanelInEachLanguage)
+{
+    const char* folder = std::getenv("ORVEL_PANEL_SHOTS");
+    if (folder == nullptr)
+        GTEST_SKIP() << "set ORVEL_PANEL_SHOTS to a folder to write the pictures";
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Mouse);
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 6);
+    bench.Start();
+    CQuorsineUSBDevice* keyboard = Shown(bench, kKeyboard);
+    auto* host = dynamic_cast<DuiLib::CUIHostWidget*>(bench.window->GetWidget());
+    ASSERT_NE(host, nullptr);
+    auto shoot = [&](const std::string& name) {
+        bench.window->GetPaintManager().SetFocus(nullptr);
+        uitest::Spin(50);
+        const std::string file = std::string(folder) + "/" + name + ".png";
+        EXPECT_TRUE(host->RenderWindow().save(QString::fromStdString(file))) << file;
+    };
+    for (int language = 0; language < static_cast<int>(bench.window->Languages().size()); ++language) {
+        bench.window->SwitchLanguage(language);
+        const std::string tag = bench.window->Languages()[static_cast<std::size_t>(language)].name;
+        bench.window->SelectKindRow(kKeyboard);
+        ShowTab(bench, keyboard, L"key_Op_tab");
+        bench.Send(On(keyboard, L"key_" + std::to_wstring(PositionOfKey(30))), DuiLib::DUI_MSGTYPE_CLICK);
+        auto* function = On<DuiLib::CComboUI>(keyboard, L"keyset_function_combo");
+        Pick(function, FunctionItem(function, input::category::kKeyboardKey));
+        PressKey(bench, kEvdevB);
+        shoot("keyset-" + tag);
+        ShowTab(bench, keyboard, L"macro_Op_tab");
+        shoot("macro-" + tag);
+        CQuorsineUSBDevice* mouse = Shown(bench, 0);
+        ShowTab(bench, mouse, L"macro_Op_tab");
+        On<DuiLib::CTabLayoutUI>(mouse, L"ms_macro_switch")->SelectItem(1);
+        auto* bullet = On<DuiLib::COptionUI>(mouse, L"bullet_op_4");
+        bullet->Selected(true, false);
+        bench.Send(bullet, DuiLib::DUI_MSGTYPE_SELECTCHANGED);
+        shoot("shoot-" + tag);
+        On<DuiLib::CTabLayoutUI>(mouse, L"ms_macro_switch")->SelectItem(0);
+    }
 }
 
 } // namespace
