@@ -77,6 +77,7 @@ void DeviceModel::Initialise()
 {
     DeviceCore& core = Core();
     core.SetWirelessCapable(WirelessCapable());
+    core.ConnectLighting(&Lighting());
     const DeviceFolders& folders = core.Folders();
     profiles_.SetDeviceKind(KindRowData().kind);
     profiles_.SetPaths(folders.profileFolder, folders.DefaultProfile());
@@ -194,6 +195,12 @@ void DeviceModel::SetLightOwnership(bool on)
 {
     auto hold = HoldOutput();
     Core().SetLightOwnership(on);
+    UpdateStreaming();
+}
+
+void DeviceModel::LightingChanged()
+{
+    TakeLightingState();
     UpdateStreaming();
 }
 

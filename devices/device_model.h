@@ -77,6 +77,9 @@ public:
     NotifyEffect ApplyNotification(NotifySource source, std::uint16_t usage);
 
     void SetLightOwnership(bool on);
+    // After a change of the core's lighting record from outside the model (a panel's sequence,
+    // run under HoldOutput): the light loop and the frame output take the new state.
+    void LightingChanged();
     void SetWindowHidden(bool hidden);
     // The device's key-press notification (the mouse's key-press light effect).
     virtual void KeyPressed() {}
