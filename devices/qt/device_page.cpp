@@ -11,6 +11,8 @@
 #include "platform/text.h"
 #include "profiles/profilelist.h"
 
+#include <algorithm>
+
 namespace orvel::pages {
 namespace {
 
@@ -71,6 +73,8 @@ void CQuorsineUSBDevice::InitPage()
     }
     keyPanel_ = m_pManager != nullptr ? m_pManager->FindSubControlByClass(this, L"SelectPanel") : nullptr;
     BindButtons(keyPanel_, false);
+    for (CControlUI* item : {FindOnPage(L"DeviceProfileItem"), FindOnPage(L"LightControlItem")})
+        BindPanel(item);
     // The profile panel's function tabs that the kind has.
     const profiles::TabVisibility tabs = profiles::TabVisibilityForKind(model_->KindRowData().kind);
     for (const auto& [names, visible] : {std::pair(tabs.hidden, false), std::pair(tabs.shown, true)}) {
@@ -126,6 +130,22 @@ void CQuorsineUSBDevice::BindButton(CDeviceKeyButtonUI* button, const std::wstri
         ShowEntry(button, kWhiteEntry);
         ledViews_.push_back(LedView{button, n, kWhiteEntry});
     }
+}
+
+void CQuorsineUSBDevice::BindPanel(CControlUI* item)
+{
+    auto* panel = item != nullptr ? static_cast<CPagePanel*>(item->GetInterface(CPagePanel::kInterface)) : nullptr;
+    if (panel == nullptr || std::find(pagePanels_.begin(), pagePanels_.end(), panel) != pagePanels_.end())
+        return;
+    pagePanels_.push_back(panel);
+    panel->BindPage(*this);
+    AddPanel(panel);
+}
+
+void CQuorsineUSBDevice::ApplyProfile()
+{
+    for (CPagePanel* panel : pagePanels_)
+        panel->ShowProfile();
 }
 
 CControlUI* CQuorsineUSBDevice::FindOnPage(const wchar_t* name) const
@@ -227,6 +247,8 @@ void CQuorsineUSBDevice::OnDeviceNotification(devices::NotifySource source, std:
     heartbeat_.ScheduleResync(effect.resyncAfterMs);
     if (effect.keyPress)
         model_->KeyPressed();
+    if (effect.refreshPage)
+        ApplyProfile();
 }
 
 void CQuorsineUSBDevice::SetOnScreen(bool onScreen)
@@ -279,12 +301,14 @@ void CQuorsineUSBDevice::LoadFromDevice()
     const int status = model_->LoadFromDevice();
     if (status != kLinkOk)
         debuglog::Writef("reading the device failed: %d", status);
+    ApplyProfile();
     RefreshPreview();
 }
 
 void CQuorsineUSBDevice::ResyncFromDevice()
 {
     model_->ResyncFromDevice();
+    ApplyProfile();
 }
 
 void CQuorsineUSBDevice::QueryPower()

@@ -8,6 +8,7 @@
 #include "devicelink/device_slot.h"
 #include "devices/device_heartbeat.h"
 #include "devices/device_model.h"
+#include "devices/qt/page_panel.h"
 #include "devices/qt/routed_pump.h"
 #include "ui/UIlib.h"
 
@@ -15,6 +16,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace orvel::devices {
+class SameModeGroup;
+}
 
 namespace orvel::pages {
 
@@ -39,6 +44,8 @@ struct PageSetup {
     int pageOrder = 0;
     CMpDevicePowerUI* powerDisplay = nullptr;
     CDeviceSlot descriptor;
+    // The window's devices that same mode spans (this one among them).
+    devices::SameModeGroup* sameMode = nullptr;
 };
 
 class CQuorsineUSBDevice : public DuiLib::CHorizontalLayoutUI,
@@ -62,6 +69,10 @@ public:
     int GetFunctionTab() const { return functionTabType_; }
     // Language-dependent texts after a language switch.
     virtual void RefreshLanguage() {}
+    // Shows the model's profile: after the device was read, after a resync or a notification
+    // that changed it, and after the profile panel switched or reset the profile. The base
+    // shows it on the page's panels; a kind page refreshes its own controls and calls the base.
+    virtual void ApplyProfile();
 
     // Only notifications of this page's own controls reach its tables and panels.
     void Notify(DuiLib::TNotifyUI& msg) override;
@@ -112,6 +123,8 @@ protected:
     // The same, keeping the buttons bound so far.
     void AddButtons(DuiLib::CControlUI* container, bool descendants, bool useUserData);
     DuiLib::CControlUI* FindOnPage(const wchar_t* name) const;
+    // A panel control of the page: bound once and routed to.
+    void BindPanel(DuiLib::CControlUI* item);
 
     int functionTabType_ = 1;
     int selectedKey_ = -1;
@@ -151,6 +164,7 @@ private:
     std::vector<DuiLib::CDeviceKeyButtonUI*> keyButtons_;
     std::vector<DuiLib::CDeviceKeyButtonUI*> lightButtons_;
     std::vector<LedView> ledViews_;
+    std::vector<CPagePanel*> pagePanels_;
     bool onScreen_ = false;
     bool active_ = true;
 };
