@@ -10,6 +10,7 @@
 #include "devicelink/link_attach.h"
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
+#include "devices/qt/page_panel.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/text.h"
@@ -153,6 +154,9 @@ pages::CQuorsineUSBDevice* CMainWnd::CreatePage(int kindRow)
     setup.pageOrder = kind.pageOrder;
     setup.powerDisplay = power;
     setup.sameMode = &sameMode_;
+    setup.messageBox = [this](const std::wstring& text, bool question) {
+        return MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, question ? 1 : 0) == 1;
+    };
     setup.descriptor = DeviceMatchTable[0];
     for (const CDeviceSlot& row : DeviceMatchTable) {
         if (row.vendorId == kind.vendorId && row.productId == kind.productId && row.kind == kind.kind &&

@@ -5,7 +5,6 @@
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
 #include "devices/qt/page_controls.h"
-#include "devices/qt/page_messages.h"
 #include "lighting/qt/light_control.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
@@ -197,7 +196,6 @@ std::string SetUpToolkit(const std::string& skinFolder)
     pages::RegisterPageControls();
     pages::RegisterPanelClass(L"DeviceProfile", &profiles::CreateDeviceProfile);
     pages::RegisterPanelClass(L"LightControl", &lighting::CreateLightControl);
-    pages::SetPageMessageBox(&CMainWnd::MessageBox);
     return {};
 }
 

@@ -18,10 +18,10 @@ std::vector<std::string> NamesOf(const Json::Value& list)
 
 } // namespace
 
-LightLists LoadLightLists(const std::filesystem::path& defaultDataFolder, const std::filesystem::path& lightConfig,
-                          int kind, const LightLists& previous)
+LightPanelLists LoadLightLists(const std::filesystem::path& defaultDataFolder, const std::filesystem::path& lightConfig,
+                          int kind, const LightPanelLists& previous)
 {
-    LightLists lists = previous;
+    LightPanelLists lists = previous;
     const Json::Value defaults = LoadJsonFile(defaultDataFolder / kDefaultLightFile);
     const Json::Value& modes = JsonArray(defaults, "DefaultLightName");
     if (!modes.isNull()) {

@@ -11,7 +11,7 @@
 
 namespace orvel::devices {
 
-struct LightLists {
+struct LightPanelLists {
     ModeList modes;
     std::vector<std::string> areas;
     std::vector<std::string> userEffects;
@@ -20,7 +20,7 @@ struct LightLists {
 // Reads the kind's lists: modes and areas from "default_light.json" of the default data folder,
 // the user effects from the light configuration document. A default file that does not parse or
 // holds no "DefaultLightName" keeps the modes and areas of previous.
-LightLists LoadLightLists(const std::filesystem::path& defaultDataFolder, const std::filesystem::path& lightConfig,
-                          int kind, const LightLists& previous = {});
+LightPanelLists LoadLightLists(const std::filesystem::path& defaultDataFolder, const std::filesystem::path& lightConfig,
+                          int kind, const LightPanelLists& previous = {});
 
 } // namespace orvel::devices

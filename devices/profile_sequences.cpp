@@ -20,33 +20,14 @@ SequenceResult ResetKeyboardProfile(KeyboardCore& keyboard, lighting::LedBuffer&
     return result;
 }
 
-SequenceResult SwitchModelProfile(DeviceModel& model, const std::string& identifier)
-{
-    auto hold = model.HoldOutput();
-    model.Core().SetProfileIdentifier(identifier);
-    SequenceResult result;
-    if (auto* mouse = dynamic_cast<MouseModel*>(&model))
-        result = mouse->Mouse().SwitchProfile();
-    else if (auto* keyboard = dynamic_cast<KeyboardModel*>(&model))
-        result = keyboard->Keyboard().SwitchProfile(keyboard->Lighting().Leds());
-    else if (auto* ring = dynamic_cast<RingModel*>(&model))
-        result = ring->Ring().SwitchProfile();
-    model.LightingChanged();
-    return result;
-}
-
 SequenceResult ResetModelProfile(DeviceModel& model)
 {
-    auto hold = model.HoldOutput();
-    SequenceResult result;
-    if (auto* mouse = dynamic_cast<MouseModel*>(&model))
-        result = mouse->Mouse().SwitchProfile(); // the same steps, stopping where a switch stops
-    else if (auto* keyboard = dynamic_cast<KeyboardModel*>(&model))
-        result = ResetKeyboardProfile(keyboard->Keyboard(), keyboard->Lighting().Leds());
-    else if (auto* ring = dynamic_cast<RingModel*>(&model))
-        result = ring->Ring().ResetProfile();
-    model.LightingChanged();
-    return result;
+    if (auto* keyboard = dynamic_cast<KeyboardModel*>(&model))
+        return model.Perform([&] { return ResetKeyboardProfile(keyboard->Keyboard(), keyboard->Lighting().Leds()); });
+    if (auto* ring = dynamic_cast<RingModel*>(&model))
+        return model.Perform([&] { return ring->Ring().ResetProfile(); });
+    // The mouse's reset takes the steps of its switch and stops where a switch stops.
+    return model.SwitchProfile();
 }
 
 } // namespace orvel::devices

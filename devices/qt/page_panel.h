@@ -1,7 +1,7 @@
 #pragma once
-// A panel of a device page (the profile panel, the lighting panel, ...): a control of the page's
-// layout that is also a routing pump. Once its model exists the page binds every panel it finds
-// under the panel's item name and routes the panel's notifications and messages to it.
+// A panel of a device page (the lighting panel, the profile panel, ...): a control of the page's
+// layout that the page binds once, routes its notifications to, and tells when the profile on
+// show changed. The panel's class answers GetInterface(kPagePanelInterface) with itself.
 
 #include "devices/qt/routed_pump.h"
 
@@ -9,18 +9,17 @@ namespace orvel::pages {
 
 class CQuorsineUSBDevice;
 
-// Sent by the main window to every page whenever same mode starts or stops being allowed.
-inline constexpr DuiLib::UINT WM_SAME_MODE_ALLOWED = 0x0D05;
+inline constexpr const wchar_t* kPagePanelInterface = L"PagePanel";
 
 class CPagePanel : public CRoutedPump {
 public:
-    // The interface name a panel control answers with itself.
-    static constexpr const wchar_t* kInterface = L"PagePanel";
-
-    // Once, from the page's InitPage, after its model was set up.
+    // The page the panel sits on, once, after the page bound its own controls.
     virtual void BindPage(CQuorsineUSBDevice& page) = 0;
-    // The page's profile changed (another profile, a reset, a read of the device): show it.
+    // The page's profile was loaded or changed (a switch, a reset, a read from the device):
+    // show what the model holds now.
     virtual void ShowProfile() {}
+    // The language changed.
+    virtual void RefreshLanguage() {}
 };
 
 } // namespace orvel::pages

@@ -2,9 +2,9 @@
 
 #include "lighting/qt/light_control.h"
 
-#include "devices/lighting_sequences.h"
+#include "devices/kind_models.h"
+#include "devices/light_panel_model.h"
 #include "devices/qt/device_page.h"
-#include "devices/qt/page_messages.h"
 #include "devices/same_mode_group.h"
 #include "lighting/light_panel_colours.h"
 #include "platform/debuglog.h"
@@ -115,7 +115,7 @@ LPVOID CLightControlUI::GetInterface(LPCTSTR pstrName)
     const CDuiString name(pstrName);
     if (name == L"LightControl")
         return this;
-    if (name == pages::CPagePanel::kInterface)
+    if (name == pages::kPagePanelInterface)
         return static_cast<pages::CPagePanel*>(this);
     return CHorizontalLayoutUI::GetInterface(pstrName);
 }
@@ -173,7 +173,7 @@ void CLightControlUI::ShowProfile()
 {
     if (page_ == nullptr)
         return;
-    devices::LightLists lists = devices::LoadModelLightLists(page_->Model(), lists_);
+    devices::LightPanelLists lists = devices::LoadModelLightLists(page_->Model(), lists_);
     const bool changed = mode_ == nullptr || mode_->GetCount() == 0 || lists.userEffects != lists_.userEffects ||
                          lists.modes.Size() != lists_.modes.Size();
     lists_ = std::move(lists);
@@ -185,7 +185,7 @@ void CLightControlUI::ShowProfile()
     SetAudioLightInfo(audio_);
 }
 
-void CLightControlUI::FillModeList(const devices::LightLists& lists, int maxBrightness, int maxSpeed)
+void CLightControlUI::FillModeList(const devices::LightPanelLists& lists, int maxBrightness, int maxSpeed)
 {
     if (mode_ != nullptr) {
         mode_->RemoveAll();
@@ -283,9 +283,9 @@ void CLightControlUI::Apply(const profiles::LightRecord& record)
 {
     if (page_ == nullptr)
         return;
-    const devices::SequenceResult result = devices::ChangeModelLighting(page_->Model(), record);
+    const devices::SequenceResult result = page_->Model().ChangeLighting(record);
     SetLightInfo(Current());
-    pages::ShowResult(*page_, result);
+    page_->ShowResult(result);
 }
 
 void CLightControlUI::OnMode(TNotifyUI&)
@@ -308,11 +308,12 @@ void CLightControlUI::OnSubMode(TNotifyUI&)
 
 void CLightControlUI::OnCustomGroup(TNotifyUI&)
 {
-    if (customGroup_ == nullptr || customGroup_->GetCurSel() < 0 || kind_ != 1 || page_ == nullptr)
+    auto* keyboard = page_ != nullptr ? dynamic_cast<devices::KeyboardModel*>(&page_->Model()) : nullptr;
+    if (customGroup_ == nullptr || customGroup_->GetCurSel() < 0 || keyboard == nullptr)
         return;
-    const devices::SequenceResult result = devices::SelectCustomGroup(page_->Model(), customGroup_->GetCurSel());
+    const devices::SequenceResult result = keyboard->SetCustomGroup(customGroup_->GetCurSel());
     SetLightInfo(Current());
-    pages::ShowResult(*page_, result);
+    page_->ShowResult(result);
 }
 
 void CLightControlUI::OnBrightness(TNotifyUI& msg)
@@ -390,7 +391,7 @@ void CLightControlUI::OnSameMode(TNotifyUI&)
     if (page_ == nullptr || page_->Setup().sameMode == nullptr)
         return;
     const devices::SameModeResult result = page_->Setup().sameMode->Apply(page_->Model());
-    pages::ShowResult(*page_, result.writes);
+    page_->ShowResult(result.writes);
 }
 
 void CLightControlUI::SetAudioLightInfo(const profiles::AudioLightRecord& record)
@@ -438,10 +439,9 @@ profiles::AudioLightRecord CLightControlUI::GetAudioLightInfo(bool takeColour) c
 void CLightControlUI::StoreAudio(const profiles::AudioLightRecord& record)
 {
     SetAudioLightInfo(record);
-    if (page_ == nullptr)
-        return;
-    const devices::SequenceResult result = devices::StoreAudioLight(page_->Model(), record);
-    pages::ShowResult(*page_, result);
+    // Only the keyboard has music lighting; the other kinds' panels keep the colours shown.
+    if (auto* keyboard = page_ != nullptr ? dynamic_cast<devices::KeyboardModel*>(&page_->Model()) : nullptr)
+        page_->ShowResult(keyboard->SetAudioLight(record));
 }
 
 void CLightControlUI::OnAudioMode(TNotifyUI&)

@@ -2,7 +2,7 @@
 // CLightControlUI: the lighting panel of every device page ("LightControlItem"): the effect,
 // brightness, speed, direction, colour or colour cycle, the keyboard's sub-modes and colour sets,
 // the music colours and same mode across devices. It shows the page model's lighting record and
-// hands every change to the model (devices/lighting_sequences.h); which groups a mode offers and
+// hands every change to the model (devices/light_panel_model.h); which groups a mode offers and
 // the colour rules are in lighting/light_panel_view.h and lighting/light_panel_colours.h.
 
 #include "devices/light_lists.h"
@@ -35,7 +35,7 @@ public:
     // The panel kind (1 keyboard, 2 mouse, 3 mouse pad, 7 headset; 4 and 5 are taken too).
     void SetDeviceKind(int kind) { kind_ = kind; }
     // The mode combo: the built-in modes (language keys) and then the user's effects.
-    void FillModeList(const devices::LightLists& lists, int maxBrightness, int maxSpeed);
+    void FillModeList(const devices::LightPanelLists& lists, int maxBrightness, int maxSpeed);
     void SetLightInfo(const profiles::LightRecord& record);
     void SetSameModeAllowed(bool allowed);
     void SetAudioLightInfo(const profiles::AudioLightRecord& record);
@@ -79,7 +79,7 @@ private:
     pages::CQuorsineUSBDevice* page_ = nullptr;
     int kind_ = 0;
     bool sameModeAllowed_ = false;
-    devices::LightLists lists_;
+    devices::LightPanelLists lists_;
     profiles::AudioLightRecord audio_;
 
     DuiLib::CComboUI* mode_ = nullptr;

@@ -3,8 +3,8 @@
 #include "profiles/qt/device_profile.h"
 
 #include "devices/profile_sequences.h"
+#include "devices/page_texts.h"
 #include "devices/qt/device_page.h"
-#include "devices/qt/page_messages.h"
 #include "platform/debuglog.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
@@ -68,7 +68,7 @@ LPVOID CDeviceProfileUI::GetInterface(LPCTSTR pstrName)
     const CDuiString name(pstrName);
     if (name == L"DeviceProfile")
         return this;
-    if (name == pages::CPagePanel::kInterface)
+    if (name == pages::kPagePanelInterface)
         return static_cast<pages::CPagePanel*>(this);
     return CHorizontalLayoutUI::GetInterface(pstrName);
 }
@@ -162,17 +162,22 @@ bool CDeviceProfileUI::IsMenuVisible() const
     return menu_ != nullptr && menu_->IsVisible();
 }
 
+void CDeviceProfileUI::ShowKey(const std::string& key)
+{
+    if (!key.empty())
+        page_->ShowResult({kLinkOk, {{key}}});
+}
+
 bool CDeviceProfileUI::Report(const ProfileResult& result)
 {
-    pages::ShowMessage(*page_, result.messageKey);
+    ShowKey(result.messageKey);
     return result.ok();
 }
 
 void CDeviceProfileUI::SwitchToSelection()
 {
-    const devices::SequenceResult result = devices::SwitchModelProfile(page_->Model(), List().GetSelectedIdentifier());
-    page_->ApplyProfile();
-    pages::ShowResult(*page_, result);
+    page_->Model().Core().SetProfileIdentifier(List().GetSelectedIdentifier());
+    page_->SwitchProfile();
 }
 
 // The switch waits until the user has stopped picking for a moment.
@@ -249,13 +254,13 @@ void CDeviceProfileUI::OnExport(TNotifyUI&)
 
 void CDeviceProfileUI::OnReset(TNotifyUI&)
 {
-    if (List().GetSelectedIndex() < 0 || !pages::AskPage(*page_, "message_text_22"))
+    if (List().GetSelectedIndex() < 0 || !page_->Ask(devices::kRestoreQuestion))
         return;
     if (!Report(List().ResetProfile()))
         return;
     const devices::SequenceResult result = devices::ResetModelProfile(page_->Model());
     page_->ApplyProfile();
-    pages::ShowResult(*page_, result);
+    page_->ShowResult(result);
 }
 
 void CDeviceProfileUI::OnRename(TNotifyUI&)
@@ -266,7 +271,7 @@ void CDeviceProfileUI::OnRename(TNotifyUI&)
     const int result = List().RenameProfile(nameEdit_->GetText().ToUtf8());
     if (result == kRenameDone)
         ShowProfile();
-    pages::ShowMessage(*page_, RenameMessageKey(result));
+    ShowKey(RenameMessageKey(result));
 }
 
 void CDeviceProfileUI::OnMenuButton(TNotifyUI&)

@@ -2,7 +2,8 @@
 // CDeviceProfileUI: the profile panel of every device page ("DeviceProfileItem"): the profile
 // combo with its delayed switch, add, delete, copy, import, export, reset and rename, and the
 // row of function tab options. The list and its files are the page model's profile list
-// (profiles/profilelist.h); what the device does with a profile is devices/profile_sequences.h.
+// (profiles/profilelist.h); the device takes another profile through the page's switch and a
+// reset profile through devices/profile_sequences.h.
 
 #include "devices/qt/page_panel.h"
 #include "profiles/profilelist.h"
@@ -56,6 +57,8 @@ private:
     void SwitchToSelection();
     // Shows the message of a profile list result, if it has one; whether it succeeded.
     bool Report(const ProfileResult& result);
+    // The message of a language key in the page's message box; nothing for an empty key.
+    void ShowKey(const std::string& key);
 
     pages::CQuorsineUSBDevice* page_ = nullptr;
     DuiLib::CComboUI* combo_ = nullptr;

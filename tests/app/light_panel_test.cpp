@@ -202,11 +202,11 @@ TEST(LightPanel, AWriteThatFailsIsShownAndTheChangeStaysInTheProfile)
     const std::uint8_t before = mouse.Device().Snapshot().block[2];
     // The mouse falls asleep: the receiver answers for it no more.
     mouse.Device().SetWireless(sim::WirelessState::Asleep);
-    MessageBoxes boxes;
+    MessageBoxes boxes(L"confirm_btn");
     Release(bench, OnPage(bench, kMouse, L"deng_light_slider"), before == 2 ? 3 : 2);
     const int wanted = before == 2 ? 3 : 2;
-    ASSERT_TRUE(SpinUntil([&] { return !boxes.texts.empty(); }));
-    EXPECT_EQ(boxes.texts, std::vector<std::wstring>{Text(L"message_device_not_updated")});
+    ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Text(L"message_device_not_updated")});
     EXPECT_EQ(mouse.Device().Snapshot().block[2], before);
     EXPECT_EQ(StoredLight(bench, kMouse)["Light"].asInt(), wanted);
     EXPECT_EQ(OnPage<DuiLib::CSliderUI>(bench, kMouse, L"deng_light_slider")->GetValue(), wanted);
@@ -216,7 +216,7 @@ TEST(LightPanel, AWriteThatFailsIsShownAndTheChangeStaysInTheProfile)
     Release(bench, OnPage(bench, kMouse, L"deng_speed_slider"), 0);
     EXPECT_EQ(mouse.Device().Snapshot().block[2], wanted);
     EXPECT_EQ(mouse.Device().Snapshot().block[3], 4);
-    EXPECT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.Texts().size(), 1u);
 }
 
 TEST(LightPanel, APanelWithoutItsMusicControlsStillWorks)

@@ -1,13 +1,10 @@
 #pragma once
 // For the tests of the pages' panels: a page's own controls by name (every page has a lighting
-// and a profile panel with the same names), the message boxes the program shows, answered and
-// recorded, and the command reports an emulator received.
+// and a profile panel with the same names) and the command reports an emulator received.
 
 #include "sim/devices/command_frame.h"
 #include "sim/devices/describe.h"
 #include "tests/app/window_bench.h"
-
-#include <QTimer>
 
 #include <string>
 #include <vector>
@@ -39,37 +36,6 @@ inline void Release(WindowBench& bench, DuiLib::CControlUI* slider, int value)
     static_cast<DuiLib::CSliderUI*>(slider)->SetValue(value);
     bench.Send(slider, DuiLib::DUI_MSGTYPE_VALUECHANGED);
 }
-
-// Every message box the program opens while this lives: its text is kept and it is answered
-// with the confirm button (or cancel, when confirm is false).
-class MessageBoxes {
-public:
-    explicit MessageBoxes(bool confirm = true) : confirm_(confirm)
-    {
-        timer_.setInterval(20);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
-        timer_.start();
-    }
-    void Confirm(bool confirm) { confirm_ = confirm; }
-    std::vector<std::wstring> texts;
-
-private:
-    void Answer()
-    {
-        const HWND hwnd = winmsg::FindLocalWindow(L"MsgWnd", L"");
-        auto* box = dynamic_cast<DuiLib::WindowImplBase*>(DuiLib::CWindowWnd::FromHandle(hwnd));
-        if (box == nullptr || hwnd == answered_)
-            return;
-        answered_ = hwnd;
-        DuiLib::CPaintManagerUI& pm = box->GetPaintManager();
-        texts.push_back(pm.FindControl(L"MessageText")->GetText().str());
-        pm.SendNotify(pm.FindControl(confirm_ ? L"confirm_btn" : L"cancel_btn"), DuiLib::DUI_MSGTYPE_CLICK);
-    }
-
-    bool confirm_;
-    HWND answered_ = nullptr;
-    QTimer timer_;
-};
 
 // The language text of a key.
 inline std::wstring Text(const wchar_t* key)

@@ -130,7 +130,7 @@ TEST_F(ProfilePanel, CopiesAndNamesAndWhatIsSaidAboutAName)
     EXPECT_EQ(Items(Combo(bench, kPad)), (std::vector<std::wstring>{L"profile1", L"profile1 copy", L"profile1 copy copy"}));
     EXPECT_EQ(Combo(bench, kPad)->GetCurSel(), 0);
 
-    MessageBoxes boxes;
+    MessageBoxes boxes(L"confirm_btn");
     DuiLib::CControlUI* edit = OnPage(bench, kPad, L"device_profile_name_edit");
     struct Case {
         const wchar_t* typed;
@@ -140,16 +140,16 @@ TEST_F(ProfilePanel, CopiesAndNamesAndWhatIsSaidAboutAName)
                           {L"  Work  ", nullptr}};
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromWCharArray(c.typed).toStdString());
-        boxes.texts.clear();
+        boxes.Clear();
         edit->SetText(c.typed);
         Click(bench, kPad, L"device_profile_edit_save_btn");
         if (c.message != nullptr) {
-            ASSERT_TRUE(SpinUntil([&] { return !boxes.texts.empty(); }));
-            EXPECT_EQ(boxes.texts, std::vector<std::wstring>{Text(c.message)});
+            ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
+            EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Text(c.message)});
             EXPECT_EQ(edit->GetText().str(), c.typed); // kept, to be corrected
         } else {
             uitest::Spin(100);
-            EXPECT_TRUE(boxes.texts.empty());
+            EXPECT_TRUE(boxes.Texts().empty());
         }
     }
     EXPECT_EQ(Items(Combo(bench, kPad))[0], L"Work");
@@ -246,14 +246,16 @@ TEST_F(ProfilePanel, AResetAsksFirstAndGivesTheDeviceTheDefaults)
 {
     Start(sim::DeviceKind::Keyboard, kKeyboard);
     Release(bench, OnPage(bench, kKeyboard, L"deng_light_slider"), 1);
-    MessageBoxes boxes(false);
-    Click(bench, kKeyboard, L"device_reset_btn");
-    EXPECT_EQ(boxes.texts, std::vector<std::wstring>{Text(L"message_text_22")});
-    EXPECT_EQ(DeviceBrightness(), 1);
-    boxes.Confirm(true);
+    {
+        MessageBoxes cancelled(L"cancel_btn");
+        Click(bench, kKeyboard, L"device_reset_btn");
+        EXPECT_EQ(cancelled.Texts(), std::vector<std::wstring>{Text(L"message_text_22")});
+        EXPECT_EQ(DeviceBrightness(), 1);
+    }
+    MessageBoxes boxes(L"confirm_btn");
     Received(*device);
     Click(bench, kKeyboard, L"device_reset_btn");
-    EXPECT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Text(L"message_text_22")});
     EXPECT_EQ(DeviceBrightness(), 4);
     EXPECT_EQ(OnPage<DuiLib::CSliderUI>(bench, kKeyboard, L"deng_light_slider")->GetValue(), 4);
     EXPECT_EQ(Items(Combo(bench, kKeyboard)), std::vector<std::wstring>{L"profile1"});

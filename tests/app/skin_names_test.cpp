@@ -11,7 +11,9 @@
 #include "app/window_rules.h"
 #include "devicelink/device_tables.h"
 #include "devices/device_core.h"
+#include "devices/mouse_core.h"
 #include "devices/power_report.h"
+#include "devices/page_texts.h"
 #include "devices/selector_icons.h"
 #include "lighting/light_panel_view.h"
 #include "profiles/profilelist.h"
@@ -149,6 +151,13 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
         keys.insert(std::string(row.kindName)); // the selector card's name
         keys.insert(devices::IconSetFor(row.kind, row.sub).tooltipKey);
     }
+    for (const char* key : devices::kPageTextKeys)
+        keys.insert(key);
+    for (const char* key : devices::MouseButtonNameKeys())
+        keys.insert(key);
+    for (const char* key : {devices::kDeviceNotUpdatedMessage, devices::kProfileNotSavedMessage,
+                            devices::kProfileNotLoadedMessage})
+        keys.insert(key);
     for (std::uint8_t phone = 0; phone <= 4; ++phone) {
         const std::array<std::uint8_t, 6> report{50, 3, 0, 0, 0, phone};
         keys.insert(devices::DecodePowerReport(report, kKindMousePad, false).phoneText);

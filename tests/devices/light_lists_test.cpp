@@ -1,7 +1,7 @@
 // The lighting panel's lists and the texts of the pages' messages.
 
 #include "devices/light_lists.h"
-#include "devices/message_text.h"
+#include "devices/device_core.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
@@ -20,7 +20,7 @@ void Write(const std::filesystem::path& file, const std::string& text)
     std::ofstream(file) << text;
 }
 
-TEST(LightLists, EachKindHasItsShippedModesAndAreas)
+TEST(LightPanelLists, EachKindHasItsShippedModesAndAreas)
 {
     struct Case {
         int kind;
@@ -32,7 +32,7 @@ TEST(LightLists, EachKindHasItsShippedModesAndAreas)
                           {3, 9, 5, "light_area_edge"},  {7, 9, 5, "light_area_earcups"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
-        const LightLists lists = LoadLightLists(SourceDefaultData(), "missing.config", c.kind);
+        const LightPanelLists lists = LoadLightLists(SourceDefaultData(), "missing.config", c.kind);
         ASSERT_EQ(lists.modes.Size(), c.modes);
         int hidden = -1;
         for (int i = lists.modes.Size() - 1; i >= 0; --i) {
@@ -45,7 +45,7 @@ TEST(LightLists, EachKindHasItsShippedModesAndAreas)
     }
 }
 
-TEST(LightLists, UserEffectsComeFromTheKindsListOrAFlatOne)
+TEST(LightPanelLists, UserEffectsComeFromTheKindsListOrAFlatOne)
 {
     orvel::testing::TempFolder temp;
     const auto config = temp / "zenta_light.config";
@@ -57,10 +57,10 @@ TEST(LightLists, UserEffectsComeFromTheKindsListOrAFlatOne)
     EXPECT_EQ(LoadLightLists(SourceDefaultData(), config, 7).userEffects, (std::vector<std::string>{"For all"}));
 }
 
-TEST(LightLists, ADefaultFileWithoutModesKeepsTheListsShown)
+TEST(LightPanelLists, ADefaultFileWithoutModesKeepsTheListsShown)
 {
     orvel::testing::TempFolder temp;
-    const LightLists shown = LoadLightLists(SourceDefaultData(), "missing.config", 2);
+    const LightPanelLists shown = LoadLightLists(SourceDefaultData(), "missing.config", 2);
     const auto config = temp / "zenta_light.config";
     Write(config, R"({"LightInfo": [[], [], [{"LightName": "New"}]]})");
     for (const char* defaults : {"{\"DefaultLightName\": ", R"({"AreaLightName": [[], [{"LightName": "x"}]]})", ""}) {
@@ -69,7 +69,7 @@ TEST(LightLists, ADefaultFileWithoutModesKeepsTheListsShown)
         std::filesystem::remove_all(folder);
         if (*defaults != '\0')
             Write(folder / kDefaultLightFile, defaults);
-        const LightLists lists = LoadLightLists(folder, config, 2, shown);
+        const LightPanelLists lists = LoadLightLists(folder, config, 2, shown);
         EXPECT_EQ(lists.modes.Size(), shown.modes.Size());
         EXPECT_EQ(lists.areas, shown.areas);
         EXPECT_EQ(lists.userEffects, std::vector<std::string>{"New"});
@@ -86,12 +86,12 @@ TEST(MessageText, TheNumberTakesThePlaceOfTheFirstPercentD)
     const Case cases[] = {
         {L"Too big (%d).", {"k", 7, true}, L"Too big (7)."},
         {L"%d of %d", {"k", 2, true}, L"2 of %d"},
-        {L"100% full, %s", {"k", 3, true}, L"100% full, %s (3)"},
+        {L"100% full, %s", {"k", 3, true}, L"100% full, %s"},
         {L"Saved %d", {"k", 0, false}, L"Saved %d"},
-        {L"", {"k", -1, true}, L" (-1)"},
+        {L"", {"k", -1, true}, L""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FormatMessageText(c.text, c.message), c.shown);
+        EXPECT_EQ(MessageText(c.text, c.message), c.shown);
 }
 
 } // namespace

@@ -8,12 +8,12 @@
 #include "sim/serve/served_device.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace orvel::devices::testing {
@@ -24,13 +24,7 @@ using Clock = std::chrono::steady_clock;
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3000ms)
 {
-    const auto end = Clock::now() + limit;
-    while (!pred()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return orvel::testing::WaitUntil(pred, limit);
 }
 
 class ModelBench {

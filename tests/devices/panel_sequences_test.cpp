@@ -3,9 +3,9 @@
 // reset.
 
 #include "devices/kind_models.h"
-#include "devices/lighting_sequences.h"
 #include "devices/profile_sequences.h"
 #include "devices/same_mode_group.h"
+#include "lighting/tables.h"
 #include "profiles/jsonfile.h"
 #include "sim/devices/command_frame.h"
 #include "tests/devices/emulated_device.h"
@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <set>
 
 namespace orvel::devices {
 namespace {
@@ -51,6 +53,12 @@ public:
     std::vector<std::unique_ptr<DeviceModel>> models;
 };
 
+SequenceResult SwitchTo(DeviceModel& model, const std::string& identifier)
+{
+    model.Core().SetProfileIdentifier(identifier);
+    return model.SwitchProfile();
+}
+
 bool AllLeds(const lighting::LedBuffer& leds, std::uint32_t entry)
 {
     for (int i = 0; i < leds.Count(); ++i) {
@@ -77,7 +85,7 @@ TEST(SameModeGroup, TheConnectedDevicesFollowTheSourcesEffectWhileTwoAreConnecte
     record.light = 4;
     record.multiColor = 0;
     record.red = 10, record.green = 200, record.blue = 30;
-    ASSERT_EQ(ChangeModelLighting(keyboard, record).status, kLinkOk);
+    ASSERT_EQ(keyboard.ChangeLighting(record).status, kLinkOk);
     const profiles::LightRecord padBefore = pad.Core().CurrentLight();
 
     EXPECT_FALSE(group.SetConnected(keyboard, true));
@@ -109,6 +117,47 @@ TEST(SameModeGroup, TheConnectedDevicesFollowTheSourcesEffectWhileTwoAreConnecte
     EXPECT_FALSE(keyboard.Core().SyncFlag());
 }
 
+// The colour cycle is rendered by the synchronised lighting, one colour per frame for every LED
+// of every follower; a pad on its own light loop would run its colours round its ring instead.
+TEST(SameModeGroup, TheFollowersShowTheSynchronisedFramesOfAMovingEffect)
+{
+    Models m({{sim::DeviceKind::Keyboard, 1}, {sim::DeviceKind::Mouse, 0}, {sim::DeviceKind::MousePad, 2}});
+    DeviceModel& keyboard = *m.models[0];
+    SameModeGroup group;
+    group.Join(m.scheduler);
+    for (auto& model : m.models) {
+        group.Add(*model, {});
+        group.SetConnected(*model, true);
+    }
+    profiles::LightRecord record = keyboard.Core().CurrentLight();
+    record.selectItem = 4; // the keyboard's colour cycle
+    record.light = 4;
+    record.speed = 4;
+    ASSERT_EQ(keyboard.ChangeLighting(record).status, kLinkOk);
+    ASSERT_TRUE(group.Apply(keyboard).applied);
+
+    std::set<std::uint32_t> cycle;
+    for (const lighting::Rgb& colour : lighting::kWheel)
+        cycle.insert(lighting::PackLed(colour, lighting::Intensity(4)));
+    // One frame of a follower: every LED the same colour of the cycle.
+    auto frame = [&](DeviceModel& model) -> std::optional<std::uint32_t> {
+        const std::uint32_t first = model.Lighting().Leds().GetLedColor(0);
+        if (!AllLeds(model.Lighting().Leds(), first) || !cycle.count(first))
+            return std::nullopt;
+        return first;
+    };
+    for (std::size_t follower : {1u, 2u}) {
+        DeviceModel& model = *m.models[follower];
+        std::set<std::uint32_t> seen;
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::optional<std::uint32_t> f = frame(model);
+            if (f)
+                seen.insert(*f);
+            return seen.size() >= 3;
+        })) << "follower " << follower << " showed " << seen.size() << " frames of the cycle";
+    }
+}
+
 TEST(SameModeGroup, AModeWithoutACommonEffectChangesNoDevice)
 {
     Models m({{sim::DeviceKind::Mouse, 0}, {sim::DeviceKind::Keyboard, 1}});
@@ -119,7 +168,7 @@ TEST(SameModeGroup, AModeWithoutACommonEffectChangesNoDevice)
     }
     profiles::LightRecord record = m.models[1]->Core().CurrentLight();
     record.selectItem = 7;
-    ASSERT_EQ(ChangeModelLighting(*m.models[1], record).status, kLinkOk);
+    ASSERT_EQ(m.models[1]->ChangeLighting(record).status, kLinkOk);
     const profiles::LightRecord mouseBefore = m.models[0]->Core().CurrentLight();
     m.served[0]->Device().TakeReceived();
     EXPECT_FALSE(group.Apply(*m.models[1]).applied);
@@ -136,11 +185,11 @@ TEST(ProfileSequences, ASwitchWritesTheOtherProfileAndTheLightLoopTakesIt)
     profiles::LightRecord record = mouse.Core().CurrentLight();
     record.selectItem = 4;
     record.red = 77;
-    ASSERT_EQ(ChangeModelLighting(mouse, record).status, kLinkOk);
+    ASSERT_EQ(mouse.ChangeLighting(record).status, kLinkOk);
     ASSERT_TRUE(list.AddProfile().ok());
     ASSERT_TRUE(list.SetSelectedProfile(1).ok());
 
-    EXPECT_EQ(SwitchModelProfile(mouse, list.GetSelectedIdentifier()).status, kLinkOk);
+    EXPECT_EQ(SwitchTo(mouse, list.GetSelectedIdentifier()).status, kLinkOk);
     const profiles::LightRecord defaults = mouse.Core().CurrentLight();
     EXPECT_NE(defaults.red, 77);
     EXPECT_EQ(mouse.Lighting().Settings().mode, defaults.selectItem);
@@ -149,7 +198,7 @@ TEST(ProfileSequences, ASwitchWritesTheOtherProfileAndTheLightLoopTakesIt)
     const auto block = m.served[0]->Device().Snapshot().block;
     EXPECT_TRUE(std::equal(written.begin(), written.end(), block.begin()));
 
-    EXPECT_EQ(SwitchModelProfile(mouse, first).status, kLinkOk);
+    EXPECT_EQ(SwitchTo(mouse, first).status, kLinkOk);
     EXPECT_EQ(mouse.Core().CurrentLight().red, 77);
     EXPECT_EQ(mouse.Lighting().Settings().mode, 4);
     EXPECT_EQ(m.served[0]->Device().Snapshot().block[6], 77);
@@ -162,7 +211,7 @@ TEST(ProfileSequences, AnUnpluggedDeviceKeepsTheSwitchedProfileAndSaysItWasNotUp
     ASSERT_TRUE(keyboard.Profiles().AddProfile().ok());
     ASSERT_TRUE(keyboard.Profiles().SetSelectedProfile(1).ok());
     m.served[0]->Unplug(sim::Path::Cable);
-    const SequenceResult result = SwitchModelProfile(keyboard, keyboard.Profiles().GetSelectedIdentifier());
+    const SequenceResult result = SwitchTo(keyboard, keyboard.Profiles().GetSelectedIdentifier());
     EXPECT_NE(result.status, kLinkOk);
     EXPECT_EQ(result.messages, (std::vector<UserMessage>{{kDeviceNotUpdatedMessage}}));
     EXPECT_EQ(keyboard.Core().ProfileIdentifier(), keyboard.Profiles().GetSelectedIdentifier());
