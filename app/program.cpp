@@ -5,8 +5,10 @@
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
 #include "devices/qt/page_controls.h"
+#include "lighting/qt/light_control.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
+#include "profiles/qt/device_profile.h"
 #include "ui/xmlfile.h"
 
 #include <QApplication>
@@ -192,6 +194,8 @@ std::string SetUpToolkit(const std::string& skinFolder)
         return problem;
     RegisterCustomControls();
     pages::RegisterPageControls();
+    pages::RegisterPanelClass(L"DeviceProfile", &profiles::CreateDeviceProfile);
+    pages::RegisterPanelClass(L"LightControl", &lighting::CreateLightControl);
     return {};
 }
 
