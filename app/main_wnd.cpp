@@ -304,15 +304,15 @@ void CMainWnd::OnDeviceSelect(TNotifyUI& msg)
 void CMainWnd::OnFunctionTab(TNotifyUI& msg)
 {
     pages::CQuorsineUSBDevice* page = SelectedPage();
-    if (page == nullptr || !static_cast<COptionUI*>(msg.pSender)->IsSelected())
+    if (page == nullptr)
         return;
     EndCapture(input::HookWindowEvent::PageSwitched);
     const CDuiString name = msg.pSender->GetName();
     for (const auto& [tab, type] : kFunctionTabs) {
-        if (name == tab)
+        if (name == tab && static_cast<COptionUI*>(msg.pSender)->IsSelected())
             page->SetFunctionTab(type);
     }
-    // The page's profile panel takes the tab as well.
+    // The page's profile panel takes the tab as well (and keeps a tab clicked again selected).
     page->RouteNotify(msg);
 }
 

@@ -8,6 +8,7 @@
 #include "app/language.h"
 #include "app/skin_settings.h"
 #include "devicelink/device_scan.h"
+#include "devices/same_mode_group.h"
 #include "devices/qt/device_page.h"
 #include "input/hook/device_hook.h"
 #include "lighting/light_scheduler.h"
@@ -124,6 +125,8 @@ private:
     // Shows an item (selected when select), or hides it as a detach does.
     void ShowDeviceItem(pages::CDeviceOptionUI* item, bool select);
     void HideDeviceItem(pages::CDeviceOptionUI* item);
+    // Same mode spans the devices whose items show; every page hears when it may be used.
+    void SetSameModeConnected(pages::CDeviceOptionUI* item, bool connected);
     std::vector<pages::CDeviceOptionUI*> Items() const;
     // Which page's LED buttons are worth painting: the selected one, while the window shows.
     void UpdateOnScreen();
@@ -167,6 +170,8 @@ private:
     DeviceScanContext scanContext_;
     std::array<WorkerSlot, kWorkerSlots> workers_;
     lighting::LightScheduler scheduler_;
+    // After the scheduler: it leaves the scheduler before the scheduler ends.
+    devices::SameModeGroup sameMode_;
 
     std::vector<LanguageEntry> languages_;
     int languageIndex_ = -1;

@@ -6,8 +6,10 @@
 #include "app/screenshot.h"
 #include "devices/qt/page_controls.h"
 #include "input/qt/input_panels.h"
+#include "lighting/qt/light_control.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
+#include "profiles/qt/device_profile.h"
 #include "ui/xmlfile.h"
 
 #include <QApplication>
@@ -194,6 +196,8 @@ std::string SetUpToolkit(const std::string& skinFolder)
     RegisterCustomControls();
     pages::RegisterPageControls();
     input::RegisterInputPanels();
+    pages::RegisterPanelClass(L"DeviceProfile", &profiles::CreateDeviceProfile);
+    pages::RegisterPanelClass(L"LightControl", &lighting::CreateLightControl);
     return {};
 }
 

@@ -77,6 +77,7 @@ void DeviceModel::Initialise()
 {
     DeviceCore& core = Core();
     core.SetWirelessCapable(WirelessCapable());
+    core.ConnectLighting(&Lighting());
     const DeviceFolders& folders = core.Folders();
     profiles_.SetDeviceKind(KindRowData().kind);
     profiles_.SetPaths(folders.profileFolder, folders.DefaultProfile());
@@ -160,8 +161,7 @@ int DeviceModel::LoadFromDevice()
 {
     auto hold = HoldOutput();
     const int status = Core().LoadFromDevice();
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return status;
 }
 
@@ -170,8 +170,7 @@ int DeviceModel::ResyncFromDevice()
     auto hold = HoldOutput();
     BeforeResync();
     const int status = Core().ResyncFromDevice();
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return status;
 }
 
@@ -186,8 +185,7 @@ NotifyEffect DeviceModel::ApplyNotification(NotifySource source, std::uint16_t u
     auto hold = HoldOutput();
     const NotifyMeaning meaning = MeaningOf(usage, Core().Family(), source);
     const NotifyEffect effect = Core().ApplyNotification(meaning);
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return effect;
 }
 
@@ -204,8 +202,7 @@ SequenceResult DeviceModel::Perform(const std::function<SequenceResult()>& seque
 {
     auto hold = HoldOutput();
     SequenceResult result = sequence();
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return result;
 }
 
@@ -218,6 +215,12 @@ void DeviceModel::SetLightOwnership(bool on)
 {
     auto hold = HoldOutput();
     Core().SetLightOwnership(on);
+    UpdateStreaming();
+}
+
+void DeviceModel::LightingChanged()
+{
+    TakeLightingState();
     UpdateStreaming();
 }
 

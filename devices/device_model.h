@@ -89,6 +89,9 @@ public:
     virtual SequenceResult RestoreDefaults() = 0;
 
     void SetLightOwnership(bool on);
+    // The light loop and the frame output take the core's lighting state. Perform does it after
+    // its operation; a change that spans several devices' holds (same mode) calls it itself.
+    void LightingChanged();
     void SetWindowHidden(bool hidden);
     // The device's key-press notification (the mouse's key-press light effect).
     virtual void KeyPressed() {}

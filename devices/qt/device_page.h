@@ -19,6 +19,10 @@
 #include <string_view>
 #include <vector>
 
+namespace orvel::devices {
+class SameModeGroup;
+}
+
 namespace orvel::pages {
 
 class CDeviceOptionUI;
@@ -46,6 +50,8 @@ struct PageSetup {
     // The main window's message box with a text already resolved: a question shows both
     // buttons; true when the user confirmed.
     std::function<bool(const std::wstring& text, bool question)> messageBox;
+    // The window's devices that same mode spans (this one among them).
+    devices::SameModeGroup* sameMode = nullptr;
 };
 
 // A slider with the label that shows its value.

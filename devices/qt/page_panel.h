@@ -11,6 +11,10 @@ class CQuorsineUSBDevice;
 
 inline constexpr const wchar_t* kPagePanelInterface = L"PagePanel";
 
+// Routed by the main window to every page whenever same mode starts (wParam 1) or stops (0)
+// being allowed; the lighting panels show or hide their same-mode button.
+inline constexpr DuiLib::UINT WM_SAME_MODE_ALLOWED = 0x0D05;
+
 class CPagePanel : public CRoutedPump {
 public:
     // The page the panel sits on, once, after the page bound its own controls.

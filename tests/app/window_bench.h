@@ -54,11 +54,20 @@ public:
     }
     ~WindowBench()
     {
-        if (window && window->GetHWND() != nullptr)
-            window->ExitProgram();
-        SpinUntil([&] { return window == nullptr || window->GetHWND() == nullptr; }, 3000ms);
-        window.reset();
+        Stop();
         devices.clear();
+    }
+
+    // Ends the program's window as the tray's "exit" does; Start makes a new one (a restart of
+    // the program with the same devices and user folders).
+    void Stop()
+    {
+        if (!window)
+            return;
+        if (window->GetHWND() != nullptr)
+            window->ExitProgram();
+        SpinUntil([&] { return window->GetHWND() == nullptr; }, 3000ms);
+        window.reset();
         // The closed window ended the application's event loop (PostQuitMessage); Qt keeps that
         // state, and every later nested loop would return at once, until exec() runs again.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });

@@ -593,6 +593,7 @@ int SetCommand(const ParsedArgs& args, Context& context)
         status = mouse->SetStageDpi(request->stage, request->dpi);
         break;
     case SetRequest::What::DpiStage:
+        // The command line moves to the stage and leaves every stage's level as stored.
         status = mouse->SelectStage(request->stage, {});
         break;
     case SetRequest::What::Polling:
