@@ -111,8 +111,8 @@ public:
     int SetStageEnabled(int stage, bool enabled);
     int SetStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // The current stage; every stage 0..4 takes levels[i] (the sliders' values) as its X level,
-    // all in one write.
-    int SelectStage(int stage, std::span<const int> levels);
+    // all in one write. Without levels the stages keep theirs.
+    int SelectStage(int stage, std::span<const int> levels = {});
     int SetPollingRate(int index);
     // A pointer setting, saved only. ScrollLines also clears the page flag; ScrollPage stores
     // the flag (value) with the lines the wheel slider shows (lines). 1, or kProfileNotSaved.

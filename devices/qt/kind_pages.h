@@ -50,6 +50,8 @@ private:
     void OnStageSliderMove(DuiLib::TNotifyUI& msg, int n);
     void OnStageEdit(DuiLib::TNotifyUI& msg, int n);
     void OnStageColour(DuiLib::TNotifyUI& msg, int n);
+    void OnReferenceSliderMove(DuiLib::TNotifyUI& msg, int n);
+    void OnReferenceEdit(DuiLib::TNotifyUI& msg, int n);
     void OnPolling(DuiLib::TNotifyUI& msg, int n);
     void OnView(DuiLib::TNotifyUI& msg, int n);
     void OnPointerSpeed(DuiLib::TNotifyUI& msg);

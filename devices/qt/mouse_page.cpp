@@ -47,6 +47,8 @@ ORVEL_ON_PREFIX(DUI_MSGTYPE_VALUECHANGED, L"DPI_slider_", CQuorsineMouseDevice::
 ORVEL_ON_PREFIX(DUI_MSGTYPE_MOVEVALUECHANGED, L"DPI_slider_", CQuorsineMouseDevice::OnStageSliderMove)
 ORVEL_ON_PREFIX(DUI_MSGTYPE_KILLFOCUS, L"DPI_edit_", CQuorsineMouseDevice::OnStageEdit)
 ORVEL_ON_PREFIX(DUI_MSGTYPE_CLICK, L"DPI_color_option_", CQuorsineMouseDevice::OnStageColour)
+ORVEL_ON_PREFIX(DUI_MSGTYPE_MOVEVALUECHANGED, L"zenta_DPI_slider_", CQuorsineMouseDevice::OnReferenceSliderMove)
+ORVEL_ON_PREFIX(DUI_MSGTYPE_KILLFOCUS, L"zenta_DPI_edit_", CQuorsineMouseDevice::OnReferenceEdit)
 ORVEL_ON_PREFIX(DUI_MSGTYPE_SELECTCHANGED, L"polling_rate_option_", CQuorsineMouseDevice::OnPolling)
 ORVEL_ON_PREFIX(DUI_MSGTYPE_SELECTCHANGED, L"mouse_device_seting_option_", CQuorsineMouseDevice::OnView)
 ORVEL_END_PREFIX_ROUTES()
@@ -246,6 +248,21 @@ void CQuorsineMouseDevice::OnStageColour(TNotifyUI&, int n)
         return mouse.SetStageColour(n, static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
                                     static_cast<std::uint8_t>(colour));
     });
+}
+
+// The reference row's slider and edit follow each other; nothing reaches the mouse.
+void CQuorsineMouseDevice::OnReferenceSliderMove(TNotifyUI& msg, int n)
+{
+    if (CControlUI* edit = FindOnPage(Numbered(L"zenta_DPI_edit_", n).c_str()))
+        edit->SetText(std::to_wstring(static_cast<CSliderUI*>(msg.pSender)->GetValue()).c_str());
+}
+
+void CQuorsineMouseDevice::OnReferenceEdit(TNotifyUI& msg, int n)
+{
+    const int dpi = devices::ReferenceDpi(text::ToUtf8(msg.pSender->GetText().str()));
+    msg.pSender->SetText(std::to_wstring(dpi).c_str());
+    if (auto* slider = static_cast<CSliderUI*>(FindOnPage(Numbered(L"zenta_DPI_slider_", n).c_str())))
+        slider->SetValue(dpi);
 }
 
 void CQuorsineMouseDevice::OnPolling(TNotifyUI& msg, int n)

@@ -142,6 +142,33 @@ TEST(MousePage, StageAndPollingChangesReachTheMouseAndAreShownAfterARestart)
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"device_setkeyinfo_list")->GetCount(), devices::kMouseButtons);
 }
 
+TEST(MousePage, TheDpiReferenceRowFollowsItselfAndWritesNothing)
+{
+    WindowBench bench;
+    sim::ServedDevice& mouse = bench.Serve(sim::DeviceKind::Mouse);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kMouse);
+    Received(mouse);
+    auto* slider = On<DuiLib::CSliderUI>(page, L"zenta_DPI_slider_0");
+    auto* edit = On(page, L"zenta_DPI_edit_0");
+
+    Slide(bench, slider, 4000, DuiLib::DUI_MSGTYPE_MOVEVALUECHANGED);
+    EXPECT_EQ(edit->GetText(), L"4000");
+
+    const struct {
+        const wchar_t* typed;
+        int value;
+    } cases[] = {{L"3200", 3200}, {L"99999", 6500}, {L"12", 200}, {L"", 200}, {L"1200x", 1200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::fromWCharArray(c.typed).toStdString());
+        edit->SetText(c.typed);
+        bench.Send(edit, DuiLib::DUI_MSGTYPE_KILLFOCUS);
+        EXPECT_EQ(edit->GetText(), std::to_wstring(c.value));
+        EXPECT_EQ(slider->GetValue(), c.value);
+    }
+    EXPECT_TRUE(Received(mouse).empty());
+}
+
 TEST(MousePage, TheMousesOwnButtonsUpdateThePage)
 {
     WindowBench bench;
