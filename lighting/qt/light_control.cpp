@@ -5,9 +5,9 @@
 #include "devices/kind_models.h"
 #include "devices/light_panel_model.h"
 #include "devices/qt/device_page.h"
+#include "devices/qt/panel_child.h"
 #include "devices/same_mode_group.h"
 #include "lighting/light_panel_colours.h"
-#include "platform/debuglog.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -120,14 +120,9 @@ LPVOID CLightControlUI::GetInterface(LPCTSTR pstrName)
     return CHorizontalLayoutUI::GetInterface(pstrName);
 }
 
-// A control the layout lacks is logged once and then left alone: getters give their neutral
-// values and setters do nothing.
 CControlUI* CLightControlUI::Child(const wchar_t* name)
 {
-    CControlUI* control = m_pManager != nullptr ? m_pManager->FindSubControlByName(this, name) : nullptr;
-    if (control == nullptr)
-        debuglog::Write("light panel: no control " + text::ToUtf8(name));
-    return control;
+    return pages::PanelChild(*this, name, "light panel");
 }
 
 void CLightControlUI::BindPage(pages::CQuorsineUSBDevice& page)

@@ -5,7 +5,7 @@
 #include "devices/profile_sequences.h"
 #include "devices/page_texts.h"
 #include "devices/qt/device_page.h"
-#include "platform/debuglog.h"
+#include "devices/qt/panel_child.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
 
@@ -75,10 +75,7 @@ LPVOID CDeviceProfileUI::GetInterface(LPCTSTR pstrName)
 
 CControlUI* CDeviceProfileUI::Child(const wchar_t* name)
 {
-    CControlUI* control = m_pManager != nullptr ? m_pManager->FindSubControlByName(this, name) : nullptr;
-    if (control == nullptr)
-        debuglog::Write("profile panel: no control " + text::ToUtf8(name));
-    return control;
+    return pages::PanelChild(*this, name, "profile panel");
 }
 
 DeviceProfileList& CDeviceProfileUI::List()

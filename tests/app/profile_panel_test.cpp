@@ -204,7 +204,9 @@ DialogAnswer AnswerFileDialog(const std::function<void()>& action, const std::fi
             // As typed: the name without its extension, which the dialog adds.
             const QString typed = QString::fromStdString((file.parent_path() / file.stem()).string());
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(file.extension() == ".json" ? typed : QString::fromStdString(file.string()));
-            static_cast<QDialog*>(dialog)->accept();
+            // Accepted after this tick: the overwrite question runs a loop of its own inside
+            // accept, and this timer does not fire again while its own tick is running.
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
         }
     });
     timer.start();
