@@ -2,6 +2,7 @@
 
 #include "devices/kind_models.h"
 #include "devices/qt/device_page.h"
+#include "devices/qt/panel_child.h"
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_recording.h"
 #include "platform/text.h"
@@ -133,7 +134,7 @@ bool CKeySetControlUI::RouteNotify(TNotifyUI& msg)
 
 CControlUI* CKeySetControlUI::Find(const wchar_t* name) const
 {
-    return m_pManager != nullptr ? m_pManager->FindSubControlByName(const_cast<CKeySetControlUI*>(this), name) : nullptr;
+    return pages::PanelChild(*const_cast<CKeySetControlUI*>(this), name, "key-set panel");
 }
 
 devices::KeyboardCore* CKeySetControlUI::Keyboard() const

@@ -1,6 +1,7 @@
 #include "input/qt/macro_control.h"
 
 #include "devices/qt/device_page.h"
+#include "devices/qt/panel_child.h"
 #include "input/decimal.h"
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_recording.h"
@@ -93,9 +94,7 @@ LPVOID CMacroControlUI::GetInterface(LPCTSTR pstrName)
 
 CControlUI* CMacroControlUI::Find(const char* name) const
 {
-    return m_pManager != nullptr
-               ? m_pManager->FindSubControlByName(const_cast<CMacroControlUI*>(this), Wide(name).c_str())
-               : nullptr;
+    return pages::PanelChild(*const_cast<CMacroControlUI*>(this), Wide(name).c_str(), "macro panel");
 }
 
 void CMacroControlUI::BindPage(pages::CQuorsineUSBDevice& page)

@@ -2,6 +2,7 @@
 
 #include "devices/kind_models.h"
 #include "devices/qt/device_page.h"
+#include "devices/qt/panel_child.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
 
@@ -49,8 +50,7 @@ LPVOID CShootControlUI::GetInterface(LPCTSTR pstrName)
 
 CControlUI* CShootControlUI::Find(const std::wstring& name) const
 {
-    return m_pManager != nullptr ? m_pManager->FindSubControlByName(const_cast<CShootControlUI*>(this), name.c_str())
-                                 : nullptr;
+    return pages::PanelChild(*const_cast<CShootControlUI*>(this), name.c_str(), "shoot panel");
 }
 
 devices::MouseCore* CShootControlUI::Mouse() const
