@@ -1,5 +1,6 @@
 #include "app/app_messages.h"
 
+#include "input/hook/hook_messages.h"
 #include "platform/debuglog.h"
 
 namespace orvel::app {
@@ -15,18 +16,10 @@ const RegisteredMessages& RegisterProgramMessages()
         m.lightControl = RegisterWindowMessageW(kLightControlMessageName);
         m.workToolQuery = RegisterWindowMessageW(kWorkToolQueryMessageName);
         m.audioRecord = RegisterWindowMessageW(kAudioRecordMessageName);
-        RegisterHookMessages();
+        input::RegisterHookMessages();
         return m;
     }();
     return messages;
-}
-
-void RegisterHookMessages()
-{
-    for (std::wstring_view name : kHookMessageNames)
-        RegisterWindowMessageW(name);
-    for (std::wstring_view name : kGameMessageNames)
-        RegisterWindowMessageW(name);
 }
 
 std::vector<std::wstring> MessagesFromOtherPrograms()
@@ -39,18 +32,7 @@ std::vector<std::wstring> MessagesFromOtherPrograms()
 
 bool IsAwakeGated(UINT message)
 {
-    if (message < 0xC000)
-        return false;
-    const std::wstring name = winmsg::MessageName(message);
-    for (std::wstring_view hook : kHookMessageNames) {
-        if (name == hook)
-            return true;
-    }
-    for (std::wstring_view game : kGameMessageNames) {
-        if (name == game)
-            return true;
-    }
-    return false;
+    return input::RouteHookMessage(message).target != input::HookTarget::NotHook;
 }
 
 } // namespace orvel::app

@@ -1,12 +1,14 @@
 #pragma once
 // The window messages that tie the program to other programs and to its own workers, in one
 // place: the six registered messages (their names are the contract with other programs, the
-// numbers are this process's), the hook and game names, and the private message numbers of
+// numbers are this process's), and the private message numbers of
 // the main window.
 
 #include "platform/winmsg.h"
 
-#include <array>
+#include "input/hook/hook_messages.h"
+
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,33 +41,19 @@ struct RegisteredMessages {
 // stay the same for the whole process; 0 in a field means its registration failed.
 const RegisteredMessages& RegisterProgramMessages();
 
-// The 24 names the input hook and game programs use (one repeats), registered in one go.
-inline constexpr std::array<std::wstring_view, 20> kHookMessageNames = {
-    L"WM_HOOK_KEY_SINGLEKEY_MSG",      L"WM_HOOK_KEY_HITKEY_MSG",          L"WM_HOOK_KEY_KBMACRO_MSG",
-    L"WM_HOOK_KEY_MSMACRO_MSG",        L"WM_HOOK_KEY_KBMACROSINGLE_MSG",   L"WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
-    L"WM_HOOK_KEY_KBMACROLATER_MSG",   L"WM_HOOK_MOU_SINGLEKEY_MSG",       L"WM_HOOK_MOU_HITKEY_MSG",
-    L"WM_HOOK_MOU_KBMACRO_MSG",        L"WM_HOOK_MOU_MSMACRO_MSG",         L"WM_HOOK_KEY_MSMACROSINGLE_MSG",
-    L"WM_HOOK_KEY_MSMACROPREVIOUS_MSG", L"WM_HOOK_KEY_MSMACROLATER_MSG",   L"UWM_MOUSERBUTTONDOWN_USER_MSG",
-    L"UWM_MOUSELBUTTONUP_USER_MSG",    L"UWM_MOUSELBUTTONDOWN_USER_MSG",   L"UWM_MOUSERBUTTONUP_USER_MSG",
-    L"UWM_MOUSERBUTTONDOWN_USER_MSG",  L"UWM_MOUSEMOVE_USER_MSG",
-};
-inline constexpr std::array<std::wstring_view, 4> kGameMessageNames = {L"Game_Start", L"Game_End", L"Game_Kill",
-                                                                       L"Game_Death"};
-
-// Registers the hook and game names (RegisterProgramMessages does it too).
-void RegisterHookMessages();
+// The game events, the last four of the hook's names: the ones a game integration sends.
+inline constexpr std::span<const std::wstring_view, 4> kGameMessageNames{input::kHookMessageNames.data() + 20, 4};
 
 // The registered messages the main window takes from other programs: a second start, update
 // notices, light control, the WorkTool query and the game events. Not the hook messages: their
 // lParam points at a record in this process.
 std::vector<std::wstring> MessagesFromOtherPrograms();
-// The hook and game messages: acted on only while the system is awake. Every other message
-// is handled whatever the power state.
+// The hook and game messages (input/hook/hook_messages.h names them): acted on only while the
+// system is awake. Every other message is handled whatever the power state.
 bool IsAwakeGated(UINT message);
 
 // Private messages of the main window (WM_USER range).
 inline constexpr UINT WM_TRAY_NOTIFY = 1025;         // the tray icon: lParam WM_LBUTTONUP / WM_RBUTTONUP
-inline constexpr UINT WM_HOOK_CONTROL = 1054;        // wParam 1 installs the input hook, 0 removes it
 inline constexpr UINT WM_DPI_NOTICE = 0x04C8;        // written to the debug log only
 inline constexpr UINT WM_SHOW_PROGRESS = 3072;       // shows "setting_progress"
 inline constexpr UINT WM_LANGUAGE_CHANGED = 0x0C11;  // from the settings window: wParam = language index

@@ -13,6 +13,8 @@
 #include "devices/qt/device_option.h"
 #include "devicelink/hid_adapters.h"
 #include "devices/qt/page_controls.h"
+#include "input/hook/hook_messages.h"
+#include "input/hook/x11_capture.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/paths.h"
@@ -103,6 +105,13 @@ void CMainWnd::InitWindow()
     endpoint_ = ipc::Endpoint::Create(m_hWnd, MessagesFromOtherPrograms(), &error);
     if (!endpoint_)
         debuglog::Write("other programs cannot reach the window: " + error);
+    std::string why;
+    hook_ = std::make_unique<input::CDeviceHook>(input::OpenCaptureBackend(&why));
+    if (!why.empty())
+        debuglog::Write("input capture: " + why);
+    if (QWidget* widget = GetWidget())
+        hook_->SetNativeWindow(static_cast<std::uint64_t>(widget->winId()));
+    hook_->SetEndedHandler([hwnd = m_hWnd] { PostMessageW(hwnd, input::WM_HOOK_ENDED, 0, 0); });
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
@@ -201,6 +210,8 @@ void CMainWnd::OnSystemButton(TNotifyUI& msg)
 {
     const CDuiString name = msg.pSender->GetName();
     const UINT command = name == L"minbtn" ? SC_MINIMIZE : name == L"maxbtn" ? SC_MAXIMIZE : SC_RESTORE;
+    if (command == SC_MINIMIZE)
+        EndCapture(input::HookWindowEvent::Minimised);
     SendMessage(WM_SYSCOMMAND, command, 0);
     UpdateOnScreen();
 }
@@ -281,6 +292,7 @@ void CMainWnd::OnDeviceSelect(TNotifyUI& msg)
         item = static_cast<pages::CDeviceOptionUI*>(c->GetInterface(L"DeviceOption"));
     if (item == nullptr)
         return;
+    EndCapture(input::HookWindowEvent::DeviceSwitched);
     if (powerSwitch_ != nullptr) {
         powerSwitch_->SetVisible(item->GetPowerTabIndex() >= 0);
         if (item->GetPowerTabIndex() >= 0)
@@ -292,14 +304,15 @@ void CMainWnd::OnDeviceSelect(TNotifyUI& msg)
 void CMainWnd::OnFunctionTab(TNotifyUI& msg)
 {
     pages::CQuorsineUSBDevice* page = SelectedPage();
-    if (page == nullptr || !static_cast<COptionUI*>(msg.pSender)->IsSelected())
+    if (page == nullptr)
         return;
+    EndCapture(input::HookWindowEvent::PageSwitched);
     const CDuiString name = msg.pSender->GetName();
     for (const auto& [tab, type] : kFunctionTabs) {
-        if (name == tab)
+        if (name == tab && static_cast<COptionUI*>(msg.pSender)->IsSelected())
             page->SetFunctionTab(type);
     }
-    // The page's profile panel takes the tab as well.
+    // The page's profile panel takes the tab as well (and keeps a tab clicked again selected).
     page->RouteNotify(msg);
 }
 
@@ -332,8 +345,14 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         return 0;
     }
     switch (uMsg) {
+    case input::WM_HOOK_CONTROL: return OnHookControl(wParam);
+    case input::WM_HOOK_ENDED: CaptureEnded(); return 0;
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
+        // Recording goes on while the user clicks elsewhere on the desktop (that is what it is
+        // for); only the key edit's capture ends when another window becomes active.
+        if (!windowActive_ && hook_ && hook_->Mode() == input::hookmode::kSingleKey)
+            EndCapture(input::HookWindowEvent::Deactivated);
         for (pages::CQuorsineUSBDevice* page : pages_) {
             if (page != nullptr)
                 page->SetActive(windowActive_);
@@ -514,6 +533,40 @@ void CMainWnd::ExitProgram()
     Close(0);
 }
 
+LRESULT CMainWnd::OnHookControl(WPARAM wParam)
+{
+    if (!hook_)
+        return 0;
+    if (wParam <= 1) {
+        if (wParam == 0 && selectLayout_ != nullptr)
+            selectLayout_->SetEnabled(true);
+        return hook_->OnHookControl(m_hWnd, wParam);
+    }
+    // A recording placement: the device cannot be switched meanwhile.
+    const LRESULT installed = hook_->Install(static_cast<int>(wParam), m_hWnd, true, true);
+    if (selectLayout_ != nullptr)
+        selectLayout_->SetEnabled(installed != 1);
+    return installed;
+}
+
+void CMainWnd::EndCapture(input::HookWindowEvent event)
+{
+    if (hook_ && hook_->OnWindowEvent(event))
+        CaptureEnded();
+}
+
+void CMainWnd::CaptureEnded()
+{
+    if (selectLayout_ != nullptr)
+        selectLayout_->SetEnabled(true);
+    // The page that recorded stops its recording.
+    for (pages::CQuorsineUSBDevice* page : pages_) {
+        LRESULT result = 0;
+        if (page != nullptr)
+            page->RouteMessage(input::WM_HOOK_ENDED, 0, 0, result);
+    }
+}
+
 void CMainWnd::CloseChildWindows()
 {
     if (aboutWindow_ != nullptr)
@@ -523,6 +576,7 @@ void CMainWnd::CloseChildWindows()
 LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     debuglog::Write("退出测试");
+    EndCapture(input::HookWindowEvent::Exiting);
     ShowWindow(false);
     StopWorkers();
     if (tray_)

@@ -8,7 +8,9 @@
 #include "app/language.h"
 #include "app/skin_settings.h"
 #include "devicelink/device_scan.h"
+#include "devices/same_mode_group.h"
 #include "devices/qt/device_page.h"
+#include "input/hook/device_hook.h"
 #include "lighting/light_scheduler.h"
 #include "platform/worker.h"
 #include "ui/UIlib.h"
@@ -123,6 +125,8 @@ private:
     // Shows an item (selected when select), or hides it as a detach does.
     void ShowDeviceItem(pages::CDeviceOptionUI* item, bool select);
     void HideDeviceItem(pages::CDeviceOptionUI* item);
+    // Same mode spans the devices whose items show; every page hears when it may be used.
+    void SetSameModeConnected(pages::CDeviceOptionUI* item, bool connected);
     std::vector<pages::CDeviceOptionUI*> Items() const;
     // Which page's LED buttons are worth painting: the selected one, while the window shows.
     void UpdateOnScreen();
@@ -130,6 +134,12 @@ private:
     void SetHiddenToTray(bool hidden);
     void CloseChildWindows();
     void ShowNoDevice();
+    // WM_HOOK_CONTROL: key capture on (1) or off (0), or a recording placement installed.
+    DuiLib::LRESULT OnHookControl(WPARAM wParam);
+    // A window event that ends key capture or recording (see CDeviceHook::OnWindowEvent).
+    void EndCapture(input::HookWindowEvent event);
+    // An installation ended without a panel asking: the pages are told (WM_HOOK_ENDED).
+    void CaptureEnded();
 
     // Skin, language and fonts.
     void SetFonts(const std::string& face);
@@ -148,6 +158,9 @@ private:
     // Other programs reach the window through it (a second start, the light and WorkTool requests).
     std::unique_ptr<ipc::Endpoint> endpoint_;
     std::unique_ptr<DuiLib::CTrayIcon> tray_;
+    // Key capture for the key-set panel and macro recording, on the whole desktop where it
+    // can be listened to.
+    std::unique_ptr<input::CDeviceHook> hook_;
     CAboutWnd* aboutWindow_ = nullptr;
 
     std::array<pages::CQuorsineUSBDevice*, 4> pages_{};
@@ -157,6 +170,8 @@ private:
     DeviceScanContext scanContext_;
     std::array<WorkerSlot, kWorkerSlots> workers_;
     lighting::LightScheduler scheduler_;
+    // After the scheduler: it leaves the scheduler before the scheduler ends.
+    devices::SameModeGroup sameMode_;
 
     std::vector<LanguageEntry> languages_;
     int languageIndex_ = -1;

@@ -10,6 +10,7 @@
 #include "devicelink/link_attach.h"
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
+#include "devices/qt/page_panel.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/text.h"
@@ -39,6 +40,7 @@ void CMainWnd::StartWorkers()
     scanContext_.instanceMessage = RegisterProgramMessages().instance;
     scanContext_.changed = CreateEventW(false, false);
     watch_ = std::make_unique<HidChangeWatch>(scanContext_.changed);
+    sameMode_.Join(scheduler_);
     scheduler_.Start();
     workers_[0].Start(&scanContext_, DeviceScanThread);
 }
@@ -151,6 +153,10 @@ pages::CQuorsineUSBDevice* CMainWnd::CreatePage(int kindRow)
     setup.lightFileBase = text::FromUtf8(pageRow.lightFileBase);
     setup.pageOrder = kind.pageOrder;
     setup.powerDisplay = power;
+    setup.sameMode = &sameMode_;
+    setup.messageBox = [this](const std::wstring& text, bool question) {
+        return MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, question ? 1 : 0) == 1;
+    };
     setup.descriptor = DeviceMatchTable[0];
     for (const CDeviceSlot& row : DeviceMatchTable) {
         if (row.vendorId == kind.vendorId && row.productId == kind.productId && row.kind == kind.kind &&
@@ -160,6 +166,7 @@ pages::CQuorsineUSBDevice* CMainWnd::CreatePage(int kindRow)
     model->SetScreenSize(screenWidth_, screenHeight_);
     model->JoinScheduler(scheduler_);
     page->Setup(setup, std::move(model));
+    sameMode_.Add(page->Model(), [page] { page->ApplyProfile(); });
     deviceSwitch_->Add(page);
     page->InitPage();
     page->SetLightOwnership(lightControl_ || kind.kind == kKindHeadset);
@@ -204,6 +211,8 @@ void CMainWnd::OnDeviceDetach(std::size_t slot)
     pages::CQuorsineUSBDevice* page = PageOfKindRow(KindRowOf(slots_, slot));
     if (page == nullptr)
         return;
+    if (page == SelectedPage())
+        EndCapture(input::HookWindowEvent::Detached);
     if (slots_[slot].role == kRoleCommand) {
         if (page->OnCommandDetach(slots_, slot).hideItem)
             HideDeviceItem(page->SelectorItem());
@@ -232,6 +241,7 @@ void CMainWnd::ShowDeviceItem(pages::CDeviceOptionUI* item, bool select)
         return;
     debuglog::Write("selector item shown: " + item->GetPage()->Model().Core().Folders().deviceFolderName);
     item->SetVisible(true);
+    SetSameModeConnected(item, true);
     ShowNoDevice();
     if (select || SelectedPage() == nullptr)
         item->Select();
@@ -245,6 +255,7 @@ void CMainWnd::HideDeviceItem(pages::CDeviceOptionUI* item)
     debuglog::Write("selector item hidden: " + item->GetPage()->Model().Core().Folders().deviceFolderName);
     const bool wasSelected = item->IsSelected();
     item->SetVisible(false);
+    SetSameModeConnected(item, false);
     if (wasSelected) {
         const auto items = Items();
         for (pages::CDeviceOptionUI* other : items) {
@@ -262,6 +273,17 @@ void CMainWnd::HideDeviceItem(pages::CDeviceOptionUI* item)
             deviceSwitch_->SelectItem(0);
     }
     UpdateOnScreen();
+}
+
+void CMainWnd::SetSameModeConnected(pages::CDeviceOptionUI* item, bool connected)
+{
+    if (item->GetPage() == nullptr || !sameMode_.SetConnected(item->GetPage()->Model(), connected))
+        return;
+    for (pages::CQuorsineUSBDevice* page : pages_) {
+        LRESULT result = 0;
+        if (page != nullptr)
+            page->RouteMessage(pages::WM_SAME_MODE_ALLOWED, sameMode_.Allowed() ? 1 : 0, 0, result);
+    }
 }
 
 void CMainWnd::ShowNoDevice()
@@ -287,6 +309,8 @@ void CMainWnd::UpdateOnScreen()
 
 void CMainWnd::SetHiddenToTray(bool hidden)
 {
+    if (hidden)
+        EndCapture(input::HookWindowEvent::Hidden);
     for (pages::CQuorsineUSBDevice* page : pages_) {
         if (page == nullptr)
             continue;

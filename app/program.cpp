@@ -5,8 +5,11 @@
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
 #include "devices/qt/page_controls.h"
+#include "input/qt/input_panels.h"
+#include "lighting/qt/light_control.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
+#include "profiles/qt/device_profile.h"
 #include "ui/xmlfile.h"
 
 #include <QApplication>
@@ -192,6 +195,9 @@ std::string SetUpToolkit(const std::string& skinFolder)
         return problem;
     RegisterCustomControls();
     pages::RegisterPageControls();
+    input::RegisterInputPanels();
+    pages::RegisterPanelClass(L"DeviceProfile", &profiles::CreateDeviceProfile);
+    pages::RegisterPanelClass(L"LightControl", &lighting::CreateLightControl);
     return {};
 }
 

@@ -3,10 +3,13 @@
 #include "app/main_wnd.h"
 #include "devicelink/device_tables.h"
 #include "devices/qt/device_option.h"
+#include "platform/text.h"
+#include "profiles/profilelist.h"
 #include "ui/host_widget.h"
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -16,6 +19,18 @@ namespace {
 
 constexpr int kTickMs = 150;
 constexpr int kWaitTicks = 15000 / kTickMs;
+
+// The profile panel's option of each function tab type 1..8.
+constexpr const wchar_t* kTabOptions[] = {L"deng_Op_tab",       L"key_Op_tab",   L"macro_Op_tab",     L"system_Op_tab",
+                                          L"cursor_Op_tab",     L"6533_voice_Op_tab", L"magic_Op_tab", L"Virtual7.1_Op_tab"};
+
+constexpr int kLayoutTabs = 5;
+
+DuiLib::COptionUI* TabOption(pages::CQuorsineUSBDevice* page, int type)
+{
+    return static_cast<DuiLib::COptionUI*>(
+        page->GetManager()->FindSubControlByName(page, kTabOptions[static_cast<std::size_t>(type - 1)]));
+}
 
 } // namespace
 
@@ -49,13 +64,23 @@ void ScreenshotRun::Plan()
         for (int dpi : {96, 144}) {
             bool anyPage = false;
             for (int row = 0; row < static_cast<int>(DeviceKindTable.size()); ++row) {
-                if (window_.ItemVisible(row)) {
-                    shots_.push_back(Shot{language, dpi, row});
-                    anyPage = true;
+                if (!window_.ItemVisible(row))
+                    continue;
+                // The tabs the kind shows: the layout shows the first five, the kind hides or
+                // shows some.
+                const profiles::TabVisibility tabs =
+                    profiles::TabVisibilityForKind(DeviceKindTable[static_cast<std::size_t>(row)].kind);
+                const auto named = [](const std::vector<std::string>& names, int tab) {
+                    return std::find(names.begin(), names.end(), text::ToUtf8(kTabOptions[tab - 1])) != names.end();
+                };
+                for (int tab = 1; tab <= static_cast<int>(std::size(kTabOptions)); ++tab) {
+                    if (named(tabs.shown, tab) || (tab <= kLayoutTabs && !named(tabs.hidden, tab)))
+                        shots_.push_back(Shot{language, dpi, row, tab});
                 }
+                anyPage = true;
             }
             if (!anyPage)
-                shots_.push_back(Shot{language, dpi, -1});
+                shots_.push_back(Shot{language, dpi, -1, 1});
         }
     }
 }
@@ -86,8 +111,17 @@ void ScreenshotRun::Prepare(const Shot& shot)
 {
     window_.SwitchLanguage(shot.language);
     window_.RunLayoutStep(shot.dpi);
-    if (shot.kindRow >= 0)
-        window_.SelectKindRow(shot.kindRow);
+    if (shot.kindRow < 0)
+        return;
+    window_.SelectKindRow(shot.kindRow);
+    pages::CQuorsineUSBDevice* page = window_.PageOfKindRow(shot.kindRow);
+    for (int tab = 1; tab <= static_cast<int>(std::size(kTabOptions)); ++tab) {
+        if (DuiLib::COptionUI* option = TabOption(page, tab))
+            option->Selected(tab == shot.tab, false);
+    }
+    page->SetFunctionTab(shot.tab);
+    // A tab switch moves the keyboard focus; the picture shows no focus ring.
+    window_.GetPaintManager().SetFocus(nullptr);
 }
 
 void ScreenshotRun::Take(const Shot& shot)
@@ -104,7 +138,8 @@ void ScreenshotRun::Take(const Shot& shot)
                                      : "default";
     const std::string kind = shot.kindRow >= 0 ? std::string(DeviceKindTable[static_cast<std::size_t>(shot.kindRow)].kindName)
                                                : "none";
-    const std::string file = folder_ + "/main-" + language + "-" + std::to_string(shot.dpi) + "-" + kind + ".png";
+    const std::string file = folder_ + "/main-" + language + "-" + std::to_string(shot.dpi) + "-" + kind + "-tab" +
+                             std::to_string(shot.tab) + ".png";
     if (!host->RenderWindow().save(QString::fromStdString(file))) {
         std::fprintf(stderr, "varno-orvel-80: could not write %s\n", file.c_str());
         ok_ = false;

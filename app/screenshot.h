@@ -1,8 +1,9 @@
 #pragma once
 // The screenshot run of `varno-orvel-80 --screenshot FOLDER`: once every device that is
-// present shows, the main window is written with each page, at 96 and 144 DPI and in every
-// language of Language.config, to FOLDER/main-<language>-<dpi>-<kind>.png; then the program
-// ends. Without any device within 15 s the empty window is written instead.
+// present shows, the main window is written with each page and each of its function tabs, at
+// 96 and 144 DPI and in every language of Language.config, to
+// FOLDER/main-<language>-<dpi>-<kind>-tab<N>.png (N the tab type, 1 the lighting tab); then the
+// program ends. Without any device within 15 s the empty window is written instead.
 
 #include <QObject>
 #include <QTimer>
@@ -24,6 +25,7 @@ private:
         int language;
         int dpi;
         int kindRow; // -1: the window without devices
+        int tab;     // the page's function tab type
     };
     void Tick();
     bool DevicesSettled() const;

@@ -16,6 +16,16 @@ std::filesystem::path DeviceFolders::Profile(const std::string& identifier) cons
     return profiles::ProfileDocumentPath(profileFolder, identifier);
 }
 
+std::wstring MessageText(std::wstring languageText, const UserMessage& message)
+{
+    if (message.hasNumber) {
+        if (const std::size_t at = languageText.find(L"%d"); at != std::wstring::npos) {
+            languageText.replace(at, 2, std::to_wstring(message.number));
+        }
+    }
+    return languageText;
+}
+
 void SequenceResult::Take(int linkStatus)
 {
     if (linkStatus == kLinkOk || status != kLinkOk) {
@@ -47,6 +57,17 @@ void SequenceResult::TakeLoad(bool loaded)
     }
 }
 
+void SequenceResult::TakeStatus(int operationStatus)
+{
+    if (operationStatus == kProfileNotSaved) {
+        TakeSave(false);
+    } else if (operationStatus == kProfileNotLoaded) {
+        TakeLoad(false);
+    } else {
+        Take(operationStatus);
+    }
+}
+
 void SequenceResult::Merge(const SequenceResult& other)
 {
     const bool deviceFailure = other.status != kLinkOk && other.status != kProfileNotSaved;
@@ -58,6 +79,15 @@ void SequenceResult::Merge(const SequenceResult& other)
             messages.push_back(message);
         }
     }
+}
+
+LightLists ReadLightLists(profiles::CBasicProfiledata& data)
+{
+    LightLists lists;
+    lists.perLed = data.GetLightList();
+    data.LoadLightConfig(data.GetLightConfigPath());
+    lists.effects = data.GetLightEffects();
+    return lists;
 }
 
 int SavedThenWritten(bool saved, int writeStatus)
@@ -156,6 +186,13 @@ int DeviceCore::MacroCount() const
     return static_cast<int>(library.Macros().size());
 }
 
+std::vector<std::string> DeviceCore::MacroNames() const
+{
+    input::MacroLibrary library(folders_.profileFolder);
+    library.Load();
+    return library.Names();
+}
+
 bool DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source)
 {
     const std::filesystem::path profile = folders_.Profile(profileIdentifier_);
@@ -209,13 +246,23 @@ int DeviceCore::ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> bl
 
 int DeviceCore::WriteSettingsBlock(std::span<const std::uint8_t> block, std::uint16_t base)
 {
-    if (!LinkOpen()) {
-        return kLinkNoAnswer;
+    int status = kLinkNoAnswer;
+    if (LinkOpen()) {
+        CCommandSequence sequence(link_);
+        sequence.Begin();
+        sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(block, base); });
+        status = sequence.End();
     }
-    CCommandSequence sequence(link_);
-    sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(block, base); });
-    return sequence.End();
+    settingsPending_ = status != kLinkOk;
+    return status;
+}
+
+int DeviceCore::ResendSettings()
+{
+    if (!settingsPending_ || !Reachable()) {
+        return kLinkOk;
+    }
+    return WriteCurrentSettings();
 }
 
 SequenceResult DeviceCore::RestoreSequence(const std::function<int()>& writeKeys, const std::function<int()>& writeSettings)

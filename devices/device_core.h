@@ -52,6 +52,9 @@ struct UserMessage {
     friend bool operator==(const UserMessage&, const UserMessage&) = default;
 };
 
+// The text a message shows: its language text with the number put in place of "%d".
+std::wstring MessageText(std::wstring languageText, const UserMessage& message);
+
 // Shown when a write did not reach the device; the profile still holds the user's change.
 inline constexpr const char* kDeviceNotUpdatedMessage = "message_device_not_updated";
 // Shown when a change reached the core (and the device) but its profile could not be saved;
@@ -77,6 +80,8 @@ struct SequenceResult {
     void Take(int linkStatus);
     // Records a failed profile save: its message, and its status unless a failure came first.
     void TakeSave(bool saved);
+    // Takes one operation's status: a link status, kProfileNotSaved or kProfileNotLoaded.
+    void TakeStatus(int operationStatus);
     // Records a profile that could not be loaded: its message, and its status unless a failure
     // came first.
     void TakeLoad(bool loaded);
@@ -100,6 +105,15 @@ struct PowerResult {
     int status = 0;  // 1 when report holds a fresh report
     std::array<std::uint8_t, 6> report{};
 };
+
+// The lists a device's light loop plays beside its record: the profile's per-LED list
+// ("LightList") and the steps of the user effect its record selects.
+struct LightLists {
+    std::vector<profiles::LightListEntry> perLed;
+    std::vector<profiles::LightEffectStep> effects;
+};
+// Both lists of a loaded profile (the light configuration is read again for the effects).
+LightLists ReadLightLists(profiles::CBasicProfiledata& data);
 
 // Where a profile is loaded from: the user's document, or the kind's default document (whose
 // device entry then replaces the user's).
@@ -190,6 +204,17 @@ public:
     // Applies a classified notification on the owner thread.
     virtual NotifyEffect ApplyNotification(const NotifyMeaning& meaning);
 
+    // Whether the last settings write did not reach the device, which then lacks what the
+    // profile holds. The settings go out again when the device is read again (a new attach)
+    // or answers again (through the receiver); see ResendSettings.
+    bool SettingsPending() const { return settingsPending_; }
+    // Writes the profile's settings when the last write failed and the device can be reached
+    // now; 1 when there was nothing to do.
+    int ResendSettings();
+
+    // The "MacroName"s of this device's macro list, in list order.
+    std::vector<std::string> MacroNames() const;
+
 protected:
     // The number of macros in this device's macro list.
     int MacroCount() const;
@@ -211,7 +236,10 @@ protected:
     // link status; active is set only on success (block may be partly written on failure).
     int ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> block, std::uint16_t stride);
     // BeginConfig, WriteBlock of block at base, EndConfig; no answer while the link is closed.
+    // Its outcome decides whether the settings are pending.
     int WriteSettingsBlock(std::span<const std::uint8_t> block, std::uint16_t base);
+    // The kind's settings write with the arguments the main window always uses.
+    virtual int WriteCurrentSettings() { return kLinkOk; }
 
     // The restore sequence: the kind's defaults replace the profile, the keys are written,
     // and the settings only when the keys reached the device.
@@ -233,6 +261,7 @@ private:
     bool wirelessCapable_ = false;
     bool windowHidden_ = false;
     bool hostLightControl_ = true;
+    bool settingsPending_ = false;
     lighting::DeviceLighting* lighting_ = nullptr;
 };
 

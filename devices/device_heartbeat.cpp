@@ -122,6 +122,8 @@ void DeviceHeartbeat::LinkWatch()
         return;
     }
     const bool up = host_.IsWirelessLinkUp();
+    if (up)
+        host_.ResendSettings();
     if (up && !host_.ItemShown()) {
         debuglog::Write("2.4gcesvdfherhue  12312423 123342341");
         host_.ReportReachable(true);

@@ -68,6 +68,9 @@ public:
     virtual bool ItemShown() const = 0;
     // WM_DEVICE_REACHABLE to the main window, which shows or hides the item.
     virtual void ReportReachable(bool reachable) = 0;
+    // The link watch found the device behind the receiver answering: a change it missed while
+    // it slept goes out now.
+    virtual void ResendSettings() = 0;
     // Whether the device's page is on screen, so its LED buttons are worth painting.
     virtual bool PreviewWanted() const = 0;
     virtual void RefreshPreview() = 0;

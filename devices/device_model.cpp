@@ -77,6 +77,7 @@ void DeviceModel::Initialise()
 {
     DeviceCore& core = Core();
     core.SetWirelessCapable(WirelessCapable());
+    core.ConnectLighting(&Lighting());
     const DeviceFolders& folders = core.Folders();
     profiles_.SetDeviceKind(KindRowData().kind);
     profiles_.SetPaths(folders.profileFolder, folders.DefaultProfile());
@@ -160,17 +161,16 @@ int DeviceModel::LoadFromDevice()
 {
     auto hold = HoldOutput();
     const int status = Core().LoadFromDevice();
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return status;
 }
 
 int DeviceModel::ResyncFromDevice()
 {
     auto hold = HoldOutput();
+    BeforeResync();
     const int status = Core().ResyncFromDevice();
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return status;
 }
 
@@ -185,15 +185,42 @@ NotifyEffect DeviceModel::ApplyNotification(NotifySource source, std::uint16_t u
     auto hold = HoldOutput();
     const NotifyMeaning meaning = MeaningOf(usage, Core().Family(), source);
     const NotifyEffect effect = Core().ApplyNotification(meaning);
-    TakeLightingState();
-    UpdateStreaming();
+    LightingChanged();
     return effect;
+}
+
+SequenceResult DeviceModel::Perform(const std::function<int()>& operation)
+{
+    return Perform([&] {
+        SequenceResult result;
+        result.TakeStatus(operation());
+        return result;
+    });
+}
+
+SequenceResult DeviceModel::Perform(const std::function<SequenceResult()>& sequence)
+{
+    auto hold = HoldOutput();
+    SequenceResult result = sequence();
+    LightingChanged();
+    return result;
+}
+
+SequenceResult DeviceModel::ChangeLighting(const profiles::LightRecord& record)
+{
+    return Perform([&] { return Core().ChangeLighting(record); });
 }
 
 void DeviceModel::SetLightOwnership(bool on)
 {
     auto hold = HoldOutput();
     Core().SetLightOwnership(on);
+    UpdateStreaming();
+}
+
+void DeviceModel::LightingChanged()
+{
+    TakeLightingState();
     UpdateStreaming();
 }
 

@@ -76,7 +76,22 @@ public:
     // A notification posted by a reader, applied here.
     NotifyEffect ApplyNotification(NotifySource source, std::uint16_t usage);
 
+    // A page's edit: the core operation runs under the frame output's hold, then the light loop
+    // takes the core's lighting anew. An operation's status (a link status, kProfileNotSaved or
+    // kProfileNotLoaded) becomes the result.
+    SequenceResult Perform(const std::function<int()>& operation);
+    SequenceResult Perform(const std::function<SequenceResult()>& sequence);
+    // A lighting change from the device's own panel (it leaves the synchronised lighting).
+    SequenceResult ChangeLighting(const profiles::LightRecord& record);
+    // The main window's sequences on this kind: another profile picked (the identifier is set
+    // first), and "default_btn" after the user agreed.
+    virtual SequenceResult SwitchProfile() = 0;
+    virtual SequenceResult RestoreDefaults() = 0;
+
     void SetLightOwnership(bool on);
+    // The light loop and the frame output take the core's lighting state. Perform does it after
+    // its operation; a change that spans several devices' holds (same mode) calls it itself.
+    void LightingChanged();
     void SetWindowHidden(bool hidden);
     // The device's key-press notification (the mouse's key-press light effect).
     virtual void KeyPressed() {}
@@ -95,6 +110,8 @@ protected:
     void Initialise();
     // The core's lighting record (and lists) into the light loop.
     virtual void TakeLightingState() = 0;
+    // Before a resync: a keyboard whose profile changed on the device reloads the profile list.
+    virtual void BeforeResync() {}
     // Sends the LED buffer; the pause after a failure. Runs on the output thread.
     virtual int SendFrame() = 0;
     // Whether the device takes the program's frames now (asked on the UI thread): the frame

@@ -16,6 +16,16 @@ CHeadsetCore::CHeadsetCore(CDeviceLink& link, DeviceFolders folders)
 {
 }
 
+int CHeadsetCore::LoadFromDevice()
+{
+    const int status = ReadSettingsBlock().status;
+    if (SettingsPending()) {
+        LoadProfileState();
+        ResendSettings();
+    }
+    return status;
+}
+
 int CHeadsetCore::Start()
 {
     const int status = LoadProfile();

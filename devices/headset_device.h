@@ -46,7 +46,9 @@ public:
     int Start() override;
     // The settings block as the headset reports it, so the bytes only the headset knows are
     // carried into every later write; the bank read goes to the main window.
-    int LoadFromDevice() override { return ReadSettingsBlock().status; }
+    // Reads the settings block; a change the headset missed goes out again with the profile's
+    // lighting.
+    int LoadFromDevice() override;
 
     // One LED frame: nothing without light control; otherwise the twelve reports, each sent
     // once (a failed one waits for the next frame). Returns the number of reports accepted.

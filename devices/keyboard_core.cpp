@@ -23,6 +23,11 @@ constexpr std::size_t kPollingRate = 3;
 constexpr std::size_t kWFlag = 4;
 constexpr std::size_t kWinFlag = 5;
 
+int IndexOf4(int value)
+{
+    return value >= 0 && value <= 3 ? value : 0;
+}
+
 bool IsHostRendered(int mode)
 {
     return mode == kAudioMode || mode == kColourInputMode;
@@ -93,6 +98,8 @@ int KeyboardCore::LoadFromDevice()
         }
     }
     const int loaded = LoadProfile();
+    // A change the keyboard missed goes out before its block is read back into the profile.
+    ResendSettings();
     ReadSettingsBlock();
     return status != kLinkOk ? status : loaded;
 }
@@ -134,6 +141,7 @@ int KeyboardCore::ReadSettingsBlock()
     settings_.customGroup = read[25];
     if (settings_.mode != previousMode || settings_.mode == kCustomColourMode) {
         lightRestart_ = true;
+        restartGroup_ = settings_.customGroup;
     }
     light_.selectItem = static_cast<std::uint8_t>(settings_.mode);
     light_.light = static_cast<std::uint8_t>(settings_.brightness);
@@ -172,6 +180,7 @@ void KeyboardCore::TakeDecodedLight(int previousMode)
     settings_.customGroup = light_.customGroup;
     if (settings_.mode != previousMode || settings_.mode == kCustomColourMode) {
         lightRestart_ = true;
+        restartGroup_ = profile_.GetCustomGroupIndex();
     }
 }
 
@@ -180,6 +189,7 @@ int KeyboardCore::LoadProfileState()
     const int previousMode = settings_.mode;
     light_ = profile_.GetLightInfo();
     audio_ = profile_.GetAudioLightInfo();
+    lists_ = ReadLightLists(profile_);
     TakeDecodedLight(previousMode);
     return kLinkOk;
 }
@@ -328,7 +338,14 @@ int KeyboardCore::SendCustomGroup(int group, const std::vector<profiles::CustomC
 
 int KeyboardCore::LoadCustomGroup(lighting::LedBuffer& leds)
 {
-    const int group = profile_.GetCustomGroupIndex();
+    return LoadCustomGroup(leds, profile_.GetCustomGroupIndex());
+}
+
+int KeyboardCore::LoadCustomGroup(lighting::LedBuffer& leds, int group)
+{
+    if (group < 0 || group >= kCustomGroupLimit) {
+        return 0;
+    }
     const auto colours = profile_.GetCustomColours(group, kKeyboardPositions);
     for (std::size_t j = 0; j < colours.size(); ++j) {
         const auto& c = colours[j];
@@ -369,13 +386,26 @@ SequenceResult KeyboardCore::ApplyLight(const profiles::LightRecord& record)
     return StoreLightAndWrite(profile_, record, [this] { return WriteSettings(); });
 }
 
+int KeyboardCore::Option(KeyboardOption option) const
+{
+    switch (option) {
+    case KeyboardOption::PollingRate: return IndexOf4(system_.values[kPollingRate]);
+    case KeyboardOption::WinLock: return system_.values[kWinFlag];
+    case KeyboardOption::WFlag: return system_.values[kWFlag];
+    case KeyboardOption::SixKey: return system_.values[kKey6Flag];
+    case KeyboardOption::Repeat: return system_.values[kRepeat];
+    case KeyboardOption::RepeatDelay: return IndexOf4(system_.values[kRepeatDelay]);
+    }
+    return 0;
+}
+
 SequenceResult KeyboardCore::SetOption(KeyboardOption option, int value)
 {
     SequenceResult result;
     bool write = true;
     switch (option) {
     case KeyboardOption::PollingRate:
-        system_.values[kPollingRate] = static_cast<std::uint16_t>(value >= 0 && value <= 3 ? value : 0);
+        system_.values[kPollingRate] = static_cast<std::uint16_t>(IndexOf4(value));
         break;
     case KeyboardOption::WinLock:
         system_.values[kWinFlag] = value != 0;
@@ -391,7 +421,7 @@ SequenceResult KeyboardCore::SetOption(KeyboardOption option, int value)
         write = false;
         break;
     case KeyboardOption::RepeatDelay:
-        system_.values[kRepeatDelay] = static_cast<std::uint16_t>(value >= 0 && value <= 3 ? value : 0);
+        system_.values[kRepeatDelay] = static_cast<std::uint16_t>(IndexOf4(value));
         write = false;
         break;
     }
@@ -402,6 +432,89 @@ SequenceResult KeyboardCore::SetOption(KeyboardOption option, int value)
         result.Take(WriteSettings());
     }
     result.TakeSave(saved);
+    return result;
+}
+
+std::vector<profiles::CustomColour> KeyboardCore::CurrentColours()
+{
+    return profile_.GetCustomColours(profile_.GetCustomGroupIndex(), kKeyboardPositions);
+}
+
+SequenceResult KeyboardCore::StoreColours(const std::vector<profiles::CustomColour>& colours, bool scaled,
+                                          lighting::LedBuffer& leds)
+{
+    const int group = profile_.GetCustomGroupIndex();
+    for (std::size_t j = 0; j < colours.size(); ++j) {
+        const auto& c = colours[j];
+        leds.SetLedColor(static_cast<int>(j), lighting::PackLed({c.red, c.green, c.blue}, c.alpha));
+    }
+    profile_.SetCustomColours(colours, group);
+    SequenceResult result;
+    // A frame the keyboard refused comes back as the pause the caller would take.
+    result.Take(SendCustomGroup(group, colours, scaled) == 0 ? kLinkOk : kLinkNoAnswer);
+    result.TakeSave(profile_.Save());
+    return result;
+}
+
+SequenceResult KeyboardCore::SetCustomGroup(int group, lighting::LedBuffer& leds)
+{
+    SequenceResult result;
+    if (group < 0 || group >= kCustomGroupLimit) {
+        result.Take(kLinkInvalidArgument);
+        return result;
+    }
+    profile_.SetCustomGroupIndex(group);
+    light_.customGroup = static_cast<std::uint8_t>(group);
+    settings_.customGroup = group;
+    profile_.SetLightInfo(light_);
+    const bool saved = profile_.Save();
+    result.Take(WriteSettings());
+    if (result.status == kLinkOk && LoadCustomGroup(leds, group) != 0) {
+        result.Take(kLinkNoAnswer);
+    }
+    result.TakeSave(saved);
+    return result;
+}
+
+SequenceResult KeyboardCore::FillCustomColours(bool on, lighting::LedBuffer& leds)
+{
+    const profiles::CustomColour colour =
+        on ? profiles::CustomColour{light_.red, light_.green, light_.blue, 0xFF} : profiles::CustomColour{0, 0, 0, 0xFF};
+    return StoreColours(std::vector<profiles::CustomColour>(kKeyboardPositions, colour), true, leds);
+}
+
+SequenceResult KeyboardCore::PaintCustomPosition(int position, lighting::LedBuffer& leds)
+{
+    if (settings_.mode != kCustomColourMode || position < 0 || position >= kKeyboardPositions) {
+        return {};
+    }
+    auto colours = CurrentColours();
+    colours[static_cast<std::size_t>(position)] = {light_.red, light_.green, light_.blue, 0xFF};
+    return StoreColours(colours, false, leds);
+}
+
+SequenceResult KeyboardCore::SetAudioLight(const profiles::AudioLightRecord& record)
+{
+    audio_ = record;
+    profile_.SetAudioLightInfo(record);
+    SequenceResult result;
+    result.TakeSave(profile_.Save());
+    return result;
+}
+
+SequenceResult KeyboardCore::ResetRepeat()
+{
+    profiles::CKeyboardProfiledata defaults;
+    defaults.SetDefaultProfilePath(Folders().DefaultProfile());
+    if (defaults.LoadDefault().isNull()) {
+        SequenceResult result;
+        result.TakeLoad(false);
+        return result;
+    }
+    const auto words = defaults.GetKeyboardSystem();
+    const auto values = profiles::KeyboardSystemSettings::FromWords(words[0], words[1], words[2]);
+    SequenceResult result = SetOption(KeyboardOption::Repeat, values.values[kRepeat]);
+    result.Merge(SetOption(KeyboardOption::RepeatDelay, values.values[kRepeatDelay]));
     return result;
 }
 

@@ -78,13 +78,19 @@ public:
     // Whether the lighting must start the current mode afresh (a new mode, or mode 19); reading
     // clears it.
     bool TakeLightRestart();
+    // The custom colour group mode 19 starts with: the profile's current group when the profile
+    // set the mode, the light state's when the settings block did.
+    int RestartGroup() const { return restartGroup_; }
 
     int LoadProfile() override;
     int LoadDefaultProfile() override;
     int LoadProfileState() override;
     const profiles::LightRecord& Light() const { return light_; }
     const profiles::AudioLightRecord& AudioLight() const { return audio_; }
+    // The profile's per-LED list and the steps of its user effect.
+    const LightLists& Lists() const { return lists_; }
     std::vector<profiles::KeyEntry>& Keys() { return keys_; }
+    const std::vector<profiles::KeyEntry>& Keys() const { return keys_; }
 
     KeyboardBlock BuildSettingsBlock(std::uint8_t value = 0) const;
     // BeginConfig, WriteBlock of 31 bytes at 30 x profile, EndConfig.
@@ -105,8 +111,25 @@ public:
     // Sends custom colour group `group` (one colour per position, alpha = level) in mode 19:
     // scaled by level, or as they are. Returns the pause after a failed send.
     int SendCustomGroup(int group, const std::vector<profiles::CustomColour>& colours, bool scaled = true);
-    // The profile's colours of its current group, loaded into leds and sent.
+    // The profile's colours of its current group (or of group), loaded into leds and sent in
+    // mode 19.
     int LoadCustomGroup(lighting::LedBuffer& leds);
+    int LoadCustomGroup(lighting::LedBuffer& leds, int group);
+    // The light panel picked custom group g: the profile and the light state take it, the
+    // settings are written, and in mode 19 the group's colours are loaded and sent.
+    SequenceResult SetCustomGroup(int group, lighting::LedBuffer& leds);
+    // Every position of the current group the current colour (on) or black; shown, sent,
+    // stored and saved.
+    SequenceResult FillCustomColours(bool on, lighting::LedBuffer& leds);
+    // A key clicked on the lighting tab in mode 19: the position takes the current colour in
+    // the current group, which is saved and sent unscaled. Nothing outside mode 19.
+    SequenceResult PaintCustomPosition(int position, lighting::LedBuffer& leds);
+    // The audio-lighting record of the light panel, kept in the profile.
+    SequenceResult SetAudioLight(const profiles::AudioLightRecord& record);
+    // "Repeat" and "RepeatDelay" back to the default profile's values (saved only).
+    SequenceResult ResetRepeat();
+    // The value an option control shows (an index outside 0..3 as 0).
+    int Option(KeyboardOption option) const;
 
     SequenceResult SwitchProfile(lighting::LedBuffer& leds);
     SequenceResult RestoreDefaults();
@@ -118,6 +141,9 @@ public:
 
     NotifyEffect ApplyNotification(const NotifyMeaning& meaning) override;
 
+protected:
+    int WriteCurrentSettings() override { return WriteSettings(); }
+
 private:
     void ForgetTables();
     // How many frame bytes carry LEDs: 3 x K, or more when an LED index lies beyond K.
@@ -125,6 +151,9 @@ private:
     int RefreshUnits();
     void TakeProfile();
     void TakeDecodedLight(int previousMode);
+    // The current group's colours as stored, one per position.
+    std::vector<profiles::CustomColour> CurrentColours();
+    SequenceResult StoreColours(const std::vector<profiles::CustomColour>& colours, bool scaled, lighting::LedBuffer& leds);
 
     static std::atomic<bool> profileChanged_;
 
@@ -139,8 +168,10 @@ private:
     std::uint8_t lastModeCode_ = 0;
     KeyboardSettings settings_;
     bool lightRestart_ = false;
+    int restartGroup_ = 0;
     profiles::LightRecord light_;
     profiles::AudioLightRecord audio_;
+    LightLists lists_;
     std::vector<profiles::KeyEntry> keys_;
     profiles::KeyboardSystemSettings system_;
 };

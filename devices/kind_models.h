@@ -20,6 +20,8 @@ public:
     lighting::MouseLighting& MouseLight() { return lighting_; }
     void SetScreenSize(int width, int height) override { core_.SetScreenSize(width, height); }
     void KeyPressed() override { lighting_.KeyPressed(); }
+    SequenceResult SwitchProfile() override;
+    SequenceResult RestoreDefaults() override;
 
 protected:
     void TakeLightingState() override;
@@ -29,6 +31,8 @@ protected:
 private:
     MouseCore core_;
     lighting::MouseLighting lighting_;
+    // The lists the light loop plays, as last taken (they restart only when they change).
+    LightLists lists_;
 };
 
 class KeyboardModel : public DeviceModel {
@@ -38,15 +42,30 @@ public:
     KeyboardCore& Keyboard() { return core_; }
     DeviceCore& Core() override { return core_; }
     lighting::DeviceLighting& Lighting() override { return lighting_; }
+    SequenceResult SwitchProfile() override;
+    SequenceResult RestoreDefaults() override;
+
+    // The light panel's custom colour and audio operations, and a key clicked in mode 19
+    // (KeyboardCore), with the page's preview following.
+    SequenceResult SetCustomGroup(int group);
+    SequenceResult FillCustomColours(bool on);
+    SequenceResult PaintCustomPosition(int position);
+    SequenceResult SetAudioLight(const profiles::AudioLightRecord& record);
 
 protected:
     void TakeLightingState() override;
+    void BeforeResync() override;
     int SendFrame() override;
     bool TakesFrames() const override;
 
 private:
+    // A custom colour operation: the colours the core put into the LED buffer are shown at the
+    // level the light loop gives them.
+    SequenceResult CustomColours(const std::function<SequenceResult(lighting::LedBuffer&)>& operation);
+
     KeyboardCore core_;
     lighting::KeyboardLighting lighting_;
+    LightLists lists_;
 };
 
 // The mouse pad and the headset: a ring of LEDs with per-LED effects and effect lists.
@@ -55,6 +74,8 @@ public:
     CRingDeviceCore& Ring() { return *ring_; }
     DeviceCore& Core() override { return *ring_; }
     lighting::DeviceLighting& Lighting() override { return lighting_; }
+    SequenceResult SwitchProfile() override;
+    SequenceResult RestoreDefaults() override;
 
 protected:
     RingModel(int kindRow, PostNotification post, lighting::RingLighting::Kind kind);

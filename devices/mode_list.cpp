@@ -7,29 +7,18 @@ namespace orvel::devices {
 
 using namespace orvel::profiles;
 
-namespace {
-
-bool IsModeObject(const Json::Value& v)
-{
-    return v.isObject();
-}
-
-} // namespace
-
 ModeList ModeList::Load(const std::filesystem::path& defaultDataFolder, int kind)
 {
     const Json::Value document = LoadJsonFile(defaultDataFolder / kDefaultLightFile);
-    const Json::Value& all = JsonArray(document, "DefaultLightName");
-    const Json::Value* modes = &all;
-    if (!all.empty() && !IsModeObject(JsonElement(all, 0))) {
-        modes = kind >= 0 ? &JsonElement(all, static_cast<Json::ArrayIndex>(kind)) : nullptr;
-    }
+    return FromList(JsonListOfIndex(JsonArray(document, "DefaultLightName"), kind));
+}
+
+ModeList ModeList::FromList(const Json::Value& modes)
+{
     std::vector<ModeEntry> entries;
-    if (modes && modes->isArray()) {
-        for (Json::ArrayIndex i = 0; i < modes->size(); ++i) {
-            const Json::Value& mode = JsonElement(*modes, i);
-            entries.push_back({JsonString(mode, "LightName"), JsonBool(mode, "visible", true), JsonInt(mode, "value")});
-        }
+    for (Json::ArrayIndex i = 0; modes.isArray() && i < modes.size(); ++i) {
+        const Json::Value& mode = JsonElement(modes, i);
+        entries.push_back({JsonString(mode, "LightName"), JsonBool(mode, "visible", true), JsonInt(mode, "value")});
     }
     return ModeList(std::move(entries));
 }

@@ -4,6 +4,8 @@
 // stores a mode as its index in this list ("SelectItem"); the device receives the "value".
 // A flat list (not indexed by kind) applies to every kind.
 
+#include <json/value.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -26,6 +28,8 @@ public:
     explicit ModeList(std::vector<ModeEntry> entries) : entries_(std::move(entries)) {}
     // Reads the kind's list; a missing or broken file gives an empty list.
     static ModeList Load(const std::filesystem::path& defaultDataFolder, int kind);
+    // The entries of one kind's list (a JSON array of mode objects).
+    static ModeList FromList(const Json::Value& modes);
 
     const std::vector<ModeEntry>& Entries() const { return entries_; }
     int Size() const { return static_cast<int>(entries_.size()); }

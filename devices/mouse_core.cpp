@@ -13,6 +13,19 @@ namespace {
 constexpr std::size_t kStageBytes = 9;
 constexpr std::size_t kFirstStage = 14;
 
+// Where each value of the mouse's system settings sits.
+constexpr std::size_t kDoubleClick = 0;
+constexpr std::size_t kPointerSpeed = 1;
+constexpr std::size_t kPointerPrecision = 2;
+constexpr std::size_t kScrollPage = 3;
+constexpr std::size_t kScrollLines = 4;
+constexpr std::size_t kPollingRate = 5;
+
+std::uint16_t Word(int value)
+{
+    return static_cast<std::uint16_t>(std::clamp(value, 0, 0xFFFF));
+}
+
 // A polling-rate index outside 0..4 counts as 0, as the page shows it.
 int PollingIndex(int index)
 {
@@ -29,6 +42,16 @@ const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes()
         {0xA0, 0x1B, 0x00}, {0x16, 0x90, 0x01}, {0x14, 0x78, 0x02},
     }};
     return codes;
+}
+
+const std::array<const char*, kMouseButtons>& MouseButtonNameKeys()
+{
+    static const std::array<const char*, kMouseButtons> keys = {
+        "mouse_key_left", "mouse_key_right",    "mouse_key_middle", "mouse_key_forward",   "mouse_key_back",
+        "mouse_key_DPI_add", "mouse_key_DPI_sub", "mouse_key_DPI_loop", "keyboard_key_GM", "mouse_key_DPI_shift",
+        "mouse_key_fire_key",
+    };
+    return keys;
 }
 
 MouseCore::MouseCore(CDeviceLink& link, DeviceFolders folders) : DeviceCore(2, link, std::move(folders))
@@ -83,7 +106,9 @@ int MouseCore::LoadFromDevice()
             slotOfButton_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(k);
         }
     }
-    return LoadProfile();
+    const int loaded = LoadProfile();
+    ResendSettings();
+    return loaded;
 }
 
 int MouseCore::ResyncFromDevice()
@@ -135,6 +160,7 @@ int MouseCore::LoadDefaultProfile()
 int MouseCore::LoadProfileState()
 {
     light_ = profile_.GetLightInfo();
+    lists_ = ReadLightLists(profile_);
     return kLinkOk;
 }
 
@@ -151,7 +177,7 @@ MouseBlock MouseCore::BuildSettingsBlock(std::uint8_t value, std::uint8_t third)
     block[6] = light_.red;
     block[7] = light_.green;
     block[8] = light_.blue;
-    block[11] = static_cast<std::uint8_t>(PollingIndex(system_.values[5]));
+    block[11] = static_cast<std::uint8_t>(PollingIndex(system_.values[kPollingRate]));
     block[12] = static_cast<std::uint8_t>(std::clamp(profile_.GetActiveDpiStage(), 0, kMouseStages - 1));
     for (std::size_t i = 0; i < std::min<std::size_t>(stages_.size(), kMouseStages); ++i) {
         const auto bytes = stages_[i].ToBytes();
@@ -263,7 +289,11 @@ NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)
     } else if (meaning.action == NotifyAction::Bank && LinkOpen()) {
         block_[0] = static_cast<std::uint8_t>(meaning.bank);
         if (meaning.upper >= 0) {
-            block_[12] = static_cast<std::uint8_t>(std::min(meaning.upper, kMouseStages - 1));
+            // The stage the mouse moved to is the current stage the page shows and writes next.
+            const int stage = std::min(meaning.upper, kMouseStages - 1);
+            block_[12] = static_cast<std::uint8_t>(stage);
+            profile_.SetActiveDpiStage(stage);
+            profile_.Save();
         }
         effect.refreshPage = true;
     }
@@ -277,16 +307,21 @@ int MouseCore::StoreStagesAndWrite()
     return SavedThenWritten(saved, WriteSettings());
 }
 
+profiles::DpiStage& MouseCore::StageAt(int stage)
+{
+    if (stages_.size() <= static_cast<std::size_t>(stage)) {
+        stages_.resize(static_cast<std::size_t>(stage) + 1);
+    }
+    return stages_[static_cast<std::size_t>(stage)];
+}
+
 int MouseCore::SetStageLevel(int stage, int level)
 {
     if (stage < 0 || stage >= kMouseStages) {
         return kLinkInvalidArgument;
     }
-    if (stages_.size() <= static_cast<std::size_t>(stage)) {
-        stages_.resize(static_cast<std::size_t>(stage) + 1);
-    }
     const int top = tablesRead_ ? dpi_.levels : 0xFFFF;
-    stages_[static_cast<std::size_t>(stage)].levelX = static_cast<std::uint16_t>(std::clamp(level, 0, top));
+    StageAt(stage).levelX = static_cast<std::uint16_t>(std::clamp(level, 0, top));
     return StoreStagesAndWrite();
 }
 
@@ -299,22 +334,99 @@ int MouseCore::SetStageDpi(int stage, std::string_view typed)
     return SetStageLevel(stage, *level);
 }
 
-int MouseCore::SelectStage(int stage)
+int MouseCore::SetStageEnabled(int stage, bool enabled)
+{
+    if (stage < 0 || stage >= kMouseStages) {
+        return kLinkInvalidArgument;
+    }
+    if (!enabled) {
+        int othersOn = 0;
+        for (std::size_t i = 0; i < stages_.size(); ++i) {
+            othersOn += static_cast<int>(i) != stage && stages_[i].enabled != 0;
+        }
+        if (stage == profile_.GetActiveDpiStage() || othersOn == 0) {
+            return kLinkInvalidArgument;
+        }
+    }
+    StageAt(stage).enabled = enabled ? 1 : 0;
+    return StoreStagesAndWrite();
+}
+
+int MouseCore::SetStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    if (stage < 0 || stage >= kMouseStages) {
+        return kLinkInvalidArgument;
+    }
+    profiles::DpiStage& s = StageAt(stage);
+    s.red = red;
+    s.green = green;
+    s.blue = blue;
+    return StoreStagesAndWrite();
+}
+
+int MouseCore::SelectStage(int stage, std::span<const int> levels)
 {
     if (stage < 0 || stage >= kMouseStages) {
         return kLinkInvalidArgument;
     }
     profile_.SetActiveDpiStage(stage);
+    const int top = tablesRead_ ? dpi_.levels : 0xFFFF;
+    for (std::size_t i = 0; i < std::min<std::size_t>(levels.size(), kMouseStages); ++i) {
+        StageAt(static_cast<int>(i)).levelX = static_cast<std::uint16_t>(std::clamp(levels[i], 0, top));
+    }
     return StoreStagesAndWrite();
+}
+
+int MouseCore::StoreSystem(bool write)
+{
+    const auto words = system_.ToWords();
+    profile_.SetMouseSystem(words[0], words[1], words[2]);
+    const bool saved = profile_.Save();
+    if (!write) {
+        return saved ? kLinkOk : kProfileNotSaved;
+    }
+    return SavedThenWritten(saved, WriteSettings());
 }
 
 int MouseCore::SetPollingRate(int index)
 {
-    system_.values[5] = static_cast<std::uint16_t>(PollingIndex(index));
-    const auto words = system_.ToWords();
-    profile_.SetMouseSystem(words[0], words[1], words[2]);
-    const bool saved = profile_.Save();
-    return SavedThenWritten(saved, WriteSettings());
+    system_.values[kPollingRate] = static_cast<std::uint16_t>(PollingIndex(index));
+    return StoreSystem(true);
+}
+
+int MouseCore::PollingRate() const
+{
+    return PollingIndex(system_.values[kPollingRate]);
+}
+
+int MouseCore::Setting(MouseSetting setting) const
+{
+    switch (setting) {
+    case MouseSetting::DoubleClick: return system_.values[kDoubleClick];
+    case MouseSetting::PointerSpeed: return system_.values[kPointerSpeed];
+    case MouseSetting::PointerPrecision: return system_.values[kPointerPrecision];
+    case MouseSetting::ScrollLines: return system_.values[kScrollLines];
+    case MouseSetting::ScrollPage: return system_.values[kScrollPage];
+    }
+    return 0;
+}
+
+int MouseCore::SetSetting(MouseSetting setting, int value, int lines)
+{
+    switch (setting) {
+    case MouseSetting::DoubleClick: system_.values[kDoubleClick] = Word(value); break;
+    case MouseSetting::PointerSpeed: system_.values[kPointerSpeed] = Word(value); break;
+    case MouseSetting::PointerPrecision: system_.values[kPointerPrecision] = value != 0; break;
+    case MouseSetting::ScrollLines:
+        system_.values[kScrollLines] = Word(value);
+        system_.values[kScrollPage] = 0;
+        break;
+    case MouseSetting::ScrollPage:
+        system_.values[kScrollPage] = value != 0;
+        system_.values[kScrollLines] = Word(lines);
+        break;
+    }
+    return StoreSystem(false);
 }
 
 } // namespace orvel::devices

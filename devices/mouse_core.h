@@ -11,6 +11,7 @@
 #include "profiles/profiledata.h"
 
 #include <array>
+#include <span>
 #include <vector>
 
 namespace orvel::devices {
@@ -27,8 +28,13 @@ inline constexpr int kMouseBuiltInModes = 10;
 
 using MouseBlock = std::array<std::uint8_t, kMouseBlockWrite>;
 
-// The code each on-screen button produces from the factory.
+// The pointer settings the mouse page keeps in the profile only: nothing sends them to the
+// mouse or applies them to the desktop.
+enum class MouseSetting { DoubleClick, PointerSpeed, PointerPrecision, ScrollLines, ScrollPage };
+
+// The code each on-screen button produces from the factory, and the language key of its name.
 const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes();
+const std::array<const char*, kMouseButtons>& MouseButtonNameKeys();
 
 class MouseCore : public DeviceCore {
 public:
@@ -56,9 +62,17 @@ public:
 
     int LoadProfile() override;
     int LoadDefaultProfile() override;
+    // The profile's lighting record, its per-LED list and the steps of its user effect.
     int LoadProfileState() override;
     const profiles::LightRecord& Light() const { return light_; }
+    const LightLists& Lists() const { return lists_; }
     std::vector<profiles::KeyEntry>& Keys() { return keys_; }
+    const std::vector<profiles::KeyEntry>& Keys() const { return keys_; }
+    const std::vector<profiles::DpiStage>& Stages() const { return stages_; }
+    int ActiveStage() { return profile_.GetActiveDpiStage(); }
+    // The polling-rate index the page shows (one outside 0..4 as 0), and a pointer setting.
+    int PollingRate() const;
+    int Setting(MouseSetting setting) const;
 
     profiles::LightRecord CurrentLight() const override { return light_; }
     SequenceResult ApplyLight(const profiles::LightRecord& record) override;
@@ -87,17 +101,32 @@ public:
     NotifyEffect ApplyNotification(const NotifyMeaning& meaning) override;
 
     // The stage list edits of the page; each stores the stages, saves the profile and writes
-    // the settings block. They return WriteSettings' status.
+    // the settings block (the list grows to hold the stage). They return WriteSettings' status,
+    // else kProfileNotSaved when only the save failed.
     int SetStageLevel(int stage, int level);
     // The typed DPI of stage's edit; nothing happens with a DPI step of 0.
     int SetStageDpi(int stage, std::string_view typed);
-    int SelectStage(int stage);
+    // Switching off the current stage, or the last one switched on, is refused
+    // (kLinkInvalidArgument, nothing written): the mouse always has a stage to use.
+    int SetStageEnabled(int stage, bool enabled);
+    int SetStageColour(int stage, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // The current stage; every stage 0..4 takes levels[i] (the sliders' values) as its X level,
+    // all in one write. Without levels the stages keep theirs.
+    int SelectStage(int stage, std::span<const int> levels = {});
     int SetPollingRate(int index);
+    // A pointer setting, saved only. ScrollLines also clears the page flag; ScrollPage stores
+    // the flag (value) with the lines the wheel slider shows (lines). 1, or kProfileNotSaved.
+    int SetSetting(MouseSetting setting, int value, int lines = 0);
+
+protected:
+    int WriteCurrentSettings() override { return WriteSettings(); }
 
 private:
     void ForgetTables();
     void TakeProfile();
     int StoreStagesAndWrite();
+    profiles::DpiStage& StageAt(int stage);
+    int StoreSystem(bool write);
 
     profiles::CMouseProfiledata profile_;
     std::array<std::uint8_t, kKeyImageSize> factory_{};
@@ -108,6 +137,7 @@ private:
     std::array<std::uint8_t, kMouseBlockRead> block_{};
     std::uint8_t lastModeCode_ = 0;
     profiles::LightRecord light_;
+    LightLists lists_;
     std::vector<profiles::KeyEntry> keys_;
     std::vector<profiles::DpiStage> stages_;
     std::vector<profiles::CorrectEntry> corrections_;

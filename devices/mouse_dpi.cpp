@@ -45,4 +45,9 @@ std::optional<int> DpiRule::DpiToLevel(std::string_view typed) const
     return DpiToLevel(input::ParseDecimal(typed));
 }
 
+int ReferenceDpi(std::string_view typed)
+{
+    return static_cast<int>(input::ParseClamped(typed, kReferenceDpiLowest, kReferenceDpiHighest));
+}
+
 } // namespace orvel::devices

@@ -35,4 +35,10 @@ struct DpiRule {
     std::optional<int> DpiToLevel(std::int64_t dpi) const;
 };
 
+// The DPI reference row beside the stages holds any value from 200 to 6500 and is never written
+// to the mouse. A typed value is read as the stage edits read theirs and clamped to that range.
+inline constexpr int kReferenceDpiLowest = 200;
+inline constexpr int kReferenceDpiHighest = 6500;
+int ReferenceDpi(std::string_view typed);
+
 } // namespace orvel::devices

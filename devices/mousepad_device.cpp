@@ -21,6 +21,7 @@ int CMousePadCore::LoadFromDevice()
     const int read = ReadSettingsBlock().status;
     const int loaded = LoadProfile();
     ApplyProfile();
+    ResendSettings();
     if (status != kLinkOk)
         return status;
     return read != kLinkOk ? read : loaded;

@@ -24,9 +24,7 @@ int CRingDeviceCore::LoadProfileState()
 {
     record_ = profile_->GetLightInfo();
     TakeLightRecord(settings_.Block(), record_);
-    lightList_ = profile_->GetLightList();
-    profile_->LoadLightConfig(profile_->GetLightConfigPath());
-    effects_ = profile_->GetLightEffects();
+    lists_ = ReadLightLists(*profile_);
     if (onLightingState)
         onLightingState(*this);
     return 1;

@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace orvel::devices {
 
@@ -66,8 +65,7 @@ public:
     // What the light thread renders: mode and speed from the block (after a resync they are the
     // device's), brightness, direction, seven-colour flag and colour from the device record.
     lighting::LightSettings LightThreadSettings() const;
-    const std::vector<profiles::LightListEntry>& LightList() const { return lightList_; }
-    const std::vector<profiles::LightEffectStep>& Effects() const { return effects_; }
+    const LightLists& Lists() const { return lists_; }
     profiles::CBasicProfiledata& Profile() { return *profile_; }
 
     // Called after LoadProfileState and after a block read: the light thread takes
@@ -77,6 +75,7 @@ public:
     std::function<void(const profiles::LightRecord&)> onShowLighting;
 
 protected:
+    int WriteCurrentSettings() override { return WriteSettings(0); }
     // After a profile document was loaded (the headset takes its audio settings here).
     virtual void ProfileLoaded() {}
 
@@ -85,8 +84,7 @@ protected:
 private:
     profiles::LightRecord record_;
     RingSettings settings_;
-    std::vector<profiles::LightListEntry> lightList_;
-    std::vector<profiles::LightEffectStep> effects_;
+    LightLists lists_;
 };
 
 } // namespace orvel::devices

@@ -1,6 +1,6 @@
 #include "devices/same_mode.h"
 
-#include "lighting/sync_lighting.h"
+#include "devices/device_model.h"
 
 namespace orvel::devices {
 
@@ -32,6 +32,7 @@ SameModeResult SyncSameMode(DeviceCore& source, const std::vector<DeviceCore*>& 
         return result;
     }
     result.applied = true;
+    result.effect = {*common, LightSettingsOf(record)};
     for (DeviceFamily family : {DeviceFamily::Keyboard, DeviceFamily::Mouse, DeviceFamily::MousePad, DeviceFamily::Headset}) {
         for (DeviceCore* device : devices) {
             if (device == nullptr || device->Family() != family || !device->LinkOpen()) {

@@ -5,6 +5,7 @@
 // the synchronised frames reach it; its profile takes the record and its settings are written.
 
 #include "devices/device_core.h"
+#include "lighting/sync_lighting.h"
 
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace orvel::devices {
 
 struct SameModeResult {
     bool applied = false;          // false: the source's mode has no common effect
+    // The common effect with the source record's brightness, speed, direction, seven-colour flag
+    // and colour: what the synchronised lighting renders for every device that follows it.
+    lighting::SyncEffect effect;
     // Every device's own result taken together: the first device failure (before a profile
     // that was not saved), and each message once, so a failed save is not reported as a device
     // that was not updated, nor the other way round.

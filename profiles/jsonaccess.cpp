@@ -96,6 +96,14 @@ std::string JsonString(const Json::Value& object, const char* key, const std::st
     return s ? std::move(*s) : neutral;
 }
 
+const Json::Value& JsonListOfIndex(const Json::Value& lists, int index)
+{
+    if (JsonElement(lists, 0).isObject()) {
+        return lists;
+    }
+    return index >= 0 ? JsonElement(lists, static_cast<Json::ArrayIndex>(index)) : nullValue();
+}
+
 const Json::Value& JsonArray(const Json::Value& object, const char* key)
 {
     const Json::Value& v = JsonMember(object, key);

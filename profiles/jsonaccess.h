@@ -35,6 +35,9 @@ std::string JsonString(const Json::Value& object, const char* key, const std::st
 // The member when it is an array (or an object); otherwise a null value.
 const Json::Value& JsonArray(const Json::Value& object, const char* key);
 const Json::Value& JsonObject(const Json::Value& object, const char* key);
+// The light files list their entries per device kind: element index of an array of lists. An
+// array of objects is one flat list that serves every index.
+const Json::Value& JsonListOfIndex(const Json::Value& lists, int index);
 
 // Writers. Each turns the parent into an object or array first when it is not one already.
 Json::Value& JsonObjectAt(Json::Value& parent, const char* key);

@@ -293,9 +293,7 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffects()
     if (n < 0 || all.isNull()) {
         return effects_;
     }
-    // The effects are listed per lighting-list index; a flat list serves every index.
-    const bool flat = JsonElement(all, 0).isObject();
-    const Json::Value& list = flat ? all : JsonElement(all, static_cast<Json::ArrayIndex>(lightListIndex_));
+    const Json::Value& list = JsonListOfIndex(all, lightListIndex_);
     const std::string guid = JsonString(JsonElement(list, static_cast<Json::ArrayIndex>(n)), "Guid");
     if (!paths::IsPlainName(guid)) {
         if (!guid.empty()) {

@@ -61,13 +61,17 @@ CDuiString ShowOpenFileDialog(HWND hOwner, const std::vector<TFileFilter>& filte
     return CDuiString(file.toStdWString());
 }
 
+// The dialog adds the default extension itself, so the file it asks about before overwriting is
+// the file that is written.
 CDuiString ShowSaveFileDialog(HWND hOwner, const std::vector<TFileFilter>& filters, LPCTSTR pstrTitle, LPCTSTR pstrDefaultExt,
                               LPCTSTR pstrInitialName) {
-    QString file = QFileDialog::getSaveFileName(OwnerWidget(hOwner), pstrTitle ? QString::fromWCharArray(pstrTitle) : QString(),
-                                                pstrInitialName ? QString::fromWCharArray(pstrInitialName) : QString(), Q(ToDialogFilter(filters)));
-    if (file.isEmpty()) return {};
-    if (pstrDefaultExt && *pstrDefaultExt && QFileInfo(file).suffix().isEmpty()) file += QLatin1Char('.') + QString::fromWCharArray(pstrDefaultExt);
-    return CDuiString(file.toStdWString());
+    QFileDialog dialog(OwnerWidget(hOwner), pstrTitle ? QString::fromWCharArray(pstrTitle) : QString(),
+                       pstrInitialName ? QString::fromWCharArray(pstrInitialName) : QString(), Q(ToDialogFilter(filters)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (pstrDefaultExt && *pstrDefaultExt) dialog.setDefaultSuffix(QString::fromWCharArray(pstrDefaultExt));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return CDuiString(dialog.selectedFiles().first().toStdWString());
 }
 
 } // namespace DuiLib

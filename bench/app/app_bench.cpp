@@ -9,6 +9,12 @@
 //                                       lighting animating: hidden in the tray, or shown on the
 //                                       keyboard page
 //   app_bench plug [RUNS]               a keyboard plugged in to its page shown
+//   app_bench slider [RUNS] cable|receiver
+//                                       a mouse DPI slider released to the end of its write
+//                                       (the answer to its last frame), with the frames the
+//                                       mouse got, against frames x 2 x the wire delay
+//   app_bench page-cpu [SECONDS]        CPU of the window shown on the keyboard page with the
+//                                       keyboard alone, animating mode 3 at speed 2
 //
 // memory, cpu and plug run the program's main window in this process, as varno-orvel-80 does,
 // so the process's own figures are the window's; run them under xvfb-run for a real X server.
@@ -62,13 +68,40 @@ int Devsim(const std::vector<std::string>& words)
     return orvel::testing::RunProgram(all, gFolder).code;
 }
 
-pid_t ServeAll()
+pid_t Serve(const std::vector<std::string>& what)
 {
-    const pid_t pid = orvel::testing::Spawn({ProgramBeside("orvel-devsim").string(), "serve", "--all"},
-                                            gFolder + "/devsim.out", gFolder + "/devsim.err");
+    std::vector<std::string> words{ProgramBeside("orvel-devsim").string(), "serve"};
+    words.insert(words.end(), what.begin(), what.end());
+    const pid_t pid = orvel::testing::Spawn(words, gFolder + "/devsim.out", gFolder + "/devsim.err");
     while (Devsim({"list"}) != 0)
         ::usleep(20000);
     return pid;
+}
+
+pid_t ServeAll()
+{
+    return Serve({"--all"});
+}
+
+// The command reports the device received since the last call, but the frame output's light
+// stream: one command id per report.
+std::vector<int> ReceivedCommands(const std::string& kind)
+{
+    std::vector<std::string> all{ProgramBeside("orvel-devsim").string(), "ctl", "frames", kind};
+    std::istringstream lines(orvel::testing::RunProgram(all, gFolder).out);
+    std::vector<int> commands;
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string path, byte;
+        std::vector<std::string> bytes;
+        words >> path;
+        while (words >> byte && byte != "->")
+            bytes.push_back(byte);
+        if (bytes.size() > 3 && bytes[3] != "12")
+            commands.push_back(std::stoi(bytes[3], nullptr, 16));
+    }
+    return commands;
 }
 
 // Runs the event loop for ms (a real wait: the thread sleeps between events).
@@ -256,6 +289,77 @@ int Plug(int runs)
     return 0;
 }
 
+int Slider(int runs, const std::string& path)
+{
+    const bool receiver = path == "receiver";
+    const pid_t devsim = Serve({receiver ? "mouse-receiver" : "mouse"});
+    const double latencyMs = receiver ? 4 : 1; // the emulator's default wire delay, one way
+    {
+        Window w;
+        if (!WaitUntil([&] { return w.Ready({0}); }, 10000)) {
+            std::fprintf(stderr, "app_bench slider: the mouse was not read\n");
+            return 1;
+        }
+        w.window.SelectKindRow(0);
+        orvel::pages::CQuorsineUSBDevice* page = w.window.PageOfKindRow(0);
+        auto* slider = static_cast<DuiLib::CSliderUI*>(page->GetManager()->FindSubControlByName(page, L"DPI_slider_2"));
+        std::vector<double> times;
+        std::size_t frames = 0;
+        for (int i = 0; i < runs; ++i) {
+            Wait(50);
+            ReceivedCommands("mouse");
+            slider->SetValue(10 + i % 40);
+            const auto before = steady_clock::now();
+            // The toolkit's notification of a released slider; the write runs inside it.
+            w.window.GetPaintManager().SendNotify(slider, DuiLib::DUI_MSGTYPE_VALUECHANGED);
+            times.push_back(duration<double, std::milli>(steady_clock::now() - before).count());
+            const std::vector<int> commands = ReceivedCommands("mouse");
+            frames = commands.size();
+            if (i == 0) {
+                std::printf("the commands of one write:");
+                for (int c : commands)
+                    std::printf(" %02X", c);
+                std::printf("\n");
+            }
+        }
+        const double bound = double(frames) * 2 * latencyMs;
+        std::printf("slider released to its write done, by %s: median %.1f ms, max %.1f ms over %d runs; "
+                    "%zu frames, bound %zu x 2 x %.0f ms = %.0f ms\n",
+                    receiver ? "the receiver" : "cable", Median(times), *std::max_element(times.begin(), times.end()),
+                    runs, frames, frames, latencyMs, bound);
+    }
+    orvel::testing::Stop(devsim);
+    return 0;
+}
+
+int PageCpu(int seconds)
+{
+    const pid_t devsim = Serve({"keyboard"});
+    {
+        Window w;
+        if (!WaitUntil([&] { return w.Ready({1}); }, 10000))
+            std::fprintf(stderr, "app_bench page-cpu: the keyboard was not read\n");
+        w.window.SelectKindRow(1);
+        orvel::pages::CQuorsineUSBDevice* page = w.window.PageOfKindRow(1);
+        orvel::profiles::LightRecord record = page->Model().Core().CurrentLight();
+        record.selectItem = 3; // the sweep
+        record.speed = 2;
+        record.light = 4;
+        page->Model().ChangeLighting(record);
+        page->ApplyProfile();
+        Wait(2000); // settle
+        const double cpuBefore = CpuSeconds();
+        const auto wallBefore = steady_clock::now();
+        Wait(seconds * 1000);
+        const double cpu = CpuSeconds() - cpuBefore;
+        const double wall = duration<double>(steady_clock::now() - wallBefore).count();
+        std::printf("keyboard page shown (%s), mode 3 at speed 2: %.3f s CPU in %.1f s = %.2f %% of one core\n",
+                    w.window.IsWindowVisible() ? "visible" : "not visible", cpu, wall, 100 * cpu / wall);
+    }
+    orvel::testing::Stop(devsim);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -273,6 +377,11 @@ int main(int argc, char** argv)
         return Cpu(arg(2, 60), argc > 3 ? argv[3] : "keyboard");
     if (mode == "plug")
         return Plug(arg(2, 5));
-    std::fprintf(stderr, "usage: app_bench start [RUNS] | memory [SECONDS] | cpu [SECONDS] hidden|keyboard | plug [RUNS]\n");
+    if (mode == "slider")
+        return Slider(arg(2, 20), argc > 3 ? argv[3] : "cable");
+    if (mode == "page-cpu")
+        return PageCpu(arg(2, 60));
+    std::fprintf(stderr, "usage: app_bench start [RUNS] | memory [SECONDS] | cpu [SECONDS] hidden|keyboard | plug [RUNS] | "
+                         "slider [RUNS] cable|receiver | page-cpu [SECONDS]\n");
     return 2;
 }

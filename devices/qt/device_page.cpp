@@ -6,10 +6,13 @@
 #include "devicelink/device_scan.h"
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
+#include "devices/qt/page_panel.h"
 #include "lighting/colour.h"
 #include "platform/debuglog.h"
 #include "platform/text.h"
 #include "profiles/profilelist.h"
+
+#include <algorithm>
 
 namespace orvel::pages {
 namespace {
@@ -36,6 +39,23 @@ void ShowEntry(CDeviceKeyButtonUI* button, std::uint32_t entry)
 }
 
 } // namespace
+
+DUI_BEGIN_MESSAGE_MAP(CQuorsineUSBDevice, DuiLib::CNotifyPump)
+DUI_ON_CLICK_CTRNAME(L"default_btn", CQuorsineUSBDevice::OnDefaultButton)
+DUI_END_MESSAGE_MAP()
+
+void ValueSlider::Show(int value)
+{
+    if (slider != nullptr)
+        slider->SetValue(value);
+    ShowLabel();
+}
+
+void ValueSlider::ShowLabel()
+{
+    if (slider != nullptr && label != nullptr)
+        label->SetText((std::to_wstring(slider->GetValue()) + unit).c_str());
+}
 
 CQuorsineUSBDevice::CQuorsineUSBDevice() : heartbeat_(static_cast<devices::IHeartbeatHost&>(*this)) {}
 
@@ -79,6 +99,80 @@ void CQuorsineUSBDevice::InitPage()
                 tab->SetVisible(visible);
         }
     }
+    textTest_ = FindOnPage(L"text_test");
+    BindPanel(L"DeviceProfileItem");
+    BindPanel(L"LightControlItem");
+    BindPanel(L"KeySetControlItem");
+    BindPanel(L"MacroControlItem");
+    BindPanel(L"ShootControlItem");
+}
+
+void CQuorsineUSBDevice::BindPanel(const wchar_t* itemName)
+{
+    CControlUI* item = FindOnPage(itemName);
+    auto* panel = item != nullptr ? static_cast<CPagePanel*>(item->GetInterface(kPagePanelInterface)) : nullptr;
+    if (panel == nullptr || std::find(panels_.begin(), panels_.end(), panel) != panels_.end())
+        return;
+    panels_.push_back(panel);
+    AddPanel(panel);
+    panel->BindPage(*this);
+}
+
+void CQuorsineUSBDevice::ApplyProfile()
+{
+    ShowPageControls();
+    for (CPagePanel* panel : panels_)
+        panel->ShowProfile();
+}
+
+void CQuorsineUSBDevice::RefreshLanguage()
+{
+    ShowPageControls();
+    for (CPagePanel* panel : panels_)
+        panel->RefreshLanguage();
+}
+
+void CQuorsineUSBDevice::SwitchProfile()
+{
+    const devices::SequenceResult result = model_->SwitchProfile();
+    ApplyProfile();
+    ShowResult(result);
+}
+
+std::wstring CQuorsineUSBDevice::LanguageText(std::string_view key)
+{
+    const std::wstring id = text::FromUtf8(key);
+    if (textTest_ == nullptr)
+        return CResourceManager::GetInstance()->GetText(id.c_str()).str();
+    textTest_->SetText(id.c_str());
+    return textTest_->GetText().str();
+}
+
+bool CQuorsineUSBDevice::ShowResult(const devices::SequenceResult& result)
+{
+    if (!result.messages.empty()) {
+        std::wstring text;
+        for (const devices::UserMessage& message : result.messages)
+            text += (text.empty() ? L"" : L"\n") + devices::MessageText(LanguageText(message.key), message);
+        debuglog::Write("page message: " + text::ToUtf8(text));
+        if (setup_.messageBox)
+            setup_.messageBox(text, false);
+    }
+    return result.status == kLinkOk;
+}
+
+bool CQuorsineUSBDevice::Ask(const char* key)
+{
+    return setup_.messageBox && setup_.messageBox(LanguageText(key), true);
+}
+
+void CQuorsineUSBDevice::OnDefaultButton(TNotifyUI&)
+{
+    if (!Ask(devices::kRestoreQuestion))
+        return;
+    const devices::SequenceResult result = model_->RestoreDefaults();
+    ApplyProfile();
+    ShowResult(result);
 }
 
 void CQuorsineUSBDevice::BindButtons(CControlUI* container, bool descendants, bool useUserData)
@@ -227,6 +321,8 @@ void CQuorsineUSBDevice::OnDeviceNotification(devices::NotifySource source, std:
     heartbeat_.ScheduleResync(effect.resyncAfterMs);
     if (effect.keyPress)
         model_->KeyPressed();
+    if (effect.refreshPage)
+        ApplyProfile();
 }
 
 void CQuorsineUSBDevice::SetOnScreen(bool onScreen)
@@ -244,7 +340,7 @@ void CQuorsineUSBDevice::RefreshPreview()
         return;
     const lighting::LedBuffer& leds = model_->Lighting().Leds();
     for (LedView& view : ledViews_) {
-        const std::uint32_t entry = leds.GetLedColor(view.led);
+        const std::uint32_t entry = ShownEntry(leds.GetLedColor(view.led));
         if (entry != view.shown) {
             ShowEntry(view.button, entry);
             view.shown = entry;
@@ -279,12 +375,15 @@ void CQuorsineUSBDevice::LoadFromDevice()
     const int status = model_->LoadFromDevice();
     if (status != kLinkOk)
         debuglog::Writef("reading the device failed: %d", status);
+    ApplyProfile();
     RefreshPreview();
 }
 
 void CQuorsineUSBDevice::ResyncFromDevice()
 {
-    model_->ResyncFromDevice();
+    if (const int status = model_->ResyncFromDevice(); status != kLinkOk)
+        debuglog::Writef("reading the device's settings failed: %d", status);
+    ApplyProfile();
 }
 
 void CQuorsineUSBDevice::QueryPower()
@@ -297,6 +396,12 @@ void CQuorsineUSBDevice::QueryPower()
 bool CQuorsineUSBDevice::ItemShown() const
 {
     return selectorItem_ != nullptr && selectorItem_->IsVisible();
+}
+
+void CQuorsineUSBDevice::ResendSettings()
+{
+    if (model_->Core().SettingsPending())
+        model_->Perform([this] { return model_->Core().ResendSettings(); });
 }
 
 void CQuorsineUSBDevice::ReportReachable(bool reachable)

@@ -8,18 +8,26 @@
 #include "devicelink/device_slot.h"
 #include "devices/device_heartbeat.h"
 #include "devices/device_model.h"
+#include "devices/page_texts.h"
 #include "devices/qt/routed_pump.h"
 #include "ui/UIlib.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace orvel::devices {
+class SameModeGroup;
+}
 
 namespace orvel::pages {
 
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
+class CPagePanel;
 
 // Posted to the main window by a notification reader: wParam = the page's selector item index,
 // lParam = (source << 16) | usage; the main window hands it to that page.
@@ -39,6 +47,22 @@ struct PageSetup {
     int pageOrder = 0;
     CMpDevicePowerUI* powerDisplay = nullptr;
     CDeviceSlot descriptor;
+    // The main window's message box with a text already resolved: a question shows both
+    // buttons; true when the user confirmed.
+    std::function<bool(const std::wstring& text, bool question)> messageBox;
+    // The window's devices that same mode spans (this one among them).
+    devices::SameModeGroup* sameMode = nullptr;
+};
+
+// A slider with the label that shows its value.
+struct ValueSlider {
+    DuiLib::CSliderUI* slider = nullptr;
+    DuiLib::CControlUI* label = nullptr;
+    const wchar_t* unit = L"";
+    // The slider at value, and its label.
+    void Show(int value);
+    // The label shows where the slider is.
+    void ShowLabel();
 };
 
 class CQuorsineUSBDevice : public DuiLib::CHorizontalLayoutUI,
@@ -60,8 +84,25 @@ public:
     // 7 voice effects, 8 Virtual 7.1.
     virtual void SetFunctionTab(int type);
     int GetFunctionTab() const { return functionTabType_; }
-    // Language-dependent texts after a language switch.
-    virtual void RefreshLanguage() {}
+    // Language-dependent texts after a language switch (the page's and its panels').
+    virtual void RefreshLanguage();
+
+    // The page's controls show the model's profile, then every bound panel shows it too. Run
+    // after anything that loads or changes the profile behind the page's back.
+    void ApplyProfile();
+    // The key buttons' texts (or the button list) from the model's key list, after a panel
+    // changed an assignment.
+    virtual void ShowKeyTexts() {}
+    // Another profile picked (its identifier set on the core first): the kind's switch
+    // sequence, the page refreshed, and the outcome's message.
+    void SwitchProfile();
+    // Shows a result's messages in one message box, a line each (nothing when it has none);
+    // true when the result is a success.
+    bool ShowResult(const devices::SequenceResult& result);
+    // A question by language key; true when the user confirmed.
+    bool Ask(const char* key);
+    // The text of a language key, through the page's hidden "text_test".
+    std::wstring LanguageText(std::string_view key);
 
     // Only notifications of this page's own controls reach its tables and panels.
     void Notify(DuiLib::TNotifyUI& msg) override;
@@ -112,6 +153,14 @@ protected:
     // The same, keeping the buttons bound so far.
     void AddButtons(DuiLib::CControlUI* container, bool descendants, bool useUserData);
     DuiLib::CControlUI* FindOnPage(const wchar_t* name) const;
+    // The kind's own controls from the model (ApplyProfile runs it first).
+    virtual void ShowPageControls() {}
+    // What an LED button shows of its colour entry (red, green, blue, level).
+    virtual std::uint32_t ShownEntry(std::uint32_t entry) const { return entry; }
+    // Binds the panel of an item of the layout (once): routed, and told of profile changes.
+    void BindPanel(const wchar_t* itemName);
+    // "default_btn": the kind's defaults replace the profile after the question.
+    void OnDefaultButton(DuiLib::TNotifyUI& msg);
 
     int functionTabType_ = 1;
     int selectedKey_ = -1;
@@ -139,6 +188,7 @@ private:
     LinkActions SwitchStep() override { return model_->SwitchStep(); }
     bool ItemShown() const override;
     void ReportReachable(bool reachable) override;
+    void ResendSettings() override;
     bool PreviewWanted() const override { return onScreen_; }
 
     PageSetup setup_;
@@ -151,8 +201,12 @@ private:
     std::vector<DuiLib::CDeviceKeyButtonUI*> keyButtons_;
     std::vector<DuiLib::CDeviceKeyButtonUI*> lightButtons_;
     std::vector<LedView> ledViews_;
+    std::vector<CPagePanel*> panels_;
+    DuiLib::CControlUI* textTest_ = nullptr;
     bool onScreen_ = false;
     bool active_ = true;
+
+    DUI_DECLARE_MESSAGE_MAP()
 };
 
 } // namespace orvel::pages

@@ -1,4 +1,5 @@
-// The headset page: the buttons of its own layout.
+// The headset page: its LEDs; the lighting and profile panels and the restore button do the rest
+// (the audio panels come with their own classes).
 // Layouts: XML\DeviceXml\hs6533device.xml
 
 #include "devices/qt/kind_pages.h"
@@ -19,6 +20,7 @@ void CQuorsineHS6533Device::InitPage()
     CQuorsineUSBDevice::InitPage();
     if (!Setup().layoutName.empty())
         BindButtons(FindOnPage(L"hs6533_device_key_light"), true);
+    ApplyProfile();
 }
 
 } // namespace orvel::pages

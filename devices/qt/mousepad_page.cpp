@@ -1,4 +1,4 @@
-// The mouse pad page: the buttons of its own layout.
+// The mouse pad page: its LEDs; the lighting and profile panels and the restore button do the rest.
 // Layouts: XML\DeviceXml\mousepaddevice.xml
 
 #include "devices/qt/kind_pages.h"
@@ -19,6 +19,7 @@ void CQuorsineMousePadDevice::InitPage()
     CQuorsineUSBDevice::InitPage();
     if (!Setup().layoutName.empty())
         BindButtons(FindOnPage(L"mousepad_device_key_light"), false, true);
+    ApplyProfile();
 }
 
 } // namespace orvel::pages

@@ -56,7 +56,12 @@ const HookMessages& RegisterHookMessages();
 
 // Sent to the main window: wParam 1 installs the hook in mode 1 for that window (key capture),
 // wParam 0 removes it.
+// wParam 4, 8, 16 or 32 installs that recording placement (hookmode::kAppend ...) for the
+// main window; the answer is Install's.
 inline constexpr UINT WM_HOOK_CONTROL = WM_USER + 30;
+// Sent by the main window to its pages when an installation ended without being asked (a
+// window event, a lost source): a recording panel stops and saves.
+inline constexpr UINT WM_HOOK_ENDED = WM_USER + 31;
 
 // The hook mode: one bit, chosen by whoever installs the hook, selecting the message that
 // reports its events. The program installs kSingleKey and the four recording placements.

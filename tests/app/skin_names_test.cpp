@@ -10,8 +10,13 @@
 
 #include "app/window_rules.h"
 #include "devicelink/device_tables.h"
+#include "devices/device_core.h"
+#include "devices/mouse_core.h"
 #include "devices/power_report.h"
+#include "devices/page_texts.h"
 #include "devices/selector_icons.h"
+#include "lighting/light_panel_view.h"
+#include "profiles/profilelist.h"
 #include "platform/text.h"
 #include "tests/skin/skin_reader.h"
 #include "tests/support/file_text.h"
@@ -33,6 +38,7 @@ constexpr const char* kSources[] = {
     "app/msg_wnd.cpp",           "app/skin_frame.cpp",         "devices/qt/device_option.cpp",
     "devices/qt/device_page.cpp", "devices/qt/device_power.cpp", "devices/qt/headset_page.cpp",
     "devices/qt/keyboard_page.cpp", "devices/qt/mouse_page.cpp", "devices/qt/mousepad_page.cpp",
+    "lighting/qt/light_control.cpp", "profiles/qt/device_profile.cpp",
 };
 
 struct Lookups {
@@ -120,6 +126,22 @@ TEST(SkinNames, EveryNameAndClassTheCodeLooksUpIsInItsLayouts)
     EXPECT_GT(lookups, 0u) << "the scan found no lookups: has the idiom changed?";
 }
 
+// The lighting panel takes the names of the groups it enables and shows from its rules.
+TEST(SkinNames, EveryGroupOfTheLightingRulesIsInTheLightingLayout)
+{
+    const skincheck::Skin skin(kSource / "skin");
+    const skincheck::Layout layout = skin.Load("XML\\CustomControlXML\\LightControl.xml");
+    std::set<std::string> names;
+    for (const skincheck::Control* c : layout.All())
+        names.insert(c->Name());
+    for (int kind : {1, 2, 3, 5, 7}) {
+        for (int mode = 0; mode < 32; ++mode) {
+            for (const lighting::GroupState& group : lighting::LightPanelViewFor(kind, mode, true).groups)
+                EXPECT_TRUE(names.count(std::string(group.name))) << "\"" << group.name << "\" is not in LightControl.xml";
+        }
+    }
+}
+
 TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
 {
     const auto en = skincheck::LoadLanguage(kSource / "skin" / "lan_en.xml");
@@ -129,9 +151,30 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
         keys.insert(std::string(row.kindName)); // the selector card's name
         keys.insert(devices::IconSetFor(row.kind, row.sub).tooltipKey);
     }
+    for (const char* key : devices::kPageTextKeys)
+        keys.insert(key);
+    for (const char* key : devices::MouseButtonNameKeys())
+        keys.insert(key);
+    for (const char* key : {devices::kDeviceNotUpdatedMessage, devices::kProfileNotSavedMessage,
+                            devices::kProfileNotLoadedMessage})
+        keys.insert(key);
     for (std::uint8_t phone = 0; phone <= 4; ++phone) {
         const std::array<std::uint8_t, 6> report{50, 3, 0, 0, 0, phone};
         keys.insert(devices::DecodePowerReport(report, kKindMousePad, false).phoneText);
+    }
+    // The pages' and panels' messages and questions.
+    for (const char* key : {"message_title", "message_text_22", devices::kDeviceNotUpdatedMessage,
+                            devices::kProfileNotSavedMessage, devices::kProfileNotLoadedMessage})
+        keys.insert(key);
+    for (int rename = profiles::kRenameDuplicate; rename <= profiles::kRenameFailed; ++rename) {
+        if (*profiles::RenameMessageKey(rename) != '\0')
+            keys.insert(profiles::RenameMessageKey(rename));
+    }
+    // The direction texts the lighting panel gives the keyboard's modes.
+    for (int mode = 0; mode < 32; ++mode) {
+        const lighting::LightPanelView view = lighting::LightPanelViewFor(kKindKeyboard, mode, false);
+        for (std::string_view text : *view.directionTexts)
+            keys.insert(std::string(text));
     }
     for (const std::string& key : keys) {
         EXPECT_TRUE(en.count(key)) << "\"" << key << "\" is not in lan_en.xml";

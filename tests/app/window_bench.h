@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -52,11 +54,20 @@ public:
     }
     ~WindowBench()
     {
-        if (window && window->GetHWND() != nullptr)
-            window->ExitProgram();
-        SpinUntil([&] { return window == nullptr || window->GetHWND() == nullptr; }, 3000ms);
-        window.reset();
+        Stop();
         devices.clear();
+    }
+
+    // Ends the program's window as the tray's "exit" does; Start makes a new one (a restart of
+    // the program with the same devices and user folders).
+    void Stop()
+    {
+        if (!window)
+            return;
+        if (window->GetHWND() != nullptr)
+            window->ExitProgram();
+        SpinUntil([&] { return window->GetHWND() == nullptr; }, 3000ms);
+        window.reset();
         // The closed window ended the application's event loop (PostQuitMessage); Qt keeps that
         // state, and every later nested loop would return at once, until exec() runs again.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
@@ -86,6 +97,17 @@ public:
         return *window;
     }
 
+    // The program ends and starts again on the same folders; the devices stay plugged in.
+    CMainWnd& Restart()
+    {
+        window->ExitProgram();
+        SpinUntil([&] { return window->GetHWND() == nullptr; }, 3000ms);
+        window.reset();
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        return Start();
+    }
+
     // Every page of these kind rows has been read and its item shows.
     bool Ready(std::initializer_list<int> kindRows)
     {
@@ -109,6 +131,42 @@ public:
     sim::SteadyClock clock;
     std::vector<std::unique_ptr<sim::ServedDevice>> devices;
     std::unique_ptr<CMainWnd> window;
+};
+
+// Answers every message box the window opens while it lives, with the button named answer
+// ("confirm_btn" or "cancel_btn"), and keeps the texts the boxes showed.
+class MessageBoxes {
+public:
+    explicit MessageBoxes(const wchar_t* answer) : answer_(answer)
+    {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { AnswerOpenBox(); });
+        timer_.start();
+    }
+    const std::vector<std::wstring>& Texts() const { return texts_; }
+    void Clear() { texts_.clear(); }
+
+private:
+    void AnswerOpenBox()
+    {
+        const HWND hwnd = winmsg::FindLocalWindow(L"MsgWnd", L"");
+        auto* box = dynamic_cast<DuiLib::WindowImplBase*>(DuiLib::CWindowWnd::FromHandle(hwnd));
+        if (box == nullptr) {
+            answered_ = nullptr; // the answered box has gone
+            return;
+        }
+        if (hwnd == answered_)
+            return;
+        answered_ = hwnd;
+        DuiLib::CPaintManagerUI& pm = box->GetPaintManager();
+        texts_.push_back(pm.FindControl(L"MessageText")->GetText().str());
+        pm.SendNotify(pm.FindControl(answer_), DuiLib::DUI_MSGTYPE_CLICK);
+    }
+
+    const wchar_t* answer_;
+    QTimer timer_;
+    HWND answered_ = nullptr;
+    std::vector<std::wstring> texts_;
 };
 
 } // namespace orvel::app::testing

@@ -43,6 +43,7 @@ public:
         log.push_back(reachable ? "reachable" : "unreachable");
         shown = reachable;
     }
+    void ResendSettings() override { log.push_back("resend"); }
     bool PreviewWanted() const override { return previewWanted; }
     void RefreshPreview() override { log.push_back("preview"); }
 
@@ -131,10 +132,10 @@ TEST(DeviceHeartbeat, TheLinkWatchReportsChangesOnly)
         Log log;
     };
     const Step steps[] = {
-        {true, {"query"}},                   // reachable and shown: nothing to say
-        {false, {"query", "unreachable"}},   // went to sleep
+        {true, {"query", "resend"}},                   // reachable and shown: a missed change may go out
+        {false, {"query", "unreachable"}},             // went to sleep
         {false, {"query"}},
-        {true, {"query", "reachable", "power"}},
+        {true, {"query", "resend", "reachable", "power"}},
     };
     for (const Step& s : steps) {
         host.awake = s.awake;

@@ -1,10 +1,11 @@
 #include "devicelink/device_scan.h"
 #include "devicelink/hid_adapters.h"
 #include "devices/kind_models.h"
-#include "sim/serve/served_device.h"
-#include "tests/support/source_folder.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait_until.h"
+#include "lighting/colour.h"
+#include "profiles/jsonfile.h"
+#include "profiles/profilelist.h"
+#include "sim/devices/command_frame.h"
+#include "tests/devices/model_bench.h"
 
 #include <gtest/gtest.h>
 
@@ -17,67 +18,7 @@
 namespace orvel::devices {
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-template <typename Pred>
-bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3000ms)
-{
-    return orvel::testing::WaitUntil(pred, limit);
-}
-
-// Emulated devices on a private vhid folder, found by a real scan pass, with the user's data
-// in a private folder and the shipped default data.
-class ModelBench {
-public:
-    ModelBench()
-    {
-        temp.setEnv("ORVEL_VHID_DIR", (temp / "vhid").string());
-        temp.setEnv("XDG_DATA_HOME", (temp / "data").string());
-        temp.setEnv("ORVEL_PROGRAM_DIR", orvel::testing::SourceFolder().string());
-        std::filesystem::create_directories(temp / "vhid");
-        std::filesystem::permissions(temp / "vhid", std::filesystem::perms::owner_all);
-    }
-
-    sim::ServedDevice& Serve(sim::DeviceKind kind, bool receiver)
-    {
-        auto device = std::make_unique<sim::ServedDevice>(kind, temp / "vhid", clock);
-        EXPECT_TRUE(device->Plug(sim::Path::Cable));
-        if (receiver) {
-            EXPECT_TRUE(device->Plug(sim::Path::Receiver));
-        }
-        devices.push_back(std::move(device));
-        return *devices.back();
-    }
-
-    // One scan pass; the slots that became attached or free, in order.
-    std::vector<std::pair<UINT, std::size_t>> Scan()
-    {
-        std::vector<std::pair<UINT, std::size_t>> changes;
-        CDeviceScanner scanner(slots, probe, ScanReports{[&](UINT m, WPARAM s) { changes.emplace_back(m, s); }, [] {}});
-        scanner.Pass();
-        return changes;
-    }
-
-    // Attaches every attached slot of the model's kind row as the main window does.
-    void AttachAll(DeviceModel& model)
-    {
-        for (std::size_t i = 0; i < slots.size(); ++i) {
-            if (slots[i].attached == 0 || KindRowOf(slots, i) != model.KindRow())
-                continue;
-            if (slots[i].role == kRoleCommand)
-                model.OnCommandAttach(slots, i);
-            else
-                model.OnNotifyAttach(slots, i);
-        }
-    }
-
-    orvel::testing::TempFolder temp;
-    sim::SteadyClock clock;
-    std::vector<std::unique_ptr<sim::ServedDevice>> devices;
-    SlotList slots = MakeSlotList();
-    CHidProbe probe;
-};
+using namespace testing;
 
 struct Posted {
     std::mutex lock;
@@ -152,8 +93,16 @@ TEST(DeviceModel, FramesReachACabledDeviceOffTheUiThread)
     lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
     scheduler.Start();
     model->JoinScheduler(scheduler);
+    mouse.Device().TakeReceived();
     // The frame output sends on its own thread; this thread only waits.
     EXPECT_TRUE(WaitUntil([&] { return model->Output().Sent() >= 3; }));
+    // Each frame is the 45 bytes of the mouse's 15 LEDs in one light stream report.
+    for (const sim::ReceivedFrame& frame : mouse.Device().TakeReceived()) {
+        if (frame.request[3] == sim::cmd::kWriteLightStream) {
+            EXPECT_EQ(frame.request[4], 45);
+            EXPECT_EQ(frame.request[5] | frame.request[6] << 8, 0);
+        }
+    }
     EXPECT_TRUE(WaitUntil([&] {
         const auto picture = mouse.Device().Snapshot().ledPicture;
         for (std::uint8_t b : picture) {
@@ -215,6 +164,67 @@ TEST(DeviceModel, ANotificationIsPostedOnAndAppliedByTheOwner)
     }
     EXPECT_FALSE(model->LinkOpen());
     EXPECT_EQ(model->LoadFromDevice(), 0);
+}
+
+TEST(DeviceModel, TheMouseAndKeyboardPlayTheProfilesLightList)
+{
+    for (const auto& [kind, row] : {std::pair(sim::DeviceKind::Mouse, 0), std::pair(sim::DeviceKind::Keyboard, 1)}) {
+        SCOPED_TRACE(row);
+        ModelBench bench;
+        bench.Serve(kind, false);
+        bench.Scan();
+        Posted posted;
+        auto model = DeviceModel::Create(row, posted.Post());
+        bench.AttachAll(*model);
+        // LED 5 has an effect of its own: a static colour over whatever the mode draws.
+        const auto path = model->Core().Folders().Profile(model->Core().ProfileIdentifier());
+        Json::Value document = profiles::LoadJsonFile(path);
+        Json::Value& led = document["Device"][0]["LightList"][5];
+        led["LEDREGMode"] = 1;
+        led["LEDBrightness"] = 4;
+        led["red"] = 0x11;
+        led["green"] = 0x22;
+        led["blue"] = 0x33;
+        ASSERT_TRUE(profiles::SaveJsonFile(path, document));
+        ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
+        lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
+        scheduler.Start();
+        model->JoinScheduler(scheduler);
+        EXPECT_TRUE(WaitUntil([&] {
+            return lighting::ColourOf(model->Lighting().Leds().GetLedColor(5)) == lighting::Rgb{0x11, 0x22, 0x33};
+        }));
+        model->Shutdown();
+        scheduler.Stop();
+    }
+}
+
+TEST(DeviceModel, AProfileChangedOnTheKeyboardReloadsTheListBeforeTheResync)
+{
+    ModelBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard, false);
+    bench.Scan();
+    Posted posted;
+    auto model = DeviceModel::Create(1, posted.Post());
+    bench.AttachAll(*model);
+    ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
+    const std::string before = model->Core().ProfileIdentifier();
+
+    // Another list object (another program on the same folder) adds a profile and selects it.
+    profiles::DeviceProfileList other;
+    other.SetDeviceKind(kKindKeyboard);
+    other.SetPaths(model->Core().Folders().profileFolder, model->Core().Folders().DefaultProfile());
+    ASSERT_TRUE(other.InitProfiles().ok());
+    ASSERT_TRUE(other.AddProfile().ok());
+    ASSERT_TRUE(other.SetSelectedProfile(other.GetProfileCount() - 1).ok());
+    ASSERT_NE(other.GetSelectedIdentifier(), before);
+
+    EXPECT_EQ(model->ResyncFromDevice(), kLinkOk);
+    EXPECT_EQ(model->Core().ProfileIdentifier(), before) << "without the notification the list is not reread";
+    EXPECT_EQ(model->ApplyNotification(NotifySource::Cable, 0x0402).resyncAfterMs, 50);
+    EXPECT_EQ(model->ResyncFromDevice(), kLinkOk);
+    EXPECT_EQ(model->Core().ProfileIdentifier(), other.GetSelectedIdentifier());
+    EXPECT_EQ(model->Profiles().GetSelectedIdentifier(), other.GetSelectedIdentifier());
+    model->Shutdown();
 }
 
 TEST(DeviceModel, APulledCableMovesTheLinkToTheReceiver)

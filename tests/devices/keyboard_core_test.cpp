@@ -4,6 +4,7 @@
 
 #include "devices/keyboard_core.h"
 #include "lighting/colour.h"
+#include "profiles/jsonaccess.h"
 #include "sim/devices/factory_tables.h"
 #include "tests/devices/emulated_device.h"
 #include "tests/devices/profile_documents.h"
@@ -429,6 +430,113 @@ TEST_F(KeyboardOnEmulator, CustomColourGroupsAreWrittenAtGroupTimes512)
     EXPECT_EQ(core.SendCustomGroup(128, colours), 0);
     UseProfile([](Json::Value& e) { e["LightInfo"]["SelectItem"] = 3; });
     EXPECT_EQ(core.SendCustomGroup(1, colours), 0);
+    EXPECT_TRUE(dev.Sent().empty());
+}
+
+TEST_F(KeyboardOnEmulator, CustomGroupFillAndKeyClickReachGroupAndProfile)
+{
+    AttachAndRead();
+    UseProfile([](Json::Value& e) {
+        e["LightInfo"]["SelectItem"] = kCustomColourMode;
+        e["LightInfo"]["Red"] = 10;
+        e["LightInfo"]["Green"] = 20;
+        e["LightInfo"]["Blue"] = 30;
+    });
+    lighting::LedBuffer leds(kKeyboardPositions);
+    const auto& positions = sim::KeyboardKeyPositions();
+    const auto ledOf = [&](std::size_t key) { return 3 * std::size_t(sim::KeyboardLedTable()[key]); };
+    auto groupByte = [&](int group, std::size_t at) { return dev.Memory().lightGroups[512 * std::size_t(group) + at]; };
+    auto stored = [&](int group, int position) {
+        return profiles::LoadJsonFile(dev.profileFolder / "profile1.Json")["Device"][0]["CustomLightMode"]
+                                     ["LightColorInfo"][group][position];
+    };
+
+    // Picking group 3: the block carries it, then the group's colours go to 3 x 512.
+    ASSERT_EQ(core.SetCustomGroup(3, leds).status, 1);
+    EXPECT_EQ(BlockInMemory()[25], 3);
+    const std::size_t chunks = (ExpectedFrame(leds).size() + 55) / 56;
+    std::vector<int> commands = {cmd::kBeginConfig, cmd::kWriteBlock, cmd::kEndConfig};
+    commands.insert(commands.end(), chunks, cmd::kWriteLightFrame);
+    const auto sent = dev.Sent();
+    EXPECT_EQ(Commands(sent), commands);
+    EXPECT_EQ(sent.back()[5] | sent.back()[6] << 8, static_cast<int>(3 * 512 + 56 * (chunks - 1)));
+    EXPECT_EQ(core.Profile().GetCustomGroupIndex(), 3);
+
+    // Filling: every key the current colour, scaled by its full level, in group 3 and the profile.
+    ASSERT_EQ(core.FillCustomColours(true, leds).status, 1);
+    EXPECT_EQ(groupByte(3, ledOf(40)), lighting::Scale(10, 255));
+    EXPECT_EQ(groupByte(3, ledOf(40) + 2), lighting::Scale(30, 255));
+    EXPECT_EQ(profiles::JsonInt(stored(3, 7), "Green"), 20);
+    EXPECT_EQ(profiles::JsonInt(stored(3, 7), "Alpha"), 255);
+    EXPECT_EQ(lighting::ColourOf(leds.GetLedColor(7)), (lighting::Rgb{10, 20, 30}));
+
+    // A clicked key takes the colour as it is; the others keep theirs.
+    UseProfile([](Json::Value& e) {
+        e["LightInfo"]["SelectItem"] = kCustomColourMode;
+        e["LightInfo"]["Red"] = 250;
+        e["LightInfo"]["Green"] = 0;
+        e["LightInfo"]["Blue"] = 0;
+        e["CustomLightMode"]["CustomLightModeGroupIndex"] = 3;
+        for (int p = 0; p < kKeyboardPositions; ++p) {
+            e["CustomLightMode"]["LightColorInfo"][3][p]["Red"] = 1;
+        }
+    });
+    dev.Sent();
+    const int position = positions[20];
+    ASSERT_EQ(core.PaintCustomPosition(position, leds).status, 1);
+    EXPECT_EQ(groupByte(3, ledOf(20)), 250);
+    EXPECT_EQ(groupByte(3, ledOf(21)), 1);
+    EXPECT_EQ(profiles::JsonInt(stored(3, position), "Red"), 250);
+    EXPECT_EQ(profiles::JsonInt(stored(3, positions[21]), "Red"), 1);
+
+    // Outside mode 19 a click paints nothing; clearing still keeps black in the profile.
+    UseProfile([](Json::Value& e) { e["LightInfo"]["SelectItem"] = 3; });
+    dev.Sent();
+    EXPECT_TRUE(core.PaintCustomPosition(position, leds).messages.empty());
+    EXPECT_TRUE(dev.Sent().empty());
+    ASSERT_EQ(core.FillCustomColours(false, leds).status, 1);
+    EXPECT_TRUE(dev.Sent().empty());
+    EXPECT_EQ(profiles::JsonInt(stored(0, 9), "Red"), 0);
+    EXPECT_EQ(profiles::JsonInt(stored(0, 9), "Alpha"), 255);
+
+    // A group whose address would not fit is refused.
+    EXPECT_NE(core.SetCustomGroup(kCustomGroupLimit, leds).status, 1);
+    EXPECT_TRUE(dev.Sent().empty());
+}
+
+TEST_F(KeyboardOnEmulator, AnOptionTheKeyboardMissedIsNotLostAtTheNextRead)
+{
+    AttachAndRead();
+    dev.RefuseNext(cmd::kWriteBlock);
+    EXPECT_NE(core.SetOption(KeyboardOption::WinLock, 1).status, 1);
+    EXPECT_EQ(BlockInMemory()[21], 0);
+    // The next read from the keyboard sends the change before it reads the block back.
+    ASSERT_EQ(core.LoadFromDevice(), 1);
+    EXPECT_EQ(BlockInMemory()[21], 1);
+    EXPECT_EQ(core.Option(KeyboardOption::WinLock), 1);
+    EXPECT_FALSE(core.SettingsPending());
+}
+
+TEST_F(KeyboardOnEmulator, AudioRecordAndRepeatStayInTheProfile)
+{
+    AttachAndRead();
+    const profiles::AudioLightRecord audio{3, 1, 2, 3, 4, 5, 6, 1, 0};
+    ASSERT_EQ(core.SetAudioLight(audio).status, 1);
+    const Json::Value info =
+        profiles::LoadJsonFile(dev.profileFolder / "profile1.Json")["Device"][0]["AudioLightInfo"];
+    EXPECT_EQ(profiles::JsonInt(info, "AudioMode"), 3);
+    EXPECT_EQ(profiles::JsonInt(info, "FgColorB"), 6);
+    KeyboardCore reread(*dev.link, dev.Folders("keyboard"));
+    reread.SetProfileIdentifier("profile1");
+    ASSERT_EQ(reread.LoadProfile(), 1);
+    EXPECT_EQ(reread.AudioLight(), audio);
+
+    ASSERT_EQ(core.SetOption(KeyboardOption::Repeat, 17).status, 1);
+    ASSERT_EQ(core.SetOption(KeyboardOption::RepeatDelay, 3).status, 1);
+    ASSERT_EQ(core.ResetRepeat().status, 1);
+    const Json::Value defaults = profiles::LoadJsonFile(SourceDefaultData() / "keyboard.Json")["Device"][0]["SystemStages"];
+    EXPECT_EQ(core.Option(KeyboardOption::Repeat), profiles::JsonInt(defaults, "Repeat"));
+    EXPECT_EQ(core.Option(KeyboardOption::RepeatDelay), profiles::JsonInt(defaults, "RepeatDelay"));
     EXPECT_TRUE(dev.Sent().empty());
 }
 

@@ -2,6 +2,7 @@
 // received and by its memory afterwards.
 
 #include "devices/mouse_core.h"
+#include "devices/mouse_stages.h"
 #include "input/shoot_data.h"
 #include "profiles/jsonaccess.h"
 #include "sim/devices/factory_tables.h"
@@ -37,6 +38,12 @@ protected:
         const auto block = dev.Memory().block;
         return {block.begin() + static_cast<std::ptrdiff_t>(128 * bank),
                 block.begin() + static_cast<std::ptrdiff_t>(128 * bank + kMouseBlockWrite)};
+    }
+
+    // The device entry of the profile file as it is on disk.
+    Json::Value StoredEntry() const
+    {
+        return profiles::LoadJsonFile(dev.profileFolder / "profile1.Json")["Device"][0];
     }
 
     EmulatedDevice dev{sim::DeviceKind::Mouse};
@@ -247,12 +254,187 @@ TEST(MouseDpi, LevelsAndTypedValues)
     EXPECT_FALSE((DpiRule{0x3325, 0, 128, 100}.Editable()));
 }
 
+struct StageRowCase {
+    const char* name;
+    std::vector<int> enabled; // per stored stage
+    int active;
+    DpiRule rule;
+    std::vector<bool> switchEnabled; // per row 0..4
+};
+
+TEST(MouseStageRows, SwitchesCurrentStageAndShownValues)
+{
+    const DpiRule stepped{0x3325, 100, 128, 100};
+    const std::vector<StageRowCase> cases = {
+        {"all on: only the current stage's switch is held", {1, 1, 1, 1, 1}, 2, stepped, {true, true, false, true, true}},
+        {"one left on besides the current", {0, 1, 0, 0, 1}, 1, stepped, {true, false, true, true, true}},
+        {"the last one on is held", {0, 0, 1, 0, 0}, 0, stepped, {true, true, false, true, true}},
+        {"stages the profile lacks show off and can be switched on", {1, 1, 1}, 0, stepped, {false, true, true, true, true}},
+        {"a current stage beyond 4 counts as 4", {1, 1, 1, 1, 1}, 9, stepped, {true, true, true, true, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<profiles::DpiStage> stages;
+        for (std::size_t i = 0; i < c.enabled.size(); ++i) {
+            stages.push_back({static_cast<std::uint8_t>(c.enabled[i]), 0, static_cast<std::uint16_t>(10 * i + 40), 0,
+                              static_cast<std::uint8_t>(i), 0x80, 0xFF});
+        }
+        const StageRows rows = MouseStageRows(stages, c.active, c.rule);
+        for (std::size_t n = 0; n < rows.size(); ++n) {
+            SCOPED_TRACE(n);
+            EXPECT_EQ(rows[n].switchEnabled, c.switchEnabled[n]);
+            EXPECT_EQ(rows[n].current, static_cast<int>(n) == std::clamp(c.active, 0, 4));
+            EXPECT_EQ(rows[n].enabled, n < c.enabled.size() && c.enabled[n] != 0);
+            if (n < stages.size()) {
+                EXPECT_EQ(rows[n].level, stages[n].levelX);
+                EXPECT_EQ(rows[n].shown, c.rule.LevelToDpi(stages[n].levelX));
+                EXPECT_EQ(rows[n].swatch, 0xFF0080FFu | std::uint32_t(n) << 16);
+            } else {
+                EXPECT_EQ(rows[n].level, 0);
+                EXPECT_EQ(rows[n].swatch, 0xFF000000u);
+            }
+        }
+    }
+    // Without a DPI step the rows show levels and take no input.
+    const std::vector<profiles::DpiStage> two = {{1, 0, 49, 0, 0, 0, 0}, {1, 0, 7, 0, 0, 0, 0}};
+    const StageRows levelsOnly = MouseStageRows(two, 0, DpiRule{0x3325, 0, 128, 100});
+    EXPECT_FALSE(levelsOnly[0].editable);
+    EXPECT_EQ(levelsOnly[0].shown, 49);
+    EXPECT_TRUE(MouseStageRows(two, 0, stepped)[0].editable);
+    EXPECT_EQ(MouseStageRows(two, 0, stepped)[0].shown, 5100);
+}
+
 TEST_F(MouseOnEmulator, TypedDpiIsStoredAsItsLevelAndWritten)
 {
     AttachAndRead();
     ASSERT_EQ(core.SetStageDpi(2, "5100"), 1);
     EXPECT_EQ(BlockInMemory()[14 + 9 * 2 + 2], 49);
     EXPECT_EQ(core.Profile().GetDpiStages()[2].levelX, 49);
+}
+
+struct StageEditCase {
+    const char* name;
+    std::function<int(MouseCore&)> edit;
+    std::vector<std::pair<int, int>> bytes; // block index, value after the edit
+};
+
+TEST_F(MouseOnEmulator, StageEditsGoOutInOneWriteAndStayInTheProfile)
+{
+    const std::vector<StageEditCase> cases = {
+        {"a stage switched off", [](MouseCore& m) { return m.SetStageEnabled(3, false); }, {{14 + 27, 0}, {14 + 36, 1}}},
+        {"a stage switched on again", [](MouseCore& m) { return m.SetStageEnabled(3, true); }, {{14 + 27, 1}}},
+        {"a stage's colour",
+         [](MouseCore& m) { return m.SetStageColour(2, 0x12, 0x34, 0x56); },
+         {{14 + 18 + 6, 0x12}, {14 + 18 + 7, 0x34}, {14 + 18 + 8, 0x56}}},
+        {"a slider's level", [](MouseCore& m) { return m.SetStageLevel(0, 40); }, {{14 + 2, 40}, {14 + 4, 3}}},
+        {"a new current stage takes every slider's level",
+         [](MouseCore& m) { return m.SelectStage(4, std::array{10, 20, 30, 40, 300}); },
+         {{12, 4}, {14 + 2, 10}, {14 + 11, 20}, {14 + 20, 30}, {14 + 29, 40}, {14 + 38, 128}}},
+        {"a polling rate", [](MouseCore& m) { return m.SetPollingRate(2); }, {{11, 2}}},
+    };
+    AttachAndRead();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.edit(core), 1);
+        const auto sent = dev.Sent();
+        EXPECT_EQ(Commands(sent), (std::vector<int>{cmd::kBeginConfig, cmd::kWriteBlock, cmd::kWriteBlock, cmd::kEndConfig}));
+        const auto block = BlockInMemory();
+        for (const auto& [index, value] : c.bytes) {
+            EXPECT_EQ(block[static_cast<std::size_t>(index)], value) << "byte " << index;
+        }
+        // What the profile file holds is what the mouse got.
+        MouseCore reread(*dev.link, dev.Folders("mouse"));
+        reread.SetProfileIdentifier("profile1");
+        ASSERT_EQ(reread.LoadProfile(), 1);
+        reread.SetScreenSize(1920, 1080);
+        const MouseBlock rebuilt = reread.BuildSettingsBlock();
+        EXPECT_TRUE(std::equal(rebuilt.begin() + 11, rebuilt.begin() + 59, block.begin() + 11));
+    }
+}
+
+TEST_F(MouseOnEmulator, AStageEditTheMouseRefusedGoesOutAtTheNextRead)
+{
+    AttachAndRead();
+    dev.RefuseNext(cmd::kWriteBlock);
+    EXPECT_NE(core.SetStageLevel(2, 44), 1);
+    EXPECT_TRUE(core.SettingsPending());
+    EXPECT_NE(BlockInMemory()[14 + 18 + 2], 44);
+    EXPECT_EQ(core.Profile().GetDpiStages()[2].levelX, 44) << "the profile keeps the user's change";
+    ASSERT_EQ(core.LoadFromDevice(), 1);
+    EXPECT_FALSE(core.SettingsPending());
+    EXPECT_EQ(BlockInMemory()[14 + 18 + 2], 44);
+    // Nothing pending: a read writes nothing.
+    dev.Sent();
+    ASSERT_EQ(core.LoadFromDevice(), 1);
+    for (int command : Commands(dev.Sent())) {
+        EXPECT_NE(command, cmd::kWriteBlock);
+    }
+}
+
+TEST_F(MouseOnEmulator, TheCurrentStageAndTheLastStageSwitchedOnStayOn)
+{
+    AttachAndRead();
+    EXPECT_EQ(core.SetStageEnabled(1, false), kLinkInvalidArgument); // the current stage
+    for (int n : {0, 2, 3}) {
+        ASSERT_EQ(core.SetStageEnabled(n, false), 1);
+    }
+    ASSERT_EQ(core.SelectStage(4, std::array{3, 7, 15, 31, 63}), 1);
+    ASSERT_EQ(core.SetStageEnabled(1, false), 1);
+    dev.Sent();
+    EXPECT_EQ(core.SetStageEnabled(4, false), kLinkInvalidArgument); // the last one on
+    EXPECT_TRUE(dev.Sent().empty());
+    EXPECT_EQ(core.Stages()[4].enabled, 1);
+}
+
+TEST_F(MouseOnEmulator, PointerSettingsAreKeptInTheProfileOnly)
+{
+    AttachAndRead();
+    ASSERT_EQ(core.SetSetting(MouseSetting::PointerSpeed, 17), 1);
+    ASSERT_EQ(core.SetSetting(MouseSetting::PointerPrecision, 0), 1);
+    ASSERT_EQ(core.SetSetting(MouseSetting::DoubleClick, 640), 1);
+    ASSERT_EQ(core.SetSetting(MouseSetting::ScrollPage, 1, 9), 1);
+    Json::Value system = StoredEntry()["SystemStages"];
+    EXPECT_EQ(profiles::JsonInt(system, "MouseSpeed"), 17);
+    EXPECT_EQ(profiles::JsonInt(system, "PointerPrecision"), 0);
+    EXPECT_EQ(profiles::JsonInt(system, "DoubleClickTime"), 640);
+    EXPECT_EQ(profiles::JsonInt(system, "ScorllPage"), 1);
+    EXPECT_EQ(profiles::JsonInt(system, "WheelScorlllinse"), 9);
+    // Lines per notch clear the page flag.
+    ASSERT_EQ(core.SetSetting(MouseSetting::ScrollLines, 5), 1);
+    system = StoredEntry()["SystemStages"];
+    EXPECT_EQ(profiles::JsonInt(system, "ScorllPage"), 0);
+    EXPECT_EQ(profiles::JsonInt(system, "WheelScorlllinse"), 5);
+    EXPECT_EQ(core.Setting(MouseSetting::ScrollLines), 5);
+    EXPECT_TRUE(dev.Sent().empty());
+}
+
+TEST_F(MouseOnEmulator, ProfileStateTakesTheLightListAndTheUserEffect)
+{
+    const std::string guid = "2026_01_02_03_04_05_006";
+    Json::Value config;
+    config["LightInfo"][0]["LightName"] = "mine"; // a flat list serves every kind
+    config["LightInfo"][0]["Guid"] = guid;
+    ASSERT_TRUE(profiles::SaveJsonFile(dev.profileFolder / "zenta_light.config", config));
+    Json::Value effect;
+    effect["LEDEffectList"][0]["LEDREGMode"] = 3;
+    effect["LEDEffectList"][0]["red"] = 9;
+    effect["LEDEffectList"][0]["Time"] = 300;
+    effect["LEDEffectList"][0]["Cyle"] = 2;
+    ASSERT_TRUE(profiles::SaveJsonFile(dev.profileFolder / (guid + ".light"), effect));
+    const int firstUserEffect = core.Modes().Size();
+    WriteProfile(dev.profileFolder, "profile1", "mouse", [&](Json::Value& e) {
+        e["LightInfo"]["SelectItem"] = firstUserEffect;
+        e["LightList"][1]["LEDREGMode"] = 4;
+        e["LightList"][1]["red"] = 200;
+    });
+    ASSERT_EQ(core.LoadProfile(), 1);
+    ASSERT_EQ(core.Lists().perLed.size(), 2u);
+    EXPECT_EQ(core.Lists().perLed[1].present, 1);
+    EXPECT_EQ(core.Lists().perLed[1].effect.mode, 4);
+    EXPECT_EQ(core.Lists().perLed[1].effect.red, 200);
+    ASSERT_EQ(core.Lists().effects.size(), 1u);
+    EXPECT_EQ(core.Lists().effects[0].effect.red, 9);
+    EXPECT_EQ(core.Lists().effects[0].time, 300);
 }
 
 TEST_F(MouseOnEmulator, ResyncReadsTheActiveBankIntoTheProfile)
@@ -466,6 +648,9 @@ TEST_F(MouseOnEmulator, BankNotificationsChangeTheBlockCopyOnlyWhileOpen)
     EXPECT_TRUE(effect.refreshPage);
     EXPECT_EQ(core.BlockCopy()[0], 3);
     EXPECT_EQ(core.BlockCopy()[12], 2);
+    // The stage the mouse moved to is the one the page shows and the next write keeps.
+    EXPECT_EQ(core.ActiveStage(), 2);
+    EXPECT_EQ(profiles::JsonInt(StoredEntry()["DPIStages"], "StageActive"), 2);
     effect = core.ApplyNotification(MeaningOf(0x0403, DeviceFamily::Mouse, NotifySource::Cable));
     EXPECT_TRUE(effect.keyPress);
     effect = core.ApplyNotification(MeaningOf(0x0401, DeviceFamily::Mouse, NotifySource::Receiver));

@@ -593,7 +593,8 @@ int SetCommand(const ParsedArgs& args, Context& context)
         status = mouse->SetStageDpi(request->stage, request->dpi);
         break;
     case SetRequest::What::DpiStage:
-        status = mouse->SelectStage(request->stage);
+        // The command line moves to the stage and leaves every stage's level as stored.
+        status = mouse->SelectStage(request->stage, {});
         break;
     case SetRequest::What::Polling:
         status = mouse != nullptr ? mouse->SetPollingRate(request->value)
