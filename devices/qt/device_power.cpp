@@ -25,8 +25,9 @@ void CMpDevicePowerUI::SetDevice(int kind, bool wirelessCapable)
 {
     kind_ = kind;
     wirelessCapable_ = wirelessCapable;
+    // The battery shows once the device has reported its power: never the layout's placeholder.
     if (CControlUI* battery = Child(L"device_power_Layout"))
-        battery->SetVisible(wirelessCapable);
+        battery->SetVisible(false);
     if (CControlUI* phone = Child(L"device_phone_type"))
         phone->SetVisible(kind == 3);
 }

@@ -184,6 +184,25 @@ TEST(MousePage, TheMousesOwnButtonsUpdateThePage)
     EXPECT_EQ(profiles::JsonInt(ProfileEntry(page)["DPIStages"], "StageActive"), 2);
 }
 
+TEST(DevicePower, TheBatteryShowsOnlyWhatTheDeviceReported)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    bench.Start();
+    // From the page's creation on: a keyboard on its cable has no battery to show, not even
+    // for the moment before its first power report.
+    DuiLib::CControlUI* battery = nullptr;
+    ASSERT_TRUE(SpinUntil([&] { return (battery = bench.Find(L"device_power_Layout")) != nullptr; }, 8000ms));
+    bool everShown = false;
+    SpinUntil([&] {
+        everShown = everShown || battery->IsVisible();
+        return bench.Ready({kKeyboard});
+    }, 8000ms);
+    EXPECT_TRUE(bench.Ready({kKeyboard}));
+    EXPECT_FALSE(everShown);
+    EXPECT_FALSE(battery->IsVisible());
+}
+
 TEST(MousePage, AChangeWhileTheMouseSleepsIsToldKeptAndSentWhenItWakes)
 {
     WindowBench bench;
