@@ -21,6 +21,7 @@
 #include "platform/ipc.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "profiles/profilelist.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -35,12 +36,6 @@ namespace orvel::app {
 using namespace DuiLib;
 
 namespace {
-
-// The function tab options of the profile panel and the tab each stands for.
-constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
-    {L"deng_Op_tab", 1},   {L"key_Op_tab", 2},        {L"macro_Op_tab", 3}, {L"system_Op_tab", 4},
-    {L"cursor_Op_tab", 5}, {L"6533_voice_Op_tab", 6}, {L"magic_Op_tab", 7}, {L"Virtual7.1_Op_tab", 8},
-};
 
 constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
 constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
@@ -307,10 +302,10 @@ void CMainWnd::OnFunctionTab(TNotifyUI& msg)
     if (page == nullptr)
         return;
     EndCapture(input::HookWindowEvent::PageSwitched);
-    const CDuiString name = msg.pSender->GetName();
-    for (const auto& [tab, type] : kFunctionTabs) {
-        if (name == tab && static_cast<COptionUI*>(msg.pSender)->IsSelected())
-            page->SetFunctionTab(type);
+    const std::string name = msg.pSender->GetName().ToUtf8();
+    for (std::size_t i = 0; i < profiles::kProfileTabNames.size(); ++i) {
+        if (name == profiles::kProfileTabNames[i] && static_cast<COptionUI*>(msg.pSender)->IsSelected())
+            page->SetFunctionTab(static_cast<int>(i) + 1);
     }
     // The page's profile panel takes the tab as well (and keeps a tab clicked again selected).
     page->RouteNotify(msg);

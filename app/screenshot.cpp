@@ -20,16 +20,14 @@ namespace {
 constexpr int kTickMs = 150;
 constexpr int kWaitTicks = 15000 / kTickMs;
 
-// The profile panel's option of each function tab type 1..8.
-constexpr const wchar_t* kTabOptions[] = {L"deng_Op_tab",       L"key_Op_tab",   L"macro_Op_tab",     L"system_Op_tab",
-                                          L"cursor_Op_tab",     L"6533_voice_Op_tab", L"magic_Op_tab", L"Virtual7.1_Op_tab"};
 
 constexpr int kLayoutTabs = 5;
 
 DuiLib::COptionUI* TabOption(pages::CQuorsineUSBDevice* page, int type)
 {
     return static_cast<DuiLib::COptionUI*>(
-        page->GetManager()->FindSubControlByName(page, kTabOptions[static_cast<std::size_t>(type - 1)]));
+        page->GetManager()->FindSubControlByName(
+            page, DuiLib::CDuiString::FromUtf8(profiles::kProfileTabNames[static_cast<std::size_t>(type - 1)])));
 }
 
 } // namespace
@@ -71,9 +69,10 @@ void ScreenshotRun::Plan()
                 const profiles::TabVisibility tabs =
                     profiles::TabVisibilityForKind(DeviceKindTable[static_cast<std::size_t>(row)].kind);
                 const auto named = [](const std::vector<std::string>& names, int tab) {
-                    return std::find(names.begin(), names.end(), text::ToUtf8(kTabOptions[tab - 1])) != names.end();
+                    return std::find(names.begin(), names.end(), profiles::kProfileTabNames[static_cast<std::size_t>(tab - 1)]) !=
+                           names.end();
                 };
-                for (int tab = 1; tab <= static_cast<int>(std::size(kTabOptions)); ++tab) {
+                for (int tab = 1; tab <= static_cast<int>(profiles::kProfileTabNames.size()); ++tab) {
                     if (named(tabs.shown, tab) || (tab <= kLayoutTabs && !named(tabs.hidden, tab)))
                         shots_.push_back(Shot{language, dpi, row, tab});
                 }
@@ -115,7 +114,7 @@ void ScreenshotRun::Prepare(const Shot& shot)
         return;
     window_.SelectKindRow(shot.kindRow);
     pages::CQuorsineUSBDevice* page = window_.PageOfKindRow(shot.kindRow);
-    for (int tab = 1; tab <= static_cast<int>(std::size(kTabOptions)); ++tab) {
+    for (int tab = 1; tab <= static_cast<int>(profiles::kProfileTabNames.size()); ++tab) {
         if (DuiLib::COptionUI* option = TabOption(page, tab))
             option->Selected(tab == shot.tab, false);
     }

@@ -94,11 +94,10 @@ void CDeviceProfileUI::BindPage(pages::CQuorsineUSBDevice& page)
     delete_ = Child(L"device_sub_btn");
     needSelection_ = {Child(L"device_copy_btn"), Child(L"device_export_btn"), Child(L"device_profile_edit_save_btn"),
                       Child(L"device_reset_btn")};
-    CControlUI* tabs[] = {Child(L"deng_Op_tab"),   Child(L"key_Op_tab"),        Child(L"macro_Op_tab"),
-                          Child(L"system_Op_tab"), Child(L"cursor_Op_tab"),     Child(L"6533_voice_Op_tab"),
-                          Child(L"magic_Op_tab"),  Child(L"Virtual7.1_Op_tab")};
-    for (std::size_t i = 0; i < tabs_.size(); ++i)
-        tabs_[i] = tabs[i] != nullptr ? static_cast<COptionUI*>(tabs[i]->GetInterface(DUI_CTR_OPTION)) : nullptr;
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        CControlUI* tab = Child(CDuiString::FromUtf8(kProfileTabNames[i]));
+        tabs_[i] = tab != nullptr ? static_cast<COptionUI*>(tab->GetInterface(DUI_CTR_OPTION)) : nullptr;
+    }
     ShowTab(page.GetFunctionTab());
     ShowProfile();
 }
