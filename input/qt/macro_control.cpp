@@ -21,6 +21,8 @@ namespace {
 constexpr const wchar_t* kRowMenu = L"XML\\Menus\\macro_action_menu.xml";
 constexpr int kRowHeight = 30;
 constexpr DWORD kDelayEditColour = 0xFF444444;
+// The primary text colour: the dim text of the row's style is too faint on the delay's grey.
+constexpr DWORD kDelayEditTextColour = 0xFFE8EAF0;
 constexpr int kDelayEditWidth = 72;
 // Shown when the hook could not start (another program holds the keyboard).
 constexpr const char* kCaptureUnavailableMessage = "message_capture_unavailable";
@@ -168,6 +170,7 @@ void CMacroControlUI::ShowRows()
         delay->SetName(L"macro_delay");
         delay->ApplyAttributeList(L"macro_label_text_style");
         delay->SetBkColor(kDelayEditColour);
+        delay->SetTextColor(kDelayEditTextColour);
         delay->SetFixedWidth(kDelayEditWidth);
         delay->SetAttribute(L"textpadding", L"4,0,6,0");
         delay->SetMaxChar(kDelayEditMaxChars);
