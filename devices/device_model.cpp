@@ -230,6 +230,7 @@ void DeviceModel::UpdateStreaming()
     if (takes && !streams_.exchange(true))
         output_.FrameChanged(); // the frame of now, without waiting for the next render
     streams_.store(takes);
+    UpdateLoop();
 }
 
 void DeviceModel::SetWindowHidden(bool hidden)
@@ -241,21 +242,40 @@ void DeviceModel::JoinScheduler(lighting::LightScheduler& scheduler)
 {
     if (scheduler_ != nullptr)
         return;
-    observed_ = std::make_unique<lighting::ObservedSource>(Lighting(), [this] {
-        if (streams_.load(std::memory_order_relaxed))
-            output_.FrameChanged();
-    });
     scheduler_ = &scheduler;
-    lightId_ = scheduler.Add(*observed_, Lighting().Timing());
+    UpdateLoop();
 }
 
 void DeviceModel::LeaveScheduler()
 {
-    if (scheduler_ == nullptr)
-        return;
-    scheduler_->Remove(lightId_);
+    if (observed_) {
+        scheduler_->Remove(lightId_);
+        observed_.reset();
+    }
     scheduler_ = nullptr;
-    observed_.reset();
+}
+
+void DeviceModel::SetPreviewShown(bool shown)
+{
+    previewShown_ = shown;
+    UpdateLoop();
+}
+
+void DeviceModel::UpdateLoop()
+{
+    // A loop nobody sees (a hidden page of a device that animates itself) would only wake the
+    // light thread. Paused, it goes on from its last frame when it is wanted again.
+    const bool wanted = scheduler_ != nullptr && (previewShown_ || streams_.load(std::memory_order_relaxed));
+    if (wanted && !observed_) {
+        observed_ = std::make_unique<lighting::ObservedSource>(Lighting(), [this] {
+            if (streams_.load(std::memory_order_relaxed))
+                output_.FrameChanged();
+        });
+        lightId_ = scheduler_->Add(*observed_, Lighting().Timing());
+    } else if (!wanted && observed_) {
+        scheduler_->Remove(lightId_);
+        observed_.reset();
+    }
 }
 
 void DeviceModel::Shutdown()

@@ -98,9 +98,11 @@ public:
     // The primary screen's size (the mouse's settings carry it).
     virtual void SetScreenSize(int /*width*/, int /*height*/) {}
 
-    // The light loop runs on the scheduler while the model is joined to it.
+    // The light loop runs on the scheduler while the model is joined to it and its frames go
+    // somewhere: to the device, or to the page's preview on screen.
     void JoinScheduler(lighting::LightScheduler& scheduler);
     void LeaveScheduler();
+    void SetPreviewShown(bool shown);
     // Readers and frame output stopped, scheduler left, both links closed. Idempotent.
     void Shutdown();
 
@@ -123,6 +125,8 @@ protected:
 private:
     // The kind of the path the command link uses now (cable or receiver kind).
     int KindInUse(const SlotList& slots, std::size_t slot) const;
+    // Adds the loop to the scheduler or removes it, as its frames are wanted or not.
+    void UpdateLoop();
     void StartReader(NotifySource source);
     void StopReader(NotifySource source);
 
@@ -139,6 +143,7 @@ private:
     std::unique_ptr<lighting::ObservedSource> observed_;
     lighting::LightScheduler::Id lightId_ = 0;
     std::atomic<bool> streams_{false};
+    bool previewShown_ = false;
 };
 
 } // namespace orvel::devices

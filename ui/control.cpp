@@ -394,22 +394,29 @@ bool CControlUI::PaintCachedLook(HDC hDC) {
     CDuiString text = GetText();
     if (!m_pLookCache) m_pLookCache = std::make_unique<TLookCache>();
     TLookCache& c = *m_pLookCache;
-    if (m_bLookDirty || c.width != w || c.height != h || c.pixelRatio != pixelRatio || c.serial != serial || c.text != text) {
-        // A look painted for the first time is painted directly: one that changes every
-        // frame costs no more than without the cache. It is kept when painted again unchanged.
-        c.image = QImage();
+    const bool changed = m_bLookDirty || c.width != w || c.height != h || c.pixelRatio != pixelRatio || c.serial != serial || c.text != text;
+    if (changed) {
         c.width = w;
         c.height = h;
         c.pixelRatio = pixelRatio;
         c.serial = serial;
         c.text = std::move(text);
         m_bLookDirty = false;
-        PaintLook(hDC);
-        return true;
+        // A look painted for the first time is painted directly: one that changes every
+        // frame costs no more than without the cache. It is kept when painted again unchanged.
+        // A look with round corners is painted on its own image all the same: a clip path
+        // on the window's painter costs in proportion to the whole window's height.
+        if (m_cxyBorderRound.cx <= 0 && m_cxyBorderRound.cy <= 0) {
+            c.image = QImage();
+            PaintLook(hDC);
+            return true;
+        }
     }
-    if (c.image.isNull()) {
-        c.image = QImage(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-        c.image.setDevicePixelRatio(pixelRatio);
+    if (c.image.isNull() || changed) {
+        if (c.image.width() != w * pixelRatio || c.image.height() != h * pixelRatio) {
+            c.image = QImage(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+            c.image.setDevicePixelRatio(pixelRatio);
+        }
         c.image.fill(Qt::transparent);
         QPainter p(&c.image);
         p.translate(-m_rcItem.left, -m_rcItem.top);

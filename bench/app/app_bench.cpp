@@ -18,6 +18,9 @@
 //
 // memory, cpu and plug run the program's main window in this process, as varno-orvel-80 does,
 // so the process's own figures are the window's; run them under xvfb-run for a real X server.
+//
+// Instructions, which a loaded machine does not disturb: cpu under callgrind counts only its
+// measured period (scripts/bench-cpu runs both ways and prints the figures).
 
 #include "app/main_wnd.h"
 #include "app/program.h"
@@ -31,6 +34,8 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <valgrind/callgrind.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -128,6 +133,14 @@ double CpuSeconds()
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The calling thread's own CPU time: the UI thread's, where the window paints.
+double ThreadCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 long ResidentKiB()
@@ -242,16 +255,22 @@ int Cpu(int seconds, const std::string& how)
             w.window.SelectKindRow(1);
         }
         Wait(2000); // settle
+        CALLGRIND_ZERO_STATS;
         const double cpuBefore = CpuSeconds();
+        const double uiBefore = ThreadCpuSeconds();
         const auto wallBefore = steady_clock::now();
         Wait(seconds * 1000);
         const double cpu = CpuSeconds() - cpuBefore;
+        const double ui = ThreadCpuSeconds() - uiBefore;
+        CALLGRIND_DUMP_STATS_AT("measured period");
         const double wall = duration<double>(steady_clock::now() - wallBefore).count();
         for (int row = 0; row < 4; ++row)
             std::printf("  %s: %lu frames sent\n", std::string(orvel::DeviceKindTable[row].kindName).c_str(),
                         w.window.PageOfKindRow(row)->Model().Output().Sent());
         std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n",
                     how == "hidden" ? "hidden in the tray" : "shown on the keyboard page", cpu, wall, 100 * cpu / wall);
+        std::printf("  of it the UI thread %.2f %%, the other threads (light, frame output, links) %.2f %%\n",
+                    100 * ui / wall, 100 * (cpu - ui) / wall);
     }
     orvel::testing::Stop(devsim);
     return 0;

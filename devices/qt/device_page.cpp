@@ -328,6 +328,8 @@ void CQuorsineUSBDevice::OnDeviceNotification(devices::NotifySource source, std:
 void CQuorsineUSBDevice::SetOnScreen(bool onScreen)
 {
     onScreen_ = onScreen;
+    if (model_)
+        model_->SetPreviewShown(onScreen);
     if (onScreen) {
         RefreshPreview();
         heartbeat_.OnPreviewWanted();

@@ -72,6 +72,7 @@ TEST(DeviceModel, EachKindIsReadAndItsLightLoopRuns)
         lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
         scheduler.Start();
         model->JoinScheduler(scheduler);
+        model->SetPreviewShown(true);
         EXPECT_TRUE(WaitUntil([&] { return AnyLit(model->Lighting().Leds()); }));
         const auto before = Clock::now();
         model->Shutdown();
@@ -128,9 +129,18 @@ TEST(DeviceModel, AKeyboardAnimatingItselfIsNotSentTheProgramsFrames)
     scheduler.Start();
     model->JoinScheduler(scheduler);
     // The factory's column wave runs on the keyboard; the program only previews it.
+    model->SetPreviewShown(true);
     EXPECT_TRUE(WaitUntil([&] { return AnyLit(model->Lighting().Leds()); }));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(model->Output().Sent(), 0u);
+    // Without the preview nobody sees its frames: the light thread sleeps.
+    const auto running = scheduler.Wakeups();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_GT(scheduler.Wakeups(), running);
+    model->SetPreviewShown(false);
+    const auto paused = scheduler.Wakeups();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_LE(scheduler.Wakeups(), paused + 1) << "more than the wake-up it was already sleeping towards";
     model->Shutdown();
     scheduler.Stop();
 }

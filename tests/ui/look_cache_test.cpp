@@ -27,11 +27,12 @@ const wchar_t* const kLayout =
     L"<HorizontalLayout bkcolor=\"#FF202020\">"
     L"<DeviceKeyButton name=\"key\" width=\"60\" normalimage=\"file='key.png' corner='2,2,2,2'\" "
     L"lightimage=\"light.png\" text=\"K\" textcolor=\"#FFFFFFFF\"/>"
+    L"<DeviceKeyButton name=\"round\" width=\"40\" borderround=\"16,16\" bkcolor=\"#D9171A21\" text=\"R\"/>"
     L"<Button name=\"btn\" width=\"60\" normalimage=\"blue.png\" hotimage=\"hot.png\" pushedimage=\"pushed.png\" disabledimage=\"grey.png\" "
     L"focusedimage=\"focus.png\" text=\"B\"/>"
     L"<Option name=\"opt\" width=\"60\" normalimage=\"blue.png\" selectedimage=\"cyan.png\" text=\"O\"/>"
     L"<Label name=\"lbl\" width=\"100\" text=\"Label\" font=\"0\"/>"
-    L"<Label name=\"res\" width=\"120\" resourcetext=\"true\" text=\"greeting\" textcolor=\"#FFFFFF00\"/>"
+    L"<Label name=\"res\" width=\"80\" resourcetext=\"true\" text=\"greeting\" textcolor=\"#FFFFFF00\"/>"
     L"</HorizontalLayout></Window>";
 
 void SavePng(const std::filesystem::path& file, int w, int h, QRgb argb) {
@@ -104,6 +105,9 @@ protected:
         auto* key = host.Find<CDeviceKeyButtonUI>(L"key");
         key->SetShowLightImage(true);
         key->SetLightColor(0x0000FF, 255);
+        auto* round = host.Find<CDeviceKeyButtonUI>(L"round");
+        round->SetShowLightImage(true);
+        round->SetLightColor(0x00FF00, 255);
     }
 
     orvel::testing::TempFolder m_dir;
@@ -123,6 +127,9 @@ const ChangeCase kChanges[] = {
     {"key light colour", [](uitest::Host& h, auto&) { h.Find<CDeviceKeyButtonUI>(L"key")->SetLightColor(0xFF0000, 128); }},
     {"key light hidden", [](uitest::Host& h, auto&) { h.Find<CDeviceKeyButtonUI>(L"key")->SetShowLightImage(false); }},
     {"key selected", [](uitest::Host& h, auto&) { h.Find<CDeviceKeyButtonUI>(L"key")->SetSelect(true); }},
+    // A look with round corners is drawn on its own image even when it changes every frame.
+    {"round key light colour", [](uitest::Host& h, auto&) { h.Find<CDeviceKeyButtonUI>(L"round")->SetLightColor(0xFF0000, 200); }},
+    {"round key text", [](uitest::Host& h, auto&) { h.Find(L"round")->SetText(L"Q"); }},
     {"key wider", [](uitest::Host& h, auto&) { h.Find(L"key")->SetFixedWidth(90); }},
     {"button hot under the pointer", [](uitest::Host& h, auto&) { h.Move(h.Center(L"btn")); }},
     {"button pushed", [](uitest::Host& h, auto&) { h.Press(h.Center(L"btn")); }},
