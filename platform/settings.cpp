@@ -2,14 +2,13 @@
 
 #include "platform/atomicfile.h"
 #include "platform/debuglog.h"
+#include "platform/jsontext.h"
 #include "platform/paths.h"
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 #include <algorithm>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 
@@ -36,12 +35,9 @@ std::optional<Json::Value> readValues(const fs::path& file)
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    const std::string text = bytes.str();
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isObject()) {
+    Json::Value root = jsontext::Parse(bytes.str(), &errors);
+    if (!root.isObject()) {
         debuglog::Writef("%s is not a settings document: %s", file.c_str(), errors.c_str());
         return std::nullopt;
     }

@@ -2,8 +2,8 @@
 
 #include "platform/atomicfile.h"
 #include "platform/debuglog.h"
+#include "platform/jsontext.h"
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 #include <cerrno>
@@ -61,14 +61,10 @@ Json::Value LoadJsonFile(const fs::path& path)
         debuglog::Write(path.string());
         return Json::Value();
     }
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value document;
     std::string errors;
-    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &document, &errors)) {
+    Json::Value document = jsontext::Parse(bytes, &errors);
+    if (document.isNull() && !errors.empty()) {
         debuglog::Writef("%s: %s", path.c_str(), errors.c_str());
-        return Json::Value();
     }
     return document;
 }

@@ -1,14 +1,13 @@
 #include "platform/hid/vhid_wire.h"
 
+#include "platform/jsontext.h"
 #include "platform/paths.h"
 
-#include <json/reader.h>
 #include <json/value.h>
 #include <json/writer.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <memory>
 #include <sys/socket.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -224,11 +223,8 @@ std::string EncodeHello(const Hello& hello)
 
 std::optional<Hello> DecodeHello(std::string_view json)
 {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors) || !root.isObject()) {
+    const Json::Value root = jsontext::Parse(json);
+    if (!root.isObject()) {
         return std::nullopt;
     }
     const auto vendor = Number(root, "vendorId", 0xFFFF);

@@ -72,8 +72,10 @@ TEST_F(Settings, BadDocumentsAndValuesReadAsMissing)
         const char* text;
         bool keyOpens;
     };
+    const std::string tooDeep(2000, '['); // past the reader's nesting limit
     const Case cases[] = {
         {"", false},
+        {tooDeep.c_str(), false},
         {"{\"LANGUAGE\": ", false},
         {"[1, 2]", false},
         {"7", false},

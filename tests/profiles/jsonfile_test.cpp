@@ -54,11 +54,13 @@ TEST(JsonFile, UnreadableDocumentsLoadAsNull)
         const char* name;
         const char* content; // nullptr: no file
     };
+    const std::string tooDeep(2000, '['); // past the reader's nesting limit
     const Case cases[] = {
         {"missing.Json", nullptr},
         {"empty.Json", ""},
         {"broken.Json", "{\"profilename\": "},
         {"garbage.Json", "\xFF\xFE\x00\x01"},
+        {"deep.Json", tooDeep.c_str()},
     };
     for (const auto& c : cases) {
         if (c.content != nullptr) {
