@@ -123,18 +123,23 @@ void CBasicProfiledata::SetLightListIndex(int index)
     lightListIndex_ = index;
 }
 
+Json::Value CBasicProfiledata::entryOf(const Json::Value& document) const
+{
+    const Json::Value& entry = JsonElement(JsonArray(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_));
+    return entry.isObject() ? entry : Json::Value();
+}
+
 Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
 {
     Json::Value document;
     const bool writable = ReadProfileDocument(path, document);
-    const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);
-    Json::Value entry = JsonElement(JsonArray(document, "Device"), index);
-    if (entry.isObject()) {
+    Json::Value entry = entryOf(document);
+    if (!entry.isNull()) {
         return entry;
     }
-    entry = JsonElement(JsonArray(LoadJsonFile(defaultProfilePath_), "Device"), index);
-    if (!entry.isObject()) {
-        return Json::Value();
+    entry = entryOf(LoadJsonFile(defaultProfilePath_));
+    if (entry.isNull()) {
+        return entry;
     }
     elementOf(document, "Device", deviceIndex_) = entry;
     if (writable) {
@@ -150,6 +155,13 @@ Json::Value CBasicProfiledata::Load(const fs::path& path)
     return entry_;
 }
 
+Json::Value CBasicProfiledata::LoadDocument(const Json::Value& document)
+{
+    ForgetPreviousProfile();
+    entry_ = entryOf(document);
+    return entry_;
+}
+
 Json::Value CBasicProfiledata::LoadScratch(const fs::path& path)
 {
     scratch_ = loadEntry(path);
@@ -158,7 +170,12 @@ Json::Value CBasicProfiledata::LoadScratch(const fs::path& path)
 
 Json::Value CBasicProfiledata::LoadLightConfig(const fs::path& path)
 {
-    lightConfig_ = LoadJsonFile(path);
+    return LoadLightConfig(LoadJsonFile(path));
+}
+
+Json::Value CBasicProfiledata::LoadLightConfig(const Json::Value& config)
+{
+    lightConfig_ = config;
     return lightConfig_;
 }
 
@@ -283,12 +300,18 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffects()
         }
         return effects_;
     }
-    const Json::Value file = LoadJsonFile(lightConfigPath_.parent_path() / (guid + ".light"));
-    for (const Json::Value& step : JsonArray(file, "LEDEffectList")) {
-        effects_.push_back({ledEffectOf(step), static_cast<int32_t>(JsonUInt(step, "Time")),
-                            static_cast<int32_t>(JsonUInt(step, "Cyle"))});
-    }
+    effects_ = LightEffectSteps(LoadJsonFile(lightConfigPath_.parent_path() / (guid + ".light")));
     return effects_;
+}
+
+std::vector<LightEffectStep> CBasicProfiledata::LightEffectSteps(const Json::Value& lightFile)
+{
+    std::vector<LightEffectStep> steps;
+    for (const Json::Value& step : JsonArray(lightFile, "LEDEffectList")) {
+        steps.push_back({ledEffectOf(step), static_cast<int32_t>(JsonUInt(step, "Time")),
+                         static_cast<int32_t>(JsonUInt(step, "Cyle"))});
+    }
+    return steps;
 }
 
 // ---- keys ----
