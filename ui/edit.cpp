@@ -22,7 +22,8 @@ QColor Color(DWORD c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF
 // Turns Enter in a rich edit that does not want it into the "return" notification.
 class ReturnFilter : public QObject {
 public:
-    explicit ReturnFilter(CRichEditUI* owner) : m_owner(owner) {}
+    // The filter goes with the editor it watches.
+    ReturnFilter(CRichEditUI* owner, QObject* editor) : QObject(editor), m_owner(owner) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -380,7 +381,7 @@ void CRichEditUI::OpenEditor() {
     m_pEdit->setLineWrapMode(m_bMultiLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     m_pEdit->setTabChangesFocus(!m_bWantTab);
     m_pEdit->setPlainText(ToQ(m_sText));
-    m_pEdit->installEventFilter(new ReturnFilter(this));
+    m_pEdit->installEventFilter(new ReturnFilter(this, m_pEdit));
     QObject::connect(m_pEdit, &QPlainTextEdit::textChanged, m_pEdit, [this] {
         if (!m_pEdit) return;
         QString t = m_pEdit->toPlainText();

@@ -1029,9 +1029,15 @@ void CComboUI::CloseDropDown(bool bRestoreSelection) {
             li->SetOwner(this);
         }
     }
-    popup->widget->hide();
-    delete popup->widget;
-    popup->manager.reset();
+    // A pick closes the pop-up while its manager still handles the pick's event: the widget
+    // and the manager go once control is back in the event loop, unlinked from each other now.
+    CUIHostWidget* widget = popup->widget;
+    widget->hide();
+    widget->DetachManager();
+    CPaintManagerUI* manager = popup->manager.release();
+    manager->SetHostWidget(nullptr);
+    QObject::connect(widget, &QObject::destroyed, [manager] { delete manager; });
+    widget->deleteLater();
     if (bRestoreSelection && m_iOldSel != m_iCurSel) SelectItem(m_iOldSel, false, true);
     Invalidate();
 }

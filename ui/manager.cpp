@@ -41,7 +41,10 @@ struct ProcessState {
     CDuiString resourcePath;
     int resourceType = UILIB_FILE;
     std::vector<CPaintManagerUI*> managers;
+    // Shared fonts as registered; each manager keeps their line heights at its own scale.
     std::map<int, TFontInfo> sharedFonts;
+    TFontInfo sharedDefaultFont;
+    bool hasSharedDefaultFont = false;
     std::map<std::wstring, std::wstring> sharedDefaults;
     std::map<std::wstring, std::wstring> sharedStyles;
     struct CachedImage {
@@ -187,6 +190,10 @@ struct CPaintManagerUI::Impl {
     bool hasDefaultFont = false;
     QFont defaultQFont;
     bool defaultQFontReady = false;
+    // This manager's copies of shared fonts (and of the shared default), with the line
+    // height at its scale.
+    std::map<int, TFontInfo> sharedFontInfo;
+    TFontInfo sharedDefaultInfo;
     std::map<std::wstring, std::wstring> defaults;
     std::map<std::wstring, std::wstring> styles;
     std::map<std::wstring, std::wstring> windowCustom;
@@ -422,28 +429,60 @@ bool CPaintManagerUI::SetDPI(int iDPI) {
 
 void CPaintManagerUI::ResetDPIAssets() {
     LookChanged();
+    ForgetFonts();
+}
+
+void CPaintManagerUI::ForgetFonts() {
     d->qfonts.clear();
     d->defaultQFontReady = false;
     for (auto& [id, f] : d->fonts) f.tmHeight = 0;
     d->defaultFont.tmHeight = 0;
+    d->sharedFontInfo.clear();
+    d->sharedDefaultInfo.tmHeight = 0;
 }
 
-// ================================================================ fonts
-
-void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool) {
-    d->defaultFont = TFontInfo{pStrFontName, nSize, bBold, bUnderline, bItalic, false, 0};
-    d->hasDefaultFont = true;
-    d->defaultQFontReady = false;
-    d->qfonts.clear();
+void CPaintManagerUI::FontsChanged(bool bShared) {
     LookChanged();
+    if (!bShared) {
+        ForgetFonts();
+        NeedUpdate();
+        return;
+    }
+    // Every open window takes the new fonts and lays itself out again (text heights follow).
+    for (auto* m : Process().managers) {
+        m->ForgetFonts();
+        m->NeedUpdate();
+    }
+}
+
+void CPaintManagerUI::SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
+    TFontInfo f{pStrFontName, nSize > 0 ? nSize : 12, bBold, bUnderline, bItalic, false, 0};
+    if (bShared) {
+        Process().sharedDefaultFont = f;
+        Process().hasSharedDefaultFont = true;
+    } else {
+        d->defaultFont = f;
+        d->hasDefaultFont = true;
+    }
+    FontsChanged(bShared);
 }
 
 void CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared) {
     TFontInfo f{pStrFontName, nSize > 0 ? nSize : 12, bBold, bUnderline, bItalic, false, 0};
     if (bShared) Process().sharedFonts[id] = f;
     else d->fonts[id] = f;
-    d->qfonts.erase(id);
-    LookChanged();
+    FontsChanged(bShared);
+}
+
+void CPaintManagerUI::RemoveAllFonts(bool bShared) {
+    if (bShared) {
+        Process().sharedFonts.clear();
+        Process().hasSharedDefaultFont = false;
+    } else {
+        d->fonts.clear();
+        d->hasDefaultFont = false;
+    }
+    FontsChanged(bShared);
 }
 
 int CPaintManagerUI::GetNextFontId() const {
@@ -466,22 +505,50 @@ QFont MakeQFont(const TFontInfo& f, const CDPI& dpi) {
     return font;
 }
 
+// The default font of a window that names none.
+const TFontInfo kBuiltinDefaultFont{L"", 12, false, false, false, false, 0};
+
 } // namespace
 
+// Where the default font of this manager comes from: its own, its resource parent's, the
+// shared one, or the built-in one.
+CPaintManagerUI* CPaintManagerUI::DefaultFontSource() {
+    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->DefaultFontSource();
+    return this;
+}
+
+const TFontInfo& CPaintManagerUI::DefaultFontOf() const {
+    if (d->hasDefaultFont) return d->defaultFont;
+    return Process().hasSharedDefaultFont ? Process().sharedDefaultFont : kBuiltinDefaultFont;
+}
+
 const TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
-    TFontInfo* f = nullptr;
-    if (auto it = d->fonts.find(id); it != d->fonts.end()) f = &it->second;
-    else if (auto it2 = Process().sharedFonts.find(id); it2 != Process().sharedFonts.end()) f = &it2->second;
-    if (!f && m_pParentResourcePM) return m_pParentResourcePM->GetFontInfo(id);
-    if (!f) return GetDefaultFontInfo();
-    if (f->tmHeight == 0) f->tmHeight = QFontMetrics(GetQFont(id)).height();
-    return f;
+    if (auto it = d->fonts.find(id); it != d->fonts.end()) {
+        if (it->second.tmHeight == 0) it->second.tmHeight = QFontMetrics(GetQFont(id)).height();
+        return &it->second;
+    }
+    if (auto shared = Process().sharedFonts.find(id); shared != Process().sharedFonts.end()) {
+        auto [it, added] = d->sharedFontInfo.try_emplace(id, shared->second);
+        if (added || it->second.tmHeight == 0) it->second.tmHeight = QFontMetrics(GetQFont(id)).height();
+        return &it->second;
+    }
+    if (m_pParentResourcePM) return m_pParentResourcePM->GetFontInfo(id);
+    return GetDefaultFontInfo();
 }
 
 const TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
-    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetDefaultFontInfo();
-    if (d->defaultFont.tmHeight == 0) d->defaultFont.tmHeight = QFontMetrics(GetQFont(-1)).height();
-    return &d->defaultFont;
+    CPaintManagerUI* source = DefaultFontSource();
+    if (source != this) return source->GetDefaultFontInfo();
+    if (d->hasDefaultFont) {
+        if (d->defaultFont.tmHeight == 0) d->defaultFont.tmHeight = QFontMetrics(GetQFont(-1)).height();
+        return &d->defaultFont;
+    }
+    TFontInfo& info = d->sharedDefaultInfo;
+    if (info.tmHeight == 0) {
+        info = DefaultFontOf();
+        info.tmHeight = QFontMetrics(GetQFont(-1)).height();
+    }
+    return &info;
 }
 
 const QFont& CPaintManagerUI::GetQFont(int id) {
@@ -493,11 +560,10 @@ const QFont& CPaintManagerUI::GetQFont(int id) {
         if (f) return d->qfonts.emplace(id, MakeQFont(*f, m_dpi)).first->second;
         if (m_pParentResourcePM) return m_pParentResourcePM->GetQFont(id);
     }
-    if (!d->hasDefaultFont && m_pParentResourcePM) return m_pParentResourcePM->GetQFont(-1);
+    CPaintManagerUI* source = DefaultFontSource();
+    if (source != this) return source->GetQFont(-1);
     if (!d->defaultQFontReady) {
-        TFontInfo f = d->defaultFont;
-        if (!d->hasDefaultFont) f.iSize = 12;
-        d->defaultQFont = MakeQFont(f, m_dpi);
+        d->defaultQFont = MakeQFont(DefaultFontOf(), m_dpi);
         d->defaultQFontReady = true;
     }
     return d->defaultQFont;
@@ -666,8 +732,9 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
         if (it != d->names.end() && it->second == pControl) d->names.erase(it);
     }
     for (auto& [group, members] : d->optionGroups) members.erase(std::remove(members.begin(), members.end(), pControl), members.end());
+    // The queued copy itself loses its sender: the call that delivers it holds it too.
     for (auto& n : d->asyncQueue) {
-        if (n && n->pSender == pControl) n.reset();
+        if (n->pSender == pControl) n->pSender = nullptr;
     }
 }
 

@@ -153,8 +153,13 @@ public:
     void SetDefaultSelectedBkColor(DWORD dwColor) { m_dwDefaultSelectedBkColor = dwColor; LookChanged(); }
 
     // ---- fonts
+    // Shared fonts and the shared default are the process's: a change reaches every open
+    // window, which lays itself out again. A window's own default comes before its resource
+    // parent's, the shared one and the built-in 12 px one.
     void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
     void AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, bool bShared = false);
+    // Forgets this window's fonts, or with bShared the shared ones, default font included.
+    void RemoveAllFonts(bool bShared = false);
     // The next id no font uses yet (for Font elements without id).
     int GetNextFontId() const;
     const TFontInfo* GetFontInfo(int id);
@@ -246,6 +251,11 @@ public:
     DWORD GetTickCount() const;
 
 private:
+    // Drops the Qt fonts and line heights made at the old scale or from old registrations.
+    void ForgetFonts();
+    void FontsChanged(bool bShared);
+    CPaintManagerUI* DefaultFontSource();
+    const TFontInfo& DefaultFontOf() const;
     // A position in the host widget as client coordinates.
     POINT ToClient(const QPointF& widgetPos) const;
     // The image of a name from the process-wide cache, loaded when needed.

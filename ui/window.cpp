@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/debuglog.h"
 #include "ui/builder.h"
@@ -35,18 +36,49 @@ struct WindowGlue : orvel::IMessageHandler {
     CWindowWnd* window;
 };
 
+namespace {
+
+// The nested loop of ShowModal, on its stack: the window's answer is left here when the
+// window ends, since a window that owns itself is deleted before the loop returns.
+struct ModalLoop {
+    QEventLoop loop;
+    UINT result = 0;
+    bool ended = false;
+};
+
+} // namespace
+
 struct CWindowWnd::Impl {
     explicit Impl(CWindowWnd* w) : glue(w) {}
     WindowGlue glue;
     QPointer<CUIHostWidget> widget;
     std::unique_ptr<CPaintManagerUI> ownManager;
-    QEventLoop* modalLoop = nullptr;
+    ModalLoop* modal = nullptr;
     bool destroying = false;
+    // A close was asked and its message is on its way: the first code asked is the answer.
+    bool closePending = false;
+    // The window given as parent to Create: this window goes when it goes.
+    HWND owner = nullptr;
 };
 
 CWindowWnd::CWindowWnd() : d(std::make_unique<Impl>(this)) {}
 
-CWindowWnd::~CWindowWnd() {
+CWindowWnd::~CWindowWnd() { ReleaseNative(); }
+
+void CWindowWnd::DestroyOwnedWindows() {
+    if (!m_hWnd) return;
+    std::vector<HWND> owned;
+    for (const auto& [hWnd, w] : Windows()) {
+        if (w != this && w->d->owner == m_hWnd) owned.push_back(hWnd);
+    }
+    // Each may take others with it (a menu its sub-menus): look each one up again.
+    for (HWND hWnd : owned) {
+        if (CWindowWnd* w = FromHandle(hWnd)) w->DestroyWindow();
+    }
+}
+
+void CWindowWnd::ReleaseNative() {
+    DestroyOwnedWindows();
     if (m_hWnd) {
         Windows().erase(m_hWnd);
         orvel::DestroyWindowHandle(m_hWnd);
@@ -90,6 +122,7 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
     m_hWnd = orvel::CreateWindowHandle(&d->glue, GetWindowClassName(), pstrName ? pstrName : L"");
     if (!m_hWnd) return nullptr;
     Windows()[m_hWnd] = this;
+    d->owner = hwndParent;
 
     CWindowWnd* parent = FromHandle(hwndParent);
     QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
@@ -125,8 +158,10 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCTSTR pstrName, DWORD dwStyle, DWORD 
             if (m_hWnd) HandleMessage(orvel::WM_DISPLAYCHANGE, 0, 0);
         });
     }
-    HandleMessage(WM_CREATE, 0, 0);
-    if (!m_hWnd) return nullptr; // the window gave up while being created
+    // A window that cannot be built answers -1 (its layout is missing or broken): nothing of
+    // it stays, and the caller keeps the object to free.
+    if (HandleMessage(WM_CREATE, 0, 0) == -1) ReleaseNative();
+    if (!m_hWnd) return nullptr;
     if (dwStyle & WS_VISIBLE) ShowWindow(true, true);
     return m_hWnd;
 }
@@ -146,25 +181,31 @@ void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
 
 UINT CWindowWnd::ShowModal() {
     if (!d->widget || !m_hWnd) return UINT(-1);
-    QPointer<CUIHostWidget> widget = d->widget;
-    widget->setWindowModality(Qt::ApplicationModal);
+    // Modality takes effect when a window is shown: one created visible is shown again.
+    if (d->widget->isVisible()) d->widget->hide();
+    d->widget->setWindowModality(Qt::ApplicationModal);
     ShowWindow(true, true);
-    QEventLoop loop;
-    d->modalLoop = &loop;
-    HWND self = m_hWnd;
-    loop.exec();
-    // The window may have deleted itself in OnFinalMessage; the result was stored before.
-    (void)self;
+    ModalLoop modal;
+    d->modal = &modal;
+    modal.loop.exec();
+    // A window that owns itself is gone by now: its answer was handed to the loop.
+    if (modal.ended) return modal.result;
+    d->modal = nullptr;
     return m_nModalResult;
 }
 
 void CWindowWnd::Close(UINT nRet) {
-    if (!m_hWnd || !d->widget) return;
+    // A window's own handling may close it before the toolkit's default handling asks again:
+    // the first code stands.
+    if (!m_hWnd || !d->widget || d->closePending) return;
+    d->closePending = true;
     m_nModalResult = nRet;
     QPointer<CUIHostWidget> widget = d->widget;
     QMetaObject::invokeMethod(
         widget.data(), [this, widget, nRet] {
-            if (widget) SendMessage(orvel::WM_CLOSE, nRet, 0);
+            if (!widget) return;
+            d->closePending = false;
+            SendMessage(orvel::WM_CLOSE, nRet, 0);
         },
         Qt::QueuedConnection);
 }
@@ -221,8 +262,11 @@ void CWindowWnd::MoveWindow(int x, int y, int cx, int cy) {
 void CWindowWnd::DestroyWindow() {
     if (!m_hWnd || d->destroying) return;
     d->destroying = true;
+    // Windows it owns go first (a menu must not outlive the window its commands go to).
+    DestroyOwnedWindows();
     HWND hWnd = m_hWnd;
     orvel::SetWindowClosing(hWnd);
+    d->closePending = false;
     HandleMessage(orvel::WM_DESTROY, 0, 0);
     if (d->widget) {
         CUIHostWidget* w = d->widget.data();
@@ -235,9 +279,11 @@ void CWindowWnd::DestroyWindow() {
     Windows().erase(hWnd);
     orvel::DestroyWindowHandle(hWnd);
     m_hWnd = nullptr;
-    if (d->modalLoop) {
-        d->modalLoop->quit();
-        d->modalLoop = nullptr;
+    if (ModalLoop* modal = d->modal) {
+        d->modal = nullptr;
+        modal->result = m_nModalResult;
+        modal->ended = true;
+        modal->loop.quit();
     }
     d->destroying = false;
     OnFinalMessage(hWnd);
@@ -298,7 +344,7 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
             if (msg.sType != e->sMsgType) continue;
             if (e->sCtrlName && *e->sCtrlName) {
                 if (sender == e->sCtrlName) {
-                    (this->*(e->pfn))(msg);
+                    e->pfn(this, msg);
                     return true;
                 }
             } else {
@@ -306,7 +352,7 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
             }
         }
         if (byType) {
-            (this->*(byType->pfn))(msg);
+            byType->pfn(this, msg);
             return true;
         }
     }

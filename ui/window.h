@@ -90,6 +90,10 @@ protected:
     UINT m_nModalResult = 0;
 
 private:
+    // Destroys the native window and its widget without the closing messages.
+    void ReleaseNative();
+    void DestroyOwnedWindows();
+
     struct Impl;
     std::unique_ptr<Impl> d;
     friend struct WindowGlue;
@@ -98,7 +102,22 @@ private:
 // ---- notification maps
 
 class CNotifyPump;
-using DUI_PMSG = void (CNotifyPump::*)(TNotifyUI& msg);
+// A map entry's handler: calls the member function named in the entry on the object whose
+// map it is, reached from its pump part with the right pointer adjustment (a pointer to a
+// member of the derived class, called through the pump base, is undefined behaviour).
+using DUI_PMSG = void (*)(CNotifyPump* pPump, TNotifyUI& msg);
+
+template <typename M>
+struct DuiHandlerClass;
+template <typename C>
+struct DuiHandlerClass<void (C::*)(TNotifyUI&)> {
+    using type = C;
+};
+template <auto F>
+void DuiCallHandler(CNotifyPump* pPump, TNotifyUI& msg) {
+    using C = typename DuiHandlerClass<decltype(F)>::type;
+    (static_cast<C*>(pPump)->*F)(msg);
+}
 
 struct DUI_MSGMAP_ENTRY {
     LPCTSTR sMsgType;
@@ -155,8 +174,8 @@ protected:                                                                   \
     }                                                    \
     ;
 
-#define DUI_ON_MSGTYPE(msgtype, memberFxn) {msgtype, L"", DuiLib::DuiSig_vn, static_cast<DuiLib::DUI_PMSG>(&memberFxn)},
-#define DUI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) {msgtype, ctrname, DuiLib::DuiSig_vn, static_cast<DuiLib::DUI_PMSG>(&memberFxn)},
+#define DUI_ON_MSGTYPE(msgtype, memberFxn) {msgtype, L"", DuiLib::DuiSig_vn, &DuiLib::DuiCallHandler<&memberFxn>},
+#define DUI_ON_MSGTYPE_CTRNAME(msgtype, ctrname, memberFxn) {msgtype, ctrname, DuiLib::DuiSig_vn, &DuiLib::DuiCallHandler<&memberFxn>},
 #define DUI_ON_CLICK_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DuiLib::DUI_MSGTYPE_CLICK, ctrname, memberFxn)
 #define DUI_ON_SELECTCHANGED_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DuiLib::DUI_MSGTYPE_SELECTCHANGED, ctrname, memberFxn)
 #define DUI_ON_KILLFOCUS_CTRNAME(ctrname, memberFxn) DUI_ON_MSGTYPE_CTRNAME(DuiLib::DUI_MSGTYPE_KILLFOCUS, ctrname, memberFxn)

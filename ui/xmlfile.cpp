@@ -10,6 +10,37 @@
 
 namespace DuiLib::xmlfile {
 
+namespace {
+
+bool IsXmlChar(unsigned long c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The length of a character reference ("&#10;", "&#x2026;") of a character XML allows at i,
+// or 0.
+size_t CharacterReferenceAt(const std::string& text, size_t i) {
+    if (text.compare(i, 2, "&#") != 0) return 0;
+    size_t p = i + 2;
+    const bool hex = p < text.size() && (text[p] == 'x' || text[p] == 'X');
+    if (hex) ++p;
+    const size_t digits = p;
+    unsigned long value = 0;
+    for (; p < text.size() && p - digits < 8; ++p) {
+        const char ch = text[p];
+        int d = -1;
+        if (ch >= '0' && ch <= '9') d = ch - '0';
+        else if (hex && ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
+        else if (hex && ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
+        if (d < 0) break;
+        value = value * (hex ? 16 : 10) + unsigned(d);
+    }
+    if (p == digits || p >= text.size() || text[p] != ';' || !IsXmlChar(value)) return 0;
+    return p + 1 - i;
+}
+
+} // namespace
+
 std::string Clean(std::string text) {
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF && static_cast<unsigned char>(text[1]) == 0xBB &&
         static_cast<unsigned char>(text[2]) == 0xBF)
@@ -32,6 +63,7 @@ std::string Clean(std::string text) {
             for (const char* e : entities) {
                 if (text.compare(i, std::char_traits<char>::length(e), e) == 0) known = true;
             }
+            if (!known && CharacterReferenceAt(text, i) > 0) known = true;
             if (!known) {
                 out += "&amp;";
                 continue;

@@ -1,7 +1,7 @@
 #pragma once
 // Loading layout, index and language XML leniently, as skins are written: a BOM is skipped,
-// "<? ... ?>" anywhere counts as a comment, and an '&' that starts no known entity stays
-// literal. Files over 4 MiB are refused.
+// "<? ... ?>" anywhere counts as a comment, and an '&' that starts neither one of the five
+// named entities nor a character reference ("&#10;", "&#x2026;") stays literal. Files over 4 MiB are refused.
 
 #include <string>
 

@@ -191,4 +191,17 @@ TEST(BuilderTest, ValuesAreReadAsSkinsWriteThem) {
     EXPECT_EQ(list[2].second, L"z");
 }
 
+TEST(BuilderTest, CharacterReferencesGiveTheirCharacters) {
+    auto* rm = CResourceManager::GetInstance();
+    rm->ResetTextMap();
+    ASSERT_TRUE(rm->LoadLanguage(L"<Res><Text id='lines' value='one&#10;two'/><Text id='more' value='Wait&#x2026;'/>"
+                                 L"<Text id='named' value='&lt;&#38;&gt;'/>"
+                                 L"<Text id='kept' value='&#xZZ; &#; &#0; &#x110000; &#12 & &#xD800;'/></Res>"));
+    EXPECT_EQ(rm->GetText(L"lines"), L"one\ntwo");
+    EXPECT_EQ(rm->GetText(L"more"), L"Wait\u2026");
+    EXPECT_EQ(rm->GetText(L"named"), L"<&>");
+    EXPECT_EQ(rm->GetText(L"kept"), L"&#xZZ; &#; &#0; &#x110000; &#12 & &#xD800;") << "what is not a character XML allows stays as written";
+    rm->Release();
+}
+
 } // namespace

@@ -393,4 +393,24 @@ TEST_F(MenuTest, SubMenuArrowIsTheSkinsImageOrADrawnOne) {
     CPaintManagerUI::SetResourcePath(old);
 }
 
+TEST_F(MenuTest, AMenuWhoseLayoutCannotBeBuiltIsNotOpened) {
+    const auto windows = QApplication::topLevelWidgets().size();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(CMenuWnd::CreateMenu(nullptr, L"<Window><Menu>", POINT{10, 10}, &main.GetPaintManager(), &checks), nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "no hidden menu is left behind";
+}
+
+TEST_F(MenuTest, AnOpenMenuGoesWithTheWindowItReportsTo) {
+    auto owner = std::make_unique<MainWnd>();
+    ASSERT_NE(owner->Create(nullptr, L"owner", UI_WNDSTYLE_FRAME, 0), nullptr);
+    CMenuWnd* menu = CMenuWnd::CreateMenu(nullptr, kNested, POINT{100, 100}, &owner->GetPaintManager(), &checks);
+    ASSERT_NE(menu, nullptr);
+    Settle();
+    CMenuWnd* sub = menu->OpenSubMenu(Item(menu, L"insert"));
+    ASSERT_NE(sub, nullptr);
+    const HWND menuHandle = menu->GetHWND(), subHandle = sub->GetHWND();
+    owner.reset();
+    EXPECT_EQ(CWindowWnd::FromHandle(menuHandle), nullptr) << "the menu closed with its window";
+    EXPECT_EQ(CWindowWnd::FromHandle(subHandle), nullptr);
+}
+
 } // namespace

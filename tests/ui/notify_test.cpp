@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include "tests/ui/ui_test_support.h"
 
@@ -230,6 +231,57 @@ TEST(NotifyTest, ContextMenuHoverTimerAndPalette) {
     ASSERT_FALSE(timers.empty());
     EXPECT_EQ(timers[0].wParam, 7u);
     EXPECT_EQ(timers[0].sender, L"h");
+}
+
+// What the event loop deletes when control comes back to it (the tests run outside one).
+void DeliverDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+TEST(NotifyTest, APickInTheComboPopupClosesItAfterTheEvent) {
+    Host host(L"<Window><VerticalLayout><Combo name='c' height='24'><ListLabelElement name='i0' text='zero'/>"
+              L"<ListLabelElement name='i1' text='one'/><ListLabelElement name='i2' text='two'/></Combo><Control/></VerticalLayout></Window>");
+    auto* c = host.Find<CComboUI>(L"c");
+    c->SelectItem(0, false, false);
+    struct Case {
+        const char* how;
+        int key;
+    };
+    // Enter takes the item reached with Down; Escape goes back to the one selected before.
+    for (const Case& k : {Case{"enter", Qt::Key_Return}, Case{"escape", Qt::Key_Escape}}) {
+        const int before = c->GetCurSel();
+        ASSERT_TRUE(c->Activate()) << k.how;
+        QPointer<QWidget> popup = c->GetDropDownWidget();
+        ASSERT_FALSE(popup.isNull()) << k.how;
+        host.Key(Qt::Key_Down, {}, popup);
+        host.Key(k.key, {}, popup);
+        EXPECT_FALSE(c->IsDropped()) << k.how;
+        EXPECT_EQ(c->GetCurSel(), k.key == Qt::Key_Escape ? before : std::min(before + 1, 2)) << k.how;
+        DeliverDeferredDeletes();
+        EXPECT_TRUE(popup.isNull()) << k.how << ": the pop-up goes once its event is over";
+    }
+    ASSERT_TRUE(c->Activate());
+    QPointer<QWidget> popup = c->GetDropDownWidget();
+    RECT r = c->GetItemAt(2)->GetPos();
+    QPointF p((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, p, popup->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(popup, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, popup->mapToGlobal(p), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(popup, &release);
+    EXPECT_FALSE(c->IsDropped());
+    EXPECT_EQ(c->GetText(), L"two");
+    DeliverDeferredDeletes();
+    EXPECT_TRUE(popup.isNull());
+}
+
+TEST(NotifyTest, AQueuedNotificationOfADestroyedControlIsDropped) {
+    Host host(L"<Window><VerticalLayout name='box'><Button name='gone'/><Button name='kept'/></VerticalLayout></Window>");
+    CControlUI* gone = host.Find(L"gone");
+    host.pm.SendNotify(gone, DUI_MSGTYPE_CLICK, 0, 0, true);
+    host.pm.SendNotify(host.Find(L"kept"), DUI_MSGTYPE_CLICK, 0, 0, true);
+    ASSERT_TRUE(host.Find<CVerticalLayoutUI>(L"box")->Remove(gone));
+    uitest::Spin(10);
+    auto clicks = host.rec.Of(DUI_MSGTYPE_CLICK);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].sender, L"kept");
 }
 
 } // namespace

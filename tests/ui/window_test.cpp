@@ -156,4 +156,133 @@ TEST(WindowTest, EscapeClosesWithCancel) {
     EXPECT_EQ(w.ShowModal(), IDCANCEL);
 }
 
+// A window that owns itself, as message boxes do: it is deleted after its last message.
+class SelfOwnedWnd : public TestWnd {
+public:
+    SelfOwnedWnd(std::wstring xml, bool* deleted) : TestWnd(std::move(xml)), m_deleted(deleted) {}
+    // What is left in its memory afterwards is not its answer.
+    ~SelfOwnedWnd() override {
+        m_nModalResult = 0xDEAD;
+        *m_deleted = true;
+    }
+    void OnFinalMessage(HWND hWnd) override {
+        TestWnd::OnFinalMessage(hWnd);
+        delete this;
+    }
+
+private:
+    bool* m_deleted;
+};
+
+TEST(WindowTest, AWindowThatDeletesItselfStillAnswersTheModalLoop) {
+    uitest::App();
+    bool deleted = false;
+    auto* w = new SelfOwnedWnd(kLayout, &deleted);
+    ASSERT_NE(w->Create(nullptr, L"owned", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    w->GetPaintManager().UpdateLayout();
+    QTimer::singleShot(20, [w] { Click(*w, L"okbtn"); });
+    EXPECT_EQ(w->ShowModal(), 7u);
+    EXPECT_TRUE(deleted);
+}
+
+TEST(WindowTest, AWindowCreatedVisibleBecomesModal) {
+    uitest::App();
+    TestWnd w(kLayout);
+    ASSERT_NE(w.Create(nullptr, L"shown", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    ASSERT_TRUE(w.IsWindowVisible()) << "the dialog style shows the window at once";
+    QWidget* widget = w.GetWidget();
+    QWidget* modal = nullptr;
+    QTimer::singleShot(20, [&] {
+        modal = QApplication::activeModalWidget();
+        Click(w, L"okbtn");
+    });
+    EXPECT_EQ(w.ShowModal(), 7u);
+    EXPECT_EQ(modal, widget);
+}
+
+TEST(WindowTest, AWindowWhoseLayoutCannotBeBuiltIsNotCreated) {
+    uitest::App();
+    const auto windows = QApplication::topLevelWidgets().size();
+    TestWnd w(L"<Window><VerticalLayout>");
+    EXPECT_EQ(w.Create(nullptr, L"broken", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    EXPECT_EQ(w.GetHWND(), nullptr);
+    EXPECT_EQ(w.GetWidget(), nullptr);
+    EXPECT_FALSE(w.initialised);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "nothing of the window is left";
+}
+
+// The title bar's close button, taken over in the three ways a window can: its own handling
+// before the toolkit's (a message box answering 0), a map entry (the main window hiding to the
+// tray), an OnClick of its own.
+class PlainWnd : public WindowImplBase {
+public:
+    void OnFinalMessage(HWND hWnd) override {
+        WindowImplBase::OnFinalMessage(hWnd);
+        finished = true;
+    }
+    bool finished = false;
+
+protected:
+    CDuiString GetSkinFile() override { return L"<Window size='200,100'><HorizontalLayout><Button name='closebtn'/></HorizontalLayout></Window>"; }
+    LPCTSTR GetWindowClassName() const override { return L"PlainWnd"; }
+};
+
+class MessageBoxWnd : public PlainWnd {
+public:
+    void Notify(TNotifyUI& msg) override {
+        if (msg.sType == DUI_MSGTYPE_CLICK && msg.pSender->GetName() == L"closebtn") Close(0);
+        PlainWnd::Notify(msg);
+    }
+};
+
+class TrayWnd : public PlainWnd {
+    DUI_DECLARE_MESSAGE_MAP()
+public:
+    void OnCloseBtn(TNotifyUI&) { ShowWindow(false); }
+};
+
+DUI_BEGIN_MESSAGE_MAP(TrayWnd, WindowImplBase)
+DUI_ON_CLICK_CTRNAME(L"closebtn", TrayWnd::OnCloseBtn)
+DUI_END_MESSAGE_MAP()
+
+class OwnClickWnd : public PlainWnd {
+public:
+    void OnClick(TNotifyUI& msg) override {
+        if (msg.pSender->GetName() == L"closebtn") ShowWindow(false);
+        else PlainWnd::OnClick(msg);
+    }
+};
+
+void ClickCloseButton(PlainWnd& w) {
+    CControlUI* c = w.GetPaintManager().FindControl(L"closebtn");
+    ASSERT_NE(c, nullptr);
+    RECT r = c->GetPos();
+    QPointF p((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, p, p, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.GetWidget(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, p, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.GetWidget(), &release);
+}
+
+TEST(WindowTest, TheCloseButtonCanBeTakenOver) {
+    uitest::App();
+    MessageBoxWnd box;
+    ASSERT_NE(box.Create(nullptr, L"box", UI_WNDSTYLE_DIALOG, 0), nullptr);
+    box.GetPaintManager().UpdateLayout();
+    QTimer::singleShot(20, [&box] { ClickCloseButton(box); });
+    EXPECT_EQ(box.ShowModal(), 0u) << "the window's own answer stands";
+
+    TrayWnd tray;
+    OwnClickWnd own;
+    for (PlainWnd* w : {static_cast<PlainWnd*>(&tray), static_cast<PlainWnd*>(&own)}) {
+        ASSERT_NE(w->Create(nullptr, L"kept", UI_WNDSTYLE_DIALOG, 0), nullptr);
+        w->GetPaintManager().UpdateLayout();
+        ClickCloseButton(*w);
+        uitest::Spin(20);
+        EXPECT_NE(w->GetHWND(), nullptr) << "the window stays";
+        EXPECT_FALSE(w->IsWindowVisible()) << "hidden by its own handling";
+        EXPECT_FALSE(w->finished);
+    }
+}
+
 } // namespace
