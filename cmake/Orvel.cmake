@@ -49,8 +49,10 @@ function(_orvel_knows_sources target)
   target_compile_definitions(${target} PRIVATE ORVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 endfunction()
 
+# Qt's keywords stay off: the cores use names such as "slots" that Qt would take as macros.
 function(_orvel_use_qt target visibility)
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  target_compile_definitions(${target} ${visibility} QT_NO_KEYWORDS)
   target_link_libraries(${target} ${visibility} Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg)
 endfunction()
 

@@ -66,7 +66,6 @@ public:
     std::atomic<std::uint16_t> dataSize{512};
     std::atomic<std::uint8_t> busy{0};
     std::atomic<std::int32_t> linkOpen{0};
-    std::atomic<std::int32_t> syncFlag{0};
     const std::unique_ptr<IHidPort> primaryHid;
     const std::unique_ptr<IHidPort> dongleHid;
     std::recursive_mutex ioLock;

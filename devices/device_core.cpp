@@ -3,8 +3,10 @@
 #include "devicelink/command_frame.h"
 #include "devicelink/command_sequence.h"
 #include "input/macro_library.h"
+#include "lighting/device_lighting.h"
 #include "profiles/profilefiles.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace orvel::devices {
@@ -23,15 +25,39 @@ void SequenceResult::Take(int linkStatus)
     messages.push_back({kDeviceNotUpdatedMessage});
 }
 
+void SequenceResult::TakeProfileFailure(int profileStatus, const char* message)
+{
+    if (status == kLinkOk) {
+        status = profileStatus;
+    }
+    messages.push_back({message});
+}
+
 void SequenceResult::TakeSave(bool saved)
 {
-    if (saved) {
-        return;
+    if (!saved) {
+        TakeProfileFailure(kProfileNotSaved, kProfileNotSavedMessage);
     }
-    if (status == kLinkOk) {
-        status = kProfileNotSaved;
+}
+
+void SequenceResult::TakeLoad(bool loaded)
+{
+    if (!loaded) {
+        TakeProfileFailure(kProfileNotLoaded, kProfileNotLoadedMessage);
     }
-    messages.push_back({kProfileNotSavedMessage});
+}
+
+void SequenceResult::Merge(const SequenceResult& other)
+{
+    const bool deviceFailure = other.status != kLinkOk && other.status != kProfileNotSaved;
+    if (status == kLinkOk || (status == kProfileNotSaved && deviceFailure)) {
+        status = other.status;
+    }
+    for (const UserMessage& message : other.messages) {
+        if (std::find(messages.begin(), messages.end(), message) == messages.end()) {
+            messages.push_back(message);
+        }
+    }
 }
 
 int SavedThenWritten(bool saved, int writeStatus)
@@ -96,6 +122,24 @@ SequenceResult DeviceCore::ApplyLight(const profiles::LightRecord&)
     return {kLinkNoAnswer, {}};
 }
 
+SequenceResult DeviceCore::ChangeLighting(const profiles::LightRecord& record)
+{
+    SetSyncFlag(false);
+    return ApplyLight(record);
+}
+
+void DeviceCore::SetSyncFlag(bool follows)
+{
+    if (lighting_ != nullptr) {
+        lighting_->SetSync(follows);
+    }
+}
+
+bool DeviceCore::SyncFlag() const
+{
+    return lighting_ != nullptr && lighting_->SyncFlag();
+}
+
 NotifyEffect DeviceCore::ApplyNotification(const NotifyMeaning& meaning)
 {
     NotifyEffect effect;
@@ -112,19 +156,32 @@ int DeviceCore::MacroCount() const
     return static_cast<int>(library.Macros().size());
 }
 
-void DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source)
+bool DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source)
 {
-    data.SetProfilePath(folders_.Profile(profileIdentifier_));
+    const std::filesystem::path profile = folders_.Profile(profileIdentifier_);
+    data.SetProfilePath(profile);
+    if (profile.empty()) {
+        return false;
+    }
     data.SetDefaultProfilePath(folders_.DefaultProfile());
     data.SetLightConfigPath(folders_.LightConfig());
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
-    data.Load(source == ProfileSource::Default ? folders_.DefaultProfile() : data.GetProfilePath());
+    if (source == ProfileSource::Default) {
+        if (data.LoadDefault().isNull()) {
+            return false;
+        }
+    } else {
+        data.Load(profile);
+    }
+    return true;
 }
 
 int DeviceCore::LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource source, const std::function<void()>& take)
 {
-    LoadProfileDocument(data, source);
+    if (!LoadProfileDocument(data, source)) {
+        return kProfileNotLoaded;
+    }
     take();
     if (source == ProfileSource::Default && !data.Save()) {
         return kProfileNotSaved;
@@ -134,7 +191,7 @@ int DeviceCore::LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource
 
 int DeviceCore::ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> block, std::uint16_t stride)
 {
-    link_.syncFlag = 0;
+    SetSyncFlag(false);
     if (!Reachable()) {
         return kLinkNoAnswer;
     }
@@ -164,7 +221,12 @@ int DeviceCore::WriteSettingsBlock(std::span<const std::uint8_t> block, std::uin
 SequenceResult DeviceCore::RestoreSequence(const std::function<int()>& writeKeys, const std::function<int()>& writeSettings)
 {
     SequenceResult result;
-    const bool saved = LoadDefaultProfile() == kLinkOk;
+    const int loaded = LoadDefaultProfile();
+    result.TakeLoad(loaded != kProfileNotLoaded);
+    if (loaded == kProfileNotLoaded) {
+        return result;
+    }
+    const bool saved = loaded == kLinkOk;
     result.Take(writeKeys());
     if (result.status == kLinkOk) {
         result.Take(writeSettings());

@@ -21,6 +21,10 @@
 #include <string>
 #include <vector>
 
+namespace orvel::lighting {
+class DeviceLighting;
+}
+
 namespace orvel::devices {
 
 inline constexpr std::size_t kDeviceInfoSize = 34;
@@ -55,6 +59,11 @@ inline constexpr const char* kDeviceNotUpdatedMessage = "message_device_not_upda
 inline constexpr const char* kProfileNotSavedMessage = "message_profile_not_saved";
 // The status of an operation whose device steps succeeded but whose profile save failed.
 inline constexpr int kProfileNotSaved = -301;
+// Shown when the selected profile's identifier is empty or not a plain file name: nothing was
+// loaded, saved or written to the device.
+inline constexpr const char* kProfileNotLoadedMessage = "message_profile_not_loaded";
+// The status of a load whose identifier names no document; nothing was read or written.
+inline constexpr int kProfileNotLoaded = -302;
 
 // The status of a save followed by a device write: the write's failure first, then the save's.
 int SavedThenWritten(bool saved, int writeStatus);
@@ -68,6 +77,15 @@ struct SequenceResult {
     void Take(int linkStatus);
     // Records a failed profile save: its message, and its status unless a failure came first.
     void TakeSave(bool saved);
+    // Records a profile that could not be loaded: its message, and its status unless a failure
+    // came first.
+    void TakeLoad(bool loaded);
+    // Takes another device's result: its messages (each once) and its status unless a failure
+    // came first; a device failure still comes before a profile that was not saved.
+    void Merge(const SequenceResult& other);
+
+private:
+    void TakeProfileFailure(int profileStatus, const char* message);
 };
 
 // What the owner must do after a notification was applied.
@@ -116,6 +134,9 @@ public:
     // wireless device answers.
     bool ReceiverLinkUp();
 
+    // The selected profile. An empty identifier, or one that is not a plain file name, names no
+    // document: a load then reads and creates nothing and reports kProfileNotLoaded, and no save
+    // goes anywhere until an identifier that names one is loaded.
     void SetProfileIdentifier(std::string identifier) { profileIdentifier_ = std::move(identifier); }
     const std::string& ProfileIdentifier() const { return profileIdentifier_; }
 
@@ -137,16 +158,34 @@ public:
     // the device is reached through the receiver.
     virtual PowerResult QueryPower();
 
+    // What the page does when the device object is created, before the device-ready read: the
+    // headset loads its profile here; the other kinds have nothing to do. A status.
+    virtual int Start() { return kLinkOk; }
     virtual int LoadFromDevice() { return 0; }
+    // The device went away: whatever the attach read is forgotten, so a later attach whose reads
+    // fail writes nothing from the tables of this one.
+    virtual void Detach() { info_.fill(0); }
     virtual int ResyncFromDevice() { return 0; }
     virtual int LoadProfile() { return 0; }
     virtual int LoadDefaultProfile() { return 0; }
     virtual int LoadProfileState() { return 0; }
 
     // The lighting record in use, and the lighting-change sequence: store the record in the
-    // profile, save it, take it into the device and write the settings.
+    // profile, save it, take it into the device and write the settings. Same-mode
+    // synchronisation applies its records through ApplyLight.
     virtual profiles::LightRecord CurrentLight() const { return {}; }
     virtual SequenceResult ApplyLight(const profiles::LightRecord& record);
+    // A lighting change from the device's own panel (or the command line): the device leaves
+    // the synchronised lighting, then ApplyLight.
+    SequenceResult ChangeLighting(const profiles::LightRecord& record);
+
+    // The same-mode sync flag: while it is set the device follows the synchronised lighting, so
+    // its own light loop pauses and the sync thread writes its LEDs. The flag is the one its
+    // light loop reads (ConnectLighting); a core with no light loop (a command-line run, which
+    // renders nothing) has no flag, and SyncFlag is false.
+    void ConnectLighting(lighting::DeviceLighting* lighting) { lighting_ = lighting; }
+    void SetSyncFlag(bool follows);
+    bool SyncFlag() const;
 
     // Applies a classified notification on the owner thread.
     virtual NotifyEffect ApplyNotification(const NotifyMeaning& meaning);
@@ -157,14 +196,18 @@ protected:
 
     // Points the profile data at this device's documents (profile, default, light
     // configuration) and mode list, then loads the device entry from source. The profile path
-    // stays the user's, so a Save after a default load replaces the user's entry.
-    void LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source);
+    // stays the user's, so a Save after a default load replaces the user's entry. When the
+    // identifier names no document the profile path is cleared, nothing is loaded, and it
+    // returns false; so it does when the default document cannot be read, keeping the profile.
+    bool LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source);
     // Loads the document from source, lets the core take what it keeps (take) and, after a
-    // default load, saves it so the defaults replace the user's entry.
+    // default load, saves it so the defaults replace the user's entry. kProfileNotLoaded (and
+    // nothing taken) when the identifier names no document.
     int LoadProfileFrom(profiles::CBasicProfiledata& data, ProfileSource source, const std::function<void()>& take);
 
     // Clears the sync flag and, while the device is reachable, reads the active bank number
-    // (address 0) and then block at stride x that bank, both under the command lock. The
+    // (address 0) and then block at stride x that bank, both under one hold of the command
+    // lock, so no other command lands between them. The
     // link status; active is set only on success (block may be partly written on failure).
     int ReadActiveBlock(std::uint8_t& active, std::span<std::uint8_t> block, std::uint16_t stride);
     // BeginConfig, WriteBlock of block at base, EndConfig; no answer while the link is closed.
@@ -190,6 +233,7 @@ private:
     bool wirelessCapable_ = false;
     bool windowHidden_ = false;
     bool hostLightControl_ = true;
+    lighting::DeviceLighting* lighting_ = nullptr;
 };
 
 } // namespace orvel::devices

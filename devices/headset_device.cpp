@@ -16,6 +16,13 @@ CHeadsetCore::CHeadsetCore(CDeviceLink& link, DeviceFolders folders)
 {
 }
 
+int CHeadsetCore::Start()
+{
+    const int status = LoadProfile();
+    ApplyProfile();
+    return status;
+}
+
 void CHeadsetCore::ProfileLoaded()
 {
     audio_ = headsetProfile_->GetHeadsetSettings();

@@ -41,7 +41,11 @@ public:
 
     CHeadsetCore(CDeviceLink& link, DeviceFolders folders);
 
-    // The settings block as the headset reports it; the bank read goes to the main window.
+    // The headset arrived: its profile is loaded (with its audio settings) and shown; the audio
+    // panel then reads the library. 1 or kProfileNotLoaded.
+    int Start() override;
+    // The settings block as the headset reports it, so the bytes only the headset knows are
+    // carried into every later write; the bank read goes to the main window.
     int LoadFromDevice() override { return ReadSettingsBlock().status; }
 
     // One LED frame: nothing without light control; otherwise the twelve reports, each sent
@@ -55,6 +59,11 @@ public:
     // Every audio change: the eight values into the profile, which is saved. False when the
     // document could not be written.
     bool SaveAudioSettings(const profiles::HeadsetSettings& settings);
+    // What the audio panel changes in memory only: the settings it read from the sound server
+    // or changed without storing, the bands now in use and the custom equaliser names.
+    void SetAudioSettings(const profiles::HeadsetSettings& settings) { audio_ = settings; }
+    void SetEqBands(const profiles::EqBands& bands) { eqBands_.assign(bands.begin(), bands.end()); }
+    void SetCustomEqNames(std::vector<std::wstring> names) { customEqNames_ = std::move(names); }
 
     profiles::CHs6533Profiledata& HeadsetProfile() { return *headsetProfile_; }
 

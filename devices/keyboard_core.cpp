@@ -36,8 +36,25 @@ KeyboardCore::KeyboardCore(CDeviceLink& link, DeviceFolders folders) : DeviceCor
     ledOfPosition_.fill(kNoneIndex);
 }
 
+void KeyboardCore::ForgetTables()
+{
+    tablesRead_ = false;
+    factory_.fill(0);
+    ledTable_.fill(0);
+    keyCount_ = 0;
+    keyOfPosition_.fill(kNoneIndex);
+    ledOfPosition_.fill(kNoneIndex);
+}
+
+void KeyboardCore::Detach()
+{
+    DeviceCore::Detach();
+    ForgetTables();
+}
+
 int KeyboardCore::LoadFromDevice()
 {
+    ForgetTables();
     int status = kLinkNoAnswer;
     if (LinkOpen()) {
         std::array<std::uint8_t, kDeviceInfoSize> info{};
@@ -56,8 +73,6 @@ int KeyboardCore::LoadFromDevice()
             tablesRead_ = true;
         }
     }
-    keyOfPosition_.fill(kNoneIndex);
-    ledOfPosition_.fill(kNoneIndex);
     if (tablesRead_) {
         const auto& codes = KeyboardPositionCodes();
         for (int j = 0; j < kKeyboardPositions; ++j) {
@@ -77,9 +92,9 @@ int KeyboardCore::LoadFromDevice()
             }
         }
     }
-    LoadProfile();
+    const int loaded = LoadProfile();
     ReadSettingsBlock();
-    return status;
+    return status != kLinkOk ? status : loaded;
 }
 
 int KeyboardCore::ResyncFromDevice()
@@ -325,7 +340,10 @@ int KeyboardCore::LoadCustomGroup(lighting::LedBuffer& leds)
 SequenceResult KeyboardCore::SwitchProfile(lighting::LedBuffer& leds)
 {
     SequenceResult result;
-    LoadProfile();
+    result.TakeLoad(LoadProfile() == kLinkOk);
+    if (result.status != kLinkOk) {
+        return result;
+    }
     ValidateKeyMacros();
     // Each write goes out only while the ones before it reached the device.
     result.Take(WriteSettings());

@@ -56,9 +56,10 @@ public:
 
     // Reads information, key table and LED table (BeginConfig … EndConfig) and rebuilds the
     // position maps, then loads the profile and reads the settings block. Without a complete
-    // read the maps stay empty, so nothing is written, lit or streamed. Returns the status of
-    // the table read.
+    // read the maps stay empty, so nothing is written, lit or streamed (the tables of an earlier
+    // attach are forgotten first). Returns the status of the table read, else LoadProfile's.
     int LoadFromDevice() override;
+    void Detach() override;
     bool IsWirelessLinkUp() override { return ReceiverLinkUp(); }
     bool TablesRead() const { return tablesRead_; }
     const std::array<std::uint8_t, kKeyboardPositions>& KeyOfPosition() const { return keyOfPosition_; }
@@ -118,6 +119,7 @@ public:
     NotifyEffect ApplyNotification(const NotifyMeaning& meaning) override;
 
 private:
+    void ForgetTables();
     // How many frame bytes carry LEDs: 3 x K, or more when an LED index lies beyond K.
     std::size_t FrameBytes() const;
     int RefreshUnits();

@@ -13,6 +13,12 @@ namespace {
 constexpr std::size_t kStageBytes = 9;
 constexpr std::size_t kFirstStage = 14;
 
+// A polling-rate index outside 0..4 counts as 0, as the page shows it.
+int PollingIndex(int index)
+{
+    return index >= 0 && index < kMousePollingRates ? index : 0;
+}
+
 } // namespace
 
 const std::array<input::AssignmentCode, kMouseButtons>& MouseButtonCodes()
@@ -36,8 +42,23 @@ void MouseCore::SetScreenSize(int width, int height)
     screenHeight_ = height;
 }
 
+void MouseCore::ForgetTables()
+{
+    tablesRead_ = false;
+    factory_.fill(0);
+    buttonCount_ = 0;
+    slotOfButton_.fill(kNoSlot);
+}
+
+void MouseCore::Detach()
+{
+    DeviceCore::Detach();
+    ForgetTables();
+}
+
 int MouseCore::LoadFromDevice()
 {
+    ForgetTables();
     if (!LinkOpen() || (ViaReceiver() && !Link().QueryWirelessLink())) {
         return kLinkNoAnswer;
     }
@@ -55,7 +76,6 @@ int MouseCore::LoadFromDevice()
     buttonCount_ = info[5];
     tablesRead_ = true;
     dpi_ = DpiRule::FromDeviceInfo(info_);
-    slotOfButton_.fill(kNoSlot);
     for (int n = 0; n < kMouseButtons; ++n) {
         const auto& code = MouseButtonCodes()[static_cast<std::size_t>(n)];
         const int k = FindPhysicalKey(factory_, buttonCount_, code.type, code.b1, code.b2);
@@ -63,8 +83,7 @@ int MouseCore::LoadFromDevice()
             slotOfButton_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(k);
         }
     }
-    LoadProfile();
-    return kLinkOk;
+    return LoadProfile();
 }
 
 int MouseCore::ResyncFromDevice()
@@ -132,7 +151,7 @@ MouseBlock MouseCore::BuildSettingsBlock(std::uint8_t value, std::uint8_t third)
     block[6] = light_.red;
     block[7] = light_.green;
     block[8] = light_.blue;
-    block[11] = static_cast<std::uint8_t>(system_.values[5]);
+    block[11] = static_cast<std::uint8_t>(PollingIndex(system_.values[5]));
     block[12] = static_cast<std::uint8_t>(std::clamp(profile_.GetActiveDpiStage(), 0, kMouseStages - 1));
     for (std::size_t i = 0; i < std::min<std::size_t>(stages_.size(), kMouseStages); ++i) {
         const auto bytes = stages_[i].ToBytes();
@@ -208,7 +227,10 @@ ImageWriteResult MouseCore::WriteShootData()
 SequenceResult MouseCore::SwitchProfile()
 {
     SequenceResult result;
-    LoadProfile();
+    result.TakeLoad(LoadProfile() == kLinkOk);
+    if (result.status != kLinkOk) {
+        return result;
+    }
     ValidateKeyMacros();
     // Each write goes out only while the ones before it reached the device.
     result.Take(WriteSettings());
@@ -288,7 +310,7 @@ int MouseCore::SelectStage(int stage)
 
 int MouseCore::SetPollingRate(int index)
 {
-    system_.values[5] = static_cast<std::uint16_t>(std::clamp(index, 0, 4));
+    system_.values[5] = static_cast<std::uint16_t>(PollingIndex(index));
     const auto words = system_.ToWords();
     profile_.SetMouseSystem(words[0], words[1], words[2]);
     const bool saved = profile_.Save();

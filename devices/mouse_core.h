@@ -18,6 +18,7 @@ namespace orvel::devices {
 inline constexpr int kMouseButtons = 11;
 inline constexpr std::uint8_t kNoSlot = 0xAA;
 inline constexpr int kMouseStages = 5;
+inline constexpr int kMousePollingRates = 5;
 inline constexpr std::size_t kMouseBlockWrite = 66;
 inline constexpr std::size_t kMouseBlockRead = 71;
 inline constexpr std::uint16_t kMouseBankStride = 128;
@@ -39,8 +40,10 @@ public:
 
     // Reads the information record and the button table (BeginConfig … EndConfig), builds
     // the button map and loads the profile. Stops at the first failure with its status; a
-    // button table larger than 512 bytes is refused and leaves the tables unread.
+    // button table larger than 512 bytes is refused and leaves the tables unread. The tables of
+    // an earlier attach are forgotten first, so a failed read leaves none.
     int LoadFromDevice() override;
+    void Detach() override;
     bool IsWirelessLinkUp() override { return ReceiverLinkUp(); }
     bool TablesRead() const { return tablesRead_; }
     const std::array<std::uint8_t, kMouseButtons>& SlotOfButton() const { return slotOfButton_; }
@@ -60,7 +63,8 @@ public:
     profiles::LightRecord CurrentLight() const override { return light_; }
     SequenceResult ApplyLight(const profiles::LightRecord& record) override;
 
-    // The settings block as written (byte 0 = value, byte 59 = third).
+    // The settings block as written (byte 0 = value, byte 59 = third; a polling-rate index
+    // outside 0..4 goes as 0).
     MouseBlock BuildSettingsBlock(std::uint8_t value = 0, std::uint8_t third = 1) const;
     // BeginConfig, WriteBlock of 66 bytes at 128 x bank, EndConfig. The first status other
     // than 1, else 1.
@@ -91,6 +95,7 @@ public:
     int SetPollingRate(int index);
 
 private:
+    void ForgetTables();
     void TakeProfile();
     int StoreStagesAndWrite();
 

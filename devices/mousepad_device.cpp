@@ -18,9 +18,12 @@ int CMousePadCore::LoadFromDevice()
         sequence.Run([&](CDeviceLink& l) { return l.ReadDeviceInfo(info_); });
         status = sequence.End();
     }
-    LoadProfile();
+    const int read = ReadSettingsBlock().status;
+    const int loaded = LoadProfile();
     ApplyProfile();
-    return status;
+    if (status != kLinkOk)
+        return status;
+    return read != kLinkOk ? read : loaded;
 }
 
 } // namespace orvel::devices

@@ -15,8 +15,9 @@ public:
 
     CMousePadCore(CDeviceLink& link, DeviceFolders folders);
 
-    // Device ready: the information record (inside Begin...End), then LoadProfile and
-    // ApplyProfile. Returns the status of the information read.
+    // Device ready: the information record (inside Begin...End) and the settings block, so the
+    // bytes only the pad knows are carried into every later write; then LoadProfile and
+    // ApplyProfile. The first failed read's status, else LoadProfile's.
     int LoadFromDevice() override;
 };
 

@@ -1,7 +1,5 @@
 #include "devices/ring_block.h"
 
-#include "devicelink/command_sequence.h"
-
 #include <algorithm>
 
 namespace orvel::devices {
@@ -49,37 +47,23 @@ RingBlock FromDeviceImage(const RingBlock& image, const ModeList& modes)
     return block;
 }
 
-int RingSettings::Write(CDeviceLink& link, int profile, const ModeList& modes) const
+RingLight DecodeLight(const RingBlock& block)
 {
-    if (link.linkOpen == 0)
-        return kLinkNoAnswer;
-    const RingBlock image = ToDeviceImage(block_, modes, lastReadCode_);
-    CCommandSequence sequence(link);
-    sequence.Begin();
-    sequence.Run([&](CDeviceLink& l) { return l.WriteBlock(image, RingBlockAddress(profile)); });
-    return sequence.End();
+    return {block[1], block[2], std::min<int>(block[3], kMaxSpeed), block[5] != 0, block[6], block[7], block[8]};
 }
 
-RingRead RingSettings::Read(CDeviceLink& link, const ModeList& modes)
+RingBlock RingSettings::DeviceImage(const ModeList& modes) const
 {
-    RingRead result{kLinkNoAnswer, block_[0]};
-    if (link.linkOpen == 0)
-        return result;
-    std::array<std::uint8_t, 1> bank{};
-    result.status = link.ReadBlock(bank, 0);
-    if (result.status != kLinkOk)
-        return result;
-    std::array<std::uint8_t, kRingReadSize> buffer{};
-    result.status = link.ReadBlock(buffer, RingBlockAddress(bank[0]));
-    if (result.status != kLinkOk)
-        return result;
+    return ToDeviceImage(block_, modes, lastReadCode_);
+}
+
+void RingSettings::TakeRead(std::span<const std::uint8_t, kRingReadSize> read, std::uint8_t bank, const ModeList& modes)
+{
     RingBlock image{};
-    std::copy_n(buffer.begin(), image.size(), image.begin());
-    image[0] = bank[0];
+    std::copy_n(read.begin(), image.size(), image.begin());
+    image[0] = bank;
     lastReadCode_ = image[1];
     block_ = FromDeviceImage(image, modes);
-    result.bank = bank[0];
-    return result;
 }
 
 } // namespace orvel::devices

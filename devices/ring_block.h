@@ -4,12 +4,12 @@
 // mode code of the kind's mode list, byte 3 4 - speed). Both devices keep profile p's block at
 // 30 x p and are read and written there; a read takes 31 bytes and uses the first 21.
 
-#include "devicelink/device_link.h"
 #include "devices/mode_list.h"
 #include "profiles/records.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace orvel::devices {
 
@@ -35,23 +35,37 @@ RingBlock ToDeviceImage(const RingBlock& block, const ModeList& modes, std::uint
 // with that code (the code itself when none has it), byte 3 the panel speed.
 RingBlock FromDeviceImage(const RingBlock& image, const ModeList& modes);
 
+// The lighting a block holds, in the program's form: what the light thread, the pages and the
+// command line show. Byte 4 is not part of it: the pad and headset do not take the direction
+// there, it is a byte of their own that the program only carries.
+struct RingLight {
+    int mode = 0;        // the mode index
+    int brightness = 0;
+    int speed = 0;       // the panel speed, 0..4
+    bool sevenColour = false;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const RingLight&, const RingLight&) = default;
+};
+RingLight DecodeLight(const RingBlock& block);
+
 struct RingRead {
     int status = 0;  // 1, or the failed command's link status (0 with the link closed)
     int bank = 0;    // the bank read; the block's bank when the read failed
 };
 
-// The block of one device with the commands that move it.
+// The block of one device: what was last read of it and what the profile put into it.
 class RingSettings {
 public:
     RingBlock& Block() { return block_; }
     const RingBlock& Block() const { return block_; }
 
-    // BeginConfig, WriteBlock of the device image at 30 x profile, EndConfig. Returns the first
-    // status other than 1 (0 with the link closed; nothing is sent then).
-    int Write(CDeviceLink& link, int profile, const ModeList& modes) const;
-    // The active bank (1 byte at address 0), then 31 bytes of its block. A failed read keeps the
-    // block as it was.
-    RingRead Read(CDeviceLink& link, const ModeList& modes);
+    // The block as the device stores it (ToDeviceImage with the code last read).
+    RingBlock DeviceImage(const ModeList& modes) const;
+    // A block read of bank: its first 21 bytes become the block, with byte 0 the bank, in the
+    // program's form.
+    void TakeRead(std::span<const std::uint8_t, kRingReadSize> read, std::uint8_t bank, const ModeList& modes);
 
 private:
     RingBlock block_{};

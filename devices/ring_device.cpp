@@ -1,6 +1,7 @@
 #include "devices/ring_device.h"
 
 #include <algorithm>
+#include <array>
 
 namespace orvel::devices {
 
@@ -12,9 +13,8 @@ CRingDeviceCore::CRingDeviceCore(int kind, CDeviceLink& link, DeviceFolders fold
 
 int CRingDeviceCore::LoadProfile()
 {
-    if (Folders().Profile(ProfileIdentifier()).empty())
-        return 0;
-    LoadProfileDocument(*profile_, ProfileSource::User);
+    if (!LoadProfileDocument(*profile_, ProfileSource::User))
+        return kProfileNotLoaded;
     ProfileLoaded();
     LoadProfileState();
     return 1;
@@ -40,7 +40,8 @@ void CRingDeviceCore::ApplyProfile()
 
 int CRingDeviceCore::LoadDefaultProfile()
 {
-    LoadProfileDocument(*profile_, ProfileSource::Default);
+    if (!LoadProfileDocument(*profile_, ProfileSource::Default))
+        return kProfileNotLoaded;
     ProfileLoaded();
     LoadProfileState();
     const bool saved = SaveProfile();
@@ -50,23 +51,29 @@ int CRingDeviceCore::LoadDefaultProfile()
 
 int CRingDeviceCore::WriteSettings(int profile)
 {
-    return settings_.Write(Link(), profile, Modes());
+    return WriteSettingsBlock(settings_.DeviceImage(Modes()), RingBlockAddress(profile));
 }
 
 RingRead CRingDeviceCore::ReadSettingsBlock()
 {
-    Link().syncFlag = 0;
-    const RingRead read = settings_.Read(Link(), Modes());
-    if (read.status == kLinkOk && onLightingState)
+    std::uint8_t bank = 0;
+    std::array<std::uint8_t, kRingReadSize> read{};
+    RingRead result{ReadActiveBlock(bank, read, kRingProfileStride), Block()[0]};
+    if (result.status != kLinkOk)
+        return result;
+    settings_.TakeRead(read, bank, Modes());
+    result.bank = bank;
+    if (onLightingState)
         onLightingState(*this);
-    return read;
+    return result;
 }
 
 lighting::LightSettings CRingDeviceCore::LightThreadSettings() const
 {
+    const RingLight block = BlockLight();
     lighting::LightSettings settings;
-    settings.mode = Block()[1];
-    settings.speed = std::min<int>(Block()[3], kMaxSpeed);
+    settings.mode = block.mode;
+    settings.speed = block.speed;
     settings.brightness = std::min<int>(record_.light, kMaxSpeed);
     settings.direction = record_.fx != 0;
     settings.fx = record_.fx;
@@ -79,12 +86,6 @@ void CRingDeviceCore::SetLightInfo(const profiles::LightRecord& record)
 {
     record_ = record;
     profile_->SetLightInfo(record);
-}
-
-SequenceResult CRingDeviceCore::ChangeLighting(const profiles::LightRecord& record)
-{
-    Link().syncFlag = 0;
-    return ApplyLight(record);
 }
 
 SequenceResult CRingDeviceCore::ApplyLight(const profiles::LightRecord& record)
@@ -101,20 +102,19 @@ SequenceResult CRingDeviceCore::ApplyLight(const profiles::LightRecord& record)
 
 SequenceResult CRingDeviceCore::SwitchProfile()
 {
-    LoadProfile();
-    ApplyProfile();
     SequenceResult result;
+    result.TakeLoad(LoadProfile() == kLinkOk);
+    if (result.status != kLinkOk)
+        return result;
+    ApplyProfile();
     result.Take(WriteSettings(0));
     return result;
 }
 
 SequenceResult CRingDeviceCore::RestoreDefaults()
 {
-    const bool saved = LoadDefaultProfile() == kLinkOk;
-    SequenceResult result;
-    result.Take(WriteSettings(0));
-    result.TakeSave(saved);
-    return result;
+    // No keys to write: the settings follow the defaults at once.
+    return RestoreSequence([] { return kLinkOk; }, [this] { return WriteSettings(0); });
 }
 
 SequenceResult CRingDeviceCore::ResetProfile()

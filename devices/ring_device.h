@@ -23,7 +23,8 @@ public:
     bool SaveProfile() { return profile_->Save(); }
 
     // The selected identifier's document (created from the default when missing), then
-    // LoadProfileState. 1, or 0 when the identifier names no document.
+    // LoadProfileState. 1, or kProfileNotLoaded (nothing loaded) when the identifier names no
+    // document.
     int LoadProfile() override;
     // The profile's lighting record into the device record and the block; the per-LED list and
     // the user effect's steps are taken anew.
@@ -31,12 +32,14 @@ public:
     // The lighting panel is shown the device record.
     void ApplyProfile();
     // The default document's entry becomes the current profile's and is saved; then
-    // LoadProfileState and ApplyProfile.
+    // LoadProfileState and ApplyProfile. 1, kProfileNotSaved, or kProfileNotLoaded.
     int LoadDefaultProfile() override;
     // The block to profile p's place; the first status other than 1 (0 with the link closed).
     int WriteSettings(int profile = 0);
-    // The device's settings back into the block (clears the same-mode sync flag). A failed read
-    // changes neither the block nor the profile. The bank read goes to the main window.
+    // The device's settings back into the block (clears the same-mode sync flag): the active
+    // bank and its block, both under one hold of the command lock. A failed read changes
+    // neither the block nor the profile, nor does a good one change the profile. The bank read
+    // goes to the main window.
     RingRead ReadSettingsBlock();
     int ResyncFromDevice() override { return ReadSettingsBlock().status; }
 
@@ -45,14 +48,12 @@ public:
     const profiles::LightRecord& GetLightInfo() const { return record_; }
 
     // The main window's sequences.
-    // A lighting change from the panel: the device leaves the synchronised lighting, then
-    // ApplyLight.
-    SequenceResult ChangeLighting(const profiles::LightRecord& record);
     // The record into the profile (saved), the device and the lighting panel; then the settings
     // are written. Same-mode synchronisation applies its records through this.
     profiles::LightRecord CurrentLight() const override { return record_; }
     SequenceResult ApplyLight(const profiles::LightRecord& record) override;
-    // Another profile picked (SetProfileIdentifier first).
+    // Another profile picked (SetProfileIdentifier first). Nothing is written when the
+    // identifier names no document.
     SequenceResult SwitchProfile();
     // "default_btn" after the user agreed.
     SequenceResult RestoreDefaults();
@@ -60,6 +61,8 @@ public:
     SequenceResult ResetProfile();
 
     const RingBlock& Block() const { return settings_.Block(); }
+    // The lighting the block holds (after a resync, the device's).
+    RingLight BlockLight() const { return DecodeLight(Block()); }
     // What the light thread renders: mode and speed from the block (after a resync they are the
     // device's), brightness, direction, seven-colour flag and colour from the device record.
     lighting::LightSettings LightThreadSettings() const;

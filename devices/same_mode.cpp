@@ -41,11 +41,10 @@ SameModeResult SyncSameMode(DeviceCore& source, const std::vector<DeviceCore*>& 
             if (!mode) {
                 continue;
             }
-            device->Link().syncFlag = 1;
+            device->SetSyncFlag(true);
             profiles::LightRecord copy = record;
             copy.selectItem = static_cast<std::uint8_t>(*mode);
-            const SequenceResult written = device->ApplyLight(copy);
-            result.writes.Take(written.status);
+            result.writes.Merge(device->ApplyLight(copy));
         }
     }
     return result;

@@ -12,7 +12,10 @@ namespace orvel::devices {
 
 struct SameModeResult {
     bool applied = false;          // false: the source's mode has no common effect
-    SequenceResult writes;         // the first failed write among the devices
+    // Every device's own result taken together: the first device failure (before a profile
+    // that was not saved), and each message once, so a failed save is not reported as a device
+    // that was not updated, nor the other way round.
+    SequenceResult writes;
 };
 
 SameModeResult SyncSameMode(DeviceCore& source, const std::vector<DeviceCore*>& devices);

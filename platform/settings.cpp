@@ -2,13 +2,16 @@
 
 #include "platform/atomicfile.h"
 #include "platform/debuglog.h"
-#include "platform/jsontext.h"
 #include "platform/paths.h"
 
+#include "platform/json_text.h"
+
+#include <json/reader.h>
 #include <json/writer.h>
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -35,9 +38,10 @@ std::optional<Json::Value> readValues(const fs::path& file)
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
+    const std::string text = bytes.str();
     std::string errors;
-    Json::Value root = jsontext::Parse(bytes.str(), &errors);
-    if (!root.isObject()) {
+    std::optional<Json::Value> root = json::Parse(text, json::Comments::Drop, &errors);
+    if (!root || !root->isObject()) {
         debuglog::Writef("%s is not a settings document: %s", file.c_str(), errors.c_str());
         return std::nullopt;
     }

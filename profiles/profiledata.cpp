@@ -89,9 +89,7 @@ bool CBasicProfiledata::WriteDocument(const Json::Value& document, const fs::pat
 
 void CBasicProfiledata::SetProfilePath(const fs::path& path)
 {
-    if (!path.empty()) {
-        profilePath_ = path;
-    }
+    profilePath_ = path;
 }
 
 void CBasicProfiledata::SetDefaultProfilePath(const fs::path& path)
@@ -131,13 +129,16 @@ Json::Value CBasicProfiledata::entryOf(const Json::Value& document) const
 
 Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
 {
+    if (path.empty()) {
+        return Json::Value();
+    }
     Json::Value document;
     const bool writable = ReadProfileDocument(path, document);
     Json::Value entry = entryOf(document);
     if (!entry.isNull()) {
         return entry;
     }
-    entry = entryOf(LoadJsonFile(defaultProfilePath_));
+    entry = defaultEntry();
     if (entry.isNull()) {
         return entry;
     }
@@ -148,10 +149,27 @@ Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
     return entry;
 }
 
+Json::Value CBasicProfiledata::defaultEntry() const
+{
+    // Only read: the default document is the program's own, never moved aside or rewritten.
+    return entryOf(LoadJsonFile(defaultProfilePath_));
+}
+
 Json::Value CBasicProfiledata::Load(const fs::path& path)
 {
     ForgetPreviousProfile();
     entry_ = loadEntry(path);
+    return entry_;
+}
+
+Json::Value CBasicProfiledata::LoadDefault()
+{
+    Json::Value entry = defaultEntry();
+    if (entry.isNull()) {
+        return entry; // an unreadable default leaves the profile in memory as it is
+    }
+    ForgetPreviousProfile();
+    entry_ = std::move(entry);
     return entry_;
 }
 

@@ -33,7 +33,8 @@ public:
     virtual bool SaveScratchEntryTo(const std::filesystem::path& path);
     virtual bool WriteDocument(const Json::Value& document, const std::filesystem::path& path);
 
-    void SetProfilePath(const std::filesystem::path& path); // ignored when empty
+    // An empty path names no document: Save then writes nothing and returns false.
+    void SetProfilePath(const std::filesystem::path& path);
     const std::filesystem::path& GetProfilePath() const { return profilePath_; }
     void SetDefaultProfilePath(const std::filesystem::path& path); // ignored when empty
     void SetLightConfigPath(const std::filesystem::path& path);
@@ -48,8 +49,11 @@ public:
 
     // Loads the device entry of the document at path; a document without one takes the default
     // document's entry, which is then written into it. Returns a copy of the entry (null when
-    // neither has one).
+    // neither has one, and for an empty path, which loads and writes nothing).
     Json::Value Load(const std::filesystem::path& path);
+    // Loads the device entry of the default document, which is only read: one that cannot be
+    // read stays as it is and gives a null entry, and the entry in memory is kept.
+    Json::Value LoadDefault();
     Json::Value LoadScratch(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);
     // The same from documents already read, with nothing read or written: the device entry of
@@ -85,6 +89,7 @@ protected:
 private:
     Json::Value loadEntry(const std::filesystem::path& path);
     Json::Value entryOf(const Json::Value& document) const;
+    Json::Value defaultEntry() const;
     static std::vector<KeyEntry> decodeKeys(const Json::Value& entry);
     static void encodeKeys(Json::Value& entry, const std::vector<KeyEntry>& keys);
 

@@ -2,8 +2,7 @@
 // chooses what the rest is: a macro list, a macro file, a shoot file, or a profile document
 // whose keys are renumbered when a macro is deleted. Nothing may throw or name a file outside
 // the folder, and every event read reads the same after it is written back.
-#include "fuzz/first_of_shape.h"
-#include "platform/jsontext.h"
+#include "fuzz/document_fuzzing.h"
 #include "input/macro_library.h"
 #include "input/shoot_data.h"
 #include "profiles/jsonaccess.h"
@@ -141,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const Kind kind = static_cast<Kind>(data[0] % kKinds);
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const Json::Value document = orvel::jsontext::Parse(bytes);
+    const Json::Value document = orvel::fuzzing::DocumentOf(bytes);
     InMemory(kind, document);
     if (orvel::fuzzing::FirstOfItsShape(Shape(kind, document))) {
         OnFiles(kind, bytes);

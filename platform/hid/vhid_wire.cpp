@@ -1,13 +1,16 @@
 #include "platform/hid/vhid_wire.h"
 
-#include "platform/jsontext.h"
 #include "platform/paths.h"
 
+#include "platform/json_text.h"
+
+#include <json/reader.h>
 #include <json/value.h>
 #include <json/writer.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <sys/socket.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -223,10 +226,11 @@ std::string EncodeHello(const Hello& hello)
 
 std::optional<Hello> DecodeHello(std::string_view json)
 {
-    const Json::Value root = jsontext::Parse(json);
-    if (!root.isObject()) {
+    const std::optional<Json::Value> parsed = json::Parse(json);
+    if (!parsed || !parsed->isObject()) {
         return std::nullopt;
     }
+    const Json::Value& root = *parsed;
     const auto vendor = Number(root, "vendorId", 0xFFFF);
     const auto product = Number(root, "productId", 0xFFFF);
     const auto version = Number(root, "version", 0xFFFF);

@@ -37,12 +37,14 @@ int U16(const std::vector<std::uint8_t>& bytes, std::size_t at)
     return bytes[at] | (bytes[at + 1] << 8);
 }
 
-// Bytes 1..8 of every kind's block: mode code, brightness, speed, direction, seven colours, colour.
-void Lighting(std::ostringstream& out, const std::vector<std::uint8_t>& m, std::size_t at)
+// Bytes 1..8 of every kind's block: mode code, brightness, speed, byte 4 (the direction on a
+// keyboard or mouse; on the pad and headset a byte only the device knows), seven colours, colour.
+void Lighting(std::ostringstream& out, const std::vector<std::uint8_t>& m, std::size_t at, bool byte4IsDirection)
 {
     out << "  light: mode code " << int(m[at + 1]) << ", brightness " << int(m[at + 2]) << ", speed "
-        << 4 - int(m[at + 3]) << " (stored " << int(m[at + 3]) << "), direction " << int(m[at + 4])
-        << ", seven colours " << int(m[at + 5]) << ", colour " << Colour(m[at + 6], m[at + 7], m[at + 8]) << "\n";
+        << 4 - int(m[at + 3]) << " (stored " << int(m[at + 3]) << "), "
+        << (byte4IsDirection ? "direction " : "byte 4 ") << int(m[at + 4]) << ", seven colours " << int(m[at + 5])
+        << ", colour " << Colour(m[at + 6], m[at + 7], m[at + 8]) << "\n";
 }
 
 std::string Settings(const Firmware& device, const DeviceMemory& m)
@@ -55,7 +57,7 @@ std::string Settings(const Firmware& device, const DeviceMemory& m)
         const char* mark = bank == active ? " (active)" : "";
         if (device.Kind() == DeviceKind::Mouse) {
             out << "bank " << bank << mark << ", 71 bytes at " << at << ":\n";
-            Lighting(out, m.block, at);
+            Lighting(out, m.block, at, true);
             out << "  polling-rate index " << int(m.block[at + 11]) << ", current DPI stage " << int(m.block[at + 12])
                 << "\n";
             for (int s = 0; s < 5; ++s) {
@@ -72,7 +74,7 @@ std::string Settings(const Firmware& device, const DeviceMemory& m)
             out << "  raw: " << Hex(std::span(m.block).subspan(at, 71)) << "\n";
         } else if (device.Kind() == DeviceKind::Keyboard) {
             out << "profile " << bank << mark << ", 31 bytes at " << at << ":\n";
-            Lighting(out, m.block, at);
+            Lighting(out, m.block, at, true);
             out << "  byte 17 " << int(m.block[at + 17]) << ", LED mode " << int(m.block[at + 18]) << ", W flag "
                 << int(m.block[at + 19]) << ", 6-key flag " << int(m.block[at + 20]) << ", Win lock "
                 << int(m.block[at + 21]) << ", polling-rate index " << int(m.block[at + 22]) << ", custom group "
@@ -80,7 +82,7 @@ std::string Settings(const Firmware& device, const DeviceMemory& m)
             out << "  raw: " << Hex(std::span(m.block).subspan(at, 31)) << "\n";
         } else {
             out << "profile " << bank << mark << ", 21 bytes at " << at << ":\n";
-            Lighting(out, m.block, at);
+            Lighting(out, m.block, at, false);
             out << "  raw: " << Hex(std::span(m.block).subspan(at, 21)) << "\n";
         }
     }
@@ -198,6 +200,20 @@ std::string Power(const Firmware& device)
 }
 
 } // namespace
+
+std::string ReceivedFrameText(const ReceivedFrame& frame)
+{
+    std::size_t end = frame.request.size();
+    while (end > kPayloadOffset && frame.request[end - 1] == 0) {
+        --end;
+    }
+    char status[4] = "-";
+    if (frame.status) {
+        std::snprintf(status, sizeof(status), "%02X", *frame.status);
+    }
+    return std::string(frame.via == Path::Cable ? "cable " : "receiver ") +
+           Hex(std::span(frame.request).first(end)) + " -> " + status;
+}
 
 int MouseDpiOfLevel(int level, int step, int lowest, int sensor)
 {

@@ -15,6 +15,11 @@ const std::vector<std::string_view>& DescribeSections();
 // The text of one section; empty when the section name is unknown.
 std::string Describe(const Firmware& device, std::string_view section);
 
+// One received command report as a line: the path, the request's bytes in hexadecimal up to
+// its last non-zero byte (bytes 0..7 at least; the rest of the 64 are zero), then "->" and the
+// status its answer carried, or "-" when none went back.
+std::string ReceivedFrameText(const ReceivedFrame& frame);
+
 // The DPI the mouse stands for at a level: step s, lowest m, and above level 48 steps of 200
 // for the 0x3325 sensor.
 int MouseDpiOfLevel(int level, int step, int lowest, int sensor);

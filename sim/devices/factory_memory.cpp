@@ -10,9 +10,9 @@ struct Rgb {
 
 // The lighting part every kind's block starts with: mode code, brightness 0-4, speed as
 // stored (4 - speed), direction, seven-colour flag, colour.
-void PutLighting(std::vector<std::uint8_t>& block, std::size_t at, Rgb colour)
+void PutLighting(std::vector<std::uint8_t>& block, std::size_t at, Rgb colour, std::uint8_t mode = 0)
 {
-    block[at + 1] = 0;
+    block[at + 1] = mode;
     block[at + 2] = 4;
     block[at + 3] = 2;
     block[at + 4] = 0;
@@ -49,6 +49,24 @@ void PutMouseBank(std::vector<std::uint8_t>& block, std::size_t at)
     block[at + 63] = 1080 >> 8;
 }
 
+// A pad's or headset's block: lighting that is not the default profile's (blink, brightness 3,
+// speed 3, one colour 2080C0), and the bytes only the device knows the meaning of (4 and
+// 9..20) set, different in every bank, so a program that does not carry them shows.
+void PutRingBank(std::vector<std::uint8_t>& block, std::size_t at, int bank)
+{
+    block[at + 1] = 4;
+    block[at + 2] = 3;
+    block[at + 3] = 1;
+    block[at + 4] = static_cast<std::uint8_t>(0x50 + bank);
+    block[at + 5] = 0;
+    block[at + 6] = 0x20;
+    block[at + 7] = 0x80;
+    block[at + 8] = 0xC0;
+    for (std::size_t n = 9; n <= 20; ++n) {
+        block[at + n] = static_cast<std::uint8_t>(0xA0 + 0x10 * bank + (n - 9));
+    }
+}
+
 std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::size_t size)
 {
     bytes.resize(size, 0);
@@ -61,6 +79,30 @@ std::size_t BlockAddress(DeviceKind kind, int bank)
 {
     const std::size_t stride = kind == DeviceKind::Mouse ? kMouseBankStride : kProfileStride;
     return stride * static_cast<std::size_t>(bank);
+}
+
+std::size_t LinkChunk(DeviceKind kind, Path via)
+{
+    return HasReceiver(kind) && via == Path::Cable ? kMaxPayload : 24;
+}
+
+bool IsChunkedCommand(std::uint8_t command)
+{
+    switch (command) {
+    case cmd::kReadDeviceInfo:
+    case cmd::kReadBlock:
+    case cmd::kWriteBlock:
+    case cmd::kReadKeyTable:
+    case cmd::kWriteKeyTable:
+    case cmd::kWriteLightFrame:
+    case cmd::kWriteLightStream:
+    case cmd::kWriteMacroData:
+    case cmd::kWriteShootData:
+    case cmd::kReadKeyTableExtra:
+        return true;
+    default:
+        return false;
+    }
 }
 
 int OnBoardModeCount(DeviceKind kind)
@@ -95,7 +137,9 @@ DeviceMemory FactoryMemory(DeviceKind kind)
         const Rgb colours[kBankCount] = {{0, 0xFF, 0xFF}, {0xFF, 0, 0}, {0, 0xFF, 0}, {0, 0, 0xFF}, {0xFF, 0xFF, 0xFF}};
         for (int p = 0; p < kBankCount; ++p) {
             const std::size_t at = BlockAddress(kind, p);
-            PutLighting(m.block, at, colours[p]);
+            // Mode 0 of a keyboard plays the user's effect list, which is empty from the factory:
+            // the keyboard leaves the factory with the column wave.
+            PutLighting(m.block, at, colours[p], 1);
             m.block[at + 22] = 3;   // polling-rate index
         }
         m.lightGroups.assign(kLightGroupSize * kLightGroups, 0);
@@ -127,7 +171,7 @@ DeviceMemory FactoryMemory(DeviceKind kind)
         m.info[7] = kind == DeviceKind::MousePad ? 15 : 13;
         m.block.assign(256, 0);
         for (int p = 0; p < kBankCount; ++p) {
-            PutLighting(m.block, BlockAddress(kind, p), {0xFF, 0x80, 0x00});
+            PutRingBank(m.block, BlockAddress(kind, p), p);
         }
         if (kind == DeviceKind::MousePad) {
             m.ledPicture.assign(45, 0);

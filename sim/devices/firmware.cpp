@@ -61,6 +61,7 @@ Reaction Firmware::HandleCommand(Path via, std::span<const std::uint8_t> report)
     std::chrono::milliseconds lateBy{0};
     const auto fault = TakeFault(via, request[3], lateBy);
     if (fault == FaultAction::Unplug) {
+        Log(via, request, std::nullopt);
         reaction.unplug = true;
         return reaction;
     }
@@ -69,18 +70,37 @@ Reaction Firmware::HandleCommand(Path via, std::span<const std::uint8_t> report)
         std::copy_n(request.begin(), kPayloadOffset, answer.begin());
         answer[7] = fault == FaultAction::BadChecksumStatus ? kStatusBadChecksum : kStatusRejected;
         StampChecksum(answer);
+        Log(via, request, answer[7]);
         reaction.answer = answer;
         return reaction;
     }
     const Frame answer = Execute(via, request);
     if (fault == FaultAction::Drop) {
+        Log(via, request, std::nullopt);
         return reaction;    // the device did the work; its answer is lost
     }
     if (fault == FaultAction::Late) {
         reaction.extraDelay = lateBy;
     }
+    Log(via, request, answer[7]);
     reaction.answer = answer;
     return reaction;
+}
+
+void Firmware::Log(Path via, const Frame& request, std::optional<std::uint8_t> status)
+{
+    received_.push_back({via, request, status});
+    if (received_.size() > kReceivedFrameLog) {
+        received_.pop_front();
+    }
+}
+
+std::vector<ReceivedFrame> Firmware::TakeReceived()
+{
+    std::lock_guard lock(mutex_);
+    std::vector<ReceivedFrame> frames(received_.begin(), received_.end());
+    received_.clear();
+    return frames;
 }
 
 std::optional<FaultAction> Firmware::TakeFault(Path via, std::uint8_t command, std::chrono::milliseconds& lateBy)
@@ -118,6 +138,10 @@ Frame Firmware::Execute(Path via, const Frame& request)
     if (!ChecksumMatches(request)) {
         answer[7] = kStatusBadChecksum;
     } else if (!Supports(command) || request[4] > kMaxPayload) {
+        answer[7] = kStatusRejected;
+    } else if (IsChunkedCommand(command) && request[4] > LinkChunk(kind_, via)) {
+        memory_.lastRefusal = "frame of " + std::to_string(request[4]) + " bytes on a link that carries " +
+                              std::to_string(LinkChunk(kind_, via)) + " per frame";
         answer[7] = kStatusRejected;
     } else {
         switch (command) {

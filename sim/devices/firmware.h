@@ -12,6 +12,7 @@
 
 #include <array>
 #include <chrono>
+#include <deque>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -58,6 +59,17 @@ struct FaultRule {
     int times = 1;
     std::chrono::milliseconds lateBy{6000};
 };
+
+// One command report as the device received it, with the status its answer carried (none when
+// it went unanswered: dropped, unplugged, or through a receiver that is not its device's).
+struct ReceivedFrame {
+    Path via = Path::Cable;
+    Frame request{};
+    std::optional<std::uint8_t> status;
+};
+
+// How many received frames a device keeps (the oldest go first).
+inline constexpr std::size_t kReceivedFrameLog = 1024;
 
 struct Reaction {
     std::optional<Frame> answer;
@@ -123,6 +135,8 @@ public:
     void ClearFaults();
 
     DeviceMemory Snapshot() const;
+    // The command reports received since the last call, oldest first.
+    std::vector<ReceivedFrame> TakeReceived();
     int ActiveBank() const;
     bool ConfigOpen() const;
 
@@ -140,6 +154,7 @@ private:
     };
 
     Frame Execute(Path via, const Frame& request);
+    void Log(Path via, const Frame& request, std::optional<std::uint8_t> status);
     std::uint8_t Read(std::span<const std::uint8_t> source, const Frame& request, Frame& answer);
     std::uint8_t Write(std::vector<std::uint8_t>& target, const Frame& request);
     bool RequireConfig();
@@ -174,6 +189,7 @@ private:
     double chargePerMinute_ = 6.0;
     std::uint8_t phone_ = 0;
     std::vector<FaultRule> faults_;
+    std::deque<ReceivedFrame> received_;
     std::filesystem::path memoryFile_;
 };
 
@@ -181,6 +197,11 @@ private:
 DeviceMemory FactoryMemory(DeviceKind kind);
 // Address of the settings block of a bank: 128 x bank (mouse) or 30 x bank (the others).
 std::size_t BlockAddress(DeviceKind kind, int bank);
+// The payload bytes per frame of a chunked command on the path: the link of a mouse pad or a
+// headset carries 24, a keyboard's or a mouse's 56 by cable and 24 through the receiver.
+std::size_t LinkChunk(DeviceKind kind, Path via);
+// Whether the command moves its data in chunks (length in byte 4, offset in bytes 5-6).
+bool IsChunkedCommand(std::uint8_t command);
 // Number of light modes the device cycles through with its on-board light key.
 int OnBoardModeCount(DeviceKind kind);
 

@@ -77,7 +77,9 @@ std::string DeviceSet::CommandHelp()
            "                                the path out before answering)\n"
            "  clear-faults KIND             forget every scripted fault\n"
            "  show KIND [SECTION]           decoded memory: settings, keys, macros, shoot, leds, info,\n"
-           "                                power or all (default)\n";
+           "                                power or all (default)\n"
+           "  frames KIND                   the command reports received since the last \"frames\"\n"
+           "                                (at most the last 1024), one a line with the answer's status\n";
 }
 
 bool DeviceSet::Serve(std::string_view identityName, std::string* error)
@@ -153,7 +155,7 @@ std::string DeviceSet::Execute(std::string_view line)
     if (verb == "list") return List();
     static const std::vector<std::string> verbs{"plug", "unplug", "sleep", "wake", "out-of-range", "unpair",
                                                 "press", "notify", "battery", "rates", "phone", "latency",
-                                                "fault", "clear-faults", "show"};
+                                                "fault", "clear-faults", "show", "frames"};
     if (std::find(verbs.begin(), verbs.end(), verb) == verbs.end()) {
         return Error("unknown command \"" + verb + "\"; try \"help\"");
     }
@@ -281,6 +283,14 @@ std::string DeviceSet::Execute(std::string_view line)
     if (verb == "clear-faults") {
         firmware.ClearFaults();
         return "ok\n";
+    }
+    if (verb == "frames") {
+        const std::vector<ReceivedFrame> frames = firmware.TakeReceived();
+        std::string text = std::to_string(frames.size()) + " frames received\n";
+        for (const ReceivedFrame& frame : frames) {
+            text += ReceivedFrameText(frame) + "\n";
+        }
+        return text;
     }
     if (verb == "show") {
         const std::string text = Describe(firmware, needs(3) ? words[2] : "all");

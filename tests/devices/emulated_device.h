@@ -77,6 +77,15 @@ public:
 
     sim::DeviceMemory Memory() const { return device->Device().Snapshot(); }
 
+    // The device answers the next frame of command with status 0xFF and does nothing.
+    void RefuseNext(std::uint8_t command)
+    {
+        sim::FaultRule reject;
+        reject.command = command;
+        reject.action = sim::FaultAction::RejectedStatus;
+        device->Device().AddFault(reject);
+    }
+
     orvel::testing::TempFolder temp;
     std::filesystem::path vhid = temp / "vhid";
     std::filesystem::path profileFolder = temp / "profiles";

@@ -113,6 +113,41 @@ TEST_F(KeyboardOnEmulator, OversizeKeyTableLeavesTheMapsEmptyAndNothingIsWritten
     EXPECT_TRUE(dev.Sent().empty());
 }
 
+// After one good attach, neither a later attach whose reads fail nor a detach leaves its tables
+// behind: no keys, macros, light frames or colour groups are written from them.
+TEST_F(KeyboardOnEmulator, TablesOfAnEarlierAttachAreForgotten)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"a later attach whose LED-table read is refused",
+         [this] {
+             dev.RefuseNext(cmd::kReadKeyTableExtra);
+             EXPECT_EQ(core.LoadFromDevice(), kLinkRejected);
+         }},
+        {"a detach", [this] { core.Detach(); }},
+    };
+    dev.Attach(Path::Cable);
+    lighting::LedBuffer leds(kKeyboardPositions);
+    leds.Fill(lighting::PackLed({255, 255, 255}, 255));
+    const std::vector<profiles::CustomColour> colours(kKeyboardPositions, {1, 2, 3, 255});
+    for (const auto& [name, forget] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(core.LoadFromDevice(), 1);
+        ASSERT_NE(core.KeyOfPosition()[22], kNoneIndex);
+        forget();
+        EXPECT_FALSE(core.TablesRead());
+        EXPECT_EQ(core.KeyOfPosition()[22], kNoneIndex);
+        EXPECT_EQ(core.LedOfPosition()[22], kNoneIndex);
+        dev.Sent();
+        EXPECT_EQ(core.WriteCurrentKeys(0), 0);
+        EXPECT_EQ(core.WriteMacros({}).linkStatus, 0);
+        UseProfile([](Json::Value& e) { e["LightInfo"]["SelectItem"] = 29; });
+        EXPECT_EQ(core.SendLightFrame(leds), 0);
+        UseProfile([](Json::Value& e) { e["LightInfo"]["SelectItem"] = 19; });
+        EXPECT_EQ(core.SendCustomGroup(0, colours), 0);
+        EXPECT_TRUE(dev.Sent().empty());
+    }
+}
+
 TEST_F(KeyboardOnEmulator, SettingsBlockAt30TimesProfileByteForByte)
 {
     AttachAndRead();

@@ -91,6 +91,38 @@ TEST_F(MouseOnEmulator, OversizeButtonTableIsRefusedAndNothingIsWrittenLater)
     EXPECT_TRUE(dev.Sent().empty());
 }
 
+// After one good attach, neither a later attach whose reads fail nor a detach leaves the tables
+// of the first one behind: nothing is written from them.
+TEST_F(MouseOnEmulator, TablesOfAnEarlierAttachAreForgotten)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"a later attach whose key-table read is refused",
+         [this] {
+             dev.RefuseNext(cmd::kReadKeyTable);
+             EXPECT_EQ(core.LoadFromDevice(), kLinkRejected);
+         }},
+        {"a detach", [this] { core.Detach(); }},
+    };
+    WriteMacros(dev.profileFolder, {2});
+    // Button 3 plays macro 0, so the macro image goes out with the keys.
+    WriteProfile(dev.profileFolder, "profile1", "mouse", [](Json::Value& e) { e["KeyList"][3]["Assignment"] = 0x700000; });
+    dev.Attach(Path::Cable);
+    for (const auto& [name, forget] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(core.LoadFromDevice(), 1);
+        ASSERT_EQ(core.GetMacroList(), std::vector<int>{0});
+        forget();
+        dev.Sent();
+        EXPECT_FALSE(core.TablesRead());
+        EXPECT_EQ(core.SlotOfButton()[3], kNoSlot);
+        EXPECT_TRUE(core.GetMacroList().empty());
+        EXPECT_EQ(core.WriteCurrentKeys(0), 0);
+        EXPECT_EQ(core.WriteMacros({0}).linkStatus, 0);
+        EXPECT_EQ(core.WriteShootData().linkStatus, 0);
+        EXPECT_TRUE(dev.Sent().empty());
+    }
+}
+
 // The default mouse profile's settings block, byte by byte.
 std::vector<std::uint8_t> DefaultProfileBlock()
 {
@@ -157,6 +189,11 @@ TEST_F(MouseOnEmulator, SettingsBlockEdgeCases)
         {"a stage beyond 4 is written as stage 4",
          [](Json::Value& e) { e["DPIStages"]["StageActive"] = 9; },
          {{12, 4}}},
+        {"polling index 4", [](Json::Value& e) { e["ReportStages"]["StageActive"] = 4; }, {{11, 4}}},
+        {"a polling index above 4 goes as 0", [](Json::Value& e) { e["ReportStages"]["StageActive"] = 7; }, {{11, 0}}},
+        {"a polling index above 255 goes as 0, not its low byte",
+         [](Json::Value& e) { e["ReportStages"]["StageActive"] = 260; },
+         {{11, 0}}},
         {"no selected correction writes zeros",
          [](Json::Value& e) { e["CorrectInfo"][0]["CorrectSelect"] = 0; },
          {{64, 0}, {65, 0}}},

@@ -6,9 +6,11 @@
 #include "devices/mousepad_device.h"
 #include "devices/same_mode.h"
 #include "lighting/colour.h"
+#include "lighting/device_lighting.h"
 #include "profiles/jsonfile.h"
 #include "profiles/profilefiles.h"
 #include "sim/serve/served_device.h"
+#include "tests/support/file_text.h"
 #include "tests/support/recording_port.h"
 #include "tests/support/temp_folder.h"
 
@@ -16,6 +18,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace orvel::devices {
@@ -63,6 +66,20 @@ CommandFrame Frame(std::uint8_t command, std::uint8_t length, std::uint16_t addr
 
 const CommandFrame kBegin = Frame(0x01, 0, 0);
 const CommandFrame kEnd = Frame(0x02, 0, 0);
+// The reads on a link of 24 bytes per frame: the information record, and the active bank with
+// its block of 31 bytes.
+const Frames kInfoRead = {kBegin, Frame(0x03, 24, 0), Frame(0x03, 10, 24), kEnd};
+const Frames kBlockRead = {Frame(0x05, 1, 0), Frame(0x05, 24, 0), Frame(0x05, 7, 24)};
+
+// What the emulators start with in bank b: byte 4 = 0x50 + b, bytes 9..20 = 0xA0 + 16 b + (n - 9).
+std::vector<std::uint8_t> WithCarried(std::vector<std::uint8_t> lighting, int bank = 0)
+{
+    lighting.resize(21, 0);
+    lighting[4] = static_cast<std::uint8_t>(0x50 + bank);
+    for (std::size_t n = 9; n <= 20; ++n)
+        lighting[n] = static_cast<std::uint8_t>(0xA0 + 0x10 * bank + (n - 9));
+    return lighting;
+}
 
 profiles::LightRecord Record(std::uint8_t mode, std::uint8_t light, std::uint8_t speed, std::uint8_t r,
                              std::uint8_t g, std::uint8_t b)
@@ -98,8 +115,9 @@ public:
             ProbeInfo info;
             if (probe.Probe(path, info) && info.vendorId == vendor && info.productId == product &&
                 info.usagePage == usagePage) {
+                // As the window's attach: the link of a pad or a headset keeps its mode, and so
+                // its 24 bytes per frame.
                 EXPECT_EQ(link.primaryHid->Open(path, true, true, true, false), 1);
-                link.SetLinkMode(1);
                 link.linkOpen = 1;
             }
         }
@@ -159,14 +177,19 @@ protected:
     CMousePadCore pad{rig.link, rig.Folders("MousePad")};
 };
 
-TEST_F(MousePadTest, DeviceReadyReadsTheRecordAndLoadsTheProfile)
+TEST_F(MousePadTest, DeviceReadyReadsTheRecordAndTheBlockAndLoadsTheProfile)
 {
     EXPECT_EQ(pad.LoadFromDevice(), 1);
-    EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x03, 34, 0), kEnd}));
+    Frames expected = kInfoRead;
+    expected.insert(expected.end(), kBlockRead.begin(), kBlockRead.end());
+    EXPECT_EQ(rig.Take(), expected);
     EXPECT_EQ(pad.DeviceInfo()[0], 3);
     EXPECT_EQ(pad.DeviceInfo()[7], 15);
     EXPECT_TRUE(std::filesystem::exists(rig.folder.path() / "profiles" / "p1.Json"));
-    EXPECT_EQ(pad.Block()[1], pad.GetLightInfo().selectItem);
+    // The lighting is the profile's, the bytes only the pad knows are the pad's.
+    const profiles::LightRecord light = pad.GetLightInfo();
+    EXPECT_EQ(Bytes(pad.Block()), WithCarried({0, light.selectItem, light.light, light.speed, 0, light.multiColor,
+                                               light.red, light.green, light.blue}));
 }
 
 TEST_F(MousePadTest, LightingChangeWritesTheCodeAndReversedSpeedAtBankZero)
@@ -174,7 +197,7 @@ TEST_F(MousePadTest, LightingChangeWritesTheCodeAndReversedSpeedAtBankZero)
     ASSERT_EQ(pad.LoadFromDevice(), 1);
     rig.Take();
     EXPECT_EQ(pad.ChangeLighting(Record(2, 3, 0, 0x11, 0x22, 0x33)).status, 1);
-    const std::vector<std::uint8_t> sent{0, 6, 3, 4, 0, 0, 0x11, 0x22, 0x33, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> sent = WithCarried({0, 6, 3, 4, 0, 0, 0x11, 0x22, 0x33});
     EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, sent), kEnd}));
     EXPECT_EQ(rig.Memory(0, 21), sent);
     // The program keeps the index and the panel speed; the document holds the new record.
@@ -194,6 +217,7 @@ TEST_F(MousePadTest, UserEffectSendsTheCodeOfTheFirstMode)
         EXPECT_EQ(pad.ChangeLighting(Record(mode, 4, 1, 1, 2, 3)).status, 1);
         const Frames frames = rig.Take();
         ASSERT_EQ(frames.size(), 3u);
+        EXPECT_EQ(frames[1][4], 21);  // the block fits one frame of 24
         EXPECT_EQ(frames[1][8 + 1], 8);  // entry 0's code
         EXPECT_EQ(frames[1][8 + 3], 3);  // speed 1 sent as 3
         EXPECT_EQ(pad.Block()[1], mode);
@@ -208,14 +232,16 @@ TEST_F(MousePadTest, ResyncFollowsThePadButLeavesTheProfile)
     int lightingUpdates = 0;
     pad.onLightingState = [&](const CRingDeviceCore&) { ++lightingUpdates; };
     rig.emulator->Press(sim::OnBoardKey::Light);  // code 6 -> 7, index 1
-    rig.link.syncFlag = 1;
+    lighting::RingLighting lights(lighting::RingLighting::Kind::MousePad);
+    pad.ConnectLighting(&lights);
+    pad.SetSyncFlag(true);
     const RingRead read = pad.ReadSettingsBlock();
     EXPECT_EQ(read.status, 1);
     EXPECT_EQ(read.bank, 0);
-    EXPECT_EQ(rig.Take(), (Frames{Frame(0x05, 1, 0), Frame(0x05, 31, 0)}));
+    EXPECT_EQ(rig.Take(), kBlockRead);
     EXPECT_EQ(pad.Block()[1], 1);
     EXPECT_EQ(pad.Block()[3], 1);  // stored 3, panel speed 1
-    EXPECT_EQ(rig.link.syncFlag, 0);
+    EXPECT_FALSE(lights.SyncFlag());
     EXPECT_EQ(pad.GetLightInfo().selectItem, 2);
     profiles::CBasicProfiledata saved;
     saved.Load(rig.folder.path() / "profiles" / "p1.Json");
@@ -321,10 +347,11 @@ TEST_F(MousePadTest, ProfileSwitchWritesTheOtherProfilesLighting)
     rig.Take();
 
     EXPECT_EQ(SwitchTo(pad, "p1"), 1);
-    EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 7, 1, 3, 0, 0, 1, 1, 1}), kEnd}));
+    EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, WithCarried({0, 7, 1, 3, 0, 0, 1, 1, 1})), kEnd}));
     EXPECT_EQ(SwitchTo(pad, "p2"), 1);
-    EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 4, 2, 1, 0, 0, 0x40, 0x50, 0x60}), kEnd}));
-    EXPECT_EQ(rig.Memory(0, 9), (std::vector<std::uint8_t>{0, 4, 2, 1, 0, 0, 0x40, 0x50, 0x60}));
+    const std::vector<std::uint8_t> p2 = WithCarried({0, 4, 2, 1, 0, 0, 0x40, 0x50, 0x60});
+    EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, p2), kEnd}));
+    EXPECT_EQ(rig.Memory(0, 21), p2);
 }
 
 TEST_F(MousePadTest, UnplugDuringAProfileSwitch)
@@ -366,13 +393,15 @@ TEST_F(MousePadTest, PowerReadShowsThePhoneOnThePad)
     EXPECT_TRUE(rig.Take().empty());
 }
 
+// As the window has the headset once it is shown: started (its profile loaded) and read.
 class HeadsetTest : public ::testing::Test {
 protected:
     HeadsetTest()
     {
         headset.SetProfileIdentifier("h1");
-        headset.LoadProfile();
-        rig.Take();
+        EXPECT_EQ(headset.Start(), 1);
+        EXPECT_EQ(headset.LoadFromDevice(), 1);
+        EXPECT_EQ(rig.Take(), kBlockRead);
     }
     Rig rig{DeviceKind::Headset, 0x0C76, 0x1630, 0x000C};
     CHeadsetCore headset{rig.link, rig.Folders("HD")};
@@ -383,7 +412,8 @@ TEST_F(HeadsetTest, ProfileOneGoesToAddressThirtyWithTheModeCode)
     ASSERT_EQ(headset.ChangeLighting(Record(6, 4, 2, 0xAA, 0xBB, 0xCC)).status, 1);
     rig.Take();
     EXPECT_EQ(headset.WriteSettings(1), 1);
-    const std::vector<std::uint8_t> sent{0, 2, 4, 2, 0, 0, 0xAA, 0xBB, 0xCC, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    // The bytes only the headset knows are those read of its active bank 0.
+    const std::vector<std::uint8_t> sent = WithCarried({0, 2, 4, 2, 0, 0, 0xAA, 0xBB, 0xCC});
     EXPECT_EQ(rig.Take(), (Frames{kBegin, Frame(0x06, 21, 30, sent), kEnd}));
     EXPECT_EQ(rig.Memory(30, 21), sent);
     EXPECT_EQ(headset.Block()[1], 6);
@@ -398,7 +428,7 @@ TEST_F(HeadsetTest, ReadFromDeviceTakesTheActiveProfilesBlock)
     EXPECT_EQ(read.bank, 0);
     rig.Take();
     // Bank 0's block is the one at address 0; what was written for profile 1 stays there.
-    EXPECT_EQ(rig.Memory(31, 8), (std::vector<std::uint8_t>{5, 4, 4, 0, 0, 1, 2, 3}));
+    EXPECT_EQ(rig.Memory(31, 8), (std::vector<std::uint8_t>{5, 4, 4, 0x50, 0, 1, 2, 3}));
 }
 
 TEST_F(HeadsetTest, AudioSettingsAndTheirEqualiserComeBackWithTheProfile)
@@ -465,6 +495,10 @@ TEST(RingSameMode, PadAndHeadsetFollowTheCommonEffect)
     Rig headsetRig(DeviceKind::Headset, 0x0C76, 0x1630, 0x000C);
     CMousePadCore pad(padRig.link, padRig.Folders("MousePad"));
     CHeadsetCore headset(headsetRig.link, headsetRig.Folders("HD"));
+    lighting::RingLighting padLights(lighting::RingLighting::Kind::MousePad);
+    lighting::RingLighting headsetLights(lighting::RingLighting::Kind::Headset);
+    pad.ConnectLighting(&padLights);
+    headset.ConnectLighting(&headsetLights);
     for (CRingDeviceCore* core : {static_cast<CRingDeviceCore*>(&pad), static_cast<CRingDeviceCore*>(&headset)}) {
         core->SetProfileIdentifier("s");
         core->LoadProfile();
@@ -490,15 +524,95 @@ TEST(RingSameMode, PadAndHeadsetFollowTheCommonEffect)
     struct Case {
         CRingDeviceCore& core;
         Rig& rig;
+        lighting::RingLighting& lights;
     };
-    for (Case c : {Case{pad, padRig}, Case{headset, headsetRig}}) {
-        EXPECT_EQ(c.rig.link.syncFlag, 1);
+    for (Case c : {Case{pad, padRig, padLights}, Case{headset, headsetRig, headsetLights}}) {
+        // The flag the light loop pauses on is the one same mode set.
+        EXPECT_TRUE(c.lights.SyncFlag());
+        EXPECT_TRUE(c.core.SyncFlag());
         EXPECT_EQ(c.core.GetLightInfo().selectItem, 2);
         EXPECT_EQ(c.rig.Take(), (Frames{kBegin, Frame(0x06, 21, 0, {0, 6, 2, 1, 0, 0, 0x12, 0x34, 0x56}), kEnd}));
         // The next change made on the device's own panel leaves the synchronised lighting.
         EXPECT_EQ(c.core.ChangeLighting(Record(3, 2, 3, 1, 1, 1)).status, 1);
-        EXPECT_EQ(c.rig.link.syncFlag, 0);
+        EXPECT_FALSE(c.lights.SyncFlag());
     }
+}
+
+// Whether, from inside one frame's exchange, the command lock is still held once that frame's
+// own hold is let go, that is by a hold around more than the frame.
+bool HeldBeyondTheFrame(std::recursive_mutex& lock)
+{
+    lock.unlock();
+    bool taken = false;
+    std::thread([&] {
+        if (lock.try_lock()) {
+            taken = true;
+            lock.unlock();
+        }
+    }).join();
+    lock.lock();
+    return !taken;
+}
+
+// The active bank and its block are read under one hold of the command lock, so no command of
+// another thread (a bank change among them) lands between the two reads.
+TEST(RingRead, BankAndBlockAreReadUnderOneHoldOfTheCommandLock)
+{
+    struct Case {
+        DeviceKind kind;
+        std::uint16_t vendor, product, page;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {DeviceKind::MousePad, 0x320F, 0x1004, 0xFF1C, "MousePad"},
+        {DeviceKind::Headset, 0x0C76, 0x1630, 0x000C, "HD"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        Rig rig(c.kind, c.vendor, c.product, c.page);
+        std::unique_ptr<CRingDeviceCore> core;
+        if (c.kind == DeviceKind::MousePad)
+            core = std::make_unique<CMousePadCore>(rig.link, rig.Folders(c.folder));
+        else
+            core = std::make_unique<CHeadsetCore>(rig.link, rig.Folders(c.folder));
+        int bankReads = 0;
+        bool held = false;
+        static_cast<RecordingPort&>(*rig.link.primaryHid).onAnswer = [&](std::uint8_t* answer, std::uint32_t) {
+            if (answer[3] == 0x05 && answer[4] == 1 && answer[5] == 0 && answer[6] == 0) {
+                ++bankReads;
+                held = HeldBeyondTheFrame(rig.link.cmdLock);
+            }
+        };
+        EXPECT_EQ(core->ReadSettingsBlock().status, 1);
+        EXPECT_EQ(bankReads, 1);
+        EXPECT_TRUE(held);
+    }
+}
+
+// An identifier that names no document loads nothing, saves nothing and writes no blank profile
+// to the device; the profile loaded before it is left as it was.
+TEST_F(MousePadTest, AnIdentifierThatNamesNoDocumentLoadsSavesAndWritesNothing)
+{
+    ASSERT_EQ(pad.LoadFromDevice(), 1);
+    const auto file = rig.folder.path() / "profiles" / "p1.Json";
+    const std::string before = orvel::testing::FileText(file);
+    for (const char* id : {"", "../p1", "a/p1"}) {
+        SCOPED_TRACE(id);
+        const auto memory = rig.Memory(0, 21);
+        pad.SetProfileIdentifier(id);
+        rig.Take();
+        EXPECT_EQ(pad.LoadProfile(), kProfileNotLoaded);
+        for (const SequenceResult& result : {pad.SwitchProfile(), pad.RestoreDefaults(), pad.ResetProfile()}) {
+            EXPECT_EQ(result.status, kProfileNotLoaded);
+            EXPECT_EQ(result.messages, (std::vector<UserMessage>{{kProfileNotLoadedMessage}}));
+        }
+        EXPECT_TRUE(rig.Take().empty());
+        EXPECT_EQ(rig.Memory(0, 21), memory);
+        // A change the user makes still reaches the pad, and is reported as not kept.
+        EXPECT_EQ(pad.ChangeLighting(Record(3, 1, 1, 1, 1, 1)).status, kProfileNotSaved);
+        EXPECT_EQ(rig.Memory(1, 1), std::vector<std::uint8_t>{5});
+    }
+    EXPECT_EQ(orvel::testing::FileText(file), before);
 }
 
 // Wall time of one profile select at the emulator's default latency, against the bound the

@@ -1,12 +1,17 @@
 // The orvelctl program against orvel-devsim serving every emulated device on a private vhid
 // folder, with private data and runtime folders.
 
+#include "sim/devices/command_frame.h"
+#include "sim/devices/describe.h"
 #include "tests/profiles/json_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <functional>
+#include <sstream>
 #include <map>
 #include <csignal>
 #include <fcntl.h>
@@ -329,17 +334,224 @@ TEST_F(OrvelctlSystem, KeysReachTheDeviceAndTheSelectedProfile)
     }
 }
 
-TEST_F(OrvelctlSystem, PadAndHeadsetAreReadAndSwitched)
+// Every set command of every kind, each the first command on a fresh data folder, is kept in
+// the selected profile: the document read back holds the change.
+TEST_F(OrvelctlSystem, EverySetCommandOnAFreshDataFolderIsKeptInTheProfile)
 {
-    for (const char* device : {"MousePad", "HD"}) {
-        const ProgramResult read = Ctl({"read", device, "--json"});
-        ASSERT_EQ(read.code, 0) << device << ": " << read.err;
-        const Json::Value document = testing::ParseJson(read.out);
-        EXPECT_EQ(document["light"]["colour"].asString(), "FF8000") << device; // the factory colour
-        EXPECT_EQ(document["activeBank"].asInt(), 0) << device;
-        const ProgramResult apply = Ctl({"profile", "apply", device});
-        EXPECT_EQ(apply.code, 0) << device << ": " << apply.err;
-        EXPECT_NE(apply.out.find("'profile1' written"), std::string::npos) << apply.out;
+    struct Case {
+        std::vector<std::string> command;
+        const char* kindFile;
+        std::function<Json::Value(const Json::Value& entry)> stored;
+        Json::Value expected;
+    };
+    const auto light = [](const char* key) {
+        return [key](const Json::Value& entry) { return entry["LightInfo"][key]; };
+    };
+    const auto key = [](int position) {
+        return [position](const Json::Value& entry) { return entry["KeyList"][position]["Assignment"]; };
+    };
+    const auto system = [](const char* name) {
+        return [name](const Json::Value& entry) { return entry["SystemStages"][name]; };
+    };
+    const Case cases[] = {
+        {{"set", "mouse", "dpi", "2", "1000"}, "mouse",
+         [](const Json::Value& e) { return e["DPIStages"]["StageDPIs"][1]["StageDPIX"]; }, 9},
+        {{"set", "mouse", "dpi-stage", "3"}, "mouse", [](const Json::Value& e) { return e["DPIStages"]["StageActive"]; }, 2},
+        {{"set", "mouse", "polling", "1"}, "mouse", [](const Json::Value& e) { return e["ReportStages"]["StageActive"]; }, 1},
+        {{"set", "mouse", "light", "2", "--brightness", "1"}, "mouse", light("Light"), 1},
+        {{"set", "mouse", "key", "3", "F5"}, "mouse", key(3), 0x20003E},
+        {{"set", "keyboard", "key", "22", "a"}, "keyboard", key(22), 0x200004},
+        {{"set", "keyboard", "polling", "2"}, "keyboard", system("PollingRate"), 2},
+        {{"set", "keyboard", "option", "winlock", "on"}, "keyboard", system("WinFlag"), 1},
+        {{"set", "keyboard", "option", "wflag", "on"}, "keyboard", system("WFlag"), 1},
+        {{"set", "keyboard", "option", "6key", "on"}, "keyboard", system("Key6Flag"), 1},
+        {{"set", "keyboard", "light", "3", "--colour", "112233"}, "keyboard", light("Blue"), 0x33},
+        {{"set", "MousePad", "light", "3", "--speed", "4"}, "MousePad", light("Speed"), 4},
+        {{"set", "HD", "light", "2"}, "HD", light("SelectItem"), 2},
+        {{"set", "HD", "light", "6", "--colour", "0a0b0c"}, "HD", light("Green"), 0x0B},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command[1] + " " + c.command[2]);
+        std::filesystem::remove_all(temp_.path() / "data");
+        const ProgramResult result = Ctl(c.command);
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_NE(result.out.find("stored and written"), std::string::npos) << result.out;
+        const auto file = temp_.path() / "export.json";
+        ASSERT_EQ(Ctl({"profile", "export", c.command[1], file.string()}).code, 0);
+        const Json::Value entry = testing::ParseJson(testing::FileText(file))["Device"][0];
+        EXPECT_EQ(c.stored(entry), c.expected) << c.kindFile << ": " << entry.toStyledString();
+    }
+}
+
+// The mouse pad and the headset as a new user drives them, byte for byte: every command that
+// reaches them, the frames their emulators received, their memory and the profile afterwards.
+class RingSystem : public OrvelctlSystem {
+protected:
+    // The frames the emulator received since the last call, one line each.
+    std::vector<std::string> Received(const char* kind)
+    {
+        const ProgramResult result = Devsim({"frames", kind});
+        EXPECT_EQ(result.code, 0) << result.err;
+        std::vector<std::string> lines;
+        std::istringstream in(result.out);
+        std::string line;
+        std::getline(in, line); // "N frames received"
+        while (std::getline(in, line))
+            lines.push_back(line);
+        return lines;
+    }
+
+    // The lines of frames the program sends on a link of 24 bytes a frame, each answered 00.
+    static std::vector<std::string> Lines(const std::vector<sim::Frame>& frames)
+    {
+        std::vector<std::string> lines;
+        for (const sim::Frame& frame : frames)
+            lines.push_back(sim::ReceivedFrameText({sim::Path::Cable, frame, sim::kStatusOk}));
+        return lines;
+    }
+
+    // The selected profile's lighting, as its document holds it.
+    Json::Value ProfileLight(const char* device)
+    {
+        const auto file = temp_.path() / "export.json";
+        EXPECT_EQ(Ctl({"profile", "export", device, file.string()}).code, 0);
+        return testing::ParseJson(testing::FileText(file))["Device"][0]["LightInfo"];
+    }
+
+    // The raw bytes of profile 0's block as the emulator shows them.
+    std::string RawBlock(const char* kind)
+    {
+        const std::string shown = Devsim({"show", kind, "settings"}).out;
+        const std::size_t at = shown.find("raw: ");
+        return at == std::string::npos ? "" : shown.substr(at + 5, shown.find('\n', at) - at - 5);
+    }
+};
+
+using sim::MakeRequest;
+namespace cmd = sim::cmd;
+
+const std::vector<sim::Frame> kBlockRead = {MakeRequest(cmd::kReadBlock, 1, 0), MakeRequest(cmd::kReadBlock, 24, 0),
+                                            MakeRequest(cmd::kReadBlock, 7, 24)};
+const std::vector<sim::Frame> kPadInfoRead = {MakeRequest(cmd::kBeginConfig), MakeRequest(cmd::kReadDeviceInfo, 24, 0),
+                                              MakeRequest(cmd::kReadDeviceInfo, 10, 24), MakeRequest(cmd::kEndConfig)};
+
+std::vector<sim::Frame> Join(std::initializer_list<std::vector<sim::Frame>> parts)
+{
+    std::vector<sim::Frame> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Bank 0's block as the emulators start it, with the lighting bytes 1..3 and 5..8 given: byte 4
+// and bytes 9..20 are the device's own (0x50 and 0xA0..0xAB).
+std::vector<std::uint8_t> Block(std::uint8_t code, std::uint8_t brightness, std::uint8_t storedSpeed,
+                                std::uint8_t sevenColour, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    std::vector<std::uint8_t> block{0, code, brightness, storedSpeed, 0x50, sevenColour, r, g, b};
+    for (std::uint8_t n = 0; n < 12; ++n)
+        block.push_back(static_cast<std::uint8_t>(0xA0 + n));
+    return block;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes)
+{
+    std::string text;
+    char part[4];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(part, sizeof part, "%02X", byte);
+        text += (text.empty() ? "" : " ") + std::string(part);
+    }
+    return text;
+}
+
+std::vector<sim::Frame> Write(const std::vector<std::uint8_t>& block)
+{
+    return {MakeRequest(cmd::kBeginConfig), MakeRequest(cmd::kWriteBlock, 21, 0, block), MakeRequest(cmd::kEndConfig)};
+}
+
+TEST_F(RingSystem, EveryCommandOnThePadAndTheHeadsetByteForByte)
+{
+    struct Kind {
+        const char* device;
+        const char* emulator;
+        std::vector<sim::Frame> attach; // what every device command reads first
+        std::vector<sim::Frame> info;   // orvelctl info
+    };
+    const Kind kinds[] = {
+        {"MousePad", "mousepad", Join({kPadInfoRead, kBlockRead}),
+         {MakeRequest(cmd::kReadDeviceInfo, 24, 0), MakeRequest(cmd::kReadDeviceInfo, 10, 24)}},
+        {"HD", "headset", kBlockRead, {}},
+    };
+    // The emulators' own block: blink (code 4), brightness 3, speed 3 (stored 1), colour 2080C0.
+    const std::string factory = Hex(Block(4, 3, 1, 0, 0x20, 0x80, 0xC0));
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.device);
+        Received(k.emulator);
+
+        ASSERT_EQ(Ctl({"list"}).code, 0);
+        EXPECT_EQ(Received(k.emulator), Lines({MakeRequest(cmd::kReadSmall, 6, 0)}));
+        ASSERT_EQ(Ctl({"status", k.device}).code, 0);
+        EXPECT_EQ(Received(k.emulator), Lines({MakeRequest(cmd::kReadSmall, 6, 0)}));
+        Ctl({"info", k.device});
+        EXPECT_EQ(Received(k.emulator), Lines(k.info));
+
+        // A read shows the device's block and leaves the default profile as it is.
+        const ProgramResult read = Ctl({"read", k.device, "--json"});
+        ASSERT_EQ(read.code, 0) << read.err;
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, kBlockRead})));
+        const Json::Value shown = testing::ParseJson(read.out)["light"];
+        EXPECT_EQ(shown["mode"].asInt(), 4);
+        EXPECT_EQ(shown["brightness"].asInt(), 3);
+        EXPECT_EQ(shown["speed"].asInt(), 3);
+        EXPECT_FALSE(shown["sevenColour"].asBool());
+        EXPECT_EQ(shown["colour"].asString(), "2080C0");
+        EXPECT_FALSE(shown.isMember("direction")) << "byte 4 is the device's own";
+        EXPECT_FALSE(testing::ParseJson(read.out)["storedIntoProfile"].asBool());
+        const ProgramResult text = Ctl({"read", k.device});
+        EXPECT_NE(text.out.find("profile 'profile1' left as it is"), std::string::npos) << text.out;
+        EXPECT_EQ(text.out.find("direction"), std::string::npos) << text.out;
+        Received(k.emulator);
+        Json::Value light = ProfileLight(k.device);
+        EXPECT_EQ(light["SelectItem"].asInt(), 1);
+        EXPECT_EQ(light["Speed"].asInt(), 2);
+        EXPECT_EQ(light["Red"].asInt(), 255);
+        EXPECT_EQ(RawBlock(k.emulator), factory);
+
+        // A lighting change sends the profile's record with the new mode, and the device's own
+        // bytes as they were read.
+        const ProgramResult set = Ctl({"set", k.device, "light", "2"});
+        ASSERT_EQ(set.code, 0) << set.err;
+        const std::vector<std::uint8_t> breathing = Block(2, 4, 2, 1, 0xFF, 0, 0);
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, Write(breathing)})));
+        EXPECT_EQ(RawBlock(k.emulator), Hex(breathing));
+        light = ProfileLight(k.device);
+        EXPECT_EQ(light["SelectItem"].asInt(), 2);
+        EXPECT_EQ(light["Light"].asInt(), 4);
+        EXPECT_EQ(light["Speed"].asInt(), 2);
+        EXPECT_TRUE(light["MultiColor"].asBool());
+        EXPECT_EQ(light["Red"].asInt(), 255);
+
+        const ProgramResult change = Ctl({"set", k.device, "light", "6", "--brightness", "1", "--speed", "0",
+                                          "--colour", "102030"});
+        ASSERT_EQ(change.code, 0) << change.err;
+        const std::vector<std::uint8_t> comet = Block(6, 1, 4, 0, 0x10, 0x20, 0x30);
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, Write(comet)})));
+        EXPECT_EQ(RawBlock(k.emulator), Hex(comet));
+
+        // The profile switch writes the selected profile, a new one the default's record.
+        ASSERT_EQ(Ctl({"profile", "add", k.device}).code, 0);
+        const ProgramResult select = Ctl({"profile", "select", k.device, "profile2"});
+        ASSERT_EQ(select.code, 0) << select.err;
+        const std::vector<std::uint8_t> defaults = Block(1, 4, 2, 1, 0xFF, 0, 0);
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, Write(defaults)})));
+        ASSERT_EQ(Ctl({"profile", "select", k.device, "profile1"}).code, 0);
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, Write(comet)})));
+        ASSERT_EQ(Ctl({"profile", "apply", k.device}).code, 0);
+        EXPECT_EQ(Received(k.emulator), Lines(Join({k.attach, Write(comet)})));
+        EXPECT_EQ(RawBlock(k.emulator), Hex(comet));
+        // Nothing the emulator refused on the way.
+        EXPECT_EQ(Devsim({"show", k.emulator, "info"}).out.find("last refusal"), std::string::npos);
     }
 }
 

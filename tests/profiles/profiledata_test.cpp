@@ -70,6 +70,31 @@ TEST_F(ProfileFixture, MissingDocumentIsCreatedWithTheIdentityTheListGivesIt)
     EXPECT_TRUE(LoadJsonFile(unlisted)["Device"][0].isObject());
 }
 
+// An empty path names no document: nothing is loaded or created (not even a temporary file in
+// the current folder), and a save after it goes nowhere, not into the document loaded before.
+TEST_F(ProfileFixture, AnEmptyPathLoadsNothingAndSavesNothing)
+{
+    CBasicProfiledata data;
+    bind(data);
+    ASSERT_TRUE(data.Load(profile).isObject());
+    const std::string before = FileText(profile);
+
+    const fs::path work = tmp / "work";
+    fs::create_directories(work);
+    const fs::path was = fs::current_path();
+    fs::current_path(work);
+    data.SetProfilePath({});
+    EXPECT_TRUE(data.Load(data.GetProfilePath()).isNull());
+    LightRecord record;
+    record.selectItem = 7;
+    data.SetLightInfo(record);
+    EXPECT_FALSE(data.Save());
+    fs::current_path(was);
+
+    EXPECT_TRUE(fs::is_empty(work));
+    EXPECT_EQ(FileText(profile), before);
+}
+
 TEST_F(ProfileFixture, UnreadableDocumentIsMovedAsideAndRebuiltNotOverwritten)
 {
     const char* contents[] = {"{\"profilename\": ", "[1, 2]", "5", ""};

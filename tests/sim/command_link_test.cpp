@@ -50,7 +50,10 @@ protected:
             ASSERT_EQ(link.dongleHid->Open(CommandPath(Path::Receiver), true, true, true, false), 1);
         }
         link.linkOpen = 1;
-        link.SetLinkMode(use == Path::Receiver ? 2 : 1);
+        // Only a device with a receiver has its link's mode set; the pad's keeps 24 bytes a frame.
+        if (HasReceiver(device->Kind())) {
+            link.SetLinkMode(use == Path::Receiver ? 2 : 1);
+        }
     }
 
     orvel::testing::TempFolder temp;

@@ -97,6 +97,30 @@ TEST_F(DeviceSetTest, ShowPrintsWhatTheProgramWrote)
     }
 }
 
+TEST_F(DeviceSetTest, FramesListsTheReportsReceivedSinceTheLastCall)
+{
+    std::string error;
+    ASSERT_TRUE(devices.Serve("mousepad", &error)) << error;
+    Firmware& pad = devices.Find(DeviceKind::MousePad)->Device();
+    EXPECT_EQ(devices.Execute("frames mousepad"), "0 frames received\n");
+    FaultRule drop;
+    drop.command = cmd::kReadSmall;
+    pad.AddFault(drop);
+    const std::vector<std::uint8_t> payload{0x11, 0x22};
+    pad.HandleCommand(Path::Cable, MakeRequest(cmd::kReadBlock, 1, 0));
+    pad.HandleCommand(Path::Cable, MakeRequest(cmd::kWriteLightStream, 2, 3, payload));
+    pad.HandleCommand(Path::Cable, MakeRequest(cmd::kReadBlock, 31, 0));   // more than the pad's link carries
+    pad.HandleCommand(Path::Cable, MakeRequest(cmd::kReadSmall, 6, 0));
+    // Request bytes up to the last non-zero one: id, checksum, command, length, address, 0, payload.
+    EXPECT_EQ(devices.Execute("frames mousepad"), "4 frames received\n"
+                                                  "cable 04 06 00 05 01 00 00 00 -> 00\n"
+                                                  "cable 04 4A 00 12 02 03 00 00 11 22 -> 00\n"
+                                                  "cable 04 24 00 05 1F 00 00 00 -> FF\n"
+                                                  "cable 04 20 00 1A 06 00 00 00 -> -\n");
+    EXPECT_EQ(devices.Execute("frames mousepad"), "0 frames received\n");
+    EXPECT_TRUE(devices.Execute("frames headset").starts_with("error:"));
+}
+
 TEST(DpiOfLevel, SensorRule)
 {
     EXPECT_EQ(MouseDpiOfLevel(48, 100, 100, 0x3325), 4900);

@@ -169,7 +169,7 @@ TEST(OnBoardKeys, TheyChangeWhatTheProgramReadsBack)
     keyboard.PressKey(OnBoardKey::Layer);
     const auto block = ReadChunked(keyboard, Path::Cable, cmd::kReadBlock, 31, 0);
     ASSERT_EQ(block.size(), 31u);
-    EXPECT_EQ(block[1], 1) << "next light mode code";
+    EXPECT_EQ(block[1], 2) << "next light mode code";
     EXPECT_EQ(block[17], 1) << "layer in byte 17";
 }
 

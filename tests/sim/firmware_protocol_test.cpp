@@ -79,7 +79,7 @@ TEST_F(Devices, StatusOfEachRequest)
         {"host light control on a keyboard", DeviceKind::Keyboard, MakeRequest(cmd::kSetHostLightControl), kStatusOk},
         {"host light control on a mouse", DeviceKind::Mouse, MakeRequest(cmd::kSetHostLightControl), kStatusRejected},
         {"information record of the headset", DeviceKind::Headset, MakeRequest(cmd::kReadDeviceInfo, 34, 0), kStatusRejected},
-        {"headset block", DeviceKind::Headset, MakeRequest(cmd::kReadBlock, 31, 30), kStatusOk},
+        {"headset block", DeviceKind::Headset, MakeRequest(cmd::kReadBlock, 24, 30), kStatusOk},
         {"pad light stream of 45 bytes", DeviceKind::MousePad, MakeRequest(cmd::kWriteLightStream, 21, 24), kStatusOk},
         {"pad light stream past 15 LEDs", DeviceKind::MousePad, MakeRequest(cmd::kWriteLightStream, 24, 24), kStatusRejected},
         {"wireless query by cable", DeviceKind::Keyboard, MakeRequest(cmd::kQueryWirelessLink), kStatusOk},
@@ -92,6 +92,39 @@ TEST_F(Devices, StatusOfEachRequest)
         EXPECT_EQ((*answer)[7], c.status) << c.name;
         EXPECT_EQ((*answer)[3], c.request[3]) << c.name << ": the command id is echoed";
         EXPECT_EQ((*answer)[0], kCommandReportId) << c.name;
+    }
+}
+
+// A chunked frame carries at most the chunk of the link it comes by: 24 bytes on a pad's or
+// headset's link and through a receiver, 56 by a keyboard's or mouse's cable.
+TEST_F(Devices, AChunkedFrameLongerThanItsLinksChunkIsRefused)
+{
+    struct Case {
+        const char* name;
+        DeviceKind kind;
+        Path via;
+        Frame request;
+        int status;
+    };
+    const std::vector<std::uint8_t> bytes(25, 0x11);
+    const Case cases[] = {
+        {"pad information in one frame", DeviceKind::MousePad, Path::Cable, MakeRequest(cmd::kReadDeviceInfo, 34, 0), kStatusRejected},
+        {"pad information, first chunk", DeviceKind::MousePad, Path::Cable, MakeRequest(cmd::kReadDeviceInfo, 24, 0), kStatusOk},
+        {"pad block of 25", DeviceKind::MousePad, Path::Cable, MakeRequest(cmd::kReadBlock, 25, 0), kStatusRejected},
+        {"pad light stream of 25", DeviceKind::MousePad, Path::Cable, MakeRequest(cmd::kWriteLightStream, 25, 0, bytes), kStatusRejected},
+        {"headset block of 31", DeviceKind::Headset, Path::Cable, MakeRequest(cmd::kReadBlock, 31, 0), kStatusRejected},
+        {"headset power status is one frame", DeviceKind::Headset, Path::Cable, MakeRequest(cmd::kReadSmall, 16, 0), kStatusOk},
+        {"mouse block of 56 by cable", DeviceKind::Mouse, Path::Cable, MakeRequest(cmd::kReadBlock, 56, 0), kStatusOk},
+        {"mouse block of 25 through the receiver", DeviceKind::Mouse, Path::Receiver, MakeRequest(cmd::kReadBlock, 25, 0), kStatusRejected},
+        {"keyboard key table of 24 through the receiver", DeviceKind::Keyboard, Path::Receiver, MakeRequest(cmd::kReadKeyTable, 24, 0), kStatusOk},
+    };
+    for (const Case& c : cases) {
+        Firmware& device = Make(c.kind);
+        device.SetPathPresent(Path::Receiver, HasReceiver(c.kind));
+        EXPECT_EQ(Status(device, c.via, c.request), c.status) << c.name;
+        if (c.status == kStatusRejected) {
+            EXPECT_NE(device.Snapshot().lastRefusal.find("on a link that carries"), std::string::npos) << c.name;
+        }
     }
 }
 
@@ -161,6 +194,28 @@ TEST_F(Devices, SettingsBlockRoundTripAtTheBankAddress)
     EXPECT_EQ(WriteSequence(keyboard, Path::Cable, cmd::kWriteBlock, kb, 0), kStatusOk);
     EXPECT_EQ(keyboard.ActiveBank(), 2);
     EXPECT_EQ(ReadChunked(keyboard, Path::Cable, cmd::kReadBlock, 31, 0), kb);
+}
+
+// The pad and the headset start with lighting other than the default profile's and with the
+// bytes only they know (4 and 9..20) set, different in every bank, so a program that writes its
+// own idea of them, or another bank's, shows.
+TEST_F(Devices, PadAndHeadsetStartWithBlocksOfTheirOwn)
+{
+    for (DeviceKind kind : {DeviceKind::MousePad, DeviceKind::Headset}) {
+        Firmware& device = Make(kind);
+        for (int bank = 0; bank < kBankCount; ++bank) {
+            SCOPED_TRACE(std::string(KindName(kind)) + " bank " + std::to_string(bank));
+            const auto block = ReadChunked(device, Path::Cable, cmd::kReadBlock, 21, static_cast<std::uint16_t>(30 * bank));
+            ASSERT_EQ(block.size(), 21u);
+            // Mode code 4, brightness 3, speed 3 (stored 1), one colour 2080C0.
+            EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 1, block.begin() + 9),
+                      (std::vector<std::uint8_t>{4, 3, 1, static_cast<std::uint8_t>(0x50 + bank), 0, 0x20, 0x80, 0xC0}));
+            for (std::size_t n = 9; n <= 20; ++n) {
+                EXPECT_EQ(block[n], 0xA0 + 0x10 * bank + (n - 9)) << "byte " << n;
+            }
+        }
+        EXPECT_EQ(device.ActiveBank(), 0);
+    }
 }
 
 TEST_F(Devices, RefusedWriteChangesNothing)

@@ -24,11 +24,18 @@ inline int Status(Firmware& device, Path via, const Frame& request)
     return answer ? (*answer)[7] : -1;
 }
 
-// A chunked read as the program sends it: frames of `chunk` bytes at base + offset. Empty
-// when a frame was refused.
-inline std::vector<std::uint8_t> ReadChunked(Firmware& device, Path via, std::uint8_t command, std::size_t total,
-                                             std::uint16_t base = 0, std::size_t chunk = 56)
+// The chunk a helper below sends: the one given, or the link's own for 0.
+inline std::size_t ChunkOf(const Firmware& device, Path via, std::size_t chunk)
 {
+    return chunk != 0 ? chunk : LinkChunk(device.Kind(), via);
+}
+
+// A chunked read as the program sends it: frames of `chunk` bytes (the link's when 0) at
+// base + offset. Empty when a frame was refused.
+inline std::vector<std::uint8_t> ReadChunked(Firmware& device, Path via, std::uint8_t command, std::size_t total,
+                                             std::uint16_t base = 0, std::size_t chunk = 0)
+{
+    chunk = ChunkOf(device, via, chunk);
     std::vector<std::uint8_t> data;
     for (std::size_t offset = 0; offset < total; offset += chunk) {
         const auto length = static_cast<std::uint8_t>(std::min(chunk, total - offset));
@@ -41,10 +48,11 @@ inline std::vector<std::uint8_t> ReadChunked(Firmware& device, Path via, std::ui
     return data;
 }
 
-// A chunked write; returns the first status that is not OK, or OK.
+// A chunked write (the link's chunk when 0); returns the first status that is not OK, or OK.
 inline int WriteChunked(Firmware& device, Path via, std::uint8_t command, const std::vector<std::uint8_t>& data,
-                                 std::uint16_t base = 0, std::size_t chunk = 56)
+                                 std::uint16_t base = 0, std::size_t chunk = 0)
 {
+    chunk = ChunkOf(device, via, chunk);
     for (std::size_t offset = 0; offset < data.size(); offset += chunk) {
         const std::size_t length = std::min(chunk, data.size() - offset);
         const std::vector<std::uint8_t> part(data.begin() + static_cast<std::ptrdiff_t>(offset),
@@ -60,7 +68,7 @@ inline int WriteChunked(Firmware& device, Path via, std::uint8_t command, const 
 
 // Begin, the chunked write, End: the status of the first refused frame, else End's status.
 inline int WriteSequence(Firmware& device, Path via, std::uint8_t command, const std::vector<std::uint8_t>& data,
-                                  std::uint16_t base = 0, std::size_t chunk = 56)
+                                  std::uint16_t base = 0, std::size_t chunk = 0)
 {
     EXPECT_EQ(Status(device, via, MakeRequest(cmd::kBeginConfig)), kStatusOk);
     const int status = WriteChunked(device, via, command, data, base, chunk);

@@ -90,7 +90,14 @@ public:
                                             : kind);
         core_->SetWirelessCapable(DevicePageTable[static_cast<std::size_t>(kindRow_)].wirelessCapable != 0);
         core_->SetProfileIdentifier(list_.GetSelectedIdentifier());
-        const int status = core_->LoadFromDevice();
+        // As the window: what the page does when it is made, then the device-ready read.
+        int status = core_->Start();
+        if (status == kLinkOk)
+            status = core_->LoadFromDevice();
+        if (status == devices::kProfileNotLoaded) {
+            code = Failed("the selected profile", status);
+            return false;
+        }
         if (status != kLinkOk) {
             code = Failed("reading the device", status);
             return false;
@@ -142,15 +149,25 @@ private:
     devices::DeviceCore* core_ = nullptr;
 };
 
-Json::Value LightJson(const profiles::LightRecord& light)
+// The lighting without a direction, as a pad's or headset's block holds it (its byte 4 is the
+// device's own).
+Json::Value LightJson(const devices::RingLight& light)
 {
     Json::Value value(Json::objectValue);
-    value["mode"] = light.selectItem;
-    value["brightness"] = light.light;
+    value["mode"] = light.mode;
+    value["brightness"] = light.brightness;
     value["speed"] = light.speed;
-    value["direction"] = light.fx;
-    value["sevenColour"] = light.multiColor != 0;
+    value["sevenColour"] = light.sevenColour;
     value["colour"] = Hex(light.red, 2) + Hex(light.green, 2) + Hex(light.blue, 2);
+    return value;
+}
+
+// A mouse's or keyboard's lighting record, with its direction.
+Json::Value LightJson(const profiles::LightRecord& light)
+{
+    Json::Value value = LightJson(devices::RingLight{light.selectItem, light.light, light.speed, light.multiColor != 0,
+                                                     light.red, light.green, light.blue});
+    value["direction"] = light.fx;
     return value;
 }
 
@@ -215,9 +232,13 @@ int ReadCommand(const ParsedArgs& args, Context& context)
                                                  : session.Core().ResyncFromDevice();
     if (status != kLinkOk)
         return session.Failed("reading the settings", status);
+    // The mouse and keyboard store what they read into the profile, as their resync does; the
+    // pad and headset keep their profiles as they are, as theirs does.
+    const bool stored = session.Ring() == nullptr;
     Json::Value document(Json::objectValue);
     document["device"] = session.Name();
     document["profile"] = session.List().Names()[static_cast<std::size_t>(session.List().GetSelectedIndex())];
+    document["storedIntoProfile"] = stored;
     if (MouseCore* mouse = session.Mouse()) {
         document["activeBank"] = mouse->BlockCopy()[0];
         document["light"] = LightJson(mouse->Light());
@@ -236,30 +257,22 @@ int ReadCommand(const ParsedArgs& args, Context& context)
         document["activeBank"] = s.activeProfile;
         document["light"] = LightJson(keyboard->Light());
     } else if (devices::CRingDeviceCore* ring = session.Ring()) {
-        // The block as read; the pad and headset keep their profiles as they are on a read.
-        const devices::RingBlock& block = ring->Block();
-        profiles::LightRecord light;
-        light.selectItem = block[1];
-        light.light = block[2];
-        light.speed = block[3];
-        light.fx = block[4];
-        light.multiColor = block[5];
-        light.red = block[6];
-        light.green = block[7];
-        light.blue = block[8];
         document["activeBank"] = ringRead.bank;
-        document["light"] = LightJson(light);
+        document["light"] = LightJson(ring->BlockLight());
     }
     if (args.Has("--json")) {
         context.PrintJson(document);
         return kExitOk;
     }
     const Json::Value& light = document["light"];
+    const std::string profile = "'" + document["profile"].asString() + "'";
     context.out << session.Name() << ": on-board profile " << document["activeBank"].asInt() + 1
-                << ", stored into profile '" << document["profile"].asString() << "'\n"
+                << (stored ? ", stored into profile " + profile : ", profile " + profile + " left as it is") << "\n"
                 << "light mode " << light["mode"].asInt() << ", brightness " << light["brightness"].asInt()
-                << ", speed " << light["speed"].asInt() << ", direction " << light["direction"].asInt() << ", "
-                << (light["sevenColour"].asBool() ? "seven colours" : "colour " + light["colour"].asString()) << "\n";
+                << ", speed " << light["speed"].asInt()
+                << (light.isMember("direction") ? ", direction " + std::to_string(light["direction"].asInt()) : "")
+                << ", " << (light["sevenColour"].asBool() ? "seven colours" : "colour " + light["colour"].asString())
+                << "\n";
     if (document.isMember("dpiStages")) {
         context.out << "DPI stages:";
         int n = 1;
@@ -494,12 +507,8 @@ int SetLight(CoreSession& session, const SetRequest& request, int& code)
                               std::to_string(modes - 1) + "); nothing was changed");
         return kLinkInvalidArgument;
     }
-    if (MouseCore* mouse = session.Mouse())
-        return mouse->ApplyLight(Changed(mouse->Light(), request)).status;
-    if (KeyboardCore* keyboard = session.Keyboard())
-        return keyboard->ApplyLight(Changed(keyboard->Light(), request)).status;
-    devices::CRingDeviceCore* ring = session.Ring();
-    return ring->ChangeLighting(Changed(ring->GetLightInfo(), request)).status;
+    devices::DeviceCore& core = session.Core();
+    return core.ChangeLighting(Changed(core.CurrentLight(), request)).status;
 }
 
 // Why the macros the keys use could not be written, for an image that was not built.
@@ -564,6 +573,8 @@ int SetKey(CoreSession& session, const SetRequest& request, int& code)
 
 int SetCommand(const ParsedArgs& args, Context& context)
 {
+    if (IsAudioSetting(args.positional[1]))
+        return SetAudioCommand(args, context);
     int code = kExitOk;
     const std::optional<DeviceName> name = DeviceArgument(context, args.positional[0], code);
     if (!name)

@@ -1,5 +1,6 @@
 #include "tools/orvelctl/device_session.h"
 
+#include "devicelink/device_tables.h"
 #include "devices/device_core.h"
 
 #include <span>
@@ -24,6 +25,8 @@ std::string LinkStatusText(int status)
         return "invalid argument";
     case devices::kProfileNotSaved:
         return "the profile could not be saved";
+    case devices::kProfileNotLoaded:
+        return "its identifier names no profile document, so none was read or written";
     default:
         return "link error " + std::to_string(status);
     }
@@ -68,7 +71,11 @@ int DeviceSession::Open()
     IHidPort& port = viaReceiver ? *link_.dongleHid : *link_.primaryHid;
     if (port.Open(device_.CommandPath(), true, true, true, false) != 1)
         return kLinkWriteFailed;
-    link_.SetLinkMode(viaReceiver ? 2 : 1);
+    // As the window's attach: only a keyboard or a mouse, which has a receiver, sets the link's
+    // mode; the link of a mouse pad or a headset keeps its 24 bytes per frame.
+    const int kind = KindNumber(device_.name.kindRow);
+    if (kind == kKindMouse || kind == kKindKeyboard)
+        link_.SetLinkMode(viaReceiver ? 2 : 1);
     link_.linkOpen = 1;
     return kLinkOk;
 }

@@ -1,0 +1,73 @@
+#pragma once
+// The window messages that tie the program to other programs and to its own workers, in one
+// place: the six registered messages (their names are the contract with other programs, the
+// numbers are this process's), the hook and game names, and the private message numbers of
+// the main window.
+
+#include "platform/winmsg.h"
+
+#include <array>
+#include <string_view>
+
+namespace orvel::app {
+
+inline constexpr std::wstring_view kProductName = L"VARNO Orvel 80";
+
+// The names of the six registered messages.
+inline constexpr std::wstring_view kInstanceMessageName = kProductName;
+inline constexpr std::wstring_view kUpdateStatusMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF15}";
+inline constexpr std::wstring_view kLightOwnerMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF16}";
+inline constexpr std::wstring_view kLightControlMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
+inline constexpr std::wstring_view kWorkToolQueryMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF18}";
+// Ends in EBE19, unlike the other four.
+inline constexpr std::wstring_view kAudioRecordMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBE19}";
+
+struct RegisteredMessages {
+    UINT instance = 0;      // a second start asks the first to come forward
+    UINT updateStatus = 0;  // update progress, forwarded to the settings window
+    UINT lightOwner = 0;    // broadcast: this program takes (1, 1) or gives up (1, 0) the lighting
+    UINT lightControl = 0;  // another program asks us to take (1, 1) or give up (1, 0) the lighting
+    UINT workToolQuery = 0; // answered with the device-kind table to the "WorkTool" window
+    UINT audioRecord = 0;   // commands to the audio-capture program
+};
+
+// Registers the instance message, then the five GUID messages, in that order. The numbers
+// stay the same for the whole process; 0 in a field means its registration failed.
+const RegisteredMessages& RegisterProgramMessages();
+
+// The 24 names the input hook and game programs use (one repeats), registered in one go.
+inline constexpr std::array<std::wstring_view, 20> kHookMessageNames = {
+    L"WM_HOOK_KEY_SINGLEKEY_MSG",      L"WM_HOOK_KEY_HITKEY_MSG",          L"WM_HOOK_KEY_KBMACRO_MSG",
+    L"WM_HOOK_KEY_MSMACRO_MSG",        L"WM_HOOK_KEY_KBMACROSINGLE_MSG",   L"WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
+    L"WM_HOOK_KEY_KBMACROLATER_MSG",   L"WM_HOOK_MOU_SINGLEKEY_MSG",       L"WM_HOOK_MOU_HITKEY_MSG",
+    L"WM_HOOK_MOU_KBMACRO_MSG",        L"WM_HOOK_MOU_MSMACRO_MSG",         L"WM_HOOK_KEY_MSMACROSINGLE_MSG",
+    L"WM_HOOK_KEY_MSMACROPREVIOUS_MSG", L"WM_HOOK_KEY_MSMACROLATER_MSG",   L"UWM_MOUSERBUTTONDOWN_USER_MSG",
+    L"UWM_MOUSELBUTTONUP_USER_MSG",    L"UWM_MOUSELBUTTONDOWN_USER_MSG",   L"UWM_MOUSERBUTTONUP_USER_MSG",
+    L"UWM_MOUSERBUTTONDOWN_USER_MSG",  L"UWM_MOUSEMOVE_USER_MSG",
+};
+inline constexpr std::array<std::wstring_view, 4> kGameMessageNames = {L"Game_Start", L"Game_End", L"Game_Kill",
+                                                                       L"Game_Death"};
+
+// Registers the hook and game names (RegisterProgramMessages does it too).
+void RegisterHookMessages();
+// The hook and game messages: acted on only while the system is awake. Every other message
+// is handled whatever the power state.
+bool IsAwakeGated(UINT message);
+
+// Private messages of the main window (WM_USER range).
+inline constexpr UINT WM_TRAY_NOTIFY = 1025;         // the tray icon: lParam WM_LBUTTONUP / WM_RBUTTONUP
+inline constexpr UINT WM_HOOK_CONTROL = 1054;        // wParam 1 installs the input hook, 0 removes it
+inline constexpr UINT WM_DPI_NOTICE = 0x04C8;        // written to the debug log only
+inline constexpr UINT WM_SHOW_PROGRESS = 3072;       // shows "setting_progress"
+inline constexpr UINT WM_LANGUAGE_CHANGED = 0x0C11;  // from the settings window: wParam = language index
+inline constexpr UINT WM_OPEN_SETTINGS = 3093;       // opens the settings window
+inline constexpr UINT WM_CLEAR_SET_BADGE = 3094;     // takes the update badge off "setbtn"
+
+// System messages the main window takes.
+inline constexpr UINT WM_MOUSEHOVER = 0x02A1;
+inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
+inline constexpr UINT WM_POWERBROADCAST = 0x0218;
+inline constexpr WPARAM PBT_APMSUSPEND = 4;
+inline constexpr WPARAM PBT_APMRESUMEAUTOMATIC = 18;
+
+} // namespace orvel::app

@@ -1,0 +1,561 @@
+// Layouts: XML_MAIN, XML\CustomControlXML\DeviceOption.xml, XML\CustomControlXML\DevicePower.xml,
+//          XML\DeviceXml\mousedevice.xml, XML\DeviceXml\keyboarddevice.xml,
+//          XML\DeviceXml\mousepaddevice.xml, XML\DeviceXml\hs6533device.xml
+
+#include "app/main_wnd.h"
+
+#include "app/about_wnd.h"
+#include "app/main_page.h"
+#include "app/msg_wnd.h"
+#include "app/skin_frame.h"
+#include "app/window_rules.h"
+#include "devicelink/device_tables.h"
+#include "devices/qt/device_option.h"
+#include "devicelink/hid_adapters.h"
+#include "devices/qt/page_controls.h"
+#include "platform/debuglog.h"
+#include "platform/hid/hid_change_watch.h"
+#include "platform/paths.h"
+#include "platform/ipc.h"
+#include "platform/shell.h"
+#include "platform/text.h"
+
+#include <QCursor>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace orvel::app {
+
+using namespace DuiLib;
+
+namespace {
+
+// The function tab options of the profile panel and the tab each stands for.
+constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
+    {L"deng_Op_tab", 1},   {L"key_Op_tab", 2},        {L"macro_Op_tab", 3}, {L"system_Op_tab", 4},
+    {L"cursor_Op_tab", 5}, {L"6533_voice_Op_tab", 6}, {L"magic_Op_tab", 7}, {L"Virtual7.1_Op_tab", 8},
+};
+
+constexpr const wchar_t* kLightControlText = L"控制灯光";
+constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
+constexpr int kZentaDpiMin = 200;
+constexpr int kZentaDpiMax = 6500;
+
+} // namespace
+
+SkinObserver& SkinSubject()
+{
+    static SkinObserver subject;
+    return subject;
+}
+
+DUI_BEGIN_MESSAGE_MAP(CMainWnd, CNotifyPump)
+DUI_ON_MSGTYPE(DUI_MSGTYPE_WINDOWINIT, CMainWnd::OnWindowInit)
+DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_WINDOWSIZE, L"root", CMainWnd::OnWindowSize)
+DUI_ON_CLICK_CTRNAME(L"closebtn", CMainWnd::OnCloseButton)
+DUI_ON_CLICK_CTRNAME(L"minbtn", CMainWnd::OnSystemButton)
+DUI_ON_CLICK_CTRNAME(L"maxbtn", CMainWnd::OnSystemButton)
+DUI_ON_CLICK_CTRNAME(L"restorebtn", CMainWnd::OnSystemButton)
+DUI_ON_CLICK_CTRNAME(L"skinbtn", CMainWnd::OnSkinButton)
+DUI_ON_CLICK_CTRNAME(L"setbtn", CMainWnd::OnSettingsButton)
+DUI_ON_CLICK_CTRNAME(L"nodevice_ok_btn", CMainWnd::OnNoDeviceOk)
+DUI_ON_CLICK_CTRNAME(L"control_light_status", CMainWnd::OnLightStatus)
+DUI_ON_CLICK_CTRNAME(L"device_select_prev", CMainWnd::OnSelectPrevious)
+DUI_ON_CLICK_CTRNAME(L"device_select_next", CMainWnd::OnSelectNext)
+DUI_ON_SELECTCHANGED_CTRNAME(L"device_select", CMainWnd::OnDeviceSelect)
+DUI_ON_SELECTCHANGED_CTRNAME(L"deng_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"key_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"macro_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"system_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"cursor_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"6533_voice_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"magic_Op_tab", CMainWnd::OnFunctionTab)
+DUI_ON_SELECTCHANGED_CTRNAME(L"Virtual7.1_Op_tab", CMainWnd::OnFunctionTab)
+DUI_END_MESSAGE_MAP()
+
+CMainWnd::CMainWnd()
+    : mainPage_(std::make_unique<CMainPage>()), scheduler_(std::make_shared<lighting::SteadyWaiter>())
+{
+}
+
+CMainWnd::~CMainWnd()
+{
+    StopWorkers();
+}
+
+void CMainWnd::InitWindow()
+{
+    debuglog::Write("InitWindow");
+    CResourceManager::GetInstance()->SetTextQueryInterface(this);
+    CResourceManager::GetInstance()->LoadLanguage(L"lan_cn.xml");
+    SkinSubject().AddReceiver(this);
+    root_ = m_pm.FindControl(L"root");
+    deviceSwitch_ = static_cast<CTabLayoutUI*>(m_pm.FindControl(L"device_switch"));
+    powerSwitch_ = static_cast<CTabLayoutUI*>(m_pm.FindControl(L"device_power_switch"));
+    selectLayout_ = static_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
+    noDevice_ = m_pm.FindControl(L"No_device_Link");
+    lightStatus_ = m_pm.FindControl(L"control_light_status");
+    setButton_ = m_pm.FindControl(L"setbtn");
+    AddVirtualWnd(L"mainpage", mainPage_.get());
+    std::string error;
+    endpoint_ = ipc::Endpoint::Create(m_hWnd, &error);
+    if (!endpoint_)
+        debuglog::Write("other programs cannot reach the window: " + error);
+    tray_ = std::make_unique<CTrayIcon>();
+    tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
+    tray_->SetIcon(L"common/icons/mark.svg");
+    LoadStartSkin();
+}
+
+CControlUI* CMainWnd::CreateControl(LPCTSTR pstrClass)
+{
+    if (LPCTSTR file = pages::SubLayoutOf(pstrClass)) {
+        CDialogBuilder builder;
+        return builder.Create(file, nullptr, this, &m_pm);
+    }
+    return pages::CreatePageControl(pstrClass);
+}
+
+void CMainWnd::Notify(TNotifyUI& msg)
+{
+    if (msg.sType == L"click_wpremove" || msg.sType == L"click_wpedit")
+        return;
+    if (msg.sType != DUI_MSGTYPE_TIMER) {
+        debuglog::Write(msg.sType.ToUtf8());
+        debuglog::Write(msg.pSender != nullptr ? msg.pSender->GetName().ToUtf8() : std::string());
+    }
+    if (LoopDispatch(msg) || HandleNumbered(msg))
+        return;
+    if (msg.sVirtualWnd.CompareNoCase(L"mainpage") == 0 && mainPage_->LoopDispatch(msg))
+        return;
+    if (pages::CQuorsineUSBDevice* page = SelectedPage())
+        page->RouteNotify(msg);
+}
+
+bool CMainWnd::HandleNumbered(TNotifyUI& msg)
+{
+    if (msg.pSender == nullptr)
+        return false;
+    const CDuiString name = msg.pSender->GetName();
+    if (msg.sType == DUI_MSGTYPE_CLICK) {
+        const int n = pages::NumberAfterPrefix(name.str(), L"windowdeviceset_");
+        if (n == 0 || n == 1) {
+            shell::OpenControlPanel(n == 0 ? shell::ControlPanel::Keyboard : shell::ControlPanel::Mouse);
+            return true;
+        }
+    } else if (msg.sType == DUI_MSGTYPE_MOVEVALUECHANGED) {
+        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_slider_");
+        if (n >= 0) {
+            auto* slider = static_cast<CSliderUI*>(msg.pSender);
+            if (CControlUI* edit = m_pm.FindControl((L"zenta_DPI_edit_" + std::to_wstring(n)).c_str()))
+                edit->SetText(std::to_wstring(slider->GetValue()).c_str());
+            return true;
+        }
+    } else if (msg.sType == DUI_MSGTYPE_KILLFOCUS) {
+        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_edit_");
+        if (n >= 0) {
+            const int value = std::clamp(static_cast<int>(std::wcstol(msg.pSender->GetText().GetData(), nullptr, 10)),
+                                         kZentaDpiMin, kZentaDpiMax);
+            msg.pSender->SetText(std::to_wstring(value).c_str());
+            if (auto* slider = static_cast<CSliderUI*>(m_pm.FindControl((L"zenta_DPI_slider_" + std::to_wstring(n)).c_str())))
+                slider->SetValue(value);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainWnd::OnWindowInit(TNotifyUI&)
+{
+    const RegisteredMessages& messages = RegisterProgramMessages();
+    ipc::BroadcastSystemMessageW(messages.lightOwner, 1, 1);
+    languages_ = ReadLanguageList(paths::FromBackslashName(paths::ProgramFolder(), "DefaultData\\Language.config"));
+    SwitchLanguage(ReadLanguageIndex(languages_));
+    if (fontFace_.empty())
+        SetFonts(kDefaultFace);
+    slots_ = MakeSlotList();
+    // The mouse and keyboard pages exist before any device is seen.
+    CreatePage(0);
+    CreatePage(1);
+    if (QScreen* screen = GetWidget() != nullptr ? GetWidget()->screen() : nullptr) {
+        screenWidth_ = screen->geometry().width();
+        screenHeight_ = screen->geometry().height();
+    }
+    ShowWindow(false);
+    StartWorkers();
+    orvel::SetTimer(m_hWnd, kFirstLayoutTimer, 100);
+}
+
+void CMainWnd::OnWindowSize(TNotifyUI&)
+{
+    if (firstLayout_) {
+        firstLayout_ = false;
+        RunLayoutStep();
+    }
+}
+
+void CMainWnd::OnCloseButton(TNotifyUI&)
+{
+    if (!CTrayIcon::IsTrayAvailable()) {
+        // Without a tray nothing could bring the window back or end the program.
+        ExitProgram();
+        return;
+    }
+    CloseChildWindows();
+    ShowWindow(false);
+    SetHiddenToTray(true);
+    UpdateOnScreen();
+}
+
+void CMainWnd::OnSystemButton(TNotifyUI& msg)
+{
+    const CDuiString name = msg.pSender->GetName();
+    const UINT command = name == L"minbtn" ? SC_MINIMIZE : name == L"maxbtn" ? SC_MAXIMIZE : SC_RESTORE;
+    SendMessage(WM_SYSCOMMAND, command, 0);
+    UpdateOnScreen();
+}
+
+void CMainWnd::OnSkinButton(TNotifyUI& msg)
+{
+    RECT anchor = msg.pSender->GetPos();
+    const RECT window = GetWindowRect();
+    anchor = RECT{anchor.left + window.left, anchor.top + window.top, anchor.right + window.left,
+                  anchor.bottom + window.top};
+    auto* frame = new CSkinFrame(SkinSubject(), paths::UserDataFolder() / kSkinSettingsFile, anchor);
+    if (frame->Create(m_hWnd, L"skinframe", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST) == nullptr)
+        delete frame;
+}
+
+void CMainWnd::OnSettingsButton(TNotifyUI&)
+{
+    // The settings window comes with the update issue.
+    debuglog::Write("settings window not built yet");
+}
+
+void CMainWnd::OnNoDeviceOk(TNotifyUI&)
+{
+    ShowWindow(false);
+    SetHiddenToTray(true);
+    UpdateOnScreen();
+}
+
+void CMainWnd::OnLightStatus(TNotifyUI&)
+{
+    SetLightControl(!lightControl_, true);
+}
+
+void CMainWnd::SetLightControl(bool on, bool broadcast)
+{
+    lightControl_ = on;
+    if (broadcast)
+        ipc::BroadcastSystemMessageW(RegisterProgramMessages().lightOwner, 1, on ? 1 : 0);
+    if (lightStatus_ != nullptr)
+        lightStatus_->SetText(on ? kLightControlText : kNoLightControlText);
+    for (pages::CQuorsineUSBDevice* page : pages_) {
+        if (page != nullptr && page->Model().KindRowData().kind != kKindHeadset)
+            page->SetLightOwnership(on);
+    }
+}
+
+void CMainWnd::OnSelectPrevious(TNotifyUI&)
+{
+    std::vector<bool> visible;
+    int current = -1;
+    const auto items = Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        visible.push_back(items[i]->IsVisible());
+        if (items[i]->IsSelected())
+            current = static_cast<int>(i);
+    }
+    if (const int previous = NextVisibleItem(visible, current, -1); previous >= 0)
+        items[static_cast<std::size_t>(previous)]->Select();
+}
+
+void CMainWnd::OnSelectNext(TNotifyUI&)
+{
+    std::vector<bool> visible;
+    int current = -1;
+    const auto items = Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        visible.push_back(items[i]->IsVisible());
+        if (items[i]->IsSelected())
+            current = static_cast<int>(i);
+    }
+    if (const int next = NextVisibleItem(visible, current, +1); next >= 0)
+        items[static_cast<std::size_t>(next)]->Select();
+}
+
+void CMainWnd::OnDeviceSelect(TNotifyUI& msg)
+{
+    auto* option = static_cast<COptionUI*>(msg.pSender);
+    if (!option->IsSelected())
+        return;
+    pages::CDeviceOptionUI* item = nullptr;
+    for (CControlUI* c = option; c != nullptr && item == nullptr; c = c->GetParent())
+        item = static_cast<pages::CDeviceOptionUI*>(c->GetInterface(L"DeviceOption"));
+    if (item == nullptr)
+        return;
+    if (powerSwitch_ != nullptr) {
+        powerSwitch_->SetVisible(item->GetPowerTabIndex() >= 0);
+        if (item->GetPowerTabIndex() >= 0)
+            powerSwitch_->SelectItem(item->GetPowerTabIndex());
+    }
+    UpdateOnScreen();
+}
+
+void CMainWnd::OnFunctionTab(TNotifyUI& msg)
+{
+    pages::CQuorsineUSBDevice* page = SelectedPage();
+    if (page == nullptr || !static_cast<COptionUI*>(msg.pSender)->IsSelected())
+        return;
+    const CDuiString name = msg.pSender->GetName();
+    for (const auto& [tab, type] : kFunctionTabs) {
+        if (name == tab)
+            page->SetFunctionTab(type);
+    }
+    // The page's profile panel takes the tab as well.
+    page->RouteNotify(msg);
+}
+
+LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    bHandled = TRUE;
+    const RegisteredMessages& messages = RegisterProgramMessages();
+    if (IsAwakeGated(uMsg)) {
+        LRESULT result = 0;
+        if (awake_) {
+            if (pages::CQuorsineUSBDevice* page = SelectedPage())
+                page->RouteMessage(uMsg, wParam, lParam, result);
+        }
+        return result;
+    }
+    if (uMsg == messages.instance && uMsg != 0) {
+        debuglog::Writef("软件标示 %u，%xd%xd", uMsg, static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+        BringForward();
+        return 0;
+    }
+    if (uMsg == messages.updateStatus && uMsg != 0)
+        return 0; // forwarded to the settings window while it is open (update issue)
+    if (uMsg == messages.lightControl && uMsg != 0) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1))
+            SetLightControl(lParam == 1, false);
+        return 0;
+    }
+    if (uMsg == messages.workToolQuery && uMsg != 0) {
+        AnswerWorkTool();
+        return 0;
+    }
+    switch (uMsg) {
+    case WM_ACTIVATE:
+        windowActive_ = wParam != 0;
+        for (pages::CQuorsineUSBDevice* page : pages_) {
+            if (page != nullptr)
+                page->SetActive(windowActive_);
+        }
+        bHandled = FALSE;
+        return 0;
+    case WM_MOUSELEAVE:
+    case WM_MOUSEHOVER:
+        debuglog::Write(uMsg == WM_MOUSELEAVE ? "鼠标移出" : "鼠标移入");
+        for (pages::CQuorsineUSBDevice* page : pages_) {
+            if (page != nullptr)
+                page->SetActive(uMsg == WM_MOUSEHOVER);
+        }
+        return 0;
+    case WM_POWERBROADCAST: OnPowerBroadcast(wParam); return 0;
+    case WM_DEVICE_ATTACH: OnDeviceAttach(wParam); return 0;
+    case WM_DEVICE_DETACH: OnDeviceDetach(wParam); return 0;
+    case WM_DEVICE_REACHABLE: OnDeviceReachable(static_cast<int>(wParam), lParam != 0); return 0;
+    case pages::WM_DEVICE_NOTIFICATION:
+        if (pages::CQuorsineUSBDevice* page = PageOfKindRow(static_cast<int>(wParam)))
+            page->OnDeviceNotification(static_cast<devices::NotifySource>(lParam >> 16),
+                                       static_cast<std::uint16_t>(lParam & 0xFFFF));
+        return 0;
+    case WM_OPEN_SETTINGS: debuglog::Write("settings window not built yet"); return 0;
+    case WM_CLEAR_SET_BADGE:
+        if (setButton_ != nullptr)
+            setButton_->SetForeImage(L"");
+        return 0;
+    case WM_LANGUAGE_CHANGED:
+        SwitchLanguage(static_cast<int>(wParam));
+        return 0;
+    case WM_SHOW_PROGRESS:
+        if (CControlUI* progress = m_pm.FindControl(L"setting_progress"))
+            progress->SetVisible(true);
+        return 0;
+    case WM_DPI_NOTICE: debuglog::Write("界面 DPI 1发生变化"); return 0;
+    case WM_DPICHANGED: return 0; // the layout scale follows the monitor's size, not its DPI
+    case WM_TRAY_NOTIFY: OnTrayNotify(lParam); return 0;
+    case WM_MENU_COMMAND: OnMenuCommand(reinterpret_cast<MenuCmd*>(wParam)); return 0;
+    case WM_TIMER: OnTimer(static_cast<UINT>(wParam)); return 0;
+    case WM_DISPLAYCHANGE:
+        debuglog::Write("显示器分辨率发生变化");
+        RunLayoutStep();
+        return 0;
+    default: break;
+    }
+    LRESULT result = 0;
+    if (pages::CQuorsineUSBDevice* page = SelectedPage()) {
+        if (page->RouteMessage(uMsg, wParam, lParam, result))
+            return result;
+    }
+    bHandled = FALSE;
+    return 0;
+}
+
+void CMainWnd::OnPowerBroadcast(WPARAM event)
+{
+    if (event != PBT_APMRESUMEAUTOMATIC && event != PBT_APMSUSPEND)
+        return;
+    awake_ = event == PBT_APMRESUMEAUTOMATIC;
+    for (pages::CQuorsineUSBDevice* page : pages_) {
+        if (page != nullptr && page->Model().KindRowData().kind != kKindHeadset)
+            page->SetLightOwnership(awake_ && lightControl_);
+    }
+}
+
+void CMainWnd::OnTimer(UINT id)
+{
+    orvel::KillTimer(m_hWnd, id);
+    switch (id) {
+    case kFirstLayoutTimer:
+        RunLayoutStep();
+        m_pm.Invalidate();
+        return;
+    case kTrayMenuTimer: {
+        const QPoint cursor = QCursor::pos();
+        CMenuWnd::CreateMenu(nullptr, L"menu.xml", POINT{cursor.x(), cursor.y()}, &m_pm, nullptr,
+                             eMenuAlignment_Left | eMenuAlignment_Bottom);
+        return;
+    }
+    default: {
+        // The profile switch (1055) and the end of a game lighting event (1066) belong to the
+        // shown page's panels.
+        LRESULT result = 0;
+        if (pages::CQuorsineUSBDevice* page = SelectedPage())
+            page->RouteMessage(WM_TIMER, id, 0, result);
+        return;
+    }
+    }
+}
+
+void CMainWnd::OnTrayNotify(LPARAM lParam)
+{
+    if (lParam == WM_RBUTTONUP) {
+        orvel::SetTimer(m_hWnd, kTrayMenuTimer, 10);
+        return;
+    }
+    if (lParam != WM_LBUTTONUP)
+        return;
+    ShowNoDevice();
+    CloseChildWindows();
+    if (IsWindowVisible() && !IsMinimized()) {
+        ShowWindow(false);
+        SetHiddenToTray(true);
+    } else {
+        ShowWindow(true, true);
+        RunLayoutStep();
+        SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+        ShowWindow(true, true);
+        m_pm.Invalidate();
+        SetHiddenToTray(false);
+    }
+    UpdateOnScreen();
+}
+
+void CMainWnd::OnMenuCommand(MenuCmd* command)
+{
+    if (command == nullptr)
+        return;
+    const CDuiString name = command->szName;
+    if (name == L"exit") {
+        delete command;
+        ExitProgram();
+        return;
+    }
+    if (name == L"about_menu") {
+        delete command;
+        if (aboutWindow_ != nullptr)
+            return;
+        CAboutWnd about(CDuiString::FromUtf8(UpdateProductTable.back().versionText));
+        if (about.Create(m_hWnd, L"  ", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 800, 572) != nullptr) {
+            aboutWindow_ = &about;
+            about.CenterWindow();
+            about.ShowModal();
+            aboutWindow_ = nullptr;
+        }
+        return;
+    }
+    if (name == L"setwnd_menu") {
+        delete command;
+        debuglog::Write("settings window not built yet");
+        return;
+    }
+    // The macro editor's commands go to the shown page.
+    LRESULT result = 0;
+    if (pages::CQuorsineUSBDevice* page = SelectedPage())
+        page->RouteMessage(WM_MENU_COMMAND, reinterpret_cast<WPARAM>(command), 0, result);
+    delete command;
+}
+
+void CMainWnd::BringForward()
+{
+    ShowNoDevice();
+    SetHiddenToTray(false);
+    SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    ShowWindow(true, true);
+    UpdateOnScreen();
+}
+
+void CMainWnd::AnswerWorkTool()
+{
+    const auto tool = ipc::FindWindowW(L"", kWorkToolTitle);
+    if (!tool)
+        return;
+    const auto block = BuildWorkToolAnswer();
+    COPYDATASTRUCT data;
+    data.dwData = kWorkToolDataId;
+    data.cbData = static_cast<std::uint32_t>(block.size());
+    data.lpData = block.data();
+    ipc::SendMessageW(*tool, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&data), m_hWnd);
+}
+
+void CMainWnd::ExitProgram()
+{
+    CloseChildWindows();
+    Close(0);
+}
+
+void CMainWnd::CloseChildWindows()
+{
+    if (aboutWindow_ != nullptr)
+        aboutWindow_->Close(0);
+}
+
+LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    debuglog::Write("退出测试");
+    ShowWindow(false);
+    StopWorkers();
+    if (tray_)
+        tray_->DeleteTrayIcon();
+    endpoint_.reset();
+    SkinSubject().RemoveReceiver(this);
+    PostQuitMessage(0);
+    bHandled = TRUE;
+    return 0;
+}
+
+int CMainWnd::MessageBox(HWND parent, LPCTSTR title, LPCTSTR text, int dpi, bool textIsRich, int buttons)
+{
+    CMsgWnd box(title != nullptr ? title : L"", text != nullptr ? text : L"", textIsRich, buttons, dpi);
+    if (box.Create(parent, L"msgwnd", WS_POPUP, WS_EX_TOOLWINDOW) == nullptr)
+        return 0;
+    box.CenterWindow();
+    return box.ShowModal() == 1 ? 1 : 0;
+}
+
+} // namespace orvel::app

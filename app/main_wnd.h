@@ -1,0 +1,172 @@
+#pragma once
+// CMainWnd: the program's only top-level window. It owns the device pages, their selector items
+// and power displays, the worker slots, the light scheduler and the tray icon, and routes every
+// notification and window message: what it handles itself is in its message map and in
+// HandleCustomMessage; everything else goes to the selected page (devices/qt/routed_pump.h).
+
+#include "app/app_messages.h"
+#include "app/language.h"
+#include "app/skin_settings.h"
+#include "devicelink/device_scan.h"
+#include "devices/qt/device_page.h"
+#include "lighting/light_scheduler.h"
+#include "platform/worker.h"
+#include "ui/UIlib.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace orvel {
+class CHidProbe;
+class HidChangeWatch;
+namespace ipc {
+class Endpoint;
+}
+}
+
+namespace orvel::app {
+
+class CAboutWnd;
+class CMainPage;
+
+// The subject every skin change goes through (the skin popup notifies it).
+SkinObserver& SkinSubject();
+
+class CMainWnd : public DuiLib::WindowImplBase, public SkinReceiver {
+public:
+    static constexpr int kWorkerSlots = 20;
+    // Timers of the main window (one-shot: killed when they fire).
+    static constexpr UINT kFirstLayoutTimer = 1011;
+    static constexpr UINT kTrayMenuTimer = 1032;
+    static constexpr UINT kProfileSwitchTimer = 1055;
+    static constexpr UINT kGameLightTimer = 1066;
+
+    CMainWnd();
+    ~CMainWnd() override;
+
+    // The program's message box: a CMsgWnd run modally; 1 for "confirm_btn", 0 otherwise.
+    // buttons 1 shows both buttons, 0 only "confirm_btn". A dpi the toolkit does not take is
+    // written to the debug log and 96 is used.
+    static int MessageBox(HWND parent, DuiLib::LPCTSTR title, DuiLib::LPCTSTR text, int dpi, bool textIsRich,
+                          int buttons);
+
+    // State, for the screenshot run and the tests.
+    pages::CQuorsineUSBDevice* PageOfKindRow(int kindRow) const;
+    pages::CQuorsineUSBDevice* SelectedPage() const;
+    bool ItemVisible(int kindRow) const;
+    bool AnyItemVisible() const;
+    SlotList& Slots() { return slots_; }
+    int Dpi() const { return dpi_; }
+    bool LightControl() const { return lightControl_; }
+    int LanguageIndex() const { return languageIndex_; }
+    const std::vector<LanguageEntry>& Languages() const { return languages_; }
+    // Selects the item of a kind row's page (as a click on it does).
+    void SelectKindRow(int kindRow);
+    void SwitchLanguage(int index);
+    // The layout scale rule run now, with the given DPI instead of the monitor's when not 0.
+    void RunLayoutStep(int forcedDpi = 0);
+    // The tray's "exit": child windows and the main window closed, the program ends.
+    void ExitProgram();
+
+protected:
+    DuiLib::CDuiString GetSkinFile() override { return L"XML_MAIN"; }
+    DuiLib::LPCTSTR GetWindowClassName() const override { return L"MainWnd"; }
+    UINT GetClassStyle() const override { return 0x0008; } // CS_DBLCLKS
+    void InitWindow() override;
+    DuiLib::CControlUI* CreateControl(DuiLib::LPCTSTR pstrClass) override;
+    void Notify(DuiLib::TNotifyUI& msg) override;
+    DuiLib::LPCTSTR QueryControlText(DuiLib::LPCTSTR, DuiLib::LPCTSTR) override { return nullptr; }
+    DuiLib::LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, DuiLib::BOOL& bHandled) override;
+    DuiLib::LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, DuiLib::BOOL& bHandled) override;
+    // A skin change: the root's background colour or image.
+    int Respond(SkinChangedParam param, SkinObserver* subject) override;
+
+    DUI_DECLARE_MESSAGE_MAP()
+
+private:
+    // Notifications the main window handles itself.
+    void OnWindowInit(DuiLib::TNotifyUI& msg);
+    void OnWindowSize(DuiLib::TNotifyUI& msg);
+    void OnCloseButton(DuiLib::TNotifyUI& msg);
+    void OnSystemButton(DuiLib::TNotifyUI& msg);
+    void OnSkinButton(DuiLib::TNotifyUI& msg);
+    void OnSettingsButton(DuiLib::TNotifyUI& msg);
+    void OnNoDeviceOk(DuiLib::TNotifyUI& msg);
+    void OnLightStatus(DuiLib::TNotifyUI& msg);
+    void OnSelectPrevious(DuiLib::TNotifyUI& msg);
+    void OnSelectNext(DuiLib::TNotifyUI& msg);
+    void OnDeviceSelect(DuiLib::TNotifyUI& msg);
+    void OnFunctionTab(DuiLib::TNotifyUI& msg);
+    // The main window's numbered controls: "windowdeviceset_" n, "zenta_DPI_slider_" n and
+    // "zenta_DPI_edit_" n; true when the notification was one of theirs.
+    bool HandleNumbered(DuiLib::TNotifyUI& msg);
+
+    // Window messages.
+    void OnTimer(UINT id);
+    void OnTrayNotify(LPARAM lParam);
+    void OnMenuCommand(DuiLib::MenuCmd* command);
+    void BringForward();
+    void AnswerWorkTool();
+    void SetLightControl(bool on, bool broadcast);
+    void OnPowerBroadcast(WPARAM event);
+
+    // Devices.
+    void StartWorkers();
+    void StopWorkers();
+    void OnDeviceAttach(std::size_t slot);
+    void OnDeviceDetach(std::size_t slot);
+    void OnDeviceReachable(int itemIndex, bool reachable);
+    pages::CQuorsineUSBDevice* CreatePage(int kindRow);
+    // Shows an item (selected when select), or hides it as a detach does.
+    void ShowDeviceItem(pages::CDeviceOptionUI* item, bool select);
+    void HideDeviceItem(pages::CDeviceOptionUI* item);
+    std::vector<pages::CDeviceOptionUI*> Items() const;
+    // Which page's LED buttons are worth painting: the selected one, while the window shows.
+    void UpdateOnScreen();
+    // Hidden to the tray, or back: the mice and keyboards stop polling their power meanwhile.
+    void SetHiddenToTray(bool hidden);
+    void CloseChildWindows();
+    void ShowNoDevice();
+
+    // Skin, language and fonts.
+    void SetFonts(const std::string& face);
+    void LoadStartSkin();
+
+    // Cached lookups (after the layout is built).
+    DuiLib::CControlUI* root_ = nullptr;
+    DuiLib::CTabLayoutUI* deviceSwitch_ = nullptr;
+    DuiLib::CTabLayoutUI* powerSwitch_ = nullptr;
+    DuiLib::CContainerUI* selectLayout_ = nullptr;
+    DuiLib::CControlUI* noDevice_ = nullptr;
+    DuiLib::CControlUI* lightStatus_ = nullptr;
+    DuiLib::CControlUI* setButton_ = nullptr;
+
+    std::unique_ptr<CMainPage> mainPage_;
+    // Other programs reach the window through it (a second start, the light and WorkTool requests).
+    std::unique_ptr<ipc::Endpoint> endpoint_;
+    std::unique_ptr<DuiLib::CTrayIcon> tray_;
+    CAboutWnd* aboutWindow_ = nullptr;
+
+    std::array<pages::CQuorsineUSBDevice*, 4> pages_{};
+    SlotList slots_;
+    std::unique_ptr<CHidProbe> probe_;
+    std::unique_ptr<HidChangeWatch> watch_;
+    DeviceScanContext scanContext_;
+    std::array<WorkerSlot, kWorkerSlots> workers_;
+    lighting::LightScheduler scheduler_;
+
+    std::vector<LanguageEntry> languages_;
+    int languageIndex_ = -1;
+    std::string fontFace_;
+    int dpi_ = 96;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+    bool firstLayout_ = true;
+    bool lightControl_ = true;
+    bool awake_ = true;
+    bool windowActive_ = false;
+    bool stopped_ = false;
+};
+
+} // namespace orvel::app

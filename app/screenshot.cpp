@@ -1,0 +1,116 @@
+#include "app/screenshot.h"
+
+#include "app/main_wnd.h"
+#include "devicelink/device_tables.h"
+#include "devices/qt/device_option.h"
+#include "ui/host_widget.h"
+
+#include <QImage>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace orvel::app {
+
+namespace {
+
+constexpr int kTickMs = 150;
+constexpr int kWaitTicks = 15000 / kTickMs;
+
+} // namespace
+
+ScreenshotRun::ScreenshotRun(CMainWnd& window, std::string folder) : window_(window), folder_(std::move(folder))
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    timer_.start(kTickMs);
+}
+
+bool ScreenshotRun::DevicesSettled() const
+{
+    // Every page whose device is attached has been read.
+    bool any = false;
+    for (int row = 0; row < static_cast<int>(DeviceKindTable.size()); ++row) {
+        pages::CQuorsineUSBDevice* page = window_.PageOfKindRow(row);
+        if (page == nullptr || !page->Model().LinkOpen())
+            continue;
+        if (!page->Heartbeat().Ready() || !window_.ItemVisible(row))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+void ScreenshotRun::Plan()
+{
+    const int languages = std::max<int>(1, static_cast<int>(window_.Languages().size()));
+    for (int language = 0; language < languages; ++language) {
+        for (int dpi : {96, 144}) {
+            bool anyPage = false;
+            for (int row = 0; row < static_cast<int>(DeviceKindTable.size()); ++row) {
+                if (window_.ItemVisible(row)) {
+                    shots_.push_back(Shot{language, dpi, row});
+                    anyPage = true;
+                }
+            }
+            if (!anyPage)
+                shots_.push_back(Shot{language, dpi, -1});
+        }
+    }
+}
+
+void ScreenshotRun::Tick()
+{
+    if (shots_.empty()) {
+        if (!DevicesSettled() && ++waitedTicks_ < kWaitTicks)
+            return;
+        Plan();
+    }
+    if (next_ >= shots_.size()) {
+        timer_.stop();
+        window_.ExitProgram();
+        return;
+    }
+    if (!prepared_) {
+        Prepare(shots_[next_]);
+        prepared_ = true;
+        return;
+    }
+    Take(shots_[next_]);
+    prepared_ = false;
+    ++next_;
+}
+
+void ScreenshotRun::Prepare(const Shot& shot)
+{
+    window_.SwitchLanguage(shot.language);
+    window_.RunLayoutStep(shot.dpi);
+    if (shot.kindRow >= 0)
+        window_.SelectKindRow(shot.kindRow);
+}
+
+void ScreenshotRun::Take(const Shot& shot)
+{
+    if (pages::CQuorsineUSBDevice* page = window_.SelectedPage())
+        page->RefreshPreview();
+    auto* host = dynamic_cast<DuiLib::CUIHostWidget*>(window_.GetWidget());
+    if (host == nullptr) {
+        ok_ = false;
+        return;
+    }
+    const std::string language = shot.language < static_cast<int>(window_.Languages().size())
+                                     ? window_.Languages()[static_cast<std::size_t>(shot.language)].name
+                                     : "default";
+    const std::string kind = shot.kindRow >= 0 ? std::string(DeviceKindTable[static_cast<std::size_t>(shot.kindRow)].kindName)
+                                               : "none";
+    const std::string file = folder_ + "/main-" + language + "-" + std::to_string(shot.dpi) + "-" + kind + ".png";
+    if (!host->RenderWindow().save(QString::fromStdString(file))) {
+        std::fprintf(stderr, "varno-orvel-80: could not write %s\n", file.c_str());
+        ok_ = false;
+        return;
+    }
+    std::printf("%s\n", file.c_str());
+}
+
+} // namespace orvel::app

@@ -1,0 +1,74 @@
+#pragma once
+// The frame output of one device, off the UI thread: a worker that sends the device's LED
+// buffer when the light loop has rendered a new frame, at most one frame per 5 ms, and pauses
+// after a failed send for as long as the send asks (200 ms). A frame rendered while another is
+// being sent is not lost: the newest buffer goes out next.
+//
+// The UI thread talks to the same device (reads its tables, changes its mode); while it does,
+// it holds the output (Hold), so a send never reads what the UI thread changes and never
+// interleaves with its commands.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/worker.h"
+
+namespace orvel::devices {
+
+class LightOutput {
+public:
+    static constexpr std::chrono::milliseconds kFramePeriod{5};
+    // Sends the buffer as it is now; returns the pause in ms the output takes after a failure.
+    using Send = std::function<int()>;
+
+    explicit LightOutput(Send send);
+    ~LightOutput();
+    LightOutput(const LightOutput&) = delete;
+    LightOutput& operator=(const LightOutput&) = delete;
+
+    void Start();
+    // Returns once no frame is being sent; later frames are dropped until Start.
+    void Stop();
+
+    // A new frame is in the buffer (any thread; the light loop calls it).
+    void FrameChanged();
+
+    // While a hold lives no frame is sent; taking it waits for a send in flight to finish.
+    class Hold {
+    public:
+        explicit Hold(LightOutput* output);
+        ~Hold();
+        Hold(Hold&& other) noexcept : output_(other.output_) { other.output_ = nullptr; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        Hold& operator=(Hold&&) = delete;
+
+    private:
+        LightOutput* output_;
+    };
+    Hold Suspend() { return Hold(this); }
+
+    // Frames sent since the start (for tests and measurements).
+    unsigned long Sent() const;
+
+private:
+    struct State {
+        std::mutex lock;
+        std::condition_variable wake;
+        bool pending = false;
+        bool sending = false;
+        bool stopping = false;
+        int holds = 0;
+        unsigned long sent = 0;
+    };
+    static void Run(const std::shared_ptr<State>& state, const Send& send);
+
+    Send send_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+    WorkerSlot worker_;
+};
+
+} // namespace orvel::devices

@@ -1,0 +1,293 @@
+#include "app/app_messages.h"
+#include "app/instance.h"
+#include "app/window_rules.h"
+#include "devices/qt/device_option.h"
+#include "devices/qt/device_power.h"
+#include "platform/settings.h"
+#include "tests/app/peer_window.h"
+#include "tests/app/window_bench.h"
+
+#include <cstring>
+
+namespace orvel::app::testing {
+namespace {
+
+using pages::CQuorsineUSBDevice;
+
+constexpr int kMouse = 0, kKeyboard = 1, kPad = 2, kHeadset = 3;
+
+// A panel of a page, as the later panels register: a prefix route and a window message route.
+class RecordingPanel : public pages::CRoutedPump {
+public:
+    std::vector<int> keys;
+    int games = 0;
+    void OnKey(DuiLib::TNotifyUI&, int n) { keys.push_back(n); }
+    DuiLib::LRESULT OnGame(DuiLib::WPARAM, DuiLib::LPARAM)
+    {
+        ++games;
+        return 0;
+    }
+    ORVEL_DECLARE_ROUTES()
+};
+ORVEL_BEGIN_PREFIX_ROUTES(RecordingPanel)
+ORVEL_ON_PREFIX(DuiLib::DUI_MSGTYPE_CLICK, L"key_", RecordingPanel::OnKey)
+ORVEL_END_PREFIX_ROUTES()
+ORVEL_BEGIN_MESSAGE_ROUTES(RecordingPanel)
+ORVEL_ON_REGISTERED(L"Game_Start", RecordingPanel::OnGame)
+ORVEL_END_MESSAGE_ROUTES()
+
+bool AnyLedColoured(const CQuorsineUSBDevice& page)
+{
+    for (DuiLib::CDeviceKeyButtonUI* b : page.LightButtons()) {
+        if (b != nullptr && b->GetLightColor() != 0xFFFFFFFF)
+            return true;
+    }
+    return false;
+}
+
+TEST(MainWindow, FourDevicesShowTheirPagesAndLighting)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Mouse);
+    bench.Serve(sim::DeviceKind::Keyboard);
+    bench.Serve(sim::DeviceKind::MousePad);
+    bench.Serve(sim::DeviceKind::Headset);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kMouse, kKeyboard, kPad, kHeadset}); }, 8000ms));
+    EXPECT_TRUE(window.IsWindowVisible());
+    EXPECT_FALSE(bench.Find(L"No_device_Link")->IsVisible());
+
+    auto* deviceSwitch = static_cast<DuiLib::CTabLayoutUI*>(bench.Find(L"device_switch"));
+    auto* powerSwitch = static_cast<DuiLib::CTabLayoutUI*>(bench.Find(L"device_power_switch"));
+    for (int row : {kKeyboard, kPad, kHeadset, kMouse}) {
+        SCOPED_TRACE(row);
+        window.SelectKindRow(row);
+        CQuorsineUSBDevice* page = window.PageOfKindRow(row);
+        EXPECT_EQ(window.SelectedPage(), page);
+        EXPECT_EQ(deviceSwitch->GetItemAt(deviceSwitch->GetCurSel()), page);
+        EXPECT_EQ(powerSwitch->GetItemAt(powerSwitch->GetCurSel()), page->PowerDisplay());
+        EXPECT_TRUE(page->OnScreen());
+        // The light loop animates the page's LED buttons.
+        EXPECT_TRUE(SpinUntil([&] { return AnyLedColoured(*page); })) << "no LED painted";
+        for (int other : {kMouse, kKeyboard, kPad, kHeadset}) {
+            if (other != row) {
+                EXPECT_FALSE(window.PageOfKindRow(other)->OnScreen());
+            }
+        }
+    }
+    // The last visible item has no next one.
+    auto items = bench.Find(L"device_select_layout");
+    ASSERT_NE(items, nullptr);
+    window.SelectKindRow(kHeadset);
+    const int before = deviceSwitch->GetCurSel();
+    bench.Send(bench.Find(L"device_select_next"), DuiLib::DUI_MSGTYPE_CLICK);
+    bench.Send(bench.Find(L"device_select_next"), DuiLib::DUI_MSGTYPE_CLICK);
+    bench.Send(bench.Find(L"device_select_next"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_NE(deviceSwitch->GetCurSel(), before);
+    const int last = deviceSwitch->GetCurSel();
+    bench.Send(bench.Find(L"device_select_next"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(deviceSwitch->GetCurSel(), last);
+}
+
+TEST(MainWindow, UnpluggedDevicesLeaveTheirPagesForTheirReturn)
+{
+    WindowBench bench;
+    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+    sim::ServedDevice& pad = bench.Serve(sim::DeviceKind::MousePad);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kKeyboard, kPad}); }, 8000ms));
+    CQuorsineUSBDevice* keyboardPage = window.PageOfKindRow(kKeyboard);
+    window.SelectKindRow(kKeyboard);
+
+    keyboard.Unplug(sim::Path::Cable);
+    ASSERT_TRUE(SpinUntil([&] { return !window.ItemVisible(kKeyboard); }));
+    EXPECT_EQ(window.SelectedPage(), window.PageOfKindRow(kPad)); // the next visible item
+    EXPECT_FALSE(bench.Find(L"No_device_Link")->IsVisible());
+
+    pad.Unplug(sim::Path::Cable);
+    ASSERT_TRUE(SpinUntil([&] { return !window.ItemVisible(kPad); }));
+    EXPECT_TRUE(bench.Find(L"No_device_Link")->IsVisible());
+    EXPECT_EQ(static_cast<DuiLib::CTabLayoutUI*>(bench.Find(L"device_switch"))->GetCurSel(), 0);
+    EXPECT_EQ(window.SelectedPage(), nullptr);
+
+    ASSERT_TRUE(keyboard.Plug(sim::Path::Cable));
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kKeyboard}); }, 8000ms));
+    EXPECT_EQ(window.PageOfKindRow(kKeyboard), keyboardPage); // the same page
+    EXPECT_EQ(window.SelectedPage(), keyboardPage);
+    EXPECT_FALSE(bench.Find(L"No_device_Link")->IsVisible());
+}
+
+TEST(MainWindow, TheMouseMovesBetweenCableAndReceiverOnTheSamePage)
+{
+    WindowBench bench;
+    sim::ServedDevice& mouse = bench.Serve(sim::DeviceKind::Mouse, true);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kMouse}); }, 8000ms));
+    CQuorsineUSBDevice* page = window.PageOfKindRow(kMouse);
+    EXPECT_FALSE(page->Model().ViaReceiver());
+    page->SetFunctionTab(5);
+
+    mouse.Unplug(sim::Path::Cable);
+    ASSERT_TRUE(SpinUntil([&] { return page->Model().ViaReceiver() && page->Model().LinkOpen(); }));
+    // Reached through the receiver, the item stays (or comes back) and the page keeps its state.
+    EXPECT_TRUE(SpinUntil([&] { return window.ItemVisible(kMouse); }));
+    EXPECT_EQ(window.PageOfKindRow(kMouse), page);
+    EXPECT_EQ(page->GetFunctionTab(), 5);
+    EXPECT_EQ(page->Model().Core().Kind(), kKindMouseReceiver);
+
+    ASSERT_TRUE(mouse.Plug(sim::Path::Cable));
+    ASSERT_TRUE(SpinUntil([&] { return !page->Model().ViaReceiver() && page->Model().LinkOpen(); }));
+    EXPECT_TRUE(window.ItemVisible(kMouse));
+    EXPECT_EQ(window.SelectedPage(), page);
+    EXPECT_EQ(page->Model().Core().Kind(), kKindMouse);
+}
+
+TEST(MainWindow, LightControlIsToggledAndAskedForByOtherPrograms)
+{
+    WindowBench bench;
+    const UINT owner = RegisterProgramMessages().lightOwner;
+    orvel::testing::PeerWindow other(L"Other", L"other program");
+    CMainWnd& window = bench.Start();
+    ASSERT_EQ(other.Received(owner).size(), 1u); // the program claims the lighting at start
+    DuiLib::CControlUI* status = bench.Find(L"control_light_status");
+    // The code sets two literal texts; the skin's button takes them as language ids.
+    auto shown = [](const wchar_t* literal) { return DuiLib::CResourceManager::GetInstance()->GetText(literal); };
+
+    bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_FALSE(window.LightControl());
+    EXPECT_EQ(status->GetText(), shown(L"不控制灯光"));
+    bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(window.LightControl());
+    EXPECT_EQ(status->GetText(), shown(L"控制灯光"));
+    const auto got = other.Received(owner, 3);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(std::make_pair(got[1].wParam, got[1].lParam), std::make_pair(WPARAM(1), LPARAM(0)));
+    EXPECT_EQ(std::make_pair(got[2].wParam, got[2].lParam), std::make_pair(WPARAM(1), LPARAM(1)));
+
+    // Asked by another program: the same change, nothing broadcast.
+    window.SendMessage(RegisterProgramMessages().lightControl, 1, 0);
+    EXPECT_FALSE(window.LightControl());
+    EXPECT_EQ(status->GetText(), shown(L"不控制灯光"));
+    uitest::Spin(50);
+    EXPECT_EQ(other.Received(owner, 4, 0ms).size(), 3u);
+}
+
+TEST(MainWindow, TheWorkToolGetsTheKindTable)
+{
+    WindowBench bench;
+    orvel::testing::PeerWindow tool(L"ToolWnd", L"WorkTool");
+    CMainWnd& window = bench.Start();
+    window.SendMessage(RegisterProgramMessages().workToolQuery, 0, 0);
+    const auto got = tool.Received(WM_COPYDATA);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].dataId, kWorkToolDataId);
+    const auto expected = BuildWorkToolAnswer();
+    EXPECT_EQ(got[0].data, std::vector<std::uint8_t>(expected.begin(), expected.end()));
+}
+
+TEST(MainWindow, TheTrayHidesAndRestoresAndASecondStartBringsItBack)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kKeyboard}); }, 8000ms));
+    CQuorsineUSBDevice* page = window.PageOfKindRow(kKeyboard);
+    ASSERT_TRUE(window.IsWindowVisible());
+
+    window.SendMessage(WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP);
+    EXPECT_FALSE(window.IsWindowVisible());
+    EXPECT_FALSE(page->OnScreen()); // nothing is painted while hidden
+    EXPECT_TRUE(page->Model().Core().WindowHidden());
+    window.SendMessage(WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP);
+    EXPECT_TRUE(window.IsWindowVisible());
+    EXPECT_TRUE(page->OnScreen());
+    EXPECT_FALSE(page->Model().Core().WindowHidden());
+
+    window.SendMessage(WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP);
+    ASSERT_FALSE(window.IsWindowVisible());
+    EXPECT_GE(BringRunningInstanceForward(), 1); // what a second start does
+    EXPECT_TRUE(SpinUntil([&] { return window.IsWindowVisible(); }));
+    EXPECT_TRUE(page->OnScreen());
+}
+
+TEST(MainWindow, NotificationsAndMessagesReachTheSelectedPagesPanels)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Mouse);
+    bench.Serve(sim::DeviceKind::Keyboard);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kMouse, kKeyboard}); }, 8000ms));
+    CQuorsineUSBDevice* keyboard = window.PageOfKindRow(kKeyboard);
+    CQuorsineUSBDevice* mouse = window.PageOfKindRow(kMouse);
+    RecordingPanel panel;
+    keyboard->AddPanel(&panel);
+    window.SelectKindRow(kKeyboard);
+
+    ASSERT_NE(keyboard->KeyButtons()[5], nullptr);
+    bench.Send(keyboard->KeyButtons()[5], DuiLib::DUI_MSGTYPE_CLICK);
+    bench.Send(mouse->KeyButtons()[3], DuiLib::DUI_MSGTYPE_CLICK); // not a control of the shown page
+    EXPECT_EQ(panel.keys, std::vector<int>{5});
+
+    // Game messages wait for the system to be awake; devices do not.
+    const UINT game = RegisterWindowMessageW(L"Game_Start");
+    window.SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    window.SendMessage(game, 1, 0);
+    EXPECT_EQ(panel.games, 0);
+    bench.Serve(sim::DeviceKind::MousePad);
+    EXPECT_TRUE(SpinUntil([&] { return bench.Ready({kPad}); }, 8000ms)) << "an attach while suspended";
+    window.SelectKindRow(kKeyboard);
+    window.SendMessage(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    window.SendMessage(game, 1, 0);
+    EXPECT_EQ(panel.games, 1);
+    keyboard->RemovePanel(&panel);
+
+    // The function tabs of the profile panel switch the page's tabs.
+    if (auto* tab = static_cast<DuiLib::COptionUI*>(window.GetPaintManager().FindSubControlByName(keyboard, L"macro_Op_tab"))) {
+        tab->Selected(true);
+        EXPECT_EQ(keyboard->GetFunctionTab(), 3);
+    }
+}
+
+TEST(MainWindow, ExitWithDevicesAttachedIsQuickAndStopsEveryWorker)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Mouse, true);
+    bench.Serve(sim::DeviceKind::Keyboard, true);
+    bench.Serve(sim::DeviceKind::MousePad);
+    bench.Serve(sim::DeviceKind::Headset);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kMouse, kKeyboard, kPad, kHeadset}); }, 8000ms));
+    const auto before = std::chrono::steady_clock::now();
+    window.ExitProgram();
+    ASSERT_TRUE(SpinUntil([&] { return window.GetHWND() == nullptr; }, 2000ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1000ms);
+    for (int row : {kMouse, kKeyboard, kPad, kHeadset})
+        EXPECT_FALSE(window.PageOfKindRow(row)->Model().LinkOpen());
+}
+
+TEST(MainWindow, ADeviceThatAnswersGarbageLeavesTheWindowWorking)
+{
+    WindowBench bench;
+    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+    bench.Serve(sim::DeviceKind::MousePad);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kKeyboard, kPad}); }, 8000ms));
+    window.SelectKindRow(kKeyboard);
+    sim::FaultRule rule;
+    rule.action = sim::FaultAction::BadChecksumStatus;
+    rule.times = 1000;
+    keyboard.Device().AddFault(rule);
+    // A notification makes the keyboard page read the broken device.
+    ASSERT_TRUE(keyboard.Notify(sim::notify::kSettingsChanged));
+    uitest::Spin(300);
+    window.SelectKindRow(kPad);
+    EXPECT_EQ(window.SelectedPage(), window.PageOfKindRow(kPad));
+    window.SelectKindRow(kKeyboard);
+    EXPECT_EQ(window.SelectedPage(), window.PageOfKindRow(kKeyboard));
+    keyboard.Unplug(sim::Path::Cable);
+    EXPECT_TRUE(SpinUntil([&] { return !window.ItemVisible(kKeyboard); }));
+    EXPECT_EQ(window.SelectedPage(), window.PageOfKindRow(kPad));
+}
+
+} // namespace
+} // namespace orvel::app::testing
