@@ -23,7 +23,8 @@ if(ORVEL_SANITIZE OR ORVEL_FUZZ)
 endif()
 
 # A fuzzer sees coverage only in code built with the fuzzer's instrumentation, so with
-# ORVEL_FUZZ every library is instrumented too; only the fuzzer programs link libFuzzer.
+# ORVEL_FUZZ every library is instrumented too (a fuzzer links the code under test from its
+# library); only the fuzzer programs link libFuzzer.
 if(ORVEL_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "ORVEL_FUZZ needs clang's libFuzzer: configure with -DCMAKE_CXX_COMPILER=clang++")
