@@ -20,12 +20,13 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QIcon>
 #include <QScreen>
 #include <QWidget>
 
-#include <algorithm>
-#include <cwchar>
+#include <filesystem>
 
 namespace orvel::app {
 
@@ -39,10 +40,8 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
     {L"cursor_Op_tab", 5}, {L"6533_voice_Op_tab", 6}, {L"magic_Op_tab", 7}, {L"Virtual7.1_Op_tab", 8},
 };
 
-constexpr const wchar_t* kLightControlText = L"控制灯光";
-constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
-constexpr int kZentaDpiMin = 200;
-constexpr int kZentaDpiMax = 6500;
+constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
+constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
 
 } // namespace
 
@@ -106,7 +105,13 @@ void CMainWnd::InitWindow()
         debuglog::Write("other programs cannot reach the window: " + error);
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
-    tray_->SetIcon(L"common/icons/mark.svg");
+    // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
+    std::error_code ec;
+    const CDuiString icon = std::filesystem::exists(CPaintManagerUI::GetResourceFile(kAppIcon).ToUtf8(), ec)
+                                ? CDuiString(kAppIcon)
+                                : CDuiString(kAppIconFallback);
+    tray_->SetIcon(icon);
+    QApplication::setWindowIcon(QIcon(QString::fromStdWString(CPaintManagerUI::GetResourceFile(icon).str())));
     LoadStartSkin();
 }
 
@@ -144,24 +149,6 @@ bool CMainWnd::HandleNumbered(TNotifyUI& msg)
         const int n = pages::NumberAfterPrefix(name.str(), L"windowdeviceset_");
         if (n == 0 || n == 1) {
             shell::OpenControlPanel(n == 0 ? shell::ControlPanel::Keyboard : shell::ControlPanel::Mouse);
-            return true;
-        }
-    } else if (msg.sType == DUI_MSGTYPE_MOVEVALUECHANGED) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_slider_");
-        if (n >= 0) {
-            auto* slider = static_cast<CSliderUI*>(msg.pSender);
-            if (CControlUI* edit = m_pm.FindControl((L"zenta_DPI_edit_" + std::to_wstring(n)).c_str()))
-                edit->SetText(std::to_wstring(slider->GetValue()).c_str());
-            return true;
-        }
-    } else if (msg.sType == DUI_MSGTYPE_KILLFOCUS) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_edit_");
-        if (n >= 0) {
-            const int value = std::clamp(static_cast<int>(std::wcstol(msg.pSender->GetText().GetData(), nullptr, 10)),
-                                         kZentaDpiMin, kZentaDpiMax);
-            msg.pSender->SetText(std::to_wstring(value).c_str());
-            if (auto* slider = static_cast<CSliderUI*>(m_pm.FindControl((L"zenta_DPI_slider_" + std::to_wstring(n)).c_str())))
-                slider->SetValue(value);
             return true;
         }
     }
@@ -262,19 +249,15 @@ void CMainWnd::SetLightControl(bool on, bool broadcast)
 
 void CMainWnd::OnSelectPrevious(TNotifyUI&)
 {
-    std::vector<bool> visible;
-    int current = -1;
-    const auto items = Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        visible.push_back(items[i]->IsVisible());
-        if (items[i]->IsSelected())
-            current = static_cast<int>(i);
-    }
-    if (const int previous = NextVisibleItem(visible, current, -1); previous >= 0)
-        items[static_cast<std::size_t>(previous)]->Select();
+    SelectNeighbour(-1);
 }
 
 void CMainWnd::OnSelectNext(TNotifyUI&)
+{
+    SelectNeighbour(+1);
+}
+
+void CMainWnd::SelectNeighbour(int step)
 {
     std::vector<bool> visible;
     int current = -1;
@@ -284,7 +267,7 @@ void CMainWnd::OnSelectNext(TNotifyUI&)
         if (items[i]->IsSelected())
             current = static_cast<int>(i);
     }
-    if (const int next = NextVisibleItem(visible, current, +1); next >= 0)
+    if (const int next = NextVisibleItem(visible, current, step); next >= 0)
         items[static_cast<std::size_t>(next)]->Select();
 }
 

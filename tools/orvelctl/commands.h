@@ -61,6 +61,9 @@ int SetAudioCommand(const ParsedArgs& args, Context& context);
 int UpdateCheckCommand(const ParsedArgs& args, Context& context);
 int UpdateDownloadCommand(const ParsedArgs& args, Context& context);
 
+// "show": brings the running window to the front, as a second start of the program does.
+int ShowCommand(const ParsedArgs& args, Context& context);
+
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();
 

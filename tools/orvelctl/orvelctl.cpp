@@ -1,7 +1,7 @@
 #include "tools/orvelctl/orvelctl.h"
 
+#include "app/instance.h"
 #include "devicelink/hid_adapters.h"
-#include "platform/namedmutex.h"
 #include "tools/orvelctl/commands.h"
 
 #include <vector>
@@ -11,8 +11,6 @@
 namespace orvel::ctl {
 
 namespace {
-
-constexpr const char* kInstanceMutex = "VARNO Orvel 80";
 
 struct CommandEntry {
     std::string_view words;    // "profile list"
@@ -114,6 +112,8 @@ const CommandEntry kCommands[] = {
      "Without DEVICE: every key name 'set DEVICE key' takes, with its assignment code.\n"
      "With mouse or keyboard: each POSITION with the function it has from the factory.\n",
      0, 1, KeysCommand},
+    {"show", "", "bring the running VARNO Orvel 80 window to the front",
+     "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
     {"update check", "[--json]", "list every product with its installed and offered version",
      "Asks the update service about the program and about the firmware of each connected\n"
      "mouse, keyboard and mouse pad (the first of each kind). Products whose device is not\n"
@@ -203,7 +203,7 @@ bool IsGroup(std::string_view word)
 
 bool WindowHoldsInstance()
 {
-    return ipc::OpenMutexW(kInstanceMutex);
+    return app::InstanceRuns();
 }
 
 } // namespace
