@@ -122,22 +122,18 @@ void KeyboardGroups(CKeyboardProfiledata& keyboard)
     }
 }
 
-void RequireBandsReadBack(CHs6533Profiledata& headset, int eqType, int customIndex)
+// Bands read, written back and read again; get gives no bands for what has none.
+template <class Get, class Set>
+void RequireBandsReadBack(Get get, Set set, const char* what)
 {
-    const std::vector<int> preset = headset.GetEqPreset(eqType);
-    if (preset.size() == EqBands().size()) {
-        EqBands bands {};
-        std::copy(preset.begin(), preset.end(), bands.begin());
-        headset.SetEqPreset(eqType, bands);
-        Require(headset.GetEqPreset(eqType) == preset, "equaliser preset written back reads the same");
+    const std::vector<int> before = get();
+    if (before.size() != EqBands().size()) {
+        return;
     }
-    const std::vector<int> custom = headset.GetCustomEq(customIndex);
-    if (custom.size() == EqBands().size()) {
-        EqBands bands {};
-        std::copy(custom.begin(), custom.end(), bands.begin());
-        headset.SetCustomEq(customIndex, bands);
-        Require(headset.GetCustomEq(customIndex) == custom, "custom equaliser written back reads the same");
-    }
+    EqBands bands {};
+    std::copy(before.begin(), before.end(), bands.begin());
+    set(bands);
+    Require(get() == before, what);
 }
 
 void HeadsetGroups(CHs6533Profiledata& headset)
@@ -145,7 +141,14 @@ void HeadsetGroups(CHs6533Profiledata& headset)
     const HeadsetSettings settings = headset.GetHeadsetSettings();
     headset.SetHeadsetSettings(settings);
     Require(headset.GetHeadsetSettings() == settings, "headset settings written back read the same");
-    RequireBandsReadBack(headset, settings.eqType, settings.customEqSeletIndex);
+    const int type = settings.eqType;
+    RequireBandsReadBack([&] { return headset.GetEqPreset(type); },
+                         [&](const EqBands& bands) { headset.SetEqPreset(type, bands); },
+                         "equaliser preset written back reads the same");
+    const int custom = settings.customEqSeletIndex;
+    RequireBandsReadBack([&] { return headset.GetCustomEq(custom); },
+                         [&](const EqBands& bands) { headset.SetCustomEq(custom, bands); },
+                         "custom equaliser written back reads the same");
     const std::vector<std::wstring> names = headset.GetCustomEqNames();
     headset.SetCustomEqNames(names);
     Require(headset.GetCustomEqNames() == names, "custom equaliser names written back read the same");
