@@ -15,16 +15,21 @@ if(ORVEL_WERROR)
   list(APPEND ORVEL_WARNINGS -Werror)
 endif()
 
-if(ORVEL_SANITIZE)
+# AddressSanitizer and UndefinedBehaviorSanitizer, in the sanitizer build and under the fuzzers;
+# undefined behaviour stops the program, so neither a test nor a fuzz run can pass over it.
+if(ORVEL_SANITIZE OR ORVEL_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
 # A fuzzer sees coverage only in code built with the fuzzer's instrumentation, so with
-# ORVEL_FUZZ every library is instrumented too; only the fuzzer programs link libFuzzer.
+# ORVEL_FUZZ every library is instrumented too (a fuzzer links the code under test from its
+# library); only the fuzzer programs link libFuzzer.
 if(ORVEL_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ORVEL_FUZZ needs clang's libFuzzer: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 define_property(GLOBAL PROPERTY ORVEL_CORE_SOURCES BRIEF_DOCS "core sources" FULL_DOCS "sources of core targets")
@@ -91,10 +96,21 @@ function(orvel_qt_library name)
   _orvel_use_qt(orvel_${name} PUBLIC)
 endfunction()
 
+# In a sanitizer or fuzz build every program carries the sanitizers' options, with the leaks
+# of the system libraries that are not ours to mend left out.
+function(_orvel_sanitizer_options target)
+  if(ORVEL_SANITIZE OR ORVEL_FUZZ)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/sanitizer_options.cpp)
+    set_source_files_properties(${PROJECT_SOURCE_DIR}/cmake/sanitizer_options.cpp PROPERTIES COMPILE_DEFINITIONS
+                                ORVEL_LSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/cmake/lsan_suppressions.txt")
+  endif()
+endfunction()
+
 # A program of the build with its sources and dependencies, and Qt when uses_qt is true.
 function(_orvel_program name uses_qt)
   cmake_parse_arguments(P "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${P_SOURCES})
+  _orvel_sanitizer_options(${name})
   _orvel_common(${name})
   target_link_libraries(${name} PRIVATE ${P_DEPS})
   if(uses_qt)
@@ -141,22 +157,26 @@ function(orvel_bench name)
 endfunction()
 
 # With ORVEL_FUZZ the target is a libFuzzer program; otherwise it is built with a small
-# driver that replays the files of its corpus folder, and that replay runs as a core test.
+# driver that replays the files of its corpus folder. Either way the corpus is replayed as a
+# core test (by libFuzzer with -runs=0: every input once, nothing mutated or written).
 function(orvel_fuzzer name)
   cmake_parse_arguments(A "" "CORPUS" "SOURCES;DEPS" ${ARGN})
   if(ORVEL_FUZZ)
     add_executable(${name} ${A_SOURCES})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set(replay ${name} -runs=0 ${A_CORPUS})
   else()
     add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
-    if(A_CORPUS)
-      add_test(NAME ${name}.replay COMMAND ${name} ${A_CORPUS})
-      set_tests_properties(${name}.replay PROPERTIES LABELS core)
-      set_property(GLOBAL APPEND PROPERTY ORVEL_CORE_TESTS ${name})
-    endif()
+    set(replay ${name} ${A_CORPUS})
   endif()
+  _orvel_sanitizer_options(${name})
   _orvel_common(${name})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
+  if(A_CORPUS)
+    add_test(NAME ${name}.replay COMMAND ${replay})
+    set_tests_properties(${name}.replay PROPERTIES LABELS core)
+    set_property(GLOBAL APPEND PROPERTY ORVEL_CORE_TESTS ${name})
+  endif()
 endfunction()
 
 # Called once at the end of the top-level list: the layering check and the core test target.

@@ -50,21 +50,6 @@ Json::Value* KeyListOf(Json::Value& profile)
     return &devices[0]["KeyList"];
 }
 
-std::vector<MacroEvent> EventsOf(const Json::Value& document, size_t limit)
-{
-    std::vector<MacroEvent> events;
-    if (!document.isObject() || !document["Events"].isArray()) {
-        return events;
-    }
-    const Json::Value& list = document["Events"];
-    for (Json::ArrayIndex i = 0; i < list.size() && events.size() < limit; ++i) {
-        if (const auto event = ParseEvent(list[i])) {
-            events.push_back(*event);
-        }
-    }
-    return events;
-}
-
 } // namespace
 
 MacroLibrary::MacroLibrary(fs::path folder)
@@ -74,15 +59,18 @@ MacroLibrary::MacroLibrary(fs::path folder)
 
 void MacroLibrary::Load()
 {
-    macros_.clear();
     const fs::path path = folder_ / kMacroListFile;
     std::error_code ec;
     const bool exists = fs::exists(path, ec);
-    listDocument_ = LoadSmallJsonFile(path);
-    listBroken_ = exists && !listDocument_.isObject();
-    if (!listDocument_.isObject()) {
-        listDocument_ = Json::Value(Json::objectValue);
-    }
+    Json::Value document = LoadSmallJsonFile(path);
+    listBroken_ = exists && !document.isObject();
+    LoadListDocument(std::move(document));
+}
+
+void MacroLibrary::LoadListDocument(Json::Value document)
+{
+    macros_.clear();
+    listDocument_ = document.isObject() ? std::move(document) : Json::Value(Json::objectValue);
     const Json::Value& list = listDocument_["MacroInfo"];
     if (!list.isArray()) {
         return;
@@ -201,7 +189,22 @@ std::vector<MacroEvent> MacroLibrary::LoadEvents(int index, size_t limit) const
     if (file.empty()) {
         return {};
     }
-    return EventsOf(LoadSmallJsonFile(file), limit);
+    return MacroEvents(LoadSmallJsonFile(file), limit);
+}
+
+std::vector<MacroEvent> MacroEvents(const Json::Value& document, size_t limit)
+{
+    std::vector<MacroEvent> events;
+    if (!document.isObject() || !document["Events"].isArray()) {
+        return events;
+    }
+    const Json::Value& list = document["Events"];
+    for (Json::ArrayIndex i = 0; i < list.size() && events.size() < limit; ++i) {
+        if (const auto event = ParseEvent(list[i])) {
+            events.push_back(*event);
+        }
+    }
+    return events;
 }
 
 MacroStatus MacroLibrary::SaveEvents(int index, std::span<const MacroEvent> events) const
@@ -317,7 +320,11 @@ bool RenumberMacroKeys(Json::Value& keyList, int deleted)
 
 bool ProfileUsesMacro(const fs::path& profile, int macro)
 {
-    Json::Value document = profiles::LoadJsonFile(profile);
+    return DocumentUsesMacro(profiles::LoadJsonFile(profile), macro);
+}
+
+bool DocumentUsesMacro(Json::Value document, int macro)
+{
     const Json::Value* list = KeyListOf(document);
     if (list == nullptr || !list->isArray()) {
         return false;

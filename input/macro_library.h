@@ -54,6 +54,8 @@ public:
 
     // Reads "macro.config". A missing or unreadable list lists no macros.
     void Load();
+    // Takes the list of a "macro.config" document already read; nothing is read or written.
+    void LoadListDocument(Json::Value document);
     const std::vector<MacroInfo>& Macros() const { return macros_; }
     std::vector<std::string> Names() const;
     const std::filesystem::path& Folder() const { return folder_; }
@@ -94,10 +96,14 @@ private:
     bool listBroken_ = false;
 };
 
+// The events of a ".mac" document in play order (at most limit; events that are not well
+// formed are left out).
+std::vector<MacroEvent> MacroEvents(const Json::Value& document, size_t limit = kMacroRowLimit);
 // Renumbers the keys of one "KeyList" after macro m was deleted; true when a key changed.
 bool RenumberMacroKeys(Json::Value& keyList, int deleted);
 // True when a key of the profile document at path is assigned to macro m.
 bool ProfileUsesMacro(const std::filesystem::path& profile, int macro);
+bool DocumentUsesMacro(Json::Value document, int macro);
 // The distinct macro numbers below macroCount used by codes, in order of first use: the
 // macros of the device image, in its order.
 std::vector<int> UsedMacros(std::span<const AssignmentCode> codes, int macroCount);

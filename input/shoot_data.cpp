@@ -76,13 +76,17 @@ const char* VerticalLabel(bool checked)
 
 std::optional<BulletFields> ShowBullet(const fs::path& folder, int gun, int bullet)
 {
-    const Json::Value document = LoadGun(folder, gun);
-    if (document.isNull()) {
+    return ShowBullet(LoadSmallJsonFile(ShootFile(folder, gun)), bullet);
+}
+
+std::optional<BulletFields> ShowBullet(const Json::Value& gunDocument, int bullet)
+{
+    if (!IsValidGunDocument(gunDocument)) {
         return std::nullopt;
     }
     const int first = ClampBullet(bullet) * kEventsPerBullet;
-    const MacroEvent horizontal = EventAt(document["Events"], first + 2);
-    const MacroEvent vertical = EventAt(document["Events"], first + 3);
+    const MacroEvent horizontal = EventAt(gunDocument["Events"], first + 2);
+    const MacroEvent vertical = EventAt(gunDocument["Events"], first + 3);
     return BulletFields {horizontal.down, std::to_string(horizontal.button), vertical.down,
                          std::to_string(vertical.button), std::to_string(vertical.delay)};
 }
@@ -178,16 +182,25 @@ std::vector<int> RepairGunFiles(const fs::path& folder, const fs::path& defaultF
 
 ImageResult BuildShootImage(const fs::path& folder, size_t capacityBytes)
 {
-    std::array<std::vector<MacroEvent>, kGunCount> sections;
+    std::array<Json::Value, kGunCount> guns;
     for (int gun = 0; gun < kGunCount; ++gun) {
-        const Json::Value document = LoadSmallJsonFile(ShootFile(folder, gun));
+        guns[size_t(gun)] = LoadSmallJsonFile(ShootFile(folder, gun));
+    }
+    return BuildShootImage(guns, capacityBytes);
+}
+
+ImageResult BuildShootImage(std::span<const Json::Value, kGunCount> guns, size_t capacityBytes)
+{
+    std::array<std::vector<MacroEvent>, kGunCount> sections;
+    for (size_t gun = 0; gun < guns.size(); ++gun) {
+        const Json::Value& document = guns[gun];
         if (!document.isObject() || !document["Events"].isArray()) {
             continue;
         }
         const Json::Value& events = document["Events"];
-        for (Json::ArrayIndex i = 0; i < events.size() && sections[size_t(gun)].size() < kShootEventLimit; ++i) {
+        for (Json::ArrayIndex i = 0; i < events.size() && sections[gun].size() < kShootEventLimit; ++i) {
             if (const auto event = ParseEvent(events[i])) {
-                sections[size_t(gun)].push_back(*event);
+                sections[gun].push_back(*event);
             }
         }
     }

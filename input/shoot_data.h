@@ -4,11 +4,13 @@
 // release, horizontal move, vertical move with the bullet delay, two zero moves). The shoot
 // panel binds its controls to these functions; the default copies live in a default folder.
 
+#include "input/assignment_code.h"
 #include "input/event_image.h"
 #include "input/macro_event.h"
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,8 @@ enum class ShootStatus {
 
 // The fields showing bullet b of gun g; nothing when the gun's file is not valid.
 std::optional<BulletFields> ShowBullet(const std::filesystem::path& folder, int gun, int bullet);
+// The same from a gun document already read.
+std::optional<BulletFields> ShowBullet(const Json::Value& gunDocument, int bullet);
 
 // Stores the fields as bullet b of gun g. The numbers are read as decimal (not a number
 // reads 0), clamped (distances 0-255, delay 0-65535) and written back into fields.
@@ -82,5 +86,7 @@ std::vector<int> RepairGunFiles(const std::filesystem::path& folder, const std::
 // The device image of the four guns (16 + 24 + 4 × events; 2920 bytes for four full files).
 // A missing or invalid file gives an empty section; each gun is cut to 180 events.
 ImageResult BuildShootImage(const std::filesystem::path& folder, size_t capacityBytes);
+// The same from the four gun documents already read.
+ImageResult BuildShootImage(std::span<const Json::Value, kGunCount> guns, size_t capacityBytes);
 
 } // namespace orvel::input

@@ -76,14 +76,46 @@ Json::Value LoadJsonFile(const fs::path& path)
     return *std::move(document);
 }
 
+namespace {
+
+// The styled writer cuts a member name at its first NUL: the stored document would carry the
+// value under another name, and of two equal names the later one wins when it is read back.
+bool HasNameWithNul(const Json::Value& value)
+{
+    if (value.isObject()) {
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            if (it.name().find('\0') != std::string::npos || HasNameWithNul(*it)) {
+                return true;
+            }
+        }
+    } else if (value.isArray()) {
+        for (const Json::Value& element : value) {
+            if (HasNameWithNul(element)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::string StyledText(const Json::Value& document)
 {
-    // The styled writer's layout is the one every stored document already has.
+    std::string text;
+    if (HasNameWithNul(document)) {
+        // The stream writer keeps whole names, in a layout of its own.
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "   ";
+        text = Json::writeString(builder, document);
+    } else {
+        // The styled writer's layout is the one every stored document already has.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Json::StyledWriter writer;
-    std::string text = writer.write(document);
+        Json::StyledWriter writer;
+        text = writer.write(document);
 #pragma GCC diagnostic pop
+    }
     text.push_back('\n');
     return text;
 }

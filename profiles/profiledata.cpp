@@ -121,6 +121,12 @@ void CBasicProfiledata::SetLightListIndex(int index)
     lightListIndex_ = index;
 }
 
+Json::Value CBasicProfiledata::entryOf(const Json::Value& document) const
+{
+    const Json::Value& entry = JsonElement(JsonArray(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_));
+    return entry.isObject() ? entry : Json::Value();
+}
+
 Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
 {
     if (path.empty()) {
@@ -128,9 +134,8 @@ Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
     }
     Json::Value document;
     const bool writable = ReadProfileDocument(path, document);
-    const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);
-    Json::Value entry = JsonElement(JsonArray(document, "Device"), index);
-    if (entry.isObject()) {
+    Json::Value entry = entryOf(document);
+    if (!entry.isNull()) {
         return entry;
     }
     entry = defaultEntry();
@@ -147,9 +152,7 @@ Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
 Json::Value CBasicProfiledata::defaultEntry() const
 {
     // Only read: the default document is the program's own, never moved aside or rewritten.
-    Json::Value entry = JsonElement(JsonArray(LoadJsonFile(defaultProfilePath_), "Device"),
-                                    static_cast<Json::ArrayIndex>(deviceIndex_));
-    return entry.isObject() ? entry : Json::Value();
+    return entryOf(LoadJsonFile(defaultProfilePath_));
 }
 
 Json::Value CBasicProfiledata::Load(const fs::path& path)
@@ -170,6 +173,13 @@ Json::Value CBasicProfiledata::LoadDefault()
     return entry_;
 }
 
+Json::Value CBasicProfiledata::LoadDocument(const Json::Value& document)
+{
+    ForgetPreviousProfile();
+    entry_ = entryOf(document);
+    return entry_;
+}
+
 Json::Value CBasicProfiledata::LoadScratch(const fs::path& path)
 {
     scratch_ = loadEntry(path);
@@ -178,7 +188,12 @@ Json::Value CBasicProfiledata::LoadScratch(const fs::path& path)
 
 Json::Value CBasicProfiledata::LoadLightConfig(const fs::path& path)
 {
-    lightConfig_ = LoadJsonFile(path);
+    return LoadLightConfig(LoadJsonFile(path));
+}
+
+Json::Value CBasicProfiledata::LoadLightConfig(const Json::Value& config)
+{
+    lightConfig_ = config;
     return lightConfig_;
 }
 
@@ -301,12 +316,18 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffects()
         }
         return effects_;
     }
-    const Json::Value file = LoadJsonFile(lightConfigPath_.parent_path() / (guid + ".light"));
-    for (const Json::Value& step : JsonArray(file, "LEDEffectList")) {
-        effects_.push_back({ledEffectOf(step), static_cast<int32_t>(JsonUInt(step, "Time")),
-                            static_cast<int32_t>(JsonUInt(step, "Cyle"))});
-    }
+    effects_ = LightEffectSteps(LoadJsonFile(lightConfigPath_.parent_path() / (guid + ".light")));
     return effects_;
+}
+
+std::vector<LightEffectStep> CBasicProfiledata::LightEffectSteps(const Json::Value& lightFile)
+{
+    std::vector<LightEffectStep> steps;
+    for (const Json::Value& step : JsonArray(lightFile, "LEDEffectList")) {
+        steps.push_back({ledEffectOf(step), static_cast<int32_t>(JsonUInt(step, "Time")),
+                         static_cast<int32_t>(JsonUInt(step, "Cyle"))});
+    }
+    return steps;
 }
 
 // ---- keys ----

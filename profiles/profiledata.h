@@ -56,6 +56,10 @@ public:
     Json::Value LoadDefault();
     Json::Value LoadScratch(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);
+    // The same from documents already read, with nothing read or written: the device entry of
+    // the document (null when it has none; no default is taken) and the light configuration.
+    Json::Value LoadDocument(const Json::Value& document);
+    Json::Value LoadLightConfig(const Json::Value& config);
     const Json::Value& DeviceEntry() const { return entry_; }
     const Json::Value& ScratchEntry() const { return scratch_; }
 
@@ -67,6 +71,8 @@ public:
     // The steps of the selected user effect's ".light" file, which lives beside the light
     // configuration document and is named by a plain "Guid".
     std::vector<LightEffectStep> GetLightEffects();
+    // The steps of one ".light" document.
+    static std::vector<LightEffectStep> LightEffectSteps(const Json::Value& lightFile);
 
     std::vector<KeyEntry> GetKeyList();
     void SetKeyAssignments(const std::vector<KeyEntry>& keys);
@@ -82,6 +88,7 @@ protected:
 
 private:
     Json::Value loadEntry(const std::filesystem::path& path);
+    Json::Value entryOf(const Json::Value& document) const;
     Json::Value defaultEntry() const;
     static std::vector<KeyEntry> decodeKeys(const Json::Value& entry);
     static void encodeKeys(Json::Value& entry, const std::vector<KeyEntry>& keys);

@@ -123,17 +123,13 @@ Json::Value& DeviceProfileList::entries()
     return JsonArrayAt(list_, "profilelist");
 }
 
-// Only entries with a plain identifier are taken, so no name read from the file can lead
-// outside the folder; the selection is kept inside the list.
-DeviceProfileList::ListState DeviceProfileList::readList()
+Json::Value CheckedProfileList(Json::Value document)
 {
-    Json::Value file = LoadJsonFile(listPath());
-    if (!file.isObject() || !JsonMember(file, "profilelist").isArray()) {
-        std::error_code ec;
-        return fs::exists(listPath(), ec) ? ListState::Broken : ListState::Missing;
+    if (!document.isObject() || !JsonMember(document, "profilelist").isArray()) {
+        return Json::Value();
     }
     Json::Value kept(Json::arrayValue);
-    for (const Json::Value& e : file["profilelist"]) {
+    for (const Json::Value& e : document["profilelist"]) {
         const std::string id = JsonString(e, "profileUUID");
         if (paths::IsPlainName(id)) {
             Json::Value entry = e;
@@ -143,10 +139,20 @@ DeviceProfileList::ListState DeviceProfileList::readList()
             debuglog::Writef("profile list entry refused: %s", id.c_str());
         }
     }
-    file["profilelist"] = kept;
+    document["profilelist"] = kept;
     const int count = static_cast<int>(kept.size());
-    file["profileselect"] = std::clamp(JsonInt(file, "profileselect"), 0, std::max(count - 1, 0));
-    list_ = file;
+    document["profileselect"] = std::clamp(JsonInt(document, "profileselect"), 0, std::max(count - 1, 0));
+    return document;
+}
+
+DeviceProfileList::ListState DeviceProfileList::readList()
+{
+    Json::Value list = CheckedProfileList(LoadJsonFile(listPath()));
+    if (list.isNull()) {
+        std::error_code ec;
+        return fs::exists(listPath(), ec) ? ListState::Broken : ListState::Missing;
+    }
+    list_ = std::move(list);
     return ListState::Read;
 }
 

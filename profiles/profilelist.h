@@ -58,6 +58,11 @@ TabVisibility TabVisibilityForKind(int kind);
 // Case-insensitive comparison of UTF-8 names (Latin, Greek, Cyrillic and full-width letters).
 bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 
+// A "ProfileList.ini" document as the list keeps it: only entries with a plain identifier, so no
+// name read from the file can lead outside the folder, each with a name, and the selection
+// inside the list. Null when the document is not a profile list.
+Json::Value CheckedProfileList(Json::Value document);
+
 class DeviceProfileList {
 public:
     void SetDeviceKind(int kind) { kind_ = kind; }

@@ -163,7 +163,7 @@ private:                                                                     \
 protected:                                                                   \
     static const DuiLib::DUI_MSGMAP messageMap;                              \
     static const DuiLib::DUI_MSGMAP* _GetBaseMessageMap();                   \
-    virtual const DuiLib::DUI_MSGMAP* GetMessageMap() const;
+    const DuiLib::DUI_MSGMAP* GetMessageMap() const override;
 
 #define DUI_BEGIN_MESSAGE_MAP(theClass, baseClass)                                                                   \
     const DuiLib::DUI_MSGMAP* theClass::_GetBaseMessageMap() { return &baseClass::messageMap; }                      \

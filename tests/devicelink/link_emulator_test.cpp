@@ -21,8 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kKeyboard = 0;
 constexpr std::size_t kMouse = 4;
-constexpr std::size_t kMouseCableSlot = 4;
-constexpr std::size_t kMouseReceiverSlot = 6;
 
 std::vector<int> Lengths(const std::vector<CommandFrame>& frames, std::uint8_t command)
 {

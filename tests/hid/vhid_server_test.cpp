@@ -231,6 +231,7 @@ TEST(VhidWireTest, HelloRejectsBadFields)
         const char* json;
         bool valid;
     };
+    const std::string tooDeep(2000, '['); // past the reader's nesting limit
     const Case cases[] = {
         {R"({"vendorId":12815,"productId":8732,"version":256,"interface":1,"reportDescriptor":"05010902a101C0"})", true},
         {R"({"vendorId":70000,"productId":1,"version":0,"interface":1,"reportDescriptor":""})", false},
@@ -241,6 +242,7 @@ TEST(VhidWireTest, HelloRejectsBadFields)
         {R"({"vendorId":1,"productId":1,"version":0,"interface":1})", false},
         {R"([1,2])", false},
         {"not json", false},
+        {tooDeep.c_str(), false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecodeHello(c.json).has_value(), c.valid) << c.json;

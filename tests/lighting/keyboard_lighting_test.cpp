@@ -307,27 +307,41 @@ TEST(KeyboardLighting, StartStates)
     for (const auto& plane : k16.StateForTests().planes) EXPECT_EQ(plane[1], 1);
 }
 
+// The keys of an audio style after the same spectrum arrived eight times, a frame after each
+// (the ripple style starts a ripple once enough loudness has come in).
+std::vector<uint32_t> AudioFrame(int style, const std::vector<int32_t>& spectrum)
+{
+    KeyboardLighting k;
+    k.SetSettings(Mode(29));
+    AudioLightSettings audio;
+    audio.style = style;
+    audio.foreground = {255, 0, 0};
+    audio.background = {0, 0, 9};
+    k.SetAudioSettings(audio);
+    for (int i = 0; i < 8; ++i) {
+        k.SpectrumInput(spectrum);
+        Steps(k, 1);
+    }
+    return Frame(k);
+}
+
+// The capture program may send any number of values of any size: only the first 25 are taken,
+// and a value beyond the range of heights lights the keys as the end of the range does.
 TEST(KeyboardLighting, AudioHeightsOutOfRangeStayInsideTheMatrix)
 {
+    std::vector<int32_t> first25(25);
+    for (int i = 0; i < 25; ++i) first25[i] = (i * 373) % 2400;
+    std::vector<int32_t> long500 = first25;
+    long500.resize(500, INT32_MAX);
+    const std::vector<int32_t> loudest(25, INT32_MAX);
+    const std::vector<int32_t> quietest(25, INT32_MIN);
+    const std::vector<int32_t> silence(25, 0);
     for (int style = 0; style < 7; ++style) {
-        KeyboardLighting k;
-        k.SetSettings(Mode(29));
-        AudioLightSettings audio;
-        audio.style = style;
-        audio.foreground = {255, 0, 0};
-        audio.background = {0, 0, 9};
-        k.SetAudioSettings(audio);
-        const std::vector<std::vector<int32_t>> inputs = {
-            std::vector<int32_t>(500, INT32_MAX), std::vector<int32_t>(25, INT32_MIN), std::vector<int32_t>(25, 0),
-            std::vector<int32_t>(3, 5000)};
-        for (const auto& in : inputs) {
-            k.SpectrumInput(in);
-            Steps(k, 1);
-        }
-        for (int p = 0; p < 170; ++p) {
-            const uint32_t e = k.Leds().GetLedColor(p);
-            EXPECT_TRUE(LevelOf(e) <= 255) << p;
-        }
+        const std::vector<uint32_t> shown = AudioFrame(style, first25);
+        EXPECT_NE(shown, AudioFrame(style, silence)) << "style " << style << " shows its input";
+        EXPECT_EQ(AudioFrame(style, long500), shown) << "style " << style;
+        EXPECT_EQ(AudioFrame(style, loudest), AudioFrame(style, std::vector<int32_t>(25, 4000))) << "style " << style;
+        EXPECT_EQ(AudioFrame(style, quietest), AudioFrame(style, std::vector<int32_t>(25, -4000))) << "style " << style;
     }
 }
 

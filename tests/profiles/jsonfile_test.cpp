@@ -79,6 +79,16 @@ TEST(JsonFile, UnreadableDocumentsLoadAsNull)
     EXPECT_TRUE(LoadJsonFile(tmp / "folder.Json").isNull()) << "a folder is not a document";
 }
 
+TEST(JsonFile, NamesHoldingNulAreStoredWhole)
+{
+    orvel::testing::TempFolder tmp;
+    Json::Value doc;
+    doc["KeyList"] = 2;
+    doc[std::string("KeyList\0x", 9)] = 1; // written cut at the NUL, it would replace the real one
+    ASSERT_TRUE(SaveJsonFile(tmp / "p.Json", doc));
+    EXPECT_EQ(LoadJsonFile(tmp / "p.Json"), doc);
+}
+
 TEST(JsonFile, AFifoInPlaceOfADocumentIsRefusedWithoutWaiting)
 {
     orvel::testing::TempFolder tmp;

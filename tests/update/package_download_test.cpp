@@ -71,8 +71,8 @@ TEST_F(PackageDownload, FailuresLeaveNothingUnderTheFinalName)
         const char* says;
     };
     const auto both = [](ScriptedReply reply) { return [reply](const RecordedRequest&) { return reply; }; };
-    const auto getOnly = [size](ScriptedReply get) {
-        return [get, size](const RecordedRequest& request) {
+    const auto getOnly = [](ScriptedReply get) {
+        return [get](const RecordedRequest& request) {
             return request.method == "HEAD" ? ScriptedReply{200, {}, "", size} : get;
         };
     };

@@ -185,7 +185,7 @@ TEST_F(SettingsUpdate, DownloadRunsToDownloadedAndHoldsTheWindowMeanwhile)
 {
     constexpr std::int64_t size = 400000;
     std::atomic<bool> hold{true};
-    ServeVersions([&hold, size](const RecordedRequest& request) {
+    ServeVersions([&hold](const RecordedRequest& request) {
         if (request.method == "HEAD")
             return ScriptedReply{200, {}, "", size};
         while (hold.load())

@@ -217,9 +217,10 @@ int main(int argc, char** argv) {
     }
     for (const auto& [target, value] : sets) {
         auto [name, attr] = split(target, '.');
-        ForEachControl(root, [&](CControlUI* c) {
-            if (CDuiString(c->GetName()) == CDuiString::FromUtf8(name))
-                c->SetAttribute(CDuiString::FromUtf8(attr), CDuiString::FromUtf8(value));
+        ForEachControl(root, [n = CDuiString::FromUtf8(name), a = CDuiString::FromUtf8(attr),
+                              v = CDuiString::FromUtf8(value)](CControlUI* c) {
+            if (CDuiString(c->GetName()) == n)
+                c->SetAttribute(a, v);
         });
     }
     if (lights) LightAll(root);
