@@ -35,6 +35,7 @@ protected:
         library.AddDevice(OSCONF_FLOW_RECORDING, kMicrophone);
         library.SetProperty(kHeadphones.id, "GetSupportFeature", "0,0,0,0,0,0,0");
         library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "1");
+        library.SetProperty(kHeadphones.id, "VirtualSurroundEffectControl", "1");
         for (const std::string_view band : kEqSliderNames)
             library.SetProperty(kHeadphones.id, std::string(band), "0");
         const std::pair<const char*, const char*> microphone[] = {
@@ -97,7 +98,8 @@ TEST_F(HeadsetAudioTest, ShowTakesTheLevelsFromTheSoundServerAndTheRestFromThePr
     EXPECT_FALSE(view.monitorOn);
     EXPECT_EQ(view.monitorLevel, 25);
     EXPECT_TRUE(view.micLevelAvailable && view.micMuteAvailable && view.monitorLevelAvailable &&
-                view.monitorMuteAvailable && view.equaliserApplied && view.voiceEffectsOffered);
+                view.monitorMuteAvailable && view.equaliserApplied && view.voiceEffectsOffered &&
+                view.surroundOffered);
     EXPECT_EQ(view.magicType, 2);
     // Reading changes nothing on the device.
     EXPECT_TRUE(Writes().empty());
@@ -158,7 +160,9 @@ TEST_F(HeadsetAudioTest, CustomNamesAreUniqueIgnoringCaseAndAtMostTwenty)
 
     for (int i = 2; i <= kMostCustomEqualisers; ++i)
         ASSERT_EQ(audio.SaveCustom(L"eq " + std::to_wstring(i)).outcome, Outcome::Done);
-    EXPECT_EQ(audio.SaveCustom(L"one more").outcome, Outcome::ListFull);
+    const AudioChange full = audio.SaveCustom(L"one more");
+    EXPECT_EQ(full.outcome, Outcome::ListFull);
+    EXPECT_EQ(full.result.messages, (std::vector<devices::UserMessage>{{kEqListFullMessage}}));
     auto stored = Stored();
     EXPECT_EQ(stored->CustomEqNames().size(), 20U);
     EXPECT_EQ(stored->AudioSettings().customEqSeletIndex, 19);
@@ -256,7 +260,8 @@ TEST_F(HeadsetAudioTest, ALevelGoesAsAScalarOnItsChannelAndIsStoredOnlyWhenTaken
     library.SetProperty(kMicrophone.id, "VolumeScalarControl", "0.370000", OSCONF_OK, OSCONF_REFUSED);
     const AudioChange refused = audio.SetMicLevel(60);
     EXPECT_EQ(refused.outcome, Outcome::NotWritten);
-    EXPECT_EQ(refused.result.messages, (std::vector<devices::UserMessage>{{devices::kDeviceNotUpdatedMessage}}));
+    // Not the message of a change that was stored: nothing was.
+    EXPECT_EQ(refused.result.messages, (std::vector<devices::UserMessage>{{kAudioNotChangedMessage}}));
     // The slider keeps what the user did; the setting and the profile keep what the server has.
     EXPECT_EQ(audio.View().micLevel, 60);
     EXPECT_EQ(headset.AudioSettings().micInValue, 37);
@@ -301,11 +306,13 @@ TEST_F(HeadsetAudioTest, WhatTheLibraryDoesNotOfferIsUnavailableAndNeverWritten)
     library.SetProperty(kMicrophone.id, "GetSupportFeature", "0,0,0,0,0,0,0");
     library.SetProperty(kMicrophone.id, "GetAAMaxVol", "", OSCONF_UNSUPPORTED);
     library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "", OSCONF_UNSUPPORTED);
+    library.SetProperty(kHeadphones.id, "VirtualSurroundEffectControl", "", OSCONF_UNSUPPORTED);
     Attach();
     const HeadsetAudioView& view = audio.View();
     EXPECT_FALSE(view.voiceEffectsOffered);
     EXPECT_FALSE(view.monitorLevelAvailable || view.monitorMuteAvailable);
     EXPECT_FALSE(view.equaliserApplied);
+    EXPECT_FALSE(view.surroundOffered);
     EXPECT_EQ(view.monitorLevel, 50) << "the profile's value stays shown";
     EXPECT_EQ(audio.SetVoiceEffect(true).outcome, Outcome::Unavailable);
     EXPECT_EQ(audio.SelectVoice(2).outcome, Outcome::Unavailable);
