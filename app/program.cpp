@@ -4,7 +4,11 @@
 #include "app/instance.h"
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
+#include "audio/qt/audio_panels.h"
+#include "audio/qt/magic_control.h"
+#include "audio/qt/voice_control.h"
 #include "devices/qt/page_controls.h"
+#include "devices/qt/user_messages.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "ui/xmlfile.h"
@@ -151,6 +155,14 @@ private:
     QWidget* widget_;
 };
 
+// The program's message box over the window owner, at that window's DPI.
+void ShowMessageBox(HWND owner, const CDuiString& text)
+{
+    auto* window = dynamic_cast<WindowImplBase*>(CWindowWnd::FromHandle(owner));
+    const int dpi = window != nullptr ? window->GetPaintManager().GetDPI() : 96;
+    CMainWnd::MessageBox(owner, nullptr, text, dpi, false, 0);
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: varno-orvel-80 [--screenshot FOLDER]\n");
@@ -192,6 +204,9 @@ std::string SetUpToolkit(const std::string& skinFolder)
         return problem;
     RegisterCustomControls();
     pages::RegisterPageControls();
+    pages::RegisterPanelClass(L"Voice6533Control", &audio::CVoice6533ControlUI::Create);
+    pages::RegisterPanelClass(L"MagicControl", &audio::CMagicControlUI::Create);
+    pages::SetMessageBox([](HWND owner, const CDuiString& text) { ShowMessageBox(owner, text); });
     return {};
 }
 
@@ -253,6 +268,7 @@ int RunProgram(int argc, char** argv)
         if (screenshots && !screenshots->Succeeded())
             code = kExitFailed;
     }
+    audio::StopProcessAudioSdk();
     CResourceManager::GetInstance()->Release();
     return code;
 }

@@ -1,6 +1,8 @@
-// The headset page: the buttons of its own layout.
+// The headset page: the buttons of its own layout and its two audio panels.
 // Layouts: XML\DeviceXml\hs6533device.xml
 
+#include "audio/qt/audio_panels.h"
+#include "devices/kind_models.h"
 #include "devices/qt/kind_pages.h"
 
 namespace orvel::pages {
@@ -17,8 +19,13 @@ LPVOID CQuorsineHS6533Device::GetInterface(LPCTSTR pstrName)
 void CQuorsineHS6533Device::InitPage()
 {
     CQuorsineUSBDevice::InitPage();
-    if (!Setup().layoutName.empty())
-        BindButtons(FindOnPage(L"hs6533_device_key_light"), true);
+    if (Setup().layoutName.empty())
+        return;
+    BindButtons(FindOnPage(L"hs6533_device_key_light"), true);
+    // The sound and voice-effect panels, over the process's audio library.
+    auto& headset = static_cast<devices::HeadsetModel&>(Model()).Headset();
+    for (CRoutedPump* panel : audio::BindHeadsetAudio(this, headset, audio::ProcessAudioSdk()))
+        AddPanel(panel);
 }
 
 } // namespace orvel::pages

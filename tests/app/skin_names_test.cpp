@@ -9,6 +9,7 @@
 // ORVEL_ON_PREFIX(type, L"...", ...), and classes through FindSubControl(s)ByClass(x, L"...")).
 
 #include "app/window_rules.h"
+#include "audio/headset_audio.h"
 #include "devicelink/device_tables.h"
 #include "devices/power_report.h"
 #include "devices/selector_icons.h"
@@ -33,6 +34,7 @@ constexpr const char* kSources[] = {
     "app/msg_wnd.cpp",           "app/skin_frame.cpp",         "devices/qt/device_option.cpp",
     "devices/qt/device_page.cpp", "devices/qt/device_power.cpp", "devices/qt/headset_page.cpp",
     "devices/qt/keyboard_page.cpp", "devices/qt/mouse_page.cpp", "devices/qt/mousepad_page.cpp",
+    "audio/qt/audio_panels.cpp", "audio/qt/voice_control.cpp", "audio/qt/magic_control.cpp",
 };
 
 struct Lookups {
@@ -132,6 +134,22 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
     for (std::uint8_t phone = 0; phone <= 4; ++phone) {
         const std::array<std::uint8_t, 6> report{50, 3, 0, 0, 0, phone};
         keys.insert(devices::DecodePowerReport(report, kKindMousePad, false).phoneText);
+    }
+    // The audio panels' lines and messages, for every mix of what the sound system offers.
+    keys.insert({audio::kAudioNotChangedMessage, audio::kEqListFullMessage});
+    for (int offered = 0; offered < 64; ++offered) {
+        audio::HeadsetAudioView view;
+        view.libraryInUse = offered & 1;
+        view.micMuteAvailable = view.micLevelAvailable = offered & 2;
+        view.monitorMuteAvailable = view.monitorLevelAvailable = offered & 4;
+        view.equaliserApplied = offered & 8;
+        view.voiceEffectsOffered = offered & 16;
+        view.surroundOffered = offered & 32;
+        for (const char* key : {audio::EqualiserHint(view), audio::MicrophoneHint(view), audio::VoiceEffectHint(view),
+                                audio::SurroundText(view)}) {
+            if (key != nullptr)
+                keys.insert(key);
+        }
     }
     for (const std::string& key : keys) {
         EXPECT_TRUE(en.count(key)) << "\"" << key << "\" is not in lan_en.xml";
