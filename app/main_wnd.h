@@ -23,6 +23,9 @@ class HidChangeWatch;
 namespace ipc {
 class Endpoint;
 }
+namespace update {
+class CSetWnd;
+}
 }
 
 namespace orvel::app {
@@ -68,6 +71,10 @@ public:
     void RunLayoutStep(int forcedDpi = 0);
     // The tray's "exit": child windows and the main window closed, the program ends.
     void ExitProgram();
+    // The settings window, run modally: beside the main window ("setbtn") or centred; one at a
+    // time (an open one is brought forward).
+    void OpenSettings(bool beside);
+    update::CSetWnd* SettingsWindow() const { return settingsWindow_; }
 
 protected:
     DuiLib::CDuiString GetSkinFile() override { return L"XML_MAIN"; }
@@ -149,6 +156,7 @@ private:
     std::unique_ptr<ipc::Endpoint> endpoint_;
     std::unique_ptr<DuiLib::CTrayIcon> tray_;
     CAboutWnd* aboutWindow_ = nullptr;
+    update::CSetWnd* settingsWindow_ = nullptr;
 
     std::array<pages::CQuorsineUSBDevice*, 4> pages_{};
     SlotList slots_;

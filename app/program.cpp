@@ -9,6 +9,7 @@
 #include "audio/qt/voice_control.h"
 #include "devices/qt/page_controls.h"
 #include "devices/qt/user_messages.h"
+#include "update/qt/update_info_list_item.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "ui/xmlfile.h"
@@ -206,6 +207,7 @@ std::string SetUpToolkit(const std::string& skinFolder)
     pages::RegisterPageControls();
     pages::RegisterPanelClass(L"Voice6533Control", &audio::CVoice6533ControlUI::Create);
     pages::RegisterPanelClass(L"MagicControl", &audio::CMagicControlUI::Create);
+    CControlFactory::GetInstance()->RegistControl(L"CUpdateInfoListItemUI", &update::CUpdateInfoListItemUI::Create);
     pages::SetMessageBox([](HWND owner, const CDuiString& text) { ShowMessageBox(owner, text); });
     return {};
 }

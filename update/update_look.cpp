@@ -70,18 +70,23 @@ PageLook LookOfPage(int status)
 {
     switch (status) {
     case kPageChecking:
-        return {"GetUpdateInfoText", true, false, false};
+        return {"GetUpdateInfoText", true, false, false, false};
     case kPageOffered:
-        return {"HaveUpdateInfoText", false, true, false};
+        return {"HaveUpdateInfoText", false, true, false, false};
     case kPageNoAnswer:
-        return {"NoUpdateInfoText", false, true, false};
+        return {"NoUpdateInfoText", false, true, false, true};
     case kPageDownloading:
-        return {"ISUpdateINGText", false, true, false};
+        return {"ISUpdateINGText", true, false, false, false};
     case kPageUpToDate:
-        return {"UpdateIsLastText", false, true, true};
+        return {"UpdateIsLastText", false, true, true, false};
     default:
-        return {"UpdateServiceOffText", false, true, false};
+        return {"UpdateServiceOffText", false, true, false, true};
     }
+}
+
+std::string ProductNameKey(const UpdateProduct& product)
+{
+    return "update_product_" + product.displayName;
 }
 
 } // namespace orvel::update

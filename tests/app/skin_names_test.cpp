@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "tests/skin/skin_reader.h"
 #include "tests/support/file_text.h"
+#include "update/update_look.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ constexpr const char* kSources[] = {
     "devices/qt/device_page.cpp", "devices/qt/device_power.cpp", "devices/qt/headset_page.cpp",
     "devices/qt/keyboard_page.cpp", "devices/qt/mouse_page.cpp", "devices/qt/mousepad_page.cpp",
     "audio/qt/audio_panels.cpp", "audio/qt/voice_control.cpp", "audio/qt/magic_control.cpp",
+    "update/qt/setwnd.cpp", "update/qt/update_info_list_item.cpp",
 };
 
 struct Lookups {
@@ -151,6 +153,22 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
                 keys.insert(key);
         }
     }
+    // The settings window: every state of a row and of the page, and its own texts.
+    for (int state = update::kRowNothing; state <= update::kRowFailed; ++state) {
+        for (bool failed : {false, true}) {
+            for (bool program : {false, true}) {
+                const update::RowLook look = update::LookOfRow(state, failed, program);
+                keys.insert(look.textKey);
+                if (look.hintKey != nullptr)
+                    keys.insert(look.hintKey);
+            }
+        }
+    }
+    for (int status = update::kPageChecking; status <= update::kPageUpdatesOff; ++status)
+        keys.insert(update::LookOfPage(status).textKey);
+    keys.insert("UpdateOpenFolderFailText");
+    for (const update::UpdateProduct& product : update::AllProducts({}))
+        keys.insert(update::ProductNameKey(product));
     for (const std::string& key : keys) {
         EXPECT_TRUE(en.count(key)) << "\"" << key << "\" is not in lan_en.xml";
         EXPECT_TRUE(cn.count(key)) << "\"" << key << "\" is not in lan_cn.xml";

@@ -32,9 +32,14 @@ TEST(UpdateLook, FailedCheckAndDownloadedRowsSayWhatHappened)
     EXPECT_NE(std::string(program.hintKey), std::string(firmware.hintKey));
 
     EXPECT_TRUE(LookOfRow(kRowDownloading, false, false).showProgress);
-    EXPECT_TRUE(LookOfPage(kPageChecking).showRing);
+    // Busy while checking and downloading; the ok mark only once something has come of it.
+    for (int status : {kPageChecking, kPageDownloading})
+        EXPECT_TRUE(LookOfPage(status).showRing && !LookOfPage(status).showImage) << status;
     EXPECT_TRUE(LookOfPage(kPageUpToDate).appendDate);
     EXPECT_EQ(std::string(LookOfPage(kPageUpdatesOff).textKey), "UpdateServiceOffText");
+    // Only a page where nothing could be checked shows the warning instead of the ok mark.
+    for (int status = kPageChecking; status <= kPageUpdatesOff; ++status)
+        EXPECT_EQ(LookOfPage(status).problem, status == kPageNoAnswer || status == kPageUpdatesOff) << status;
 }
 
 } // namespace
