@@ -27,9 +27,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <algorithm>
 #include <filesystem>
-#include <cwchar>
 
 namespace orvel::app {
 
@@ -45,8 +43,6 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
 
 constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
 constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
-constexpr int kZentaDpiMin = 200;
-constexpr int kZentaDpiMax = 6500;
 
 } // namespace
 
@@ -154,24 +150,6 @@ bool CMainWnd::HandleNumbered(TNotifyUI& msg)
         const int n = pages::NumberAfterPrefix(name.str(), L"windowdeviceset_");
         if (n == 0 || n == 1) {
             shell::OpenControlPanel(n == 0 ? shell::ControlPanel::Keyboard : shell::ControlPanel::Mouse);
-            return true;
-        }
-    } else if (msg.sType == DUI_MSGTYPE_MOVEVALUECHANGED) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_slider_");
-        if (n >= 0) {
-            auto* slider = static_cast<CSliderUI*>(msg.pSender);
-            if (CControlUI* edit = m_pm.FindControl((L"zenta_DPI_edit_" + std::to_wstring(n)).c_str()))
-                edit->SetText(std::to_wstring(slider->GetValue()).c_str());
-            return true;
-        }
-    } else if (msg.sType == DUI_MSGTYPE_KILLFOCUS) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_edit_");
-        if (n >= 0) {
-            const int value = std::clamp(static_cast<int>(std::wcstol(msg.pSender->GetText().GetData(), nullptr, 10)),
-                                         kZentaDpiMin, kZentaDpiMax);
-            msg.pSender->SetText(std::to_wstring(value).c_str());
-            if (auto* slider = static_cast<CSliderUI*>(m_pm.FindControl((L"zenta_DPI_slider_" + std::to_wstring(n)).c_str())))
-                slider->SetValue(value);
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include "sim/serve/served_device.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,7 @@ using Clock = std::chrono::steady_clock;
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3000ms)
 {
-    const auto end = Clock::now() + limit;
-    while (!pred()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return orvel::testing::WaitUntil(pred, limit);
 }
 
 // Emulated devices on a private vhid folder, found by a real scan pass, with the user's data
