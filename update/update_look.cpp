@@ -70,17 +70,17 @@ PageLook LookOfPage(int status)
 {
     switch (status) {
     case kPageChecking:
-        return {"GetUpdateInfoText", true, false, false, false};
+        return {"GetUpdateInfoText", true, false, false, PageMark::Ok};
     case kPageOffered:
-        return {"HaveUpdateInfoText", false, true, false, false};
+        return {"HaveUpdateInfoText", false, true, false, PageMark::Offered};
     case kPageNoAnswer:
-        return {"NoUpdateInfoText", false, true, false, true};
+        return {"NoUpdateInfoText", false, true, false, PageMark::Problem};
     case kPageDownloading:
-        return {"ISUpdateINGText", true, false, false, false};
+        return {"ISUpdateINGText", true, false, false, PageMark::Offered};
     case kPageUpToDate:
-        return {"UpdateIsLastText", false, true, true, false};
+        return {"UpdateIsLastText", false, true, true, PageMark::Ok};
     default:
-        return {"UpdateServiceOffText", false, true, false, true};
+        return {"UpdateServiceOffText", false, true, false, PageMark::Problem};
     }
 }
 

@@ -47,12 +47,19 @@ struct RowLook {
 // program: the row is the program's own package rather than a device's firmware.
 RowLook LookOfRow(int state, bool checkFailed, bool program);
 
+// The mark beside the page's text.
+enum class PageMark {
+    Ok,       // every product answered, none is newer
+    Offered,  // something newer can be downloaded
+    Problem,  // nothing could be checked
+};
+
 struct PageLook {
     const char* textKey;   // "Update_Status_text"
     bool showRing;         // "update_status_ring": checking or downloading
     bool showImage;        // "update_status_image"
     bool appendDate;       // the last-check date follows the text, as plain text
-    bool problem;          // the image is a warning, not the ok mark: nothing could be checked
+    PageMark mark;         // what "update_status_image" shows
 };
 
 PageLook LookOfPage(int status);

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 namespace orvel::update {
@@ -87,7 +88,8 @@ protected:
         CResourceManager::GetInstance()->LoadLanguage(CDuiString::FromUtf8(language));
         SetWndSetup setup;
         setup.mainWindow = main.hwnd;
-        setup.languageIndex = 0;
+        // The combo shows the language the texts are in.
+        setup.languageIndex = std::string_view(language) == "lan_cn.xml" ? 1 : 0;
         setup.products = PresentProducts(devices);
         setup.address = std::move(address);
         setup.queryOptions = TestOptions();

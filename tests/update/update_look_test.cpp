@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace orvel::update {
 namespace {
@@ -37,9 +38,14 @@ TEST(UpdateLook, FailedCheckAndDownloadedRowsSayWhatHappened)
         EXPECT_TRUE(LookOfPage(status).showRing && !LookOfPage(status).showImage) << status;
     EXPECT_TRUE(LookOfPage(kPageUpToDate).appendDate);
     EXPECT_EQ(std::string(LookOfPage(kPageUpdatesOff).textKey), "UpdateServiceOffText");
-    // Only a page where nothing could be checked shows the warning instead of the ok mark.
-    for (int status = kPageChecking; status <= kPageUpdatesOff; ++status)
-        EXPECT_EQ(LookOfPage(status).problem, status == kPageNoAnswer || status == kPageUpdatesOff) << status;
+    // The ok mark only when everything answered and is up to date; a page where nothing could
+    // be checked warns.
+    const std::pair<int, PageMark> marks[] = {{kPageOffered, PageMark::Offered},
+                                              {kPageNoAnswer, PageMark::Problem},
+                                              {kPageUpToDate, PageMark::Ok},
+                                              {kPageUpdatesOff, PageMark::Problem}};
+    for (const auto& [status, mark] : marks)
+        EXPECT_EQ(LookOfPage(status).mark, mark) << status;
 }
 
 } // namespace

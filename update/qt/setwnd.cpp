@@ -14,8 +14,14 @@ using namespace DuiLib;
 
 namespace {
 
-constexpr const wchar_t* kOkMark = L"common/ctl/ok_mark.svg";
-constexpr const wchar_t* kWarningMark = L"common/ctl/warn_mark.svg";
+const wchar_t* MarkImage(PageMark mark)
+{
+    switch (mark) {
+    case PageMark::Offered: return L"common/ctl/update_mark.svg";
+    case PageMark::Problem: return L"common/ctl/warn_mark.svg";
+    default: return L"common/ctl/ok_mark.svg";
+    }
+}
 
 } // namespace
 
@@ -123,7 +129,7 @@ void CSetWnd::ShowPage()
         ring_->SetVisible(page.look.showRing);
     if (statusImage_ != nullptr) {
         statusImage_->SetVisible(page.look.showImage);
-        statusImage_->SetBkImage(page.look.problem ? kWarningMark : kOkMark);
+        statusImage_->SetBkImage(MarkImage(page.look.mark));
     }
     if (statusText_ != nullptr) {
         // The date follows the text as it is; the text alone stays a key, so it follows the
