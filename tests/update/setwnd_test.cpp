@@ -114,6 +114,12 @@ protected:
     std::string Resolved(const char* key) { return CResourceManager::GetInstance()->GetText(CDuiString::FromUtf8(key)).ToUtf8(); }
     bool PageSays(const char* key) { return Text(Find(L"Update_Status_text")).rfind(Resolved(key), 0) == 0; }
     bool Closed() { return window->GetHWND() == nullptr; }
+    // The window as a picture named after its language and state.
+    void Picture(const char* language, const std::string& state)
+    {
+        orvel::testing::SavePicture(window->GetWidget(),
+                                    std::string("setwnd-") + (std::string_view(language) == "lan_cn.xml" ? "cn-" : "en-") + state);
+    }
 
     std::array<DeviceVersion, kFirmwareProductCount> devices{};
     MainStandIn main;
@@ -123,16 +129,6 @@ protected:
 
 TEST_F(SettingsWindow, EachRowShowsItsAnswerInItsColours)
 {
-    ServeVersions();
-    Open();
-    ASSERT_EQ(window->Rows().size(), 3u);
-    EXPECT_TRUE(Find(L"update_status_ring")->IsVisible()) << "checking";
-    ASSERT_TRUE(SpinUntil([&] {
-        return PageSays("HaveUpdateInfoText") && Text(InRow(2, L"update_status_text")) == Resolved("UpdateCheckFailText");
-    }));
-    EXPECT_FALSE(Find(L"update_status_ring")->IsVisible());
-    EXPECT_TRUE(Find(L"update_fw_and_ap")->IsVisible());
-
     struct Row {
         const char* name;
         const char* current;
@@ -146,23 +142,37 @@ TEST_F(SettingsWindow, EachRowShowsItsAnswerInItsColours)
         {"update_product_KB", "V0102", "", "UpdateOkText", 0xFFFFFFFF, false},
         {"update_product_AP", "V1.0.0.0", "", "UpdateCheckFailText", 0xFF666666, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].name);
-        auto* tick = static_cast<COptionUI*>(InRow(i, L"check_name_select"));
-        EXPECT_EQ(Text(tick), Resolved(rows[i].name));
-        EXPECT_EQ(tick->IsEnabled(), rows[i].tickable);
-        EXPECT_EQ(Text(InRow(i, L"OldRev")), rows[i].current);
-        EXPECT_EQ(Text(InRow(i, L"updateRev")), rows[i].offered);
-        EXPECT_EQ(InRow(i, L"updateRev")->IsVisible(), *rows[i].offered != '\0');
-        auto* state = static_cast<CLabelUI*>(InRow(i, L"update_status_text"));
-        EXPECT_EQ(Text(state), Resolved(rows[i].state));
-        EXPECT_EQ(state->GetTextColor(), rows[i].colour);
-        EXPECT_FALSE(InRow(i, L"update_status_ing")->IsVisible());
-        EXPECT_FALSE(InRow(i, L"update_open_folder_btn")->IsVisible());
+    ServeVersions();
+    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
+        SCOPED_TRACE(language);
+        Open(language);
+        ASSERT_EQ(window->Rows().size(), 3u);
+        EXPECT_TRUE(Find(L"update_status_ring")->IsVisible()) << "checking";
+        ASSERT_TRUE(SpinUntil([&] {
+            return PageSays("HaveUpdateInfoText") && Text(InRow(2, L"update_status_text")) == Resolved("UpdateCheckFailText");
+        }));
+        EXPECT_FALSE(Find(L"update_status_ring")->IsVisible());
+        EXPECT_TRUE(Find(L"update_fw_and_ap")->IsVisible());
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            SCOPED_TRACE(rows[i].name);
+            auto* tick = static_cast<COptionUI*>(InRow(i, L"check_name_select"));
+            EXPECT_EQ(Text(tick), Resolved(rows[i].name));
+            EXPECT_EQ(tick->IsEnabled(), rows[i].tickable);
+            EXPECT_EQ(Text(InRow(i, L"OldRev")), rows[i].current);
+            EXPECT_EQ(Text(InRow(i, L"updateRev")), rows[i].offered);
+            EXPECT_EQ(InRow(i, L"updateRev")->IsVisible(), *rows[i].offered != '\0');
+            auto* state = static_cast<CLabelUI*>(InRow(i, L"update_status_text"));
+            EXPECT_EQ(Text(state), Resolved(rows[i].state));
+            EXPECT_EQ(state->GetTextColor(), rows[i].colour);
+            EXPECT_FALSE(InRow(i, L"update_status_ing")->IsVisible());
+            EXPECT_FALSE(InRow(i, L"update_open_folder_btn")->IsVisible());
+        }
+        EXPECT_NE(InRow(2, L"update_status_text")->GetToolTip().ToUtf8().find("HTTP 500"), std::string::npos)
+            << "the reason the check failed";
+        Picture(language, "offered");
+        window->Close();
+        ASSERT_TRUE(SpinUntil([&] { return Closed(); }, 1000ms));
     }
-    EXPECT_NE(InRow(2, L"update_status_text")->GetToolTip().ToUtf8().find("HTTP 500"), std::string::npos)
-        << "the reason the check failed";
-    orvel::testing::SavePicture(window->GetWidget(), "setwnd-en-offered");
 }
 
 TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
@@ -176,44 +186,7 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
             std::this_thread::sleep_for(5ms);
         return ScriptedReply{200, {}, "", size};
     });
-    Open();
-    ASSERT_TRUE(SpinUntil([&] { return PageSays("HaveUpdateInfoText"); }));
-    static_cast<COptionUI*>(InRow(0, L"check_name_select"))->Selected(true);
-    EXPECT_TRUE(Find(L"update_fw_and_ap")->IsEnabled());
-    Click(Find(L"update_fw_and_ap"));
-    EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 1);
-    orvel::testing::SavePicture(window->GetWidget(), "setwnd-en-confirm");
-    Click(Find(L"update_back_btn"));
-    EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 0) << "back, nothing started";
-    EXPECT_EQ(window->Core().Rows().Row(0).state, kRowNewer);
-    Click(Find(L"update_fw_and_ap"));
-    Click(Find(L"update_OK_btn"));
-    EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 0);
-    ASSERT_TRUE(SpinUntil([&] { return Text(InRow(0, L"update_status_text")) == Resolved("DownloadIngText"); }));
-    EXPECT_TRUE(InRow(0, L"update_status_ing")->IsVisible());
-    EXPECT_TRUE(PageSays("ISUpdateINGText"));
-    EXPECT_FALSE(Find(L"update_fw_and_ap")->IsVisible());
-    orvel::testing::SavePicture(window->GetWidget(), "setwnd-en-downloading");
-
-    // Every way of closing asks, and is refused while the download runs.
-    Click(Find(L"closebtn"));
-    Click(Find(L"laterbtn"));
-    window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
-    window->Close(IDCANCEL);
-    uitest::Spin(100);
-    EXPECT_FALSE(Closed());
-
-    hold = false;
-    ASSERT_TRUE(SpinUntil([&] { return Text(InRow(0, L"update_status_text")) == Resolved("DownloadOkText"); }));
-    EXPECT_TRUE(InRow(0, L"update_status_ok")->IsVisible());
-    EXPECT_TRUE(InRow(0, L"update_open_folder_btn")->IsVisible());
-    EXPECT_FALSE(InRow(0, L"update_status_ing")->IsVisible());
-    const std::string file = (env_.path() / "cache" / "UpdateData" / "MS.bin").string();
-    ASSERT_EQ(shown.size(), 1u) << "one hint, once";
-    EXPECT_EQ(shown[0], Resolved("UpdateFirmwareDownloadedHint") + "\n" + file);
-    orvel::testing::SavePicture(window->GetWidget(), "setwnd-en-downloaded");
-
-    // The row's button shows the folder in the file manager; a script stands in for it.
+    // A script stands in for the file manager.
     const std::filesystem::path bin = env_.path() / "bin";
     std::filesystem::create_directories(bin);
     const std::filesystem::path opened = env_.path() / "opened";
@@ -221,13 +194,57 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
                                              opened.string() + ".tmp\" \"" + opened.string() + "\"\n");
     std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
     env_.setEnv("PATH", bin.string() + ":/usr/bin:/bin");
-    Click(InRow(0, L"update_open_folder_btn"));
-    ASSERT_TRUE(SpinUntil([&] { return std::filesystem::exists(opened); }));
-    EXPECT_EQ(testing::FileText(opened), (env_.path() / "cache" / "UpdateData").string());
+    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
+        SCOPED_TRACE(language);
+        hold = true;
+        shown.clear();
+        std::filesystem::remove(opened);
+        Open(language);
+        ASSERT_TRUE(SpinUntil([&] { return PageSays("HaveUpdateInfoText"); }));
+        static_cast<COptionUI*>(InRow(0, L"check_name_select"))->Selected(true);
+        EXPECT_TRUE(Find(L"update_fw_and_ap")->IsEnabled());
+        Click(Find(L"update_fw_and_ap"));
+        EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 1);
+        Picture(language, "confirm");
+        Click(Find(L"update_back_btn"));
+        EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 0) << "back, nothing started";
+        EXPECT_EQ(window->Core().Rows().Row(0).state, kRowNewer);
+        Click(Find(L"update_fw_and_ap"));
+        Click(Find(L"update_OK_btn"));
+        EXPECT_EQ(static_cast<CTabLayoutUI*>(Find(L"get_update_tab_layout"))->GetCurSel(), 0);
+        ASSERT_TRUE(SpinUntil([&] { return Text(InRow(0, L"update_status_text")) == Resolved("DownloadIngText"); }));
+        EXPECT_TRUE(InRow(0, L"update_status_ing")->IsVisible());
+        EXPECT_TRUE(PageSays("ISUpdateINGText"));
+        EXPECT_FALSE(Find(L"update_fw_and_ap")->IsVisible());
+        Picture(language, "downloading");
 
-    // Downloaded is final: the window may close now.
-    Click(Find(L"laterbtn"));
-    EXPECT_TRUE(SpinUntil([&] { return Closed(); }, 1000ms));
+        // Every way of closing asks, and is refused while the download runs.
+        Click(Find(L"closebtn"));
+        Click(Find(L"laterbtn"));
+        window->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        window->Close(IDCANCEL);
+        uitest::Spin(100);
+        EXPECT_FALSE(Closed());
+
+        hold = false;
+        ASSERT_TRUE(SpinUntil([&] { return Text(InRow(0, L"update_status_text")) == Resolved("DownloadOkText"); }));
+        EXPECT_TRUE(InRow(0, L"update_status_ok")->IsVisible());
+        EXPECT_TRUE(InRow(0, L"update_open_folder_btn")->IsVisible());
+        EXPECT_FALSE(InRow(0, L"update_status_ing")->IsVisible());
+        const std::string file = (env_.path() / "cache" / "UpdateData" / "MS.bin").string();
+        ASSERT_EQ(shown.size(), 1u) << "one hint, once";
+        EXPECT_EQ(shown[0], Resolved("UpdateFirmwareDownloadedHint") + "\n" + file);
+        Picture(language, "downloaded");
+
+        // The row's button shows the folder in the file manager.
+        Click(InRow(0, L"update_open_folder_btn"));
+        ASSERT_TRUE(SpinUntil([&] { return std::filesystem::exists(opened); }));
+        EXPECT_EQ(testing::FileText(opened), (env_.path() / "cache" / "UpdateData").string());
+
+        // Downloaded is final: the window may close now.
+        Click(Find(L"laterbtn"));
+        EXPECT_TRUE(SpinUntil([&] { return Closed(); }, 1000ms));
+    }
 }
 
 TEST_F(SettingsWindow, UpToDateWithTheDateAndTheBadgeClearedInBothLanguages)
@@ -247,7 +264,7 @@ TEST_F(SettingsWindow, UpToDateWithTheDateAndTheBadgeClearedInBothLanguages)
         EXPECT_EQ(CDuiString(Find(L"update_status_image")->GetBkImage()), L"common/ctl/ok_mark.svg");
         EXPECT_TRUE(SpinUntil([&] { return main.Count(WM_CLEAR_SET_BADGE) == 1; }));
         EXPECT_EQ(ReadLastCheckDate(env_.path() / "data" / "updatetime.config"), "2024-3-7");
-        orvel::testing::SavePicture(window->GetWidget(), std::string("setwnd-") + (language[4] == 'e' ? "en" : "cn") + "-uptodate");
+        Picture(language, "uptodate");
         window->Close();
         ASSERT_TRUE(SpinUntil([&] { return Closed(); }, 1000ms));
     }
@@ -277,7 +294,7 @@ TEST_F(SettingsWindow, UnreachedOrSwitchedOffSaysSoAndKeepsTheDate)
             EXPECT_FALSE(static_cast<COptionUI*>(InRow(0, L"check_name_select"))->IsEnabled());
             EXPECT_FALSE(Find(L"update_fw_and_ap")->IsVisible());
             EXPECT_EQ(CDuiString(Find(L"update_status_image")->GetBkImage()), L"common/ctl/warn_mark.svg") << "no ok mark";
-            orvel::testing::SavePicture(window->GetWidget(), std::string("setwnd-") + (language[4] == 'e' ? "en-" : "cn-") + c.name);
+            Picture(language, c.name);
             window->Close();
             ASSERT_TRUE(SpinUntil([&] { return Closed(); }, 1000ms));
         }
