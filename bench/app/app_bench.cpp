@@ -4,10 +4,12 @@
 //   app_bench start [RUNS]              start of varno-orvel-80 to its main window first painted
 //                                       (needs an X server: xvfb-run)
 //   app_bench memory [SECONDS]          resident memory of the window after SECONDS (60)
-//   app_bench cpu [SECONDS] hidden|keyboard
+//   app_bench cpu [SECONDS] hidden|keyboard|headset
 //                                       CPU of the window over SECONDS (60) with the devices'
-//                                       lighting animating: hidden in the tray, or shown on the
-//                                       keyboard page
+//                                       lighting animating: hidden in the tray, shown on the
+//                                       keyboard page, or on the headset's sound panel (with a
+//                                       PulseAudio server of its own; the audio library's two
+//                                       threads and the sound server are shown apart)
 //   app_bench plug [RUNS]               a keyboard plugged in to its page shown
 //
 // memory, cpu and plug run the program's main window in this process, as varno-orvel-80 does,
@@ -19,6 +21,9 @@
 #include "devicelink/device_tables.h"
 #include "platform/paths.h"
 #include "tests/support/child_process.h"
+#include "tests/support/private_pulse_server.h"
+#include "tests/support/proc_cpu.h"
+#include "tests/support/temp_folder.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -31,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,6 +146,20 @@ public:
     CMainWnd window;
 };
 
+constexpr int kHeadsetRow = 3;
+
+// The headset page's "Sound" function, as its tab shows it.
+void ShowSoundPanel(orvel::pages::CQuorsineUSBDevice& page)
+{
+    DuiLib::CPaintManagerUI* pm = page.GetManager();
+    auto* functions = static_cast<DuiLib::CTabLayoutUI*>(pm->FindSubControlByName(&page, L"device_key_function_switch"));
+    DuiLib::CControlUI* sound = pm->FindSubControlByName(&page, L"Voice6533ControlItem");
+    if (functions == nullptr || sound == nullptr || !functions->SelectItem(sound)) {
+        std::fprintf(stderr, "app_bench cpu: the headset page has no sound panel\n");
+        std::exit(1);
+    }
+}
+
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -198,6 +218,17 @@ int Memory(int seconds)
 
 int Cpu(int seconds, const std::string& how)
 {
+    // The headset's sound panel talks to a sound server: a private one, with the headset's devices.
+    orvel::testing::TempFolder soundFolder;
+    std::optional<orvel::testing::PrivatePulseServer> sound;
+    if (how == "headset") {
+        sound.emplace(soundFolder);
+        std::string error;
+        if (!sound->Start(error)) {
+            std::fprintf(stderr, "app_bench cpu: %s\n", error.c_str());
+            return 1;
+        }
+    }
     const pid_t devsim = ServeAll();
     {
         Window w;
@@ -205,11 +236,17 @@ int Cpu(int seconds, const std::string& how)
             std::fprintf(stderr, "app_bench cpu: not every device was read\n");
         if (how == "hidden") {
             w.window.SendMessage(orvel::app::WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP); // a click on the tray icon
+        } else if (how == "headset") {
+            w.window.SelectKindRow(kHeadsetRow);
+            ShowSoundPanel(*w.window.PageOfKindRow(kHeadsetRow));
         } else {
             w.window.SelectKindRow(1);
         }
         Wait(2000); // settle
         const double cpuBefore = CpuSeconds();
+        const double libraryBefore[] = {orvel::testing::ThreadCpuSeconds("orvel-audio"),
+                                        orvel::testing::ThreadCpuSeconds("osconf-pulse")};
+        const double serverBefore = sound ? orvel::testing::ProcessCpuSecondsOf(sound->Pid()) : 0;
         const auto wallBefore = steady_clock::now();
         Wait(seconds * 1000);
         const double cpu = CpuSeconds() - cpuBefore;
@@ -217,8 +254,18 @@ int Cpu(int seconds, const std::string& how)
         for (int row = 0; row < 4; ++row)
             std::printf("  %s: %lu frames sent\n", std::string(orvel::DeviceKindTable[row].kindName).c_str(),
                         w.window.PageOfKindRow(row)->Model().Output().Sent());
-        std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n",
-                    how == "hidden" ? "hidden in the tray" : "shown on the keyboard page", cpu, wall, 100 * cpu / wall);
+        const char* shown = how == "hidden" ? "hidden in the tray" : how == "headset" ? "shown on the headset's sound panel"
+                                                                                      : "shown on the keyboard page";
+        std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n", shown, cpu, wall,
+                    100 * cpu / wall);
+        if (sound) {
+            const double wrapper = orvel::testing::ThreadCpuSeconds("orvel-audio") - libraryBefore[0];
+            const double library = orvel::testing::ThreadCpuSeconds("osconf-pulse") - libraryBefore[1];
+            const double server = orvel::testing::ProcessCpuSecondsOf(sound->Pid()) - serverBefore;
+            std::printf("  audio wrapper's call thread %.3f s, library's main loop %.3f s = %.3f %% of one core; "
+                        "sound server %.3f s = %.3f %%\n",
+                        wrapper, library, 100 * (wrapper + library) / wall, server, 100 * server / wall);
+        }
     }
     orvel::testing::Stop(devsim);
     return 0;
@@ -273,6 +320,6 @@ int main(int argc, char** argv)
         return Cpu(arg(2, 60), argc > 3 ? argv[3] : "keyboard");
     if (mode == "plug")
         return Plug(arg(2, 5));
-    std::fprintf(stderr, "usage: app_bench start [RUNS] | memory [SECONDS] | cpu [SECONDS] hidden|keyboard | plug [RUNS]\n");
+    std::fprintf(stderr, "usage: app_bench start [RUNS] | memory [SECONDS] | cpu [SECONDS] hidden|keyboard|headset | plug [RUNS]\n");
     return 2;
 }
