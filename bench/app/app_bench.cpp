@@ -148,16 +148,16 @@ public:
 
 constexpr int kHeadsetRow = 3;
 
-// The headset page's "Sound" function, as its tab shows it.
-void ShowSoundPanel(orvel::pages::CQuorsineUSBDevice& page)
+// The headset page's "Sound" function, as its tab shows it; false when the page has none.
+bool ShowSoundPanel(orvel::pages::CQuorsineUSBDevice& page)
 {
     DuiLib::CPaintManagerUI* pm = page.GetManager();
     auto* functions = static_cast<DuiLib::CTabLayoutUI*>(pm->FindSubControlByName(&page, L"device_key_function_switch"));
     DuiLib::CControlUI* sound = pm->FindSubControlByName(&page, L"Voice6533ControlItem");
-    if (functions == nullptr || sound == nullptr || !functions->SelectItem(sound)) {
-        std::fprintf(stderr, "app_bench cpu: the headset page has no sound panel\n");
-        std::exit(1);
-    }
+    if (functions != nullptr && sound != nullptr && functions->SelectItem(sound))
+        return true;
+    std::fprintf(stderr, "app_bench cpu: the headset page has no sound panel\n");
+    return false;
 }
 
 double Median(std::vector<double> v)
@@ -230,6 +230,7 @@ int Cpu(int seconds, const std::string& how)
         }
     }
     const pid_t devsim = ServeAll();
+    bool failed = false;
     {
         Window w;
         if (!WaitUntil([&] { return w.AllReady(); }, 10000))
@@ -238,7 +239,7 @@ int Cpu(int seconds, const std::string& how)
             w.window.SendMessage(orvel::app::WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP); // a click on the tray icon
         } else if (how == "headset") {
             w.window.SelectKindRow(kHeadsetRow);
-            ShowSoundPanel(*w.window.PageOfKindRow(kHeadsetRow));
+            failed = !ShowSoundPanel(*w.window.PageOfKindRow(kHeadsetRow));
         } else {
             w.window.SelectKindRow(1);
         }
@@ -258,7 +259,10 @@ int Cpu(int seconds, const std::string& how)
                                                                                       : "shown on the keyboard page";
         std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n", shown, cpu, wall,
                     100 * cpu / wall);
-        if (sound) {
+        if (sound && (libraryBefore[0] < 0 || libraryBefore[1] < 0)) {
+            std::fprintf(stderr, "app_bench cpu: the audio library's threads are not running\n");
+            failed = true;
+        } else if (sound) {
             const double wrapper = orvel::testing::ThreadCpuSeconds("orvel-audio") - libraryBefore[0];
             const double library = orvel::testing::ThreadCpuSeconds("osconf-pulse") - libraryBefore[1];
             const double server = orvel::testing::ProcessCpuSecondsOf(sound->Pid()) - serverBefore;
@@ -268,7 +272,7 @@ int Cpu(int seconds, const std::string& how)
         }
     }
     orvel::testing::Stop(devsim);
-    return 0;
+    return failed ? 1 : 0;
 }
 
 int Plug(int runs)

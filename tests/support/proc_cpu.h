@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,16 +41,17 @@ inline double ProcessCpuSecondsOf(pid_t pid)
     return CpuSecondsOfStat("/proc/" + std::to_string(pid) + "/stat");
 }
 
-// The CPU of every thread of this process called name (the thread's comm).
+// The CPU of every thread of this process called name (the thread's comm); -1 when there is
+// no such thread.
 inline double ThreadCpuSeconds(const std::string& name)
 {
-    double seconds = 0;
+    double seconds = -1;
     std::error_code ec;
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
         std::ifstream comm(task.path() / "comm");
         std::string line;
         if (std::getline(comm, line) && line == name)
-            seconds += CpuSecondsOfStat(task.path() / "stat");
+            seconds = std::max(seconds, 0.0) + CpuSecondsOfStat(task.path() / "stat");
     }
     return seconds;
 }
