@@ -8,10 +8,8 @@
 #include "audio/qt/voice_control.h"
 #include "devices/qt/page_controls.h"
 #include "devices/qt/user_messages.h"
-#include "tests/audio/scripted_library.h"
+#include "tests/audio/scripted_headset.h"
 #include "tests/support/pictures.h"
-#include "tests/support/source_folder.h"
-#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +18,10 @@ namespace orvel::audio {
 namespace {
 
 using namespace DuiLib;
-using testing::ScriptedLibrary;
 using Strings = std::vector<std::string>;
 
-constexpr OsConfDevice kHeadphones{1, 1, 0, 1};
-constexpr OsConfDevice kMicrophone{2, 2, 0, 1};
+using testing::kHeadphones;
+using testing::kMicrophone;
 
 // The three parts of the headset page that show audio, as the page's layout nests them.
 class PanelWindow : public WindowImplBase {
@@ -58,7 +55,7 @@ protected:
 };
 
 // The panels of one headset over the test library, which offers everything until told not to.
-class PanelBench {
+class PanelBench : public testing::ScriptedHeadset {
 public:
     PanelBench()
     {
@@ -66,20 +63,6 @@ public:
         EXPECT_EQ(app::SetUpToolkit((orvel::testing::SourceFolder() / "skin").string() + "/"), "");
         CResourceManager::GetInstance()->LoadLanguage(L"lan_en.xml");
         pages::SetMessageBox([this](HWND, const CDuiString& text) { shown.push_back(text.ToUtf8()); });
-        std::filesystem::create_directories(folders.profileFolder);
-        library.AddDevice(OSCONF_FLOW_PLAYBACK, kHeadphones);
-        library.AddDevice(OSCONF_FLOW_RECORDING, kMicrophone);
-        library.SetProperty(kHeadphones.id, "GetSupportFeature", "0,0,0,0,0,0,0");
-        library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "1");
-        for (const std::string_view band : kEqSliderNames)
-            library.SetProperty(kHeadphones.id, std::string(band), "0");
-        const std::pair<const char*, const char*> microphone[] = {
-            {"GetSupportFeature", "131072,0,0,0,0,0,0"}, {"MuteControl", "0"}, {"VolumeScalarControl", "0.370000"},
-            {"GetAAMaxVol", "100"}, {"AAMuteControl", "1"}, {"AAVolumeScalarControl", "0.250000"},
-            {"Enable_MAGICVOICE", "0"}, {"MagicVoice_Selection", "1"}, {"Enable_MICECHO", "0"},
-        };
-        for (const auto& [name, text] : microphone)
-            library.SetProperty(kMicrophone.id, name, text);
     }
     ~PanelBench()
     {
@@ -144,24 +127,8 @@ public:
         return selected;
     }
     std::string Text(const char* key) { return CResourceManager::GetInstance()->GetText(CDuiString::FromUtf8(key)).ToUtf8(); }
-    Strings Writes() { return library.Writes(mark); }
-    std::unique_ptr<devices::CHeadsetCore> Stored()
-    {
-        auto again = std::make_unique<devices::CHeadsetCore>(link, folders);
-        again->SetProfileIdentifier("h1");
-        EXPECT_EQ(again->LoadProfile(), 1);
-        return again;
-    }
-
-    orvel::testing::TempFolder temp;
-    devices::DeviceFolders folders{temp.path() / "HD", orvel::testing::SourceDefaultData(), "HD"};
-    ScriptedLibrary library;
-    CDeviceLink link;
-    devices::CHeadsetCore headset{link, folders};
-    CAudioSdk sdk;
     PanelWindow window;
     std::vector<std::string> shown;
-    std::size_t mark = 0;
 };
 
 class AudioPanels : public ::testing::Test, public PanelBench {};

@@ -1,10 +1,6 @@
 // The headset audio panels' rules on a real profile, against the test library.
 
-#include "audio/eq_presets.h"
-#include "audio/headset_audio.h"
-#include "tests/audio/scripted_library.h"
-#include "tests/support/source_folder.h"
-#include "tests/support/temp_folder.h"
+#include "tests/audio/scripted_headset.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +8,10 @@ namespace orvel::audio {
 namespace {
 
 using Outcome = AudioChange::Outcome;
-using testing::ScriptedLibrary;
 using Strings = std::vector<std::string>;
 
-constexpr OsConfDevice kHeadphones{1, 1, 0, 1};
-constexpr OsConfDevice kMicrophone{2, 2, 0, 1};
+using testing::kHeadphones;
+using testing::kMicrophone;
 
 std::vector<std::string> BandWrites(const profiles::EqBands& bands)
 {
@@ -26,33 +21,8 @@ std::vector<std::string> BandWrites(const profiles::EqBands& bands)
     return writes;
 }
 
-class HeadsetAudioTest : public ::testing::Test {
+class HeadsetAudioTest : public ::testing::Test, public testing::ScriptedHeadset {
 protected:
-    HeadsetAudioTest()
-    {
-        std::filesystem::create_directories(folders.profileFolder);
-        library.AddDevice(OSCONF_FLOW_PLAYBACK, kHeadphones);
-        library.AddDevice(OSCONF_FLOW_RECORDING, kMicrophone);
-        library.SetProperty(kHeadphones.id, "GetSupportFeature", "0,0,0,0,0,0,0");
-        library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "1");
-        library.SetProperty(kHeadphones.id, "VirtualSurroundEffectControl", "1");
-        for (const std::string_view band : kEqSliderNames)
-            library.SetProperty(kHeadphones.id, std::string(band), "0");
-        const std::pair<const char*, const char*> microphone[] = {
-            {"GetSupportFeature", "131072,0,0,0,0,0,0"},
-            {"MuteControl", "0"},
-            {"VolumeScalarControl", "0.369995"},
-            {"GetAAMaxVol", "100"},
-            {"AAMuteControl", "1"},
-            {"AAVolumeScalarControl", "0.250000"},
-            {"Enable_MAGICVOICE", "0"},
-            {"MagicVoice_Selection", "1"},
-            {"Enable_MICECHO", "0"},
-        };
-        for (const auto& [name, text] : microphone)
-            library.SetProperty(kMicrophone.id, name, text);
-    }
-
     // The library started and the profile shown, as at the headset's attach.
     void Attach()
     {
@@ -63,25 +33,7 @@ protected:
         mark = library.CallCount();
     }
 
-    Strings Writes() { return library.Writes(mark); }
-
-    // The profile as the next load finds it on disk.
-    std::unique_ptr<devices::CHeadsetCore> Stored()
-    {
-        auto again = std::make_unique<devices::CHeadsetCore>(link, folders);
-        again->SetProfileIdentifier("h1");
-        EXPECT_EQ(again->LoadProfile(), 1);
-        return again;
-    }
-
-    orvel::testing::TempFolder temp;
-    devices::DeviceFolders folders{temp.path() / "HD", orvel::testing::SourceDefaultData(), "HD"};
-    ScriptedLibrary library;
-    CDeviceLink link;
-    devices::CHeadsetCore headset{link, folders};
-    CAudioSdk sdk;
     CHeadsetAudioCore audio{headset, sdk};
-    std::size_t mark = 0;
 };
 
 TEST_F(HeadsetAudioTest, ShowTakesTheLevelsFromTheSoundServerAndTheRestFromTheProfile)
