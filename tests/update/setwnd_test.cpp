@@ -18,7 +18,6 @@
 #include <atomic>
 #include <chrono>
 #include <string_view>
-#include <thread>
 
 namespace orvel::update {
 namespace {
@@ -26,6 +25,7 @@ namespace {
 using namespace DuiLib;
 using namespace std::chrono_literals;
 using app::testing::SpinUntil;
+using testing::HeldPackage;
 using testing::RecordedRequest;
 using testing::ScriptedReply;
 
@@ -179,13 +179,7 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
 {
     constexpr std::int64_t size = 300000;
     std::atomic<bool> hold{true};
-    ServeVersions([&hold, size](const RecordedRequest& request) {
-        if (request.method == "HEAD")
-            return ScriptedReply{200, {}, "", size};
-        while (hold.load())
-            std::this_thread::sleep_for(5ms);
-        return ScriptedReply{200, {}, "", size};
-    });
+    ServeVersions(HeldPackage(hold, size));
     // A script stands in for the file manager.
     const std::filesystem::path bin = env_.path() / "bin";
     std::filesystem::create_directories(bin);
@@ -398,13 +392,7 @@ TEST_F(SettingsFromTheMainWindow, OpensBesideWithTheMouseAndSwitchesTheWholeProg
 TEST_F(SettingsFromTheMainWindow, TheProgramsEndClosesItEvenWhileItDownloads)
 {
     std::atomic<bool> hold{true};
-    ServeVersions([&hold](const RecordedRequest& request) {
-        if (request.method == "HEAD")
-            return ScriptedReply{200, {}, "", 100000};
-        while (hold.load())
-            std::this_thread::sleep_for(5ms);
-        return ScriptedReply{200, {}, "", 100000};
-    });
+    ServeVersions(HeldPackage(hold, 100000));
     WhileOpen([&](CSetWnd& open) {
         ASSERT_TRUE(SpinUntil([&] { return open.Core().Rows().Page() == kPageOffered; }));
         open.Core().SetTicked(0, true);
