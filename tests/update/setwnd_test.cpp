@@ -17,7 +17,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace orvel::update {
 namespace {
@@ -46,6 +48,9 @@ public:
     HWND hwnd;
     std::vector<std::pair<UINT, WPARAM>> got;
 };
+
+// The languages and DPIs the window is shown in.
+constexpr std::pair<const char*, int> kLooks[] = {{"lan_en.xml", 96}, {"lan_cn.xml", 96}, {"lan_en.xml", 144}, {"lan_cn.xml", 144}};
 
 class SettingsWindow : public testing::UpdateServiceTest {
 protected:
@@ -97,7 +102,7 @@ protected:
         setup.lastCheckFile = env_.path() / "data" / "updatetime.config";
         setup.downloadFolder = env_.path() / "cache" / "UpdateData";
         setup.today = [] { return std::string("2024-3-7"); };
-        window = std::make_unique<CSetWnd>(std::move(setup), std::vector<CDuiString>{L"English", L"简体中文"}, 96);
+        window = std::make_unique<CSetWnd>(std::move(setup), std::vector<CDuiString>{L"English", L"简体中文"}, dpi);
         ASSERT_NE(window->Create(nullptr, L"SetWnd", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, CSetWnd::kWidth,
                                  CSetWnd::kHeight),
                   nullptr);
@@ -114,16 +119,18 @@ protected:
     std::string Resolved(const char* key) { return CResourceManager::GetInstance()->GetText(CDuiString::FromUtf8(key)).ToUtf8(); }
     bool PageSays(const char* key) { return Text(Find(L"Update_Status_text")).rfind(Resolved(key), 0) == 0; }
     bool Closed() { return window->GetHWND() == nullptr; }
-    // The window as a picture named after its language and state.
+    // The window as a picture named after its language, DPI and state.
     void Picture(const char* language, const std::string& state)
     {
-        orvel::testing::SavePicture(window->GetWidget(),
-                                    std::string("setwnd-") + (std::string_view(language) == "lan_cn.xml" ? "cn-" : "en-") + state);
+        orvel::testing::SavePicture(window->GetWidget(), std::string("setwnd-") +
+                                                             (std::string_view(language) == "lan_cn.xml" ? "cn-" : "en-") +
+                                                             std::to_string(dpi) + "-" + state);
     }
 
     std::array<DeviceVersion, kFirmwareProductCount> devices{};
     MainStandIn main;
     std::unique_ptr<CSetWnd> window;
+    int dpi = 96;
     std::vector<std::string> shown;
 };
 
@@ -143,8 +150,9 @@ TEST_F(SettingsWindow, EachRowShowsItsAnswerInItsColours)
         {"update_product_AP", "V1.0.0.0", "", "UpdateCheckFailText", 0xFF666666, false},
     };
     ServeVersions();
-    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
-        SCOPED_TRACE(language);
+    for (const auto& [language, shownDpi] : kLooks) {
+        SCOPED_TRACE(std::string(language) + " " + std::to_string(shownDpi));
+        dpi = shownDpi;
         Open(language);
         ASSERT_EQ(window->Rows().size(), 3u);
         EXPECT_TRUE(Find(L"update_status_ring")->IsVisible()) << "checking";
@@ -188,8 +196,9 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
                                              opened.string() + ".tmp\" \"" + opened.string() + "\"\n");
     std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
     env_.setEnv("PATH", bin.string() + ":/usr/bin:/bin");
-    for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
-        SCOPED_TRACE(language);
+    for (const auto& [language, shownDpi] : kLooks) {
+        SCOPED_TRACE(std::string(language) + " " + std::to_string(shownDpi));
+        dpi = shownDpi;
         hold = true;
         shown.clear();
         std::filesystem::remove(opened);
