@@ -74,20 +74,23 @@ TEST_F(HeadsetPageAudio, TheSoundPanelSetsTheServersMicrophoneAndFollowsAnotherM
     EXPECT_FALSE(OnPage(L"6533_MicMoniter_slider")->IsEnabled());
     EXPECT_TRUE(OnPage(L"hs_mic_hint")->IsVisible());
     EXPECT_TRUE(OnPage(L"hs_eq_hint")->IsVisible());
-    for (const char* language : {"en", "cn"}) {
+    const std::pair<const char*, int> looks[] = {{"en", 96}, {"cn", 96}, {"en", 144}, {"cn", 144}};
+    for (const auto& [language, dpi] : looks) {
         window->SwitchLanguage(language[0] == 'e' ? 0 : 1);
+        window->RunLayoutStep(dpi);
+        const std::string name = std::string("headset-") + language + "-" + std::to_string(dpi);
         Tab(L"6533_voice_Op_tab");
         uitest::Spin(50);
-        orvel::testing::SavePicture(window->GetWidget(), std::string("headset-") + language + "-sound");
+        orvel::testing::SavePicture(window->GetWidget(), name + "-sound");
         Tab(L"magic_Op_tab");
         uitest::Spin(50);
         EXPECT_FALSE(OnPage(L"magic_enable_option")->IsEnabled());
         EXPECT_TRUE(OnPage(L"MagicControlItem")->IsVisible());
         EXPECT_TRUE(OnPage(L"magic_unavailable_hint")->IsVisible());
-        orvel::testing::SavePicture(window->GetWidget(), std::string("headset-") + language + "-voice-effects");
+        orvel::testing::SavePicture(window->GetWidget(), name + "-voice-effects");
         Tab(L"Virtual7.1_Op_tab");
         uitest::Spin(50);
-        orvel::testing::SavePicture(window->GetWidget(), std::string("headset-") + language + "-surround");
+        orvel::testing::SavePicture(window->GetWidget(), name + "-surround");
     }
     EXPECT_EQ(OnPage(L"surround_state_text")->GetText(),
               CResourceManager::GetInstance()->GetText(L"surround_missing_text"));
