@@ -5,6 +5,7 @@
 // the main window.
 
 #include "platform/winmsg.h"
+#include "update/update_messages.h"
 
 #include "input/hook/hook_messages.h"
 
@@ -21,7 +22,7 @@ inline constexpr std::wstring_view kMainWindowClass = L"MainWnd";
 
 // The names of the six registered messages.
 inline constexpr std::wstring_view kInstanceMessageName = kProductName;
-inline constexpr std::wstring_view kUpdateStatusMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF15}";
+using update::kUpdateStatusMessageName;
 inline constexpr std::wstring_view kLightOwnerMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF16}";
 inline constexpr std::wstring_view kLightControlMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
 inline constexpr std::wstring_view kWorkToolQueryMessageName = L"{4695579F-999A-41d4-9FAF-EFFCE93EBF18}";
@@ -56,9 +57,9 @@ bool IsAwakeGated(UINT message);
 inline constexpr UINT WM_TRAY_NOTIFY = 1025;         // the tray icon: lParam WM_LBUTTONUP / WM_RBUTTONUP
 inline constexpr UINT WM_DPI_NOTICE = 0x04C8;        // written to the debug log only
 inline constexpr UINT WM_SHOW_PROGRESS = 3072;       // shows "setting_progress"
-inline constexpr UINT WM_LANGUAGE_CHANGED = 0x0C11;  // from the settings window: wParam = language index
+using update::WM_LANGUAGE_CHANGED;                  // from the settings window: wParam = language index
 inline constexpr UINT WM_OPEN_SETTINGS = 3093;       // opens the settings window
-inline constexpr UINT WM_CLEAR_SET_BADGE = 3094;     // takes the update badge off "setbtn"
+using update::WM_CLEAR_SET_BADGE;                   // takes the update badge off "setbtn"
 
 // System messages the main window takes.
 inline constexpr UINT WM_MOUSEHOVER = 0x02A1;

@@ -8,6 +8,7 @@
 #include "app/main_page.h"
 #include "app/msg_wnd.h"
 #include "app/skin_frame.h"
+#include "update/qt/setwnd.h"
 #include "app/window_rules.h"
 #include "devicelink/device_tables.h"
 #include "devices/qt/device_option.h"
@@ -224,8 +225,7 @@ void CMainWnd::OnSkinButton(TNotifyUI& msg)
 
 void CMainWnd::OnSettingsButton(TNotifyUI&)
 {
-    // The settings window comes with the update issue.
-    debuglog::Write("settings window not built yet");
+    OpenSettings(true);
 }
 
 void CMainWnd::OnNoDeviceOk(TNotifyUI&)
@@ -328,8 +328,11 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         BringForward();
         return 0;
     }
-    if (uMsg == messages.updateStatus && uMsg != 0)
-        return 0; // forwarded to the settings window while it is open (update issue)
+    if (uMsg == messages.updateStatus && uMsg != 0) {
+        if (settingsWindow_ != nullptr)
+            settingsWindow_->PostMessage(uMsg, wParam, lParam);
+        return 0;
+    }
     if (uMsg == messages.lightControl && uMsg != 0) {
         if (wParam == 1 && (lParam == 0 || lParam == 1))
             SetLightControl(lParam == 1, false);
@@ -371,7 +374,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
             page->OnDeviceNotification(static_cast<devices::NotifySource>(lParam >> 16),
                                        static_cast<std::uint16_t>(lParam & 0xFFFF));
         return 0;
-    case WM_OPEN_SETTINGS: debuglog::Write("settings window not built yet"); return 0;
+    case WM_OPEN_SETTINGS: OpenSettings(false); return 0;
     case WM_CLEAR_SET_BADGE:
         if (setButton_ != nullptr)
             setButton_->SetForeImage(L"");
@@ -488,7 +491,7 @@ void CMainWnd::OnMenuCommand(MenuCmd* command)
     }
     if (name == L"setwnd_menu") {
         delete command;
-        debuglog::Write("settings window not built yet");
+        OpenSettings(false);
         return;
     }
     // The macro editor's commands go to the shown page.
@@ -524,6 +527,9 @@ void CMainWnd::AnswerWorkTool()
 
 void CMainWnd::ExitProgram()
 {
+    // The program's end closes the settings window even while it downloads.
+    if (settingsWindow_ != nullptr)
+        settingsWindow_->EndWithProgram();
     CloseChildWindows();
     Close(0);
 }
@@ -566,6 +572,9 @@ void CMainWnd::CloseChildWindows()
 {
     if (aboutWindow_ != nullptr)
         aboutWindow_->Close(0);
+    // Asked, not told: it stays while a download runs.
+    if (settingsWindow_ != nullptr)
+        settingsWindow_->Close(IDCANCEL);
 }
 
 LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)

@@ -25,6 +25,9 @@ class HidChangeWatch;
 namespace ipc {
 class Endpoint;
 }
+namespace update {
+class CSetWnd;
+}
 }
 
 namespace orvel::app {
@@ -70,6 +73,10 @@ public:
     void RunLayoutStep(int forcedDpi = 0);
     // The tray's "exit": child windows and the main window closed, the program ends.
     void ExitProgram();
+    // The settings window, run modally: beside the main window ("setbtn") or centred; one at a
+    // time (an open one is brought forward).
+    void OpenSettings(bool beside);
+    update::CSetWnd* SettingsWindow() const { return settingsWindow_; }
 
 protected:
     DuiLib::CDuiString GetSkinFile() override { return L"XML_MAIN"; }
@@ -162,6 +169,7 @@ private:
     // can be listened to.
     std::unique_ptr<input::CDeviceHook> hook_;
     CAboutWnd* aboutWindow_ = nullptr;
+    update::CSetWnd* settingsWindow_ = nullptr;
 
     std::array<pages::CQuorsineUSBDevice*, 4> pages_{};
     SlotList slots_;

@@ -6,6 +6,7 @@
 #include "app/main_wnd.h"
 
 #include "app/window_rules.h"
+#include "update/qt/setwnd.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -86,6 +87,8 @@ void CMainWnd::SwitchLanguage(int index)
     if (root_ != nullptr)
         root_->NeedUpdate();
     m_pm.NeedUpdate();
+    if (settingsWindow_ != nullptr)
+        settingsWindow_->SendMessage(WM_LANGUAGE_CHANGED, static_cast<WPARAM>(index), 0);
 }
 
 void CMainWnd::SetFonts(const std::string& face)

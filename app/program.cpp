@@ -4,9 +4,14 @@
 #include "app/instance.h"
 #include "app/main_wnd.h"
 #include "app/screenshot.h"
+#include "audio/qt/audio_panels.h"
+#include "audio/qt/magic_control.h"
+#include "audio/qt/voice_control.h"
 #include "devices/qt/page_controls.h"
 #include "input/qt/input_panels.h"
 #include "lighting/qt/light_control.h"
+#include "devices/qt/user_messages.h"
+#include "update/qt/update_info_list_item.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "profiles/qt/device_profile.h"
@@ -154,6 +159,14 @@ private:
     QWidget* widget_;
 };
 
+// The program's message box over the window owner, at that window's DPI.
+void ShowMessageBox(HWND owner, const CDuiString& text)
+{
+    auto* window = dynamic_cast<WindowImplBase*>(CWindowWnd::FromHandle(owner));
+    const int dpi = window != nullptr ? window->GetPaintManager().GetDPI() : 96;
+    CMainWnd::MessageBox(owner, nullptr, text, dpi, false, 0);
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: varno-orvel-80 [--screenshot FOLDER]\n");
@@ -198,6 +211,10 @@ std::string SetUpToolkit(const std::string& skinFolder)
     input::RegisterInputPanels();
     pages::RegisterPanelClass(L"DeviceProfile", &profiles::CreateDeviceProfile);
     pages::RegisterPanelClass(L"LightControl", &lighting::CreateLightControl);
+    pages::RegisterPanelClass(L"Voice6533Control", &audio::CVoice6533ControlUI::Create);
+    pages::RegisterPanelClass(L"MagicControl", &audio::CMagicControlUI::Create);
+    CControlFactory::GetInstance()->RegistControl(L"CUpdateInfoListItemUI", &update::CUpdateInfoListItemUI::Create);
+    pages::SetMessageBox([](HWND owner, const CDuiString& text) { ShowMessageBox(owner, text); });
     return {};
 }
 
@@ -259,6 +276,7 @@ int RunProgram(int argc, char** argv)
         if (screenshots && !screenshots->Succeeded())
             code = kExitFailed;
     }
+    audio::StopProcessAudioSdk();
     CResourceManager::GetInstance()->Release();
     return code;
 }

@@ -3,6 +3,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include <pthread.h>
+
 namespace orvel::audio {
 
 struct CBoundedCaller::State {
@@ -34,6 +36,8 @@ CBoundedCaller::CBoundedCaller(std::chrono::milliseconds budget)
             state->changed.notify_all();
         }
     });
+    // Named, so a look at the process's threads tells the library's calls apart.
+    ::pthread_setname_np(thread_.native_handle(), "orvel-audio");
 }
 
 CBoundedCaller::~CBoundedCaller()

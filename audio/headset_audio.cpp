@@ -32,6 +32,16 @@ void TakeWrite(AudioChange& change, bool written)
     }
 }
 
+// A microphone or monitor write the server refused changes nothing, so it is not the message
+// of a change that was stored.
+AudioChange NotChanged()
+{
+    AudioChange change = With(Outcome::NotWritten);
+    change.result.status = kNotWritten;
+    change.result.messages.push_back({kAudioNotChangedMessage});
+    return change;
+}
+
 std::wstring_view Trimmed(std::wstring_view text)
 {
     const auto space = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == 0x3000; };
@@ -50,6 +60,32 @@ profiles::EqBands BandsOf(const std::vector<int>& list)
 }
 
 } // namespace
+
+const char* EqualiserHint(const HeadsetAudioView& view)
+{
+    return view.equaliserApplied ? nullptr : "hs_eq_profile_only_hint";
+}
+
+const char* MicrophoneHint(const HeadsetAudioView& view)
+{
+    if (!view.libraryInUse)
+        return "hs_audio_library_missing_hint";
+    if (!view.micMuteAvailable && !view.micLevelAvailable)
+        return "hs_mic_missing_hint";
+    if (!view.monitorMuteAvailable && !view.monitorLevelAvailable)
+        return "hs_monitor_missing_hint";
+    return nullptr;
+}
+
+const char* VoiceEffectHint(const HeadsetAudioView& view)
+{
+    return view.voiceEffectsOffered ? nullptr : "magic_unavailable_hint";
+}
+
+const char* SurroundText(const HeadsetAudioView& view)
+{
+    return view.surroundOffered ? "surround_offered_text" : "surround_missing_text";
+}
 
 CHeadsetAudioCore::CHeadsetAudioCore(devices::CHeadsetCore& headset, CAudioSdk& sdk) : headset_(headset), sdk_(sdk)
 {
@@ -132,6 +168,8 @@ void CHeadsetAudioCore::Rebuild()
     view_.voiceEffectsOffered = sdk_.VoiceEffectOffered() && sdk_.Available(prop::kMagicVoice);
     view_.magicEnabled = s.magicEnable != 0;
     view_.magicType = s.magicType >= 1 && s.magicType <= 4 ? s.magicType : 0;
+    view_.surroundOffered = sdk_.Available(prop::kSurround);
+    view_.libraryInUse = sdk_.InUse();
 }
 
 bool CHeadsetAudioCore::WriteBands(const profiles::EqBands& bands)
@@ -231,8 +269,11 @@ AudioChange CHeadsetAudioCore::SaveCustom(std::wstring_view typed)
         return change;
     }
     std::vector<std::wstring> names = view_.customNames;
-    if (names.size() >= static_cast<std::size_t>(kMostCustomEqualisers))
-        return With(Outcome::ListFull);
+    if (names.size() >= static_cast<std::size_t>(kMostCustomEqualisers)) {
+        change = With(Outcome::ListFull);
+        change.result.messages.push_back({kEqListFullMessage});
+        return change;
+    }
     const std::string utf8 = text::ToUtf8(name);
     const bool taken = std::any_of(names.begin(), names.end(), [&](const std::wstring& existing) {
         return profiles::SameNameIgnoringCase(text::ToUtf8(existing), utf8);
@@ -293,12 +334,11 @@ AudioChange CHeadsetAudioCore::Switch(bool on, bool available, std::string_view 
     if (!available)
         return With(Outcome::Unavailable);
     view_.*shown = on;
+    if (!sdk_.WriteInt(AudioFlow::Recording, property, on ? 0 : 1))
+        return NotChanged();
     AudioChange change;
-    TakeWrite(change, sdk_.WriteInt(AudioFlow::Recording, property, on ? 0 : 1));
-    if (change.outcome == Outcome::Done) {
-        Edit([&](profiles::HeadsetSettings& s) { s.*stored = on ? 1 : 0; });
-        Store(change);
-    }
+    Edit([&](profiles::HeadsetSettings& s) { s.*stored = on ? 1 : 0; });
+    Store(change);
     return change;
 }
 
@@ -310,12 +350,11 @@ AudioChange CHeadsetAudioCore::Level(int level, bool available, std::string_view
         return With(Outcome::Unavailable);
     level = std::clamp(level, 0, 100);
     view_.*shown = level;
+    if (!sdk_.WriteScalar(AudioFlow::Recording, property, static_cast<float>(level) / 100.0f, &channel))
+        return NotChanged();
     AudioChange change;
-    TakeWrite(change, sdk_.WriteScalar(AudioFlow::Recording, property, static_cast<float>(level) / 100.0f, &channel));
-    if (change.outcome == Outcome::Done) {
-        Edit([&](profiles::HeadsetSettings& s) { s.*stored = level; });
-        Store(change);
-    }
+    Edit([&](profiles::HeadsetSettings& s) { s.*stored = level; });
+    Store(change);
     return change;
 }
 

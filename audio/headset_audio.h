@@ -20,6 +20,11 @@
 
 namespace orvel::audio {
 
+// Shown when the sound server refused a microphone or monitor change: nothing was changed.
+inline constexpr const char* kAudioNotChangedMessage = "message_audio_not_changed";
+// Shown when a custom equaliser is to be saved while twenty exist.
+inline constexpr const char* kEqListFullMessage = "message_eq_list_full";
+
 // What the two panels show.
 struct HeadsetAudioView {
     // "Voice6533ControlItem"
@@ -41,7 +46,19 @@ struct HeadsetAudioView {
     bool voiceEffectsOffered = false;
     bool magicEnabled = false;             // "magic_enable_option"; "magic_option_layout" is enabled with it
     int magicType = 0;                     // the selected "magic_option_" N (1..4); 0 none
+    // The 7.1 page: whether the sound system processes the headset's sound for virtual
+    // surround (nothing in the program sets it).
+    bool surroundOffered = false;
+    bool libraryInUse = false;             // the audio library was loaded
 };
+
+// The lines the panels show where the sound system lacks something; null when there is
+// nothing to say.
+const char* EqualiserHint(const HeadsetAudioView& view);
+const char* MicrophoneHint(const HeadsetAudioView& view);
+const char* VoiceEffectHint(const HeadsetAudioView& view);
+// The 7.1 page's line.
+const char* SurroundText(const HeadsetAudioView& view);
 
 // The outcome of one panel operation.
 struct AudioChange {
@@ -52,12 +69,13 @@ struct AudioChange {
         NameTaken,   // a custom equaliser of that name (ignoring case) exists; nothing saved
         ListFull,    // twenty custom equalisers exist; nothing saved
         NotWritten,  // the library refused a write: a microphone or monitor setting keeps its
-                     // stored value, any other change is stored all the same
+                     // stored value (the not-changed message), any other change is stored all
+                     // the same (the not-updated message)
     };
     Outcome outcome = Outcome::Done;
     // Status and the messages to show, in order: "message_text_5" for a name taken, the
-    // not-updated message when a write failed, the not-saved message when the profile was not
-    // written.
+    // list-full message, the not-updated or not-changed message when a write failed, the
+    // not-saved message when the profile was not written.
     devices::SequenceResult result;
     bool clearNameEdit = false;            // "custom_eq_name_edit" is emptied
 };

@@ -40,6 +40,8 @@ void CHeadsetCore::ProfileLoaded()
                    ? headsetProfile_->GetCustomEq(audio_.customEqSeletIndex)
                    : headsetProfile_->GetEqPreset(audio_.eqType);
     customEqNames_ = headsetProfile_->GetCustomEqNames();
+    if (onAudioLoaded)
+        onAudioLoaded();
 }
 
 bool CHeadsetCore::SaveAudioSettings(const profiles::HeadsetSettings& settings)

@@ -9,6 +9,7 @@
 #include "lighting/led_buffer.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -68,6 +69,10 @@ public:
     void SetCustomEqNames(std::vector<std::wstring> names) { customEqNames_ = std::move(names); }
 
     profiles::CHs6533Profiledata& HeadsetProfile() { return *headsetProfile_; }
+
+    // Called once a profile's audio settings were taken (a load, a switch, the defaults): the
+    // audio panels show them.
+    std::function<void()> onAudioLoaded;
 
 protected:
     void ProfileLoaded() override;

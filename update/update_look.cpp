@@ -70,18 +70,23 @@ PageLook LookOfPage(int status)
 {
     switch (status) {
     case kPageChecking:
-        return {"GetUpdateInfoText", true, false, false};
+        return {"GetUpdateInfoText", true, false, false, PageMark::Ok};
     case kPageOffered:
-        return {"HaveUpdateInfoText", false, true, false};
+        return {"HaveUpdateInfoText", false, true, false, PageMark::Offered};
     case kPageNoAnswer:
-        return {"NoUpdateInfoText", false, true, false};
+        return {"NoUpdateInfoText", false, true, false, PageMark::Problem};
     case kPageDownloading:
-        return {"ISUpdateINGText", false, true, false};
+        return {"ISUpdateINGText", true, false, false, PageMark::Offered};
     case kPageUpToDate:
-        return {"UpdateIsLastText", false, true, true};
+        return {"UpdateIsLastText", false, true, true, PageMark::Ok};
     default:
-        return {"UpdateServiceOffText", false, true, false};
+        return {"UpdateServiceOffText", false, true, false, PageMark::Problem};
     }
+}
+
+std::string ProductNameKey(const UpdateProduct& product)
+{
+    return "update_product_" + product.displayName;
 }
 
 } // namespace orvel::update

@@ -2,7 +2,10 @@
 // How the update list and its page look in each state, as data: the language keys of the
 // texts, the text colours and which parts are shown. The settings window only applies these.
 
+#include "update/update_products.h"
+
 #include <cstdint>
+#include <string>
 
 namespace orvel::update {
 
@@ -44,14 +47,26 @@ struct RowLook {
 // program: the row is the program's own package rather than a device's firmware.
 RowLook LookOfRow(int state, bool checkFailed, bool program);
 
+// The mark beside the page's text.
+enum class PageMark {
+    Ok,       // every product answered, none is newer
+    Offered,  // something newer can be downloaded
+    Problem,  // nothing could be checked
+};
+
 struct PageLook {
     const char* textKey;   // "Update_Status_text"
-    bool showRing;         // "update_status_ring"
+    bool showRing;         // "update_status_ring": checking or downloading
     bool showImage;        // "update_status_image"
     bool appendDate;       // the last-check date follows the text, as plain text
+    PageMark mark;         // what "update_status_image" shows
 };
 
 PageLook LookOfPage(int status);
+
+// The language key of a product's name in the list ("update_product_MS": "Mouse"); the
+// product table's short names mean nothing to a user.
+std::string ProductNameKey(const UpdateProduct& product);
 
 // Whether the user may tick a row in this state.
 bool Tickable(int state);

@@ -3,6 +3,8 @@
 // row in the update-product table, and the program itself. The app key and the version texts
 // the service and the update list use are made here.
 
+#include "devicelink/device_tables.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -40,6 +42,9 @@ struct DeviceVersion {
 // and the mouse pad. (The headset has no row.)
 enum FirmwareProduct : std::size_t { kProductMouse = 0, kProductKeyboard = 1, kProductMousePad = 2 };
 inline constexpr std::size_t kFirmwareProductCount = 3;
+// The device kind of each firmware product (the cable kind; a receiver kind counts as it).
+inline constexpr std::array<std::uint16_t, kFirmwareProductCount> kFirmwareProductKinds = {kKindMouse, kKindKeyboard,
+                                                                                          kKindMousePad};
 
 // Every table row as a product, current versions filled in: the firmware rows from devices
 // (revision -1 through a receiver), the program's row from the installed version.

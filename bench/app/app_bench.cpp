@@ -4,10 +4,12 @@
 //   app_bench start [RUNS]              start of varno-orvel-80 to its main window first painted
 //                                       (needs an X server: xvfb-run)
 //   app_bench memory [SECONDS]          resident memory of the window after SECONDS (60)
-//   app_bench cpu [SECONDS] hidden|keyboard
+//   app_bench cpu [SECONDS] hidden|keyboard|headset
 //                                       CPU of the window over SECONDS (60) with the devices'
-//                                       lighting animating: hidden in the tray, or shown on the
-//                                       keyboard page
+//                                       lighting animating: hidden in the tray, shown on the
+//                                       keyboard page, or on the headset's sound panel (with a
+//                                       PulseAudio server of its own; the audio library's two
+//                                       threads and the sound server are shown apart)
 //   app_bench plug [RUNS]               a keyboard plugged in to its page shown
 //   app_bench slider [RUNS] cable|receiver
 //                                       a mouse DPI slider released to the end of its write
@@ -28,6 +30,9 @@
 #include "devicelink/device_tables.h"
 #include "platform/paths.h"
 #include "tests/support/child_process.h"
+#include "tests/support/private_pulse_server.h"
+#include "tests/support/proc_cpu.h"
+#include "tests/support/temp_folder.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -42,6 +47,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -186,6 +192,20 @@ public:
     CMainWnd window;
 };
 
+constexpr int kHeadsetRow = 3;
+
+// The headset page's "Sound" function, as its tab shows it; false when the page has none.
+bool ShowSoundPanel(orvel::pages::CQuorsineUSBDevice& page)
+{
+    DuiLib::CPaintManagerUI* pm = page.GetManager();
+    auto* functions = static_cast<DuiLib::CTabLayoutUI*>(pm->FindSubControlByName(&page, L"device_key_function_switch"));
+    DuiLib::CControlUI* sound = pm->FindSubControlByName(&page, L"Voice6533ControlItem");
+    if (functions != nullptr && sound != nullptr && functions->SelectItem(sound))
+        return true;
+    std::fprintf(stderr, "app_bench cpu: the headset page has no sound panel\n");
+    return false;
+}
+
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -244,13 +264,28 @@ int Memory(int seconds)
 
 int Cpu(int seconds, const std::string& how)
 {
+    // The headset's sound panel talks to a sound server: a private one, with the headset's devices.
+    orvel::testing::TempFolder soundFolder;
+    std::optional<orvel::testing::PrivatePulseServer> sound;
+    if (how == "headset") {
+        sound.emplace(soundFolder);
+        std::string error;
+        if (!sound->Start(error)) {
+            std::fprintf(stderr, "app_bench cpu: %s\n", error.c_str());
+            return 1;
+        }
+    }
     const pid_t devsim = ServeAll();
+    bool failed = false;
     {
         Window w;
         if (!WaitUntil([&] { return w.AllReady(); }, 10000))
             std::fprintf(stderr, "app_bench cpu: not every device was read\n");
         if (how == "hidden") {
             w.window.SendMessage(orvel::app::WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP); // a click on the tray icon
+        } else if (how == "headset") {
+            w.window.SelectKindRow(kHeadsetRow);
+            failed = !ShowSoundPanel(*w.window.PageOfKindRow(kHeadsetRow));
         } else {
             w.window.SelectKindRow(1);
         }
@@ -258,6 +293,9 @@ int Cpu(int seconds, const std::string& how)
         CALLGRIND_ZERO_STATS;
         const double cpuBefore = CpuSeconds();
         const double uiBefore = ThreadCpuSeconds();
+        const double libraryBefore[] = {orvel::testing::ThreadCpuSeconds("orvel-audio"),
+                                        orvel::testing::ThreadCpuSeconds("osconf-pulse")};
+        const double serverBefore = sound ? orvel::testing::ProcessCpuSecondsOf(sound->Pid()) : 0;
         const auto wallBefore = steady_clock::now();
         Wait(seconds * 1000);
         const double cpu = CpuSeconds() - cpuBefore;
@@ -271,9 +309,24 @@ int Cpu(int seconds, const std::string& how)
                     how == "hidden" ? "hidden in the tray" : "shown on the keyboard page", cpu, wall, 100 * cpu / wall);
         std::printf("  of it the UI thread %.2f %%, the other threads (light, frame output, links) %.2f %%\n",
                     100 * ui / wall, 100 * (cpu - ui) / wall);
+        const char* shown = how == "hidden" ? "hidden in the tray" : how == "headset" ? "shown on the headset's sound panel"
+                                                                                      : "shown on the keyboard page";
+        std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n", shown, cpu, wall,
+                    100 * cpu / wall);
+        if (sound && (libraryBefore[0] < 0 || libraryBefore[1] < 0)) {
+            std::fprintf(stderr, "app_bench cpu: the audio library's threads are not running\n");
+            failed = true;
+        } else if (sound) {
+            const double wrapper = orvel::testing::ThreadCpuSeconds("orvel-audio") - libraryBefore[0];
+            const double library = orvel::testing::ThreadCpuSeconds("osconf-pulse") - libraryBefore[1];
+            const double server = orvel::testing::ProcessCpuSecondsOf(sound->Pid()) - serverBefore;
+            std::printf("  audio wrapper's call thread %.3f s, library's main loop %.3f s = %.3f %% of one core; "
+                        "sound server %.3f s = %.3f %%\n",
+                        wrapper, library, 100 * (wrapper + library) / wall, server, 100 * server / wall);
+        }
     }
     orvel::testing::Stop(devsim);
-    return 0;
+    return failed ? 1 : 0;
 }
 
 int Plug(int runs)

@@ -14,6 +14,7 @@
 
 #include "audio/headset_audio.h"
 #include "tests/support/private_pulse_server.h"
+#include "tests/support/proc_cpu.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
@@ -24,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,29 +39,6 @@ double ProcessCpuSeconds()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// user + system time of another process, from /proc.
-double OtherCpuSeconds(pid_t pid)
-{
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::vector<std::string> fields;
-    std::size_t at = close + 2;
-    while (at < text.size()) {
-        const std::size_t space = text.find(' ', at);
-        fields.push_back(text.substr(at, space - at));
-        if (space == std::string::npos)
-            break;
-        at = space + 1;
-    }
-    // After the name: state is field 0, utime field 11, stime field 12.
-    if (fields.size() < 13)
-        return 0;
-    return (std::stod(fields[11]) + std::stod(fields[12])) / double(sysconf(_SC_CLK_TCK));
 }
 
 void Report(const char* what, std::vector<double>& micros)
@@ -97,7 +74,7 @@ int Timing(audio::CAudioSdk& sdk, int count)
 int Cpu(audio::CHeadsetAudioCore& page, pid_t serverPid, int seconds, int every)
 {
     const double before = ProcessCpuSeconds();
-    const double serverBefore = OtherCpuSeconds(serverPid);
+    const double serverBefore = testing::ProcessCpuSecondsOf(serverPid);
     const auto start = Clock::now();
     const auto end = start + std::chrono::seconds(seconds);
     int shows = 0;
@@ -113,7 +90,7 @@ int Cpu(audio::CHeadsetAudioCore& page, pid_t serverPid, int seconds, int every)
     }
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("%d s, page shown %d times: this process %.3f %% of one core, sound server %.3f %%\n", seconds, shows,
-                100.0 * (ProcessCpuSeconds() - before) / wall, 100.0 * (OtherCpuSeconds(serverPid) - serverBefore) / wall);
+                100.0 * (ProcessCpuSeconds() - before) / wall, 100.0 * (testing::ProcessCpuSecondsOf(serverPid) - serverBefore) / wall);
     return page.View().micLevelAvailable ? 0 : 1;
 }
 

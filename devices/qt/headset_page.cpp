@@ -1,7 +1,9 @@
-// The headset page: its LEDs; the lighting and profile panels and the restore button do the rest
-// (the audio panels come with their own classes).
+// The headset page: its LEDs and its two audio panels; the lighting and profile panels and the
+// restore button do the rest.
 // Layouts: XML\DeviceXml\hs6533device.xml
 
+#include "audio/qt/audio_panels.h"
+#include "devices/kind_models.h"
 #include "devices/qt/kind_pages.h"
 
 namespace orvel::pages {
@@ -18,8 +20,13 @@ LPVOID CQuorsineHS6533Device::GetInterface(LPCTSTR pstrName)
 void CQuorsineHS6533Device::InitPage()
 {
     CQuorsineUSBDevice::InitPage();
-    if (!Setup().layoutName.empty())
+    if (!Setup().layoutName.empty()) {
         BindButtons(FindOnPage(L"hs6533_device_key_light"), true);
+        // The sound and voice-effect panels, over the process's audio library.
+        auto& headset = static_cast<devices::HeadsetModel&>(Model()).Headset();
+        for (CRoutedPump* panel : audio::BindHeadsetAudio(this, headset, audio::ProcessAudioSdk()))
+            AddPanel(panel);
+    }
     ApplyProfile();
 }
 

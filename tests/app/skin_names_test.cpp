@@ -9,6 +9,7 @@
 // ORVEL_ON_PREFIX(type, L"...", ...), and classes through FindSubControl(s)ByClass(x, L"...")).
 
 #include "app/window_rules.h"
+#include "audio/headset_audio.h"
 #include "devicelink/device_tables.h"
 #include "devices/device_core.h"
 #include "devices/mouse_core.h"
@@ -20,6 +21,7 @@
 #include "platform/text.h"
 #include "tests/skin/skin_reader.h"
 #include "tests/support/file_text.h"
+#include "update/update_look.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,8 @@ constexpr const char* kSources[] = {
     "devices/qt/device_page.cpp", "devices/qt/device_power.cpp", "devices/qt/headset_page.cpp",
     "devices/qt/keyboard_page.cpp", "devices/qt/mouse_page.cpp", "devices/qt/mousepad_page.cpp",
     "lighting/qt/light_control.cpp", "profiles/qt/device_profile.cpp",
+    "audio/qt/audio_panels.cpp", "audio/qt/voice_control.cpp", "audio/qt/magic_control.cpp",
+    "update/qt/setwnd.cpp", "update/qt/update_info_list_item.cpp",
 };
 
 struct Lookups {
@@ -176,6 +180,38 @@ TEST(SkinNames, EveryKeyTheCodeSetsIsInBothLanguageFiles)
         for (std::string_view text : *view.directionTexts)
             keys.insert(std::string(text));
     }
+    // The audio panels' lines and messages, for every mix of what the sound system offers.
+    keys.insert({audio::kAudioNotChangedMessage, audio::kEqListFullMessage});
+    for (int offered = 0; offered < 64; ++offered) {
+        audio::HeadsetAudioView view;
+        view.libraryInUse = offered & 1;
+        view.micMuteAvailable = view.micLevelAvailable = offered & 2;
+        view.monitorMuteAvailable = view.monitorLevelAvailable = offered & 4;
+        view.equaliserApplied = offered & 8;
+        view.voiceEffectsOffered = offered & 16;
+        view.surroundOffered = offered & 32;
+        for (const char* key : {audio::EqualiserHint(view), audio::MicrophoneHint(view), audio::VoiceEffectHint(view),
+                                audio::SurroundText(view)}) {
+            if (key != nullptr)
+                keys.insert(key);
+        }
+    }
+    // The settings window: every state of a row and of the page, and its own texts.
+    for (int state = update::kRowNothing; state <= update::kRowFailed; ++state) {
+        for (bool failed : {false, true}) {
+            for (bool program : {false, true}) {
+                const update::RowLook look = update::LookOfRow(state, failed, program);
+                keys.insert(look.textKey);
+                if (look.hintKey != nullptr)
+                    keys.insert(look.hintKey);
+            }
+        }
+    }
+    for (int status = update::kPageChecking; status <= update::kPageUpdatesOff; ++status)
+        keys.insert(update::LookOfPage(status).textKey);
+    keys.insert("UpdateOpenFolderFailText");
+    for (const update::UpdateProduct& product : update::AllProducts({}))
+        keys.insert(update::ProductNameKey(product));
     for (const std::string& key : keys) {
         EXPECT_TRUE(en.count(key)) << "\"" << key << "\" is not in lan_en.xml";
         EXPECT_TRUE(cn.count(key)) << "\"" << key << "\" is not in lan_cn.xml";

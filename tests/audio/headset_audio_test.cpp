@@ -1,10 +1,6 @@
 // The headset audio panels' rules on a real profile, against the test library.
 
-#include "audio/eq_presets.h"
-#include "audio/headset_audio.h"
-#include "tests/audio/scripted_library.h"
-#include "tests/support/source_folder.h"
-#include "tests/support/temp_folder.h"
+#include "tests/audio/scripted_headset.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +8,10 @@ namespace orvel::audio {
 namespace {
 
 using Outcome = AudioChange::Outcome;
-using testing::ScriptedLibrary;
 using Strings = std::vector<std::string>;
 
-constexpr OsConfDevice kHeadphones{1, 1, 0, 1};
-constexpr OsConfDevice kMicrophone{2, 2, 0, 1};
+using testing::kHeadphones;
+using testing::kMicrophone;
 
 std::vector<std::string> BandWrites(const profiles::EqBands& bands)
 {
@@ -26,32 +21,8 @@ std::vector<std::string> BandWrites(const profiles::EqBands& bands)
     return writes;
 }
 
-class HeadsetAudioTest : public ::testing::Test {
+class HeadsetAudioTest : public ::testing::Test, public testing::ScriptedHeadset {
 protected:
-    HeadsetAudioTest()
-    {
-        std::filesystem::create_directories(folders.profileFolder);
-        library.AddDevice(OSCONF_FLOW_PLAYBACK, kHeadphones);
-        library.AddDevice(OSCONF_FLOW_RECORDING, kMicrophone);
-        library.SetProperty(kHeadphones.id, "GetSupportFeature", "0,0,0,0,0,0,0");
-        library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "1");
-        for (const std::string_view band : kEqSliderNames)
-            library.SetProperty(kHeadphones.id, std::string(band), "0");
-        const std::pair<const char*, const char*> microphone[] = {
-            {"GetSupportFeature", "131072,0,0,0,0,0,0"},
-            {"MuteControl", "0"},
-            {"VolumeScalarControl", "0.369995"},
-            {"GetAAMaxVol", "100"},
-            {"AAMuteControl", "1"},
-            {"AAVolumeScalarControl", "0.250000"},
-            {"Enable_MAGICVOICE", "0"},
-            {"MagicVoice_Selection", "1"},
-            {"Enable_MICECHO", "0"},
-        };
-        for (const auto& [name, text] : microphone)
-            library.SetProperty(kMicrophone.id, name, text);
-    }
-
     // The library started and the profile shown, as at the headset's attach.
     void Attach()
     {
@@ -62,25 +33,7 @@ protected:
         mark = library.CallCount();
     }
 
-    Strings Writes() { return library.Writes(mark); }
-
-    // The profile as the next load finds it on disk.
-    std::unique_ptr<devices::CHeadsetCore> Stored()
-    {
-        auto again = std::make_unique<devices::CHeadsetCore>(link, folders);
-        again->SetProfileIdentifier("h1");
-        EXPECT_EQ(again->LoadProfile(), 1);
-        return again;
-    }
-
-    orvel::testing::TempFolder temp;
-    devices::DeviceFolders folders{temp.path() / "HD", orvel::testing::SourceDefaultData(), "HD"};
-    ScriptedLibrary library;
-    CDeviceLink link;
-    devices::CHeadsetCore headset{link, folders};
-    CAudioSdk sdk;
     CHeadsetAudioCore audio{headset, sdk};
-    std::size_t mark = 0;
 };
 
 TEST_F(HeadsetAudioTest, ShowTakesTheLevelsFromTheSoundServerAndTheRestFromTheProfile)
@@ -97,7 +50,8 @@ TEST_F(HeadsetAudioTest, ShowTakesTheLevelsFromTheSoundServerAndTheRestFromThePr
     EXPECT_FALSE(view.monitorOn);
     EXPECT_EQ(view.monitorLevel, 25);
     EXPECT_TRUE(view.micLevelAvailable && view.micMuteAvailable && view.monitorLevelAvailable &&
-                view.monitorMuteAvailable && view.equaliserApplied && view.voiceEffectsOffered);
+                view.monitorMuteAvailable && view.equaliserApplied && view.voiceEffectsOffered &&
+                view.surroundOffered);
     EXPECT_EQ(view.magicType, 2);
     // Reading changes nothing on the device.
     EXPECT_TRUE(Writes().empty());
@@ -158,7 +112,9 @@ TEST_F(HeadsetAudioTest, CustomNamesAreUniqueIgnoringCaseAndAtMostTwenty)
 
     for (int i = 2; i <= kMostCustomEqualisers; ++i)
         ASSERT_EQ(audio.SaveCustom(L"eq " + std::to_wstring(i)).outcome, Outcome::Done);
-    EXPECT_EQ(audio.SaveCustom(L"one more").outcome, Outcome::ListFull);
+    const AudioChange full = audio.SaveCustom(L"one more");
+    EXPECT_EQ(full.outcome, Outcome::ListFull);
+    EXPECT_EQ(full.result.messages, (std::vector<devices::UserMessage>{{kEqListFullMessage}}));
     auto stored = Stored();
     EXPECT_EQ(stored->CustomEqNames().size(), 20U);
     EXPECT_EQ(stored->AudioSettings().customEqSeletIndex, 19);
@@ -256,7 +212,8 @@ TEST_F(HeadsetAudioTest, ALevelGoesAsAScalarOnItsChannelAndIsStoredOnlyWhenTaken
     library.SetProperty(kMicrophone.id, "VolumeScalarControl", "0.370000", OSCONF_OK, OSCONF_REFUSED);
     const AudioChange refused = audio.SetMicLevel(60);
     EXPECT_EQ(refused.outcome, Outcome::NotWritten);
-    EXPECT_EQ(refused.result.messages, (std::vector<devices::UserMessage>{{devices::kDeviceNotUpdatedMessage}}));
+    // Not the message of a change that was stored: nothing was.
+    EXPECT_EQ(refused.result.messages, (std::vector<devices::UserMessage>{{kAudioNotChangedMessage}}));
     // The slider keeps what the user did; the setting and the profile keep what the server has.
     EXPECT_EQ(audio.View().micLevel, 60);
     EXPECT_EQ(headset.AudioSettings().micInValue, 37);
@@ -301,11 +258,13 @@ TEST_F(HeadsetAudioTest, WhatTheLibraryDoesNotOfferIsUnavailableAndNeverWritten)
     library.SetProperty(kMicrophone.id, "GetSupportFeature", "0,0,0,0,0,0,0");
     library.SetProperty(kMicrophone.id, "GetAAMaxVol", "", OSCONF_UNSUPPORTED);
     library.SetProperty(kHeadphones.id, "Enable_EQ_GFX", "", OSCONF_UNSUPPORTED);
+    library.SetProperty(kHeadphones.id, "VirtualSurroundEffectControl", "", OSCONF_UNSUPPORTED);
     Attach();
     const HeadsetAudioView& view = audio.View();
     EXPECT_FALSE(view.voiceEffectsOffered);
     EXPECT_FALSE(view.monitorLevelAvailable || view.monitorMuteAvailable);
     EXPECT_FALSE(view.equaliserApplied);
+    EXPECT_FALSE(view.surroundOffered);
     EXPECT_EQ(view.monitorLevel, 50) << "the profile's value stays shown";
     EXPECT_EQ(audio.SetVoiceEffect(true).outcome, Outcome::Unavailable);
     EXPECT_EQ(audio.SelectVoice(2).outcome, Outcome::Unavailable);

@@ -451,6 +451,24 @@ TEST_F(HeadsetTest, AudioSettingsAndTheirEqualiserComeBackWithTheProfile)
     EXPECT_EQ(again.EqBands(), std::vector<int>(bands.begin(), bands.end()));
 }
 
+TEST_F(HeadsetTest, TheAudioPanelsHearOfEveryProfileTheyMustShow)
+{
+    profiles::HeadsetSettings audio = headset.AudioSettings();
+    audio.micInValue = 17;
+    ASSERT_TRUE(headset.SaveAudioSettings(audio));
+    std::vector<int> shown;
+    headset.onAudioLoaded = [&] { shown.push_back(headset.AudioSettings().micInValue); };
+
+    headset.SetProfileIdentifier("h2");
+    EXPECT_EQ(headset.SwitchProfile().status, 1);
+    headset.SetProfileIdentifier("h1");
+    EXPECT_EQ(headset.SwitchProfile().status, 1);
+    EXPECT_EQ(headset.LoadDefaultProfile(), 1);
+    const int defaultLevel = headset.AudioSettings().micInValue;
+    EXPECT_NE(defaultLevel, 17);
+    EXPECT_EQ(shown, (std::vector<int>{defaultLevel, 17, defaultLevel}));
+}
+
 TEST_F(HeadsetTest, StatusByteFourAndNoDongle)
 {
     const PowerResult reading = headset.QueryPower();

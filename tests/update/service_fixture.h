@@ -11,9 +11,27 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace orvel::testing {
+
+// A package of size bytes whose body is held back while hold is set; its size query is
+// answered at once.
+inline std::function<ScriptedReply(const RecordedRequest&)> HeldPackage(std::atomic<bool>& hold, std::int64_t size)
+{
+    return [&hold, size](const RecordedRequest& request) {
+        if (request.method == "HEAD")
+            return ScriptedReply{200, {}, "", size};
+        while (hold.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return ScriptedReply{200, {}, "", size};
+    };
+}
 
 class UpdateServiceTest : public ::testing::Test {
 protected:

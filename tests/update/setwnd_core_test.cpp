@@ -16,6 +16,7 @@
 namespace orvel::update {
 namespace {
 
+using testing::HeldPackage;
 using testing::RecordedRequest;
 using testing::ScriptedReply;
 using Clock = std::chrono::steady_clock;
@@ -185,13 +186,7 @@ TEST_F(SettingsUpdate, DownloadRunsToDownloadedAndHoldsTheWindowMeanwhile)
 {
     constexpr std::int64_t size = 400000;
     std::atomic<bool> hold{true};
-    ServeVersions([&hold](const RecordedRequest& request) {
-        if (request.method == "HEAD")
-            return ScriptedReply{200, {}, "", size};
-        while (hold.load())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return ScriptedReply{200, {}, "", size};
-    });
+    ServeVersions(HeldPackage(hold, size));
     Open();
     ASSERT_TRUE(PumpUntil([&] { return PageIs(kPageOffered); }));
 

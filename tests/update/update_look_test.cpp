@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace orvel::update {
 namespace {
@@ -32,9 +33,19 @@ TEST(UpdateLook, FailedCheckAndDownloadedRowsSayWhatHappened)
     EXPECT_NE(std::string(program.hintKey), std::string(firmware.hintKey));
 
     EXPECT_TRUE(LookOfRow(kRowDownloading, false, false).showProgress);
-    EXPECT_TRUE(LookOfPage(kPageChecking).showRing);
+    // Busy while checking and downloading; the ok mark only once something has come of it.
+    for (int status : {kPageChecking, kPageDownloading})
+        EXPECT_TRUE(LookOfPage(status).showRing && !LookOfPage(status).showImage) << status;
     EXPECT_TRUE(LookOfPage(kPageUpToDate).appendDate);
     EXPECT_EQ(std::string(LookOfPage(kPageUpdatesOff).textKey), "UpdateServiceOffText");
+    // The ok mark only when everything answered and is up to date; a page where nothing could
+    // be checked warns.
+    const std::pair<int, PageMark> marks[] = {{kPageOffered, PageMark::Offered},
+                                              {kPageNoAnswer, PageMark::Problem},
+                                              {kPageUpToDate, PageMark::Ok},
+                                              {kPageUpdatesOff, PageMark::Problem}};
+    for (const auto& [status, mark] : marks)
+        EXPECT_EQ(LookOfPage(status).mark, mark) << status;
 }
 
 } // namespace

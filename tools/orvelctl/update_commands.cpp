@@ -31,7 +31,6 @@ struct ProductLine {
     bool checked = false;
 };
 
-constexpr int kFirmwareKinds[kFirmwareProductCount] = {kKindMouse, kKindKeyboard, kKindMousePad};
 constexpr const char* kFirmwareDevices[kFirmwareProductCount] = {"mouse", "keyboard", "mouse pad"};
 
 // The firmware version of the first connected device of each firmware product; why not, for
@@ -52,7 +51,7 @@ std::array<DeviceVersion, kFirmwareProductCount> ReadDeviceVersions(Context& con
     }
     for (std::size_t p = 0; p < kFirmwareProductCount; ++p) {
         for (const FoundDevice& device : devices) {
-            if (KindNumber(device.name.kindRow) != kFirmwareKinds[p] || device.name.index != 1)
+            if (KindNumber(device.name.kindRow) != kFirmwareProductKinds[p] || device.name.index != 1)
                 continue;
             DeviceSession session(device);
             std::array<std::uint8_t, devices::kDeviceInfoSize> info{};

@@ -197,6 +197,7 @@ std::int32_t PulseServer::Start(Deadline deadline)
     mainloop_ = pa_threaded_mainloop_new();
     if (mainloop_ == nullptr)
         return OSCONF_REFUSED;
+    pa_threaded_mainloop_set_name(mainloop_, "osconf-pulse");
     if (pa_threaded_mainloop_start(mainloop_) < 0) {
         pa_threaded_mainloop_free(mainloop_);
         mainloop_ = nullptr;
