@@ -20,11 +20,14 @@
 #include "platform/shell.h"
 #include "platform/text.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QIcon>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
+#include <filesystem>
 #include <cwchar>
 
 namespace orvel::app {
@@ -39,8 +42,8 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
     {L"cursor_Op_tab", 5}, {L"6533_voice_Op_tab", 6}, {L"magic_Op_tab", 7}, {L"Virtual7.1_Op_tab", 8},
 };
 
-constexpr const wchar_t* kLightControlText = L"控制灯光";
-constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
+constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
+constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
 constexpr int kZentaDpiMin = 200;
 constexpr int kZentaDpiMax = 6500;
 
@@ -106,7 +109,13 @@ void CMainWnd::InitWindow()
         debuglog::Write("other programs cannot reach the window: " + error);
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
-    tray_->SetIcon(L"common/icons/mark.svg");
+    // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
+    std::error_code ec;
+    const CDuiString icon = std::filesystem::exists(CPaintManagerUI::GetResourceFile(kAppIcon).ToUtf8(), ec)
+                                ? CDuiString(kAppIcon)
+                                : CDuiString(kAppIconFallback);
+    tray_->SetIcon(icon);
+    QApplication::setWindowIcon(QIcon(QString::fromStdWString(CPaintManagerUI::GetResourceFile(icon).str())));
     LoadStartSkin();
 }
 

@@ -230,6 +230,7 @@ void CMainWnd::ShowDeviceItem(pages::CDeviceOptionUI* item, bool select)
 {
     if (item == nullptr)
         return;
+    debuglog::Write("selector item shown: " + item->GetPage()->Model().Core().Folders().deviceFolderName);
     item->SetVisible(true);
     ShowNoDevice();
     if (select || SelectedPage() == nullptr)
@@ -241,6 +242,7 @@ void CMainWnd::HideDeviceItem(pages::CDeviceOptionUI* item)
 {
     if (item == nullptr || !item->IsVisible())
         return;
+    debuglog::Write("selector item hidden: " + item->GetPage()->Model().Core().Folders().deviceFolderName);
     const bool wasSelected = item->IsSelected();
     item->SetVisible(false);
     if (wasSelected) {

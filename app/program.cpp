@@ -13,6 +13,13 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <ctime>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <pugixml.hpp>
 
@@ -76,6 +83,73 @@ void Complain(const std::string& text)
     if (platform != "offscreen" && platform != "minimal")
         QMessageBox::critical(nullptr, "VARNO Orvel 80", QString::fromStdString(text));
 }
+
+// SIGINT and SIGTERM end the program as the tray's "exit" does: the handler only writes a byte
+// that the UI thread reads.
+int gSignalFd[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(gSignalFd[1], &byte, 1);
+}
+
+class StopSignals {
+public:
+    explicit StopSignals(CMainWnd& window)
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalFd) != 0)
+            return;
+        notifier_ = std::make_unique<QSocketNotifier>(gSignalFd[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&window] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t n = ::read(gSignalFd[0], &byte, 1);
+            window.ExitProgram();
+        });
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        ::sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    ~StopSignals()
+    {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        notifier_.reset();
+        for (int& fd : gSignalFd) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    }
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// Writes one debug line when the main window is first painted on screen, with the monotonic
+// clock's milliseconds, so start-up can be measured from outside (bench/app).
+class FirstPaintReport : public QObject {
+public:
+    explicit FirstPaintReport(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget_ && event->type() == QEvent::Paint && widget_->isVisible()) {
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            debuglog::Writef("main window painted at %lld ms", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+            widget_->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+};
 
 int Usage()
 {
@@ -170,6 +244,8 @@ int RunProgram(int argc, char** argv)
         // starts its workers and shows itself after the first device scan.
         window.GetPaintManager().NeedUpdate();
         window.GetPaintManager().UpdateLayout();
+        StopSignals signals(window);
+        FirstPaintReport firstPaint(window.GetWidget());
         std::unique_ptr<ScreenshotRun> screenshots;
         if (!screenshotFolder.empty())
             screenshots = std::make_unique<ScreenshotRun>(window, screenshotFolder);

@@ -24,6 +24,10 @@ inline constexpr std::array<std::int32_t, 4> kWorkToolHead = {2, 3, 0, 2};
 inline constexpr const wchar_t* kWorkToolTitle = L"WorkTool";
 std::array<std::uint8_t, kWorkToolBytes> BuildWorkToolAnswer();
 
+// The texts of "control_light_status" (set as they are; the language files carry them as ids).
+inline constexpr const wchar_t* kLightControlText = L"控制灯光";
+inline constexpr const wchar_t* kNoLightControlText = L"不控制灯光";
+
 // The visible item before (step -1) or after (step +1) the current one; -1 when there is none.
 int NextVisibleItem(const std::vector<bool>& visible, int current, int step);
 

@@ -757,11 +757,16 @@ bool CTabLayoutUI::SelectItem(int iIndex, bool bTriggerEvent) {
     if (iIndex < 0 || iIndex >= GetCount()) return false;
     if (iIndex == m_iCurSel) return true;
     int old = m_iCurSel;
+    // Focus moves on only when the page going away held it; a focus elsewhere stays where it is.
+    bool focusLeaves = false;
+    if (m_pManager && old >= 0 && old < GetCount()) {
+        for (CControlUI* c = m_pManager->GetFocus(); c && !focusLeaves; c = c->GetParent()) focusLeaves = c == GetItemAt(old);
+    }
     m_iCurSel = iIndex;
     for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == iIndex);
     NeedParentUpdate();
     if (m_pManager) {
-        m_pManager->SetNextTabControl();
+        if (focusLeaves) m_pManager->SetNextTabControl();
         if (bTriggerEvent) m_pManager->SendNotify(this, DUI_MSGTYPE_TABSELECT, WPARAM(m_iCurSel), LPARAM(old));
     }
     return true;

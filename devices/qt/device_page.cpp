@@ -8,6 +8,8 @@
 #include "devices/qt/device_power.h"
 #include "lighting/colour.h"
 #include "platform/debuglog.h"
+#include "platform/text.h"
+#include "profiles/profilelist.h"
 
 namespace orvel::pages {
 namespace {
@@ -68,6 +70,14 @@ void CQuorsineUSBDevice::InitPage()
     }
     keyPanel_ = m_pManager != nullptr ? m_pManager->FindSubControlByClass(this, L"SelectPanel") : nullptr;
     BindButtons(keyPanel_, false);
+    // The profile panel's function tabs that the kind has.
+    const profiles::TabVisibility tabs = profiles::TabVisibilityForKind(model_->KindRowData().kind);
+    for (const auto& [names, visible] : {std::pair(tabs.hidden, false), std::pair(tabs.shown, true)}) {
+        for (const std::string& name : names) {
+            if (CControlUI* tab = FindOnPage(text::FromUtf8(name).c_str()))
+                tab->SetVisible(visible);
+        }
+    }
 }
 
 void CQuorsineUSBDevice::BindButtons(CControlUI* container, bool descendants, bool useUserData)
@@ -191,7 +201,11 @@ LinkActions CQuorsineUSBDevice::OnCommandAttach(SlotList& slots, std::size_t slo
 
 LinkActions CQuorsineUSBDevice::OnCommandDetach(SlotList& slots, std::size_t slot)
 {
-    const LinkActions actions = model_->OnCommandDetach(slots, slot);
+    LinkActions actions = model_->OnCommandDetach(slots, slot);
+    // A move to the other path that could not open it leaves the device without a link: it
+    // is gone until a scan pass offers the path again.
+    if (!model_->LinkOpen())
+        actions.hideItem = true;
     heartbeat_.OnLinkActions(actions);
     return actions;
 }

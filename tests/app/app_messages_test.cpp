@@ -1,7 +1,7 @@
 #include "app/app_messages.h"
 #include "app/instance.h"
 #include "platform/ipc.h"
-#include "tests/app/peer_window.h"
+#include "tests/support/peer_window.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
 #include "platform/settings.h"
-#include "tests/app/peer_window.h"
+#include "tests/support/peer_window.h"
 #include "tests/app/window_bench.h"
 
 #include <cstring>
@@ -35,6 +35,12 @@ ORVEL_END_PREFIX_ROUTES()
 ORVEL_BEGIN_MESSAGE_ROUTES(RecordingPanel)
 ORVEL_ON_REGISTERED(L"Game_Start", RecordingPanel::OnGame)
 ORVEL_END_MESSAGE_ROUTES()
+
+// What a control with resource text shows for a text the code sets.
+DuiLib::CDuiString Text(const wchar_t* id)
+{
+    return DuiLib::CResourceManager::GetInstance()->GetText(id);
+}
 
 bool AnyLedColoured(const CQuorsineUSBDevice& page)
 {
@@ -150,15 +156,13 @@ TEST(MainWindow, LightControlIsToggledAndAskedForByOtherPrograms)
     CMainWnd& window = bench.Start();
     ASSERT_EQ(other.Received(owner).size(), 1u); // the program claims the lighting at start
     DuiLib::CControlUI* status = bench.Find(L"control_light_status");
-    // The code sets two literal texts; the skin's button takes them as language ids.
-    auto shown = [](const wchar_t* literal) { return DuiLib::CResourceManager::GetInstance()->GetText(literal); };
 
     bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_FALSE(window.LightControl());
-    EXPECT_EQ(status->GetText(), shown(L"不控制灯光"));
+    EXPECT_EQ(status->GetText(), Text(L"不控制灯光"));
     bench.Send(status, DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_TRUE(window.LightControl());
-    EXPECT_EQ(status->GetText(), shown(L"控制灯光"));
+    EXPECT_EQ(status->GetText(), Text(L"控制灯光"));
     const auto got = other.Received(owner, 3);
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(std::make_pair(got[1].wParam, got[1].lParam), std::make_pair(WPARAM(1), LPARAM(0)));
@@ -167,7 +171,7 @@ TEST(MainWindow, LightControlIsToggledAndAskedForByOtherPrograms)
     // Asked by another program: the same change, nothing broadcast.
     window.SendMessage(RegisterProgramMessages().lightControl, 1, 0);
     EXPECT_FALSE(window.LightControl());
-    EXPECT_EQ(status->GetText(), shown(L"不控制灯光"));
+    EXPECT_EQ(status->GetText(), Text(L"不控制灯光"));
     uitest::Spin(50);
     EXPECT_EQ(other.Received(owner, 4, 0ms).size(), 3u);
 }

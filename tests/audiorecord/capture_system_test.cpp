@@ -25,8 +25,16 @@ namespace {
 
 using namespace orvel;
 using namespace std::chrono_literals;
-using orvel::testing::ChildProcess;
 using orvel::testing::ProgramBeside;
+
+// A program the test started, ended with the test unless it was waited for.
+struct Child {
+    pid_t pid;
+    ~Child()
+    {
+        if (pid > 0) orvel::testing::Stop(pid);
+    }
+};
 
 struct Printed {
     long long ms;
@@ -87,9 +95,11 @@ protected:
         std::vector<std::string> words = {"paplay"};
         if (!sink.empty()) words.push_back("--device=" + sink);
         words.push_back(file.string());
-        ChildProcess player(words, {}, temp_.path() / "paplay.err");
-        ASSERT_TRUE(player.Started());
-        EXPECT_EQ(player.Wait(15s), 0) << orvel::testing::FileText(temp_.path() / "paplay.err");
+        Child player{orvel::testing::Spawn(words, temp_.path() / "paplay.out", temp_.path() / "paplay.err")};
+        ASSERT_GT(player.pid, 0);
+        const std::optional<int> code = orvel::testing::WaitFor(player.pid, 15s);
+        if (code) player.pid = -1;
+        EXPECT_EQ(code, 0) << orvel::testing::FileText(temp_.path() / "paplay.err");
     }
 
     orvel::testing::TempFolder temp_;
@@ -99,12 +109,13 @@ protected:
 TEST_F(CaptureSystem, PrintedSpectraPeakAtTheTonesValueAndAreZeroInSilence)
 {
     const std::filesystem::path out = temp_.path() / "spectra.jsonl";
-    ChildProcess capture({ProgramBeside("orvel-audiorecord").string(), "--print"}, out, temp_.path() / "capture.err");
+    Child capture{orvel::testing::Spawn({ProgramBeside("orvel-audiorecord").string(), "--print"}, out, temp_.path() / "capture.err")};
+    ASSERT_GT(capture.pid, 0);
     ASSERT_TRUE(Eventually([&] { return ReadPrinted(out).size() >= 10; }, 15s)) << orvel::testing::FileText(temp_.path() / "capture.err");
     const std::size_t silent = ReadPrinted(out).size();
     Play(Tone(1000, 1.0));
     ASSERT_TRUE(Eventually([&] { return ReadPrinted(out).size() >= silent + 60; }, 10s));
-    capture.Kill();
+    orvel::testing::Stop(std::exchange(capture.pid, -1));
 
     const std::vector<Printed> spectra = ReadPrinted(out);
     for (std::size_t i = 0; i < silent; ++i) EXPECT_LE(spectra[i].Max(), 20) << "silence, spectrum " << i;
@@ -125,7 +136,8 @@ TEST_F(CaptureSystem, PrintedSpectraPeakAtTheTonesValueAndAreZeroInSilence)
 TEST_F(CaptureSystem, ItFollowsAChangeOfTheDefaultOutput)
 {
     const std::filesystem::path out = temp_.path() / "spectra.jsonl";
-    ChildProcess capture({ProgramBeside("orvel-audiorecord").string(), "--print"}, out, temp_.path() / "capture.err");
+    Child capture{orvel::testing::Spawn({ProgramBeside("orvel-audiorecord").string(), "--print"}, out, temp_.path() / "capture.err")};
+    ASSERT_GT(capture.pid, 0);
     ASSERT_TRUE(Eventually([&] { return ReadPrinted(out).size() >= 5; }, 15s));
     ASSERT_FALSE(pulse_.Pactl("load-module module-null-sink sink_name=second").empty());
     ASSERT_TRUE(pulse_.Pactl("set-default-sink second").empty());

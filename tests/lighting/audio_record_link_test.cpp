@@ -2,7 +2,7 @@
 
 #include "app/app_messages.h"
 #include "lighting/audio_record_protocol.h"
-#include "tests/app/peer_window.h"
+#include "tests/support/peer_window.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,10 @@
-// Finding devices over a scripted HID bus, and the refusal while the window runs.
+// Finding devices over a scripted HID bus, the refusal while the window runs, and "show".
 
+#include "app/app_messages.h"
+#include "app/instance.h"
 #include "platform/namedmutex.h"
 #include "run_capture.h"
+#include "tests/support/peer_window.h"
 #include "tests/support/temp_folder.h"
 #include "tools/orvelctl/device_finder.h"
 
@@ -143,6 +146,31 @@ TEST(OrvelctlFindDevices, TheWindowsInstanceMutexIsWhatRefuses)
         EXPECT_NE(refused.err.find("window is running"), std::string::npos);
     }
     EXPECT_EQ(RunCtl({"list"}, env).code, kExitOk);
+}
+
+TEST(OrvelctlFindDevices, ShowHandsOverToTheRunningWindowAsASecondStartDoes)
+{
+    testing::TempFolder runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    runtime.setEnv("XDG_RUNTIME_DIR", runtime.path().string());
+    ScriptedProbe probe;
+    const Environment env{&probe, {}};
+    const auto none = RunCtl({"show"}, env);
+    EXPECT_EQ(none.code, kExitFailed);
+    EXPECT_NE(none.err.find("no VARNO Orvel 80 window runs"), std::string::npos) << none.err;
+
+    const auto instance = app::TakeInstanceLock();
+    ASSERT_TRUE(instance.owned()) << instance.error();
+    const auto silent = RunCtl({"show"}, env);
+    EXPECT_EQ(silent.code, kExitFailed);
+    EXPECT_NE(silent.err.find("does not answer"), std::string::npos) << silent.err;
+
+    testing::PeerWindow window(L"MainWnd", L"VARNO Orvel 80");
+    const auto shown = RunCtl({"show"}, env);
+    EXPECT_EQ(shown.code, kExitOk) << shown.err;
+    const auto got = window.Received(app::RegisterProgramMessages().instance);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].lParam, 1);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "sim/devices/command_frame.h"
 #include "sim/devices/describe.h"
 #include "tests/profiles/json_text.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,44 +15,15 @@
 #include <sstream>
 #include <map>
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace orvel::ctl {
 namespace {
 
-std::filesystem::path ProgramBeside(const std::string& name)
-{
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / name;
-}
-
-struct ProgramResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-pid_t Spawn(const std::vector<std::string>& words, const std::filesystem::path& out, const std::filesystem::path& err)
-{
-    std::vector<char*> argv;
-    for (const std::string& word : words)
-        argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
+using testing::ProgramBeside;
+using testing::ProgramResult;
+using testing::Spawn;
 
 class OrvelctlSystem : public ::testing::Test {
 protected:
@@ -86,18 +58,7 @@ protected:
     ProgramResult Run(const std::string& program, std::vector<std::string> words)
     {
         words.insert(words.begin(), ProgramBeside(program).string());
-        const auto out = temp_.path() / "run.out";
-        const auto err = temp_.path() / "run.err";
-        ProgramResult result;
-        const pid_t pid = Spawn(words, out, err);
-        if (pid <= 0)
-            return result;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = testing::FileText(out);
-        result.err = testing::FileText(err);
-        return result;
+        return testing::RunProgram(words, temp_.path());
     }
     ProgramResult Ctl(const std::vector<std::string>& words) { return Run("orvelctl", words); }
     ProgramResult Devsim(std::vector<std::string> words)

@@ -64,6 +64,20 @@ TEST(LayoutTest, TabLayoutHidesOtherPagesAndReportsTheChange) {
     EXPECT_EQ(sel[0].lParam, 0);
 }
 
+TEST(LayoutTest, ATabChangeMovesTheFocusOnlyOutOfThePageThatGoes) {
+    uitest::Host host(L"<Window><VerticalLayout><Button name='outside' height='20'/>"
+                      L"<TabLayout name='tabs'><Button name='in0' height='20'/><Button name='in1' height='20'/></TabLayout>"
+                      L"<Button name='after' height='20'/></VerticalLayout></Window>");
+    auto* tabs = host.Find<DuiLib::CTabLayoutUI>(L"tabs");
+    host.pm.SetFocus(host.Find(L"outside"));
+    tabs->SelectItem(1);
+    EXPECT_EQ(host.pm.GetFocus(), host.Find(L"outside")); // a click elsewhere switched the page
+    host.pm.SetFocus(host.Find(L"in1"));
+    tabs->SelectItem(0);
+    EXPECT_NE(host.pm.GetFocus(), host.Find(L"in1")); // the focused page went: focus moves on
+    EXPECT_NE(host.pm.GetFocus(), nullptr);
+}
+
 TEST(LayoutTest, ScrollingContainerShowsItsBarOnlyWhenContentOverflows) {
     uitest::Host host(L"<Window><VerticalLayout name='v' vscrollbar='true'><Control name='a' height='200'/><Control name='b' height='200'/></VerticalLayout></Window>",
                       200, 300);

@@ -53,6 +53,9 @@ int ShootCommand(const ParsedArgs& args, Context& context);
 // "keys": the key names CODE takes, or a mouse's or keyboard's positions.
 int KeysCommand(const ParsedArgs& args, Context& context);
 
+// "show": brings the running window to the front, as a second start of the program does.
+int ShowCommand(const ParsedArgs& args, Context& context);
+
 // The udev rules text: uaccess for every vendor:product of the match table.
 std::string UdevRulesText();
 

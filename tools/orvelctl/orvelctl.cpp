@@ -1,7 +1,7 @@
 #include "tools/orvelctl/orvelctl.h"
 
+#include "app/instance.h"
 #include "devicelink/hid_adapters.h"
-#include "platform/namedmutex.h"
 #include "tools/orvelctl/commands.h"
 
 #include <vector>
@@ -11,8 +11,6 @@
 namespace orvel::ctl {
 
 namespace {
-
-constexpr const char* kInstanceMutex = "VARNO Orvel 80";
 
 struct CommandEntry {
     std::string_view words;    // "profile list"
@@ -103,6 +101,8 @@ const CommandEntry kCommands[] = {
      "Without DEVICE: every key name 'set DEVICE key' takes, with its assignment code.\n"
      "With mouse or keyboard: each POSITION with the function it has from the factory.\n",
      0, 1, KeysCommand},
+    {"show", "", "bring the running VARNO Orvel 80 window to the front",
+     "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
@@ -182,7 +182,7 @@ bool IsGroup(std::string_view word)
 
 bool WindowHoldsInstance()
 {
-    return ipc::OpenMutexW(kInstanceMutex);
+    return app::InstanceRuns();
 }
 
 } // namespace
