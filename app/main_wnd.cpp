@@ -13,6 +13,8 @@
 #include "devices/qt/device_option.h"
 #include "devicelink/hid_adapters.h"
 #include "devices/qt/page_controls.h"
+#include "lighting/keyboard_lighting.h"
+#include "lighting/qt/music_lighting.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/paths.h"
@@ -107,6 +109,18 @@ void CMainWnd::InitWindow()
     endpoint_ = ipc::Endpoint::Create(m_hWnd, &error);
     if (!endpoint_)
         debuglog::Write("other programs cannot reach the window: " + error);
+    lighting::CMusicLighting::Window music;
+    music.hwnd = m_hWnd;
+    music.commandMessage = RegisterProgramMessages().audioRecord;
+    music.firstKeyboard = [this]() -> lighting::AudioInputSink* {
+        pages::CQuorsineUSBDevice* keyboard = PageOfKindRow(1);
+        if (keyboard == nullptr || !keyboard->Model().LinkOpen())
+            return nullptr;
+        return dynamic_cast<lighting::KeyboardLighting*>(&keyboard->Model().Lighting());
+    };
+    music.showMessage = [this](const std::wstring& text) { MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, 0); };
+    music.dpi = [this] { return dpi_; };
+    music_ = std::make_unique<lighting::CMusicLighting>(std::move(music));
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
@@ -139,6 +153,8 @@ void CMainWnd::Notify(TNotifyUI& msg)
     if (LoopDispatch(msg) || HandleNumbered(msg))
         return;
     if (msg.sVirtualWnd.CompareNoCase(L"mainpage") == 0 && mainPage_->LoopDispatch(msg))
+        return;
+    if (music_ && music_->RouteNotify(msg))
         return;
     if (pages::CQuorsineUSBDevice* page = SelectedPage())
         page->RouteNotify(msg);
@@ -195,6 +211,8 @@ void CMainWnd::OnWindowInit(TNotifyUI&)
     }
     ShowWindow(false);
     StartWorkers();
+    if (music_)
+        music_->Start(workers_[kAudioWatchdogSlot]);
     orvel::SetTimer(m_hWnd, kFirstLayoutTimer, 100);
 }
 
@@ -357,6 +375,8 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         AnswerWorkTool();
         return 0;
     }
+    if (LRESULT result = 0; music_ && music_->RouteMessage(uMsg, wParam, lParam, result))
+        return result;
     switch (uMsg) {
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
@@ -433,6 +453,8 @@ void CMainWnd::OnTimer(UINT id)
     case kFirstLayoutTimer:
         RunLayoutStep();
         m_pm.Invalidate();
+        if (music_)
+            music_->OnConnectTimer();
         return;
     case kTrayMenuTimer: {
         const QPoint cursor = QCursor::pos();
@@ -542,6 +564,8 @@ void CMainWnd::CloseChildWindows()
 {
     if (aboutWindow_ != nullptr)
         aboutWindow_->Close(0);
+    if (music_)
+        music_->CloseWindows();
 }
 
 LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -549,6 +573,9 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     debuglog::Write("退出测试");
     ShowWindow(false);
     StopWorkers();
+    // The capture program is told to end once its watchdog has stopped.
+    if (music_)
+        music_->Shutdown();
     if (tray_)
         tray_->DeleteTrayIcon();
     endpoint_.reset();

@@ -33,6 +33,7 @@ constexpr const char* kSources[] = {
     "app/msg_wnd.cpp",           "app/skin_frame.cpp",         "devices/qt/device_option.cpp",
     "devices/qt/device_page.cpp", "devices/qt/device_power.cpp", "devices/qt/headset_page.cpp",
     "devices/qt/keyboard_page.cpp", "devices/qt/mouse_page.cpp", "devices/qt/mousepad_page.cpp",
+    "lighting/qt/colour_select_wnd.cpp", "lighting/qt/music_lighting.cpp", "lighting/qt/music_wnd.cpp",
 };
 
 struct Lookups {

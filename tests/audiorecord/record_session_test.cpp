@@ -137,7 +137,7 @@ TEST(RecordSession, LevelsFromCommandsAndTheColourBlockAreKeptInRange)
     }
 }
 
-TEST(RecordSession, AMainWindowThatIsGoneStopsCaptureUntilOneRegisters)
+TEST(RecordSession, TheProgramEndsWhenItsMainWindowIsGone)
 {
     FakeHost host;
     RecordSession session(host);
@@ -145,16 +145,35 @@ TEST(RecordSession, AMainWindowThatIsGoneStopsCaptureUntilOneRegisters)
     host.answer = ipc::SendStatus::NoPeer;
     session.OnSpectrum(Loud(1000));
     EXPECT_EQ(host.blocks.size(), 1u) << "nothing more after the failed spectrum";
-    EXPECT_EQ(host.calls, "start stop ");
+    EXPECT_EQ(host.calls, "start stop exit ");
     EXPECT_FALSE(session.Capturing());
     session.OnSpectrum(Loud(1000));
+    session.OnWatch(false, 60000);
     EXPECT_EQ(host.blocks.size(), 1u);
+    EXPECT_EQ(host.calls, "start stop exit ") << "it ends once";
+}
 
-    host.answer = ipc::SendStatus::Ok;
-    for (WPARAM command : {kRegister, kStartSending, kStartCapture}) session.OnCommand(command, 0, FakeHost::kMain);
-    session.OnSpectrum(Loud(1000));
-    EXPECT_EQ(host.blocks.size(), 3u);
-    EXPECT_EQ(host.calls, "start stop start ");
+TEST(RecordSession, ItEndsWhenNoMainWindowIsThereToServe)
+{
+    struct Case {
+        const char* name;
+        bool registers;
+        bool there;
+        std::uint64_t ms;
+        bool ends;
+    } cases[] = {
+        {"registered, window there", true, true, 120000, false},
+        {"registered, window gone", true, false, 6000, true},
+        {"not registered yet", false, false, RecordSession::kRegisterWithinMs - 1, false},
+        {"never registered", false, false, RecordSession::kRegisterWithinMs, true},
+    };
+    for (const Case& c : cases) {
+        FakeHost host;
+        RecordSession session(host);
+        if (c.registers) session.OnCommand(kRegister, 0, FakeHost::kMain);
+        session.OnWatch(c.there, c.ms);
+        EXPECT_EQ(host.calls == "exit ", c.ends) << c.name;
+    }
 }
 
 TEST(RecordSession, ABusyMainWindowOnlyLosesThatBlock)

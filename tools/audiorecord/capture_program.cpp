@@ -4,6 +4,7 @@
 #include "lighting/audio_record_protocol.h"
 #include "platform/debuglog.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -13,6 +14,9 @@ namespace {
 
 // Posted by the capture thread when spectra wait.
 constexpr UINT kSpectraReady = WM_APP + 1;
+// Whether the main window is still there is looked at this often.
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchMs = 5000;
 // Spectra kept while the window's thread is busy; older ones are dropped.
 constexpr std::size_t kMaxWaiting = 8;
 constexpr DWORD kSendTimeoutMs = 1000;
@@ -49,6 +53,7 @@ int CaptureProgram::Run()
             std::fprintf(stderr, "orvel-audiorecord: the main window cannot reach this program: %s\n", error.c_str());
             code = 1;
         }
+        SetTimer(hwnd_, kWatchTimer, kWatchMs);
     }
     if (code == 0) code = RunMessageLoop();
     capture_.Stop();
@@ -61,6 +66,10 @@ LRESULT CaptureProgram::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 {
     if (msg == kSpectraReady) {
         TakeSpectra();
+    } else if (msg == WM_TIMER && wParam == kWatchTimer) {
+        const auto& main = session_.MainWindow();
+        const std::vector<ipc::RemoteWindow> windows = main ? ipc::AllWindows() : std::vector<ipc::RemoteWindow>{};
+        session_.OnWatch(main && std::find(windows.begin(), windows.end(), *main) != windows.end(), std::uint64_t(NowMs()));
     } else if (msg == commandMessage_) {
         session_.OnCommand(wParam, lParam, ipc::SenderOf(hwnd));
     } else if (msg == WM_COPYDATA) {

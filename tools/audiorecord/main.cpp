@@ -29,7 +29,9 @@ void PrintHelp()
         "             {\"ms\": time since start, \"loudness\": 0..2000, \"spectrum\": [500 values]};\n"
         "             no window is needed, and a running capture program is not disturbed\n"
         "--count N    with --print: end after N spectra\n\n"
-        "Only one capture program serves the window at a time; a second one ends at once.\n");
+        "Only one capture program serves the window at a time; a second one ends at once. It\n"
+        "ends when the window tells it to, when the window it serves is gone, and when no window\n"
+        "has spoken to it within 30 s of its start.\n");
 }
 
 bool ParseCount(const char* text, long& count)

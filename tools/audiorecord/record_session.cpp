@@ -48,7 +48,7 @@ void RecordSession::OnCommand(WPARAM command, LPARAM value, const std::optional<
         break;
     case kStartSending: sending_ = true; break;
     case kStopSending: sending_ = false; break;
-    case kExit: host_.Exit(); break;
+    case kExit: End("told to exit"); break;
     case kSetRed:
     case kSetGreen:
     case kSetBlue: levels_[command - kSetRed] = std::int32_t(std::clamp<LPARAM>(value, 0, kLevelTop)); break;
@@ -82,18 +82,25 @@ void RecordSession::OnSpectrum(const Spectrum& spectrum)
 void RecordSession::Send(ULONG_PTR id, std::span<const std::int32_t> values)
 {
     const std::vector<std::uint8_t> bytes = BlockBytes(values);
-    if (host_.SendBlock(*main_, id, bytes) == ipc::SendStatus::NoPeer) {
-        debuglog::Write("audiorecord: the main window is gone; capture stops until a window registers");
-        Idle();
-    }
+    if (host_.SendBlock(*main_, id, bytes) == ipc::SendStatus::NoPeer) End("the main window is gone");
 }
 
-void RecordSession::Idle()
+void RecordSession::OnWatch(bool mainWindowThere, std::uint64_t msSinceStart)
 {
+    if (main_ && !mainWindowThere) End("the main window is gone");
+    if (!main_ && msSinceStart >= kRegisterWithinMs) End("no main window registered");
+}
+
+void RecordSession::End(const char* why)
+{
+    if (ended_) return;
+    debuglog::Writef("audiorecord: %s; the program ends", why);
+    ended_ = true;
     main_.reset();
     sending_ = false;
     if (capturing_) host_.StopCapture();
     capturing_ = false;
+    host_.Exit();
 }
 
 } // namespace orvel::audiorecord

@@ -5,8 +5,9 @@
 // Commands: register (the sender becomes the main window), start and stop capture, start and
 // stop sending, exit, and the red, green and blue levels (0..9, also set together by the
 // colour block). While capturing and sending, every spectrum goes to the main window, and the
-// colour input (the levels times the loudness, 0..255 each) whenever it changed. A main window
-// that is gone stops sending and capture, so the program is idle until a window registers again.
+// colour input (the levels times the loudness, 0..255 each) whenever it changed. The program
+// ends when the main window it serves is gone (its watchdog starts a new one for the next main
+// window), and when no main window has registered within half a minute of its start.
 
 #include "lighting/audio_record_protocol.h"
 #include "platform/ipc.h"
@@ -46,19 +47,24 @@ public:
     // The colour block (dwData 10): refused unless it has exactly its size.
     bool OnColourBlock(std::span<const std::uint8_t> bytes);
     void OnSpectrum(const Spectrum& spectrum);
+    // Every few seconds: whether the registered main window is still there.
+    void OnWatch(bool mainWindowThere, std::uint64_t msSinceStart);
+    static constexpr std::uint64_t kRegisterWithinMs = 30000;
 
+    const std::optional<ipc::RemoteWindow>& MainWindow() const { return main_; }
     bool Capturing() const { return capturing_; }
     bool Sending() const { return sending_; }
     const std::array<std::int32_t, 3>& Levels() const { return levels_; }
 
 private:
     void Send(ULONG_PTR id, std::span<const std::int32_t> values);
-    void Idle();
+    void End(const char* why);
 
     SessionHost& host_;
     std::optional<ipc::RemoteWindow> main_;
     bool capturing_ = false;
     bool sending_ = false;
+    bool ended_ = false;
     std::array<std::int32_t, 3> levels_{lighting::kLevelTop, lighting::kLevelTop, lighting::kLevelTop};
     std::optional<ColourInput> lastColour_;
 };
