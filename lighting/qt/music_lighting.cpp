@@ -56,6 +56,11 @@ CMusicLighting::~CMusicLighting() = default;
 
 void CMusicLighting::OnMusicButton(TNotifyUI&)
 {
+    OpenMusicWindow();
+}
+
+void CMusicLighting::OpenMusicWindow()
+{
     if (music_ != nullptr) return;
     MusicWnd window(audio_->Settings(), window_.dpi ? window_.dpi() : 96);
     if (window.Create(window_.hwnd, L"  ", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, MusicWnd::kWidth,

@@ -43,6 +43,9 @@ public:
     // At "windowinit", with the watchdog's worker slot.
     void Start(WorkerSlot& slot) { audio_->Start(slot); }
     void OnConnectTimer() { audio_->OnConnectTimer(); }
+    // OpenMusicWindow: the music settings window, run modally (nothing when it is open already);
+    // confirmed, its styles are sent to the capture program and kept in AudioFile.json.
+    void OpenMusicWindow();
     // The music window and the colour picker close as cancelled.
     void CloseWindows();
     void Shutdown() { audio_->Shutdown(); }
