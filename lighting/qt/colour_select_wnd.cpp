@@ -82,8 +82,10 @@ void CColorSelectWnd::InitWindow()
     for (int i = 0; i < kPickerSwatches; ++i) {
         if (CControlUI* preset = m_pm.FindControl(Numbered(L"color_option_", i).c_str())) presets[i] = preset->GetBkColor();
         collected_[i] = static_cast<COptionUI*>(m_pm.FindControl(Numbered(L"collect_color_option_", i).c_str()));
-        if (COptionUI* swatch = collected_[i])
+        if (COptionUI* swatch = collected_[i]) {
             collected[i] = CollectedSwatch{swatch->GetBkColor(), swatch->GetUserData().ToUtf8(), swatch->GetBorderSize() == 0};
+            emptyLook_[i] = swatch->GetBkColor();
+        }
     }
     picker_ = std::make_unique<ColourPicker>(ColourPicker::Standard(presets, collected));
 }
@@ -196,8 +198,9 @@ void CColorSelectWnd::Show()
         COptionUI* swatch = collected_[i];
         if (swatch == nullptr || !view.collected[i]) continue;
         const CollectedSwatch& shown = *view.collected[i];
-        swatch->SetBkColor(shown.colour);
-        swatch->SetSelectedBkColor(shown.colour);
+        const uint32_t colour = shown.Filled() ? shown.colour : emptyLook_[i];
+        swatch->SetBkColor(colour);
+        swatch->SetSelectedBkColor(colour);
         swatch->SetUserData(text::FromUtf8(shown.userData).c_str());
         if (shown.borderless) swatch->SetBorderSize(0);
     }

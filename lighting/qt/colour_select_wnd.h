@@ -92,6 +92,9 @@ private:
     DuiLib::CCheckBoxUI* seven_ = nullptr;
     DuiLib::CControlUI* sevenLayout_ = nullptr;
     std::array<DuiLib::COptionUI*, kPickerSwatches> collected_{};
+    // How the layout draws an empty collected swatch (its white stands for "empty" in the file,
+    // and would look like a white colour the user collected).
+    std::array<uint32_t, kPickerSwatches> emptyLook_{};
 };
 
 } // namespace orvel::lighting
