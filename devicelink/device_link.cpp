@@ -92,6 +92,9 @@ int CDeviceLink::Exchange(const std::uint8_t* request, std::size_t requestLength
             IHidPort& port = ActivePort();
             const std::uint32_t timeout = TimeoutMs();
             const auto readLength = static_cast<std::uint32_t>(answerLength);
+            // A shorter report leaves the rest of the buffer as an earlier report left it,
+            // byte 3 included: only a whole answer is matched.
+            const std::size_t whole = std::min(answerLength, kFrameSize);
 
             std::uint32_t stale = 0;
             for (int i = 0; i < kMaxStaleReports && port.Read(answer, readLength, stale, 0) == 1; ++i) {
@@ -106,11 +109,12 @@ int CDeviceLink::Exchange(const std::uint8_t* request, std::size_t requestLength
                         result = kLinkNoAnswer;
                         break;
                     }
-                    if (answerLength > 3 && answer[3] == frame[3]) {
+                    const bool complete = answerLength > 3 && bytesRead >= whole;
+                    if (complete && answer[3] == frame[3]) {
                         result = kLinkOk;
                         break;
                     }
-                    if (viaDongle && answerLength > 3 && answer[3] == 0xAA) {
+                    if (viaDongle && complete && answer[3] == 0xAA) {
                         result = kLinkUnreachable;
                         break;
                     }

@@ -256,26 +256,23 @@ std::vector<HidDataItem>& CHidDevice::ItemsOf(HidReportType type)
     }
 }
 
-bool CHidDevice::UnpackReport(const uint8_t* report, uint32_t length, HidReportType type)
+bool CHidDevice::UnpackReport(const uint8_t* report, uint32_t length, HidReportType type, uint16_t* firstPressed)
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (!open_ || closing_ || report == nullptr || length == 0) {
-            return false;
-        }
-        ++inFlight_;
+    if (firstPressed != nullptr) {
+        *firstPressed = 0;
     }
-    if (type == HidReportType::kInput) {
-        lastInputReportId_ = report[0];
+    std::lock_guard lock(mutex_);
+    if (!open_ || closing_ || report == nullptr || length == 0) {
+        return false;
     }
-    const bool ok = orvel::hid::UnpackItems(collection_, type, {report, length}, ItemsOf(type));
-    Leave();
-    return ok;
-}
-
-uint16_t CHidDevice::FirstPressedUsage() const
-{
-    return orvel::hid::FirstPressedUsage(inputItems, lastInputReportId_);
+    std::vector<HidDataItem>& items = ItemsOf(type);
+    if (!orvel::hid::UnpackItems(collection_, type, {report, length}, items)) {
+        return false;
+    }
+    if (firstPressed != nullptr && type == HidReportType::kInput) {
+        *firstPressed = orvel::hid::FirstPressedUsage(items, report[0]);
+    }
+    return true;
 }
 
 bool CHidDevice::IsPresent(const std::string& path)

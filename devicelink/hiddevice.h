@@ -77,12 +77,14 @@ public:
     bool GetFeature(uint8_t* buffer, uint32_t length);
     bool SetFeature(const uint8_t* report, uint32_t length);
 
-    // Fills the items of that type that belong to the report's id. False when a value the
-    // report should carry cannot be read from it, or nothing is open.
-    bool UnpackReport(const uint8_t* report, uint32_t length, HidReportType type);
-    // The first non-zero usage among the button items of the last unpacked input report;
-    // 0 when there is none, and such a report is to be ignored.
-    uint16_t FirstPressedUsage() const;
+    // Fills the items of that type that belong to the report's id. The report is one the
+    // caller read into a buffer of its own: inputReport and the items belong to the object,
+    // and a Close on another thread frees them. For an input report, firstPressed (when given)
+    // receives the first non-zero usage among its button items, 0 when there is none (such a
+    // report is to be ignored). Items and usage are read under the object's lock, so Open and
+    // Close wait for it. False when a value the report should carry cannot be read from it, or
+    // nothing is open.
+    bool UnpackReport(const uint8_t* report, uint32_t length, HidReportType type, uint16_t* firstPressed = nullptr);
 
     // The scan thread's check: does the interface of a path still exist?
     static bool IsPresent(const std::string& path);
@@ -121,7 +123,6 @@ private:
     void ClearDeviceInfo();
     std::vector<HidDataItem>& ItemsOf(HidReportType type);
 
-    uint8_t lastInputReportId_ = 0;
     std::vector<std::string> paths_;
     size_t pathCursor_ = 0;
     bool haveList_ = false;

@@ -167,7 +167,13 @@ bool DeviceCore::LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileS
     data.SetLightConfigPath(folders_.LightConfig());
     data.SetBuiltInLightCount(modes_.Size());
     data.SetLightListIndex(listKind_);
-    data.Load(source == ProfileSource::Default ? folders_.DefaultProfile() : profile);
+    if (source == ProfileSource::Default) {
+        if (data.LoadDefault().isNull()) {
+            return false;
+        }
+    } else {
+        data.Load(profile);
+    }
     return true;
 }
 

@@ -198,7 +198,7 @@ protected:
     // configuration) and mode list, then loads the device entry from source. The profile path
     // stays the user's, so a Save after a default load replaces the user's entry. When the
     // identifier names no document the profile path is cleared, nothing is loaded, and it
-    // returns false.
+    // returns false; so it does when the default document cannot be read, keeping the profile.
     bool LoadProfileDocument(profiles::CBasicProfiledata& data, ProfileSource source);
     // Loads the document from source, lets the core take what it keeps (take) and, after a
     // default load, saves it so the defaults replace the user's entry. kProfileNotLoaded (and

@@ -59,6 +59,11 @@ public:
     // Every audio change: the eight values into the profile, which is saved. False when the
     // document could not be written.
     bool SaveAudioSettings(const profiles::HeadsetSettings& settings);
+    // What the audio panel changes in memory only: the settings it read from the sound server
+    // or changed without storing, the bands now in use and the custom equaliser names.
+    void SetAudioSettings(const profiles::HeadsetSettings& settings) { audio_ = settings; }
+    void SetEqBands(const profiles::EqBands& bands) { eqBands_.assign(bands.begin(), bands.end()); }
+    void SetCustomEqNames(std::vector<std::wstring> names) { customEqNames_ = std::move(names); }
 
     profiles::CHs6533Profiledata& HeadsetProfile() { return *headsetProfile_; }
 

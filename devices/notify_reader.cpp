@@ -45,9 +45,9 @@ void NotifyReader::Run(const WorkerParam& param)
             continue;
         }
         debuglog::Write("接收到自动添加设备的同步信息要求  TEST");
-        if (!device_.UnpackReport(report.data(), got, HidReportType::kInput))
+        std::uint16_t usage = 0;
+        if (!device_.UnpackReport(report.data(), got, HidReportType::kInput, &usage))
             continue;
-        const std::uint16_t usage = device_.FirstPressedUsage();
         if (usage != 0)
             post_(source_, usage);
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file helpers for the macro and shoot files: size-limited reads, byte copies that
-// replace the target only once the new bytes are on disk, and moving a broken file aside.
+// replace the target only once the new bytes are on disk. Every write goes through
+// platform/atomicfile; a broken file is moved aside with profiles::MoveAside.
 
 #include <json/value.h>
 
@@ -20,10 +21,8 @@ Json::Value LoadSmallJsonFile(const std::filesystem::path& path, uintmax_t maxBy
 // The file's bytes, or nothing when it is missing, unreadable or larger than maxBytes.
 std::optional<std::string> ReadSmallFile(const std::filesystem::path& path, uintmax_t maxBytes = kMaxDocumentBytes);
 
-// Writes bytes to a temporary file beside path, flushes it and renames it over path.
-bool WriteFileAtomic(const std::filesystem::path& path, const std::string& bytes);
-
-// Copies source byte for byte over target (atomically); false when nothing was copied.
+// Copies source byte for byte over target, as atomicfile writes (a replaced target keeps its
+// permissions); false when nothing was copied.
 bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // A file the user chose to import: its bytes and its document, read once the size is known
@@ -35,8 +34,5 @@ struct ImportFile {
     Json::Value document;
 };
 ImportFile ReadImportFile(const std::filesystem::path& source);
-
-// Renames a broken file to "<name>.bad" (replacing an older one) so that it is kept.
-bool MoveAside(const std::filesystem::path& path);
 
 } // namespace orvel::input

@@ -1,6 +1,7 @@
 #include "input/macro_library.h"
 
 #include "input/file_bytes.h"
+#include "platform/atomicfile.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -119,7 +120,7 @@ bool MacroLibrary::SaveList()
     const fs::path path = folder_ / kMacroListFile;
     if (listBroken_) {
         // The unreadable list is kept beside the new one rather than overwritten.
-        MoveAside(path);
+        profiles::MoveAside(path);
         listBroken_ = false;
     }
     Json::Value list(Json::arrayValue);
@@ -240,7 +241,7 @@ MacroStatus MacroLibrary::Export(int index, const fs::path& target) const
         document["Guid"] = macro.guid;
         document["Events"] = Json::Value(Json::arrayValue);
         document["Version"] = kMacroFileVersion;
-        return WriteFileAtomic(target, profiles::StyledText(document)) ? MacroStatus::Done : MacroStatus::Failed;
+        return atomicfile::WriteFileAtomically(target, profiles::StyledText(document)) ? MacroStatus::Done : MacroStatus::Failed;
     }
     return CopyFileBytes(file, target) ? MacroStatus::Done : MacroStatus::Failed;
 }
@@ -272,7 +273,7 @@ MacroStatus MacroLibrary::Import(const fs::path& source, int& index, std::chrono
     }
     bool copied = false;
     if (document["Events"].size() <= kMacroRowLimit) {
-        copied = WriteFileAtomic(MacroFile(added), file.bytes);
+        copied = atomicfile::WriteFileAtomically(MacroFile(added), file.bytes);
     } else {
         Json::Value trimmed = document;
         trimmed["Events"].resize(kMacroRowLimit);
@@ -367,7 +368,7 @@ DeleteOutcome MacroLibrary::Delete(int index, const fs::path& currentProfile)
     }
     auto restore = [&](size_t written) {
         for (size_t i = 0; i < written; ++i) {
-            WriteFileAtomic(pending[i].path, pending[i].original);
+            atomicfile::WriteFileAtomically(pending[i].path, pending[i].original);
         }
     };
     for (size_t i = 0; i < pending.size(); ++i) {

@@ -3,6 +3,7 @@
 #include "input/assignment_code.h"
 #include "input/decimal.h"
 #include "input/file_bytes.h"
+#include "platform/atomicfile.h"
 #include "platform/debuglog.h"
 #include "profiles/jsonfile.h"
 
@@ -143,7 +144,7 @@ ShootStatus ImportGun(const fs::path& folder, int gun, const fs::path& source)
     if (!IsValidGunDocument(file.document)) {
         return ShootStatus::WrongShape;
     }
-    return WriteFileAtomic(ShootFile(folder, gun), file.bytes) ? ShootStatus::Done : ShootStatus::Failed;
+    return atomicfile::WriteFileAtomically(ShootFile(folder, gun), file.bytes) ? ShootStatus::Done : ShootStatus::Failed;
 }
 
 ShootStatus ExportGun(const fs::path& folder, int gun, const fs::path& target)
@@ -165,7 +166,7 @@ std::vector<int> RepairGunFiles(const fs::path& folder, const fs::path& defaultF
             debuglog::Writef("no default shoot file for gun %d", gun);
             continue;
         }
-        if (exists && !MoveAside(file)) {
+        if (exists && profiles::MoveAside(file).empty()) {
             continue;
         }
         if (ResetGun(folder, defaultFolder, gun) == ShootStatus::Done) {

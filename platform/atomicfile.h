@@ -10,6 +10,8 @@ namespace orvel::atomicfile {
 // A replaced file keeps its permissions; a new one gets 0666 less the umask.
 // True when the file now holds exactly these bytes; on failure the old file is untouched,
 // the temporary file is removed and the reason is written to the debug log.
+// Temporary files that an interrupted save left in the folder (older than a minute) are
+// removed on the way.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace orvel::atomicfile

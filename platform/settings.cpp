@@ -4,6 +4,8 @@
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 
+#include "platform/json_text.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 
@@ -37,11 +39,9 @@ std::optional<Json::Value> readValues(const fs::path& file)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     const std::string text = bytes.str();
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isObject()) {
+    std::optional<Json::Value> root = json::Parse(text, json::Comments::Drop, &errors);
+    if (!root || !root->isObject()) {
         debuglog::Writef("%s is not a settings document: %s", file.c_str(), errors.c_str());
         return std::nullopt;
     }

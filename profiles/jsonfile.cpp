@@ -3,6 +3,8 @@
 #include "platform/atomicfile.h"
 #include "platform/debuglog.h"
 
+#include "platform/json_text.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 
@@ -23,13 +25,17 @@ std::string readjsonFile(const fs::path& path)
 {
     std::string bytes;
     int error = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking: a FIFO in the place of a document would otherwise wait for a
+    // writer for ever. Only a regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = errno;
     } else {
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            error = errno != 0 ? errno : EINVAL;
+        if (::fstat(fd, &st) != 0) {
+            error = errno;
+        } else if (!S_ISREG(st.st_mode)) {
+            error = EINVAL;
         } else {
             bytes.resize(static_cast<size_t>(st.st_size));
             size_t got = 0;
@@ -61,16 +67,13 @@ Json::Value LoadJsonFile(const fs::path& path)
         debuglog::Write(path.string());
         return Json::Value();
     }
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value document;
     std::string errors;
-    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &document, &errors)) {
+    std::optional<Json::Value> document = json::Parse(bytes, json::Comments::Keep, &errors);
+    if (!document) {
         debuglog::Writef("%s: %s", path.c_str(), errors.c_str());
         return Json::Value();
     }
-    return document;
+    return *std::move(document);
 }
 
 std::string StyledText(const Json::Value& document)

@@ -11,7 +11,8 @@
 
 namespace orvel::profiles {
 
-// The whole file as bytes; empty when it cannot be opened or not all of it could be read.
+// The whole file as bytes; empty when it cannot be opened, is not a regular file (a folder,
+// a FIFO or a device is refused at once, without waiting on it) or not all of it could be read.
 std::string readjsonFile(const std::filesystem::path& path);
 
 // The parsed document (comments allowed); null when the file is missing, empty or broken.

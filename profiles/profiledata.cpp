@@ -133,9 +133,9 @@ Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
     if (entry.isObject()) {
         return entry;
     }
-    entry = JsonElement(JsonArray(LoadJsonFile(defaultProfilePath_), "Device"), index);
-    if (!entry.isObject()) {
-        return Json::Value();
+    entry = defaultEntry();
+    if (entry.isNull()) {
+        return entry;
     }
     elementOf(document, "Device", deviceIndex_) = entry;
     if (writable) {
@@ -144,10 +144,29 @@ Json::Value CBasicProfiledata::loadEntry(const fs::path& path)
     return entry;
 }
 
+Json::Value CBasicProfiledata::defaultEntry() const
+{
+    // Only read: the default document is the program's own, never moved aside or rewritten.
+    Json::Value entry = JsonElement(JsonArray(LoadJsonFile(defaultProfilePath_), "Device"),
+                                    static_cast<Json::ArrayIndex>(deviceIndex_));
+    return entry.isObject() ? entry : Json::Value();
+}
+
 Json::Value CBasicProfiledata::Load(const fs::path& path)
 {
     ForgetPreviousProfile();
     entry_ = loadEntry(path);
+    return entry_;
+}
+
+Json::Value CBasicProfiledata::LoadDefault()
+{
+    Json::Value entry = defaultEntry();
+    if (entry.isNull()) {
+        return entry; // an unreadable default leaves the profile in memory as it is
+    }
+    ForgetPreviousProfile();
+    entry_ = std::move(entry);
     return entry_;
 }
 

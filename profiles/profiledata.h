@@ -51,6 +51,9 @@ public:
     // document's entry, which is then written into it. Returns a copy of the entry (null when
     // neither has one, and for an empty path, which loads and writes nothing).
     Json::Value Load(const std::filesystem::path& path);
+    // Loads the device entry of the default document, which is only read: one that cannot be
+    // read stays as it is and gives a null entry, and the entry in memory is kept.
+    Json::Value LoadDefault();
     Json::Value LoadScratch(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);
     const Json::Value& DeviceEntry() const { return entry_; }
@@ -79,6 +82,7 @@ protected:
 
 private:
     Json::Value loadEntry(const std::filesystem::path& path);
+    Json::Value defaultEntry() const;
     static std::vector<KeyEntry> decodeKeys(const Json::Value& entry);
     static void encodeKeys(Json::Value& entry, const std::vector<KeyEntry>& keys);
 

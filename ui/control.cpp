@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "ui/accessible.h"
 #include "ui/manager.h"
 #include "ui/render.h"
 #include "ui/resource.h"
@@ -29,6 +30,7 @@ CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI() {
     if (m_pManager) m_pManager->ReapObjects(this);
+    a11y::Forget(this);
 }
 
 LPCTSTR CControlUI::GetClass() const { return L"ControlUI"; }
@@ -59,10 +61,12 @@ CDuiString CControlUI::GetText() const {
 
 void CControlUI::SetText(LPCTSTR pstrText) {
     if (m_sText == pstrText) return;
+    const CDuiString old = std::move(m_sText);
     m_sText = pstrText;
     // "{\n}" in layouts stands for a line break.
     m_sText.Replace(L"{\\n}", L"\n");
     Invalidate();
+    a11y::TextChanged(this, old);
 }
 
 void CControlUI::SetResourceText(bool b) {
@@ -160,7 +164,10 @@ void CControlUI::SetVisible(bool bVisible) {
     bool wasVisible = IsVisible();
     m_bVisible = bVisible;
     if (m_bFocused && !bVisible && m_pManager) m_pManager->SetFocus(nullptr);
-    if (IsVisible() != wasVisible) NeedParentUpdate();
+    if (IsVisible() != wasVisible) {
+        NeedParentUpdate();
+        a11y::StateChanged(this);
+    }
 }
 
 void CControlUI::SetInternVisible(bool bVisible) {
@@ -172,6 +179,7 @@ void CControlUI::SetEnabled(bool bEnable) {
     if (m_bEnabled == bEnable) return;
     m_bEnabled = bEnable;
     Invalidate();
+    a11y::StateChanged(this);
 }
 
 void CControlUI::SetFocus() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <typeinfo>
 
+#include "ui/accessible.h"
 #include "ui/container.h"
 #include "ui/manager.h"
 #include "ui/values.h"
@@ -444,6 +445,7 @@ void COptionUI::Selected(bool bSelected, bool bTriggerEvent) {
         if (bTriggerEvent) m_pManager->SendNotify(this, DUI_MSGTYPE_SELECTCHANGED, SelectChangedParam());
     }
     Invalidate();
+    a11y::StateChanged(this);
 }
 
 bool COptionUI::Activate() {
@@ -608,6 +610,7 @@ void CProgressUI::SetValue(int nValue) {
         SetText(t);
     }
     Invalidate();
+    a11y::ValueChanged(this);
 }
 
 void CProgressUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
@@ -670,7 +673,28 @@ LPVOID CSliderUI::GetInterface(LPCTSTR pstrName) {
     return CProgressUI::GetInterface(pstrName);
 }
 
-UINT CSliderUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR : 0; }
+UINT CSliderUI::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR | (IsKeyboardEnabled() ? UIFLAG_TABSTOP : 0) : 0; }
+
+bool CSliderUI::StepByKey(TCHAR vk) {
+    const int span = std::max(m_nMax - m_nMin, 0);
+    const int step = std::max(m_nStep, 1), page = std::max(span / 10, 1);
+    int target = m_nValue;
+    switch (vk) {
+    case VK_LEFT:
+    case VK_DOWN: target -= step; break;
+    case VK_RIGHT:
+    case VK_UP: target += step; break;
+    case VK_NEXT: target -= page; break;
+    case VK_PRIOR: target += page; break;
+    case VK_HOME: target = m_nMin; break;
+    case VK_END: target = m_nMax; break;
+    default: return false;
+    }
+    const int before = m_nValue;
+    CProgressUI::SetValue(target);
+    if (m_nValue != before && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED);
+    return true;
+}
 
 void CSliderUI::SetEnabled(bool bEnable) {
     CControlUI::SetEnabled(bEnable);
@@ -739,6 +763,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
             if (v != m_nValue) {
                 m_nValue = v;
                 Invalidate();
+                a11y::ValueChanged(this);
                 if (m_bSendMove && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_MOVEVALUECHANGED);
             }
         }
@@ -748,8 +773,13 @@ void CSliderUI::DoEvent(TEventUI& event) {
             m_uButtonState &= ~captured;
             m_nValue = ValueAt(event.ptMouse);
             Invalidate();
+            a11y::ValueChanged(this);
             if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED);
         }
+        return;
+    case UIEVENT_KEYDOWN:
+        if (IsEnabled() && IsKeyboardEnabled() && !(m_uButtonState & captured) && StepByKey(event.chKey)) return;
+        CProgressUI::DoEvent(event);
         return;
     case UIEVENT_SCROLLWHEEL:
         if (IsEnabled()) {

@@ -98,6 +98,8 @@ public:
     void SetFocusedTextColor(DWORD dwColor);
     DWORD GetFocusedTextColor() const { return m_dwFocusedTextColor; }
     UINT GetButtonState() const { return m_uButtonState; }
+    // The tab layout whose page the button shows ("bindtablayoutname"; empty for none).
+    const CDuiString& GetBindTabLayoutName() const { return m_sBindTabLayoutName; }
     void SetButtonState(UINT uState) { m_uButtonState = uState; Invalidate(); }
 
     SIZE EstimateSize(SIZE szAvailable) override;
@@ -252,6 +254,9 @@ public:
 
 private:
     int ValueAt(POINT pt) const;
+    // Arrows move by the step, Page Up/Down by a tenth of the range, Home/End to the ends;
+    // false for other keys.
+    bool StepByKey(TCHAR vk);
 
     SIZE m_szThumb{10, 10};
     UINT m_uButtonState = 0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "ui/accessible.h"
 #include "ui/manager.h"
 #include "ui/values.h"
 
@@ -19,27 +20,44 @@ CDuiString FromQ(const QString& s) { return CDuiString(s.toStdWString()); }
 
 QColor Color(DWORD c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
 
-// Turns Enter in a rich edit that does not want it into the "return" notification.
-class ReturnFilter : public QObject {
+// Keys an editor must not keep: Tab and Shift+Tab move the window's focus on (unless a rich
+// edit takes tabs), and Enter in a rich edit that adds no lines is its "return".
+class EditorKeys : public QObject {
 public:
     // The filter goes with the editor it watches.
-    ReturnFilter(CRichEditUI* owner, QObject* editor) : QObject(editor), m_owner(owner) {}
+    EditorKeys(CControlUI* owner, QObject* editor) : QObject(editor), m_owner(owner) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(e);
-            if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && !m_owner->IsWantReturn()) {
-                m_owner->OnReturnKey();
-                return true;
+        if (e->type() != QEvent::KeyPress) return QObject::eventFilter(watched, e);
+        auto* ke = static_cast<QKeyEvent*>(e);
+        auto* rich = static_cast<CRichEditUI*>(m_owner->GetInterface(DUI_CTR_RICHEDIT));
+        if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && rich && !rich->IsWantReturn()) {
+            rich->OnReturnKey();
+            return true;
+        }
+        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
+            auto* plain = qobject_cast<QPlainTextEdit*>(watched);
+            if (plain && !plain->tabChangesFocus()) return false;
+            if (CPaintManagerUI* pm = m_owner->GetManager()) {
+                pm->ShowFocusRing(true);
+                pm->SetNextTabControl(ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier));
             }
+            return true;
         }
         return QObject::eventFilter(watched, e);
     }
 
 private:
-    CRichEditUI* m_owner;
+    CControlUI* m_owner;
 };
+
+// What assistive technology hears of an open editor: the control's name.
+void NameEditor(QWidget* editor, CControlUI* owner) {
+    editor->setObjectName(ToQ(owner->GetName()));
+    editor->setAccessibleName(ToQ(a11y::NameOf(owner)));
+    editor->setAccessibleDescription(ToQ(a11y::DescriptionOf(owner)));
+}
 
 // Puts the Qt editor over the control's text area (its place less the text padding).
 void PlaceEditor(QWidget* editor, const CPaintManagerUI* manager, const RECT& rc, const RECT& pad) {
@@ -164,6 +182,8 @@ void CEditUI::OpenEditor() {
     if (m_uTextStyle & DT_CENTER) m_pEdit->setAlignment(Qt::AlignCenter);
     else if (m_uTextStyle & DT_RIGHT) m_pEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_pEdit->setText(ToQ(m_sText));
+    m_pEdit->installEventFilter(new EditorKeys(this, m_pEdit));
+    NameEditor(m_pEdit, this);
     QObject::connect(m_pEdit, &QLineEdit::textEdited, m_pEdit, [this](const QString& t) {
         m_sText = FromQ(t);
         if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_TEXTCHANGED);
@@ -381,7 +401,8 @@ void CRichEditUI::OpenEditor() {
     m_pEdit->setLineWrapMode(m_bMultiLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     m_pEdit->setTabChangesFocus(!m_bWantTab);
     m_pEdit->setPlainText(ToQ(m_sText));
-    m_pEdit->installEventFilter(new ReturnFilter(this, m_pEdit));
+    m_pEdit->installEventFilter(new EditorKeys(this, m_pEdit));
+    NameEditor(m_pEdit, this);
     QObject::connect(m_pEdit, &QPlainTextEdit::textChanged, m_pEdit, [this] {
         if (!m_pEdit) return;
         QString t = m_pEdit->toPlainText();

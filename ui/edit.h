@@ -55,11 +55,13 @@ public:
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
 
+    // Keeps a number-only text inside the limits (as leaving the edit does); answers whether
+    // it changed.
+    bool ClampNumber();
+
 private:
     void OpenEditor();
     void CloseEditor();
-    // Keeps a number-only text inside the limits; answers whether it changed.
-    bool ClampNumber();
     // Applies the typing rules (digits only, maximum length) to text set from code or typed
     // without the Qt editor.
     CDuiString Filter(const CDuiString& text) const;

@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QWindow>
 
+#include "ui/accessible.h"
 #include "ui/manager.h"
 #include "ui/shadow.h"
 
@@ -20,6 +21,7 @@ CUIHostWidget::CUIHostWidget(CPaintManagerUI* pManager, QWidget* parent, Qt::Win
     setAttribute(Qt::WA_OpaquePaintEvent, isWindow());
     setAttribute(Qt::WA_NoSystemBackground, false);
     m_pManager->SetHostWidget(this);
+    a11y::Install();
 }
 
 CUIHostWidget::~CUIHostWidget() {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "ui/accessible.h"
 #include "ui/host_widget.h"
 #include "ui/manager.h"
 #include "ui/values.h"
@@ -674,6 +675,7 @@ bool CListUI::SelectItem(int iIndex, bool bTakeFocus, bool bTriggerEvent) {
     m_iAnchor = iIndex;
     EnsureVisible(iIndex);
     if (bTakeFocus) GetItemAt(iIndex)->SetFocus();
+    a11y::Selected(GetItemAt(iIndex));
     if (bTriggerEvent && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(m_iCurSel), LPARAM(old));
     return true;
 }
@@ -916,6 +918,8 @@ bool CComboUI::SelectItem(int iIndex, bool bTakeFocus, bool bTriggerEvent) {
     item->Select(true);
     if (bTakeFocus && m_pPopup) c->SetFocus();
     Invalidate();
+    a11y::Selected(c);
+    a11y::ValueChanged(this);
     if (bTriggerEvent && m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, WPARAM(m_iCurSel), LPARAM(old));
     return true;
 }
@@ -1014,6 +1018,7 @@ bool CComboUI::Activate() {
     if (CControlUI* sel = GetItemAt(m_iCurSel)) pm->SetFocus(sel);
     m_uButtonState &= ~(CButtonUI::UISTATE_PUSHED | CButtonUI::UISTATE_CAPTURED);
     Invalidate();
+    a11y::StateChanged(this);
     m_pManager->SendNotify(this, DUI_MSGTYPE_DROPDOWN);
     return true;
 }
@@ -1040,6 +1045,7 @@ void CComboUI::CloseDropDown(bool bRestoreSelection) {
     widget->deleteLater();
     if (bRestoreSelection && m_iOldSel != m_iCurSel) SelectItem(m_iOldSel, false, true);
     Invalidate();
+    a11y::StateChanged(this);
 }
 
 SIZE CComboUI::EstimateSize(SIZE) {

@@ -28,6 +28,7 @@
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/qt/winmsgpump.h"
+#include "ui/accessible.h"
 #include "ui/control.h"
 #include "ui/host_widget.h"
 #include "ui/resource.h"
@@ -132,6 +133,9 @@ WORD KeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
 
 CControlUI* FindByPoint(CControlUI* c, LPVOID) { return c; }
 
+// The key-press message the windows' pre-filters take (WM_KEYDOWN).
+constexpr UINT kWmKeyDown = 0x0100;
+
 // The "cursor" attribute of a control (or its nearest ancestor that has one).
 Qt::CursorShape CursorOf(CControlUI* c) {
     static const std::pair<const wchar_t*, Qt::CursorShape> shapes[] = {
@@ -208,6 +212,11 @@ struct CPaintManagerUI::Impl {
     int fontGeneration = 0;
     std::wstring layeredImage;
     BYTE layeredOpacity = 255;
+    // The focus ring shows while the keyboard is in use, until the next press of a button.
+    bool focusVisible = false;
+    // The skin's accent unless the layout says otherwise ("focusringcolor", "focusringsize").
+    DWORD focusRingColor = 0xFF19B8FF;
+    int focusRingSize = 2;
 };
 
 // ================================================================ CDPI
@@ -372,6 +381,8 @@ void CPaintManagerUI::SetWindowAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
     else if (n == L"linkfontcolor") SetDefaultLinkFontColor(ParseColor(pstrValue));
     else if (n == L"linkhoverfontcolor") SetDefaultLinkHoverFontColor(ParseColor(pstrValue));
     else if (n == L"selectedcolor") SetDefaultSelectedBkColor(ParseColor(pstrValue));
+    else if (n == L"focusringcolor") d->focusRingColor = ParseColor(pstrValue);
+    else if (n == L"focusringsize") d->focusRingSize = std::clamp(ParseInt(pstrValue), 0, 8);
     else d->windowCustom[pstrName] = pstrValue;
 }
 
@@ -826,6 +837,8 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
     if (pControl == m_pFocus) return;
     if (pControl && (!pControl->IsVisible() || !pControl->IsEnabled())) return;
     CControlUI* old = m_pFocus;
+    InvalidateFocusRing(old);
+    InvalidateFocusRing(pControl);
     m_pFocus = nullptr;
     if (old) {
         TEventUI ev;
@@ -843,8 +856,30 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
         ev.pSender = pControl;
         ev.dwTimestamp = GetTickCount();
         m_pFocus->Event(ev);
-        if (m_pFocus) SendNotify(m_pFocus, DUI_MSGTYPE_SETFOCUS);
+        if (m_pFocus) {
+            a11y::Focused(m_pFocus);
+            SendNotify(m_pFocus, DUI_MSGTYPE_SETFOCUS);
+        }
     }
+}
+
+namespace {
+
+RECT Inflated(const RECT& rc, int by) { return RECT{rc.left - by, rc.top - by, rc.right + by, rc.bottom + by}; }
+
+} // namespace
+
+void CPaintManagerUI::InvalidateFocusRing(CControlUI* pControl) {
+    if (d->focusVisible && pControl) Invalidate(Inflated(pControl->GetPos(), m_dpi.Scale(d->focusRingSize)));
+}
+
+bool CPaintManagerUI::IsFocusRingShown() const { return d->focusVisible && m_pFocus && m_pFocus->IsVisible() && d->focusRingSize > 0; }
+
+void CPaintManagerUI::ShowFocusRing(bool bShow) {
+    if (d->focusVisible == bShow) return;
+    InvalidateFocusRing(m_pFocus);
+    d->focusVisible = bShow;
+    InvalidateFocusRing(m_pFocus);
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {
@@ -1003,6 +1038,14 @@ void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
         CRenderEngine::DrawImageInfo(hDC, this, RECT{0, 0, client.cx, client.cy}, rcPaint, info);
     }
     m_pRoot->Paint(hDC, rcPaint);
+    if (IsFocusRingShown()) {
+        // Outside the control, so that it covers none of it.
+        const int size = m_dpi.Scale(d->focusRingSize);
+        const SIZE round = m_pFocus->GetBorderRound();
+        const RECT ring = Inflated(m_pFocus->GetPos(), size);
+        if (round.cx > 0 || round.cy > 0) CRenderEngine::DrawRoundRect(hDC, ring, size, m_dpi.Scale(round.cx) + 2 * size, m_dpi.Scale(round.cy) + 2 * size, d->focusRingColor);
+        else CRenderEngine::DrawRect(hDC, ring, size, d->focusRingColor);
+    }
 }
 
 bool CPaintManagerUI::IsClientOpaque() const {
@@ -1084,6 +1127,7 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
+        ShowFocusRing(false);
         auto* me = static_cast<QMouseEvent*>(e);
         POINT pt = ToClient(me->position());
         m_ptLastMousePos = pt;
@@ -1158,6 +1202,16 @@ bool CPaintManagerUI::HandleQtEvent(QEvent* e) {
     case QEvent::KeyPress: {
         auto* ke = static_cast<QKeyEvent*>(e);
         WORD ks = KeyState(ke->modifiers(), {});
+        ShowFocusRing(true);
+        // The window's own key handling comes first (Escape cancels a dialog).
+        LRESULT filtered = 0;
+        if (PreMessageHandler(kWmKeyDown, VirtualKey(ke->key()), 0, filtered)) return true;
+        if (ke->key() == Qt::Key_F4 && (ke->modifiers() & Qt::AltModifier)) {
+            // The system close, as the title bar's close gives it; posted, since it may end
+            // the window (and this manager) at once.
+            if (m_hWndPaint) orvel::PostMessageW(m_hWndPaint, orvel::WM_SYSCOMMAND, orvel::SC_CLOSE, 0);
+            return true;
+        }
         if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
             if (m_pFocus && (m_pFocus->GetControlFlags() & UIFLAG_WANTRETURN) && ke->key() == Qt::Key_Tab) {
                 // controls that want tabs receive them

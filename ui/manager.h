@@ -203,7 +203,12 @@ public:
     CControlUI* GetFocus() const { return m_pFocus; }
     void SetFocus(CControlUI* pControl);
     void SetFocusNeeded(CControlUI* pControl);
+    // Moves the focus to the next (or previous) enabled, shown control that takes the focus,
+    // in reading order through nested layouts.
     bool SetNextTabControl(bool bForward = true);
+    // The focus ring: an accent ring outside the focused control while the keyboard is used.
+    bool IsFocusRingShown() const;
+    void ShowFocusRing(bool bShow);
     CControlUI* GetHoverControl() const { return m_pEventHover; }
     CControlUI* GetPushedControl() const { return m_pEventClick; }
 
@@ -251,6 +256,7 @@ public:
     DWORD GetTickCount() const;
 
 private:
+    void InvalidateFocusRing(CControlUI* pControl);
     // Drops the Qt fonts and line heights made at the old scale or from old registrations.
     void ForgetFonts();
     void FontsChanged(bool bShared);

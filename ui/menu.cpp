@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/debuglog.h"
+#include "ui/accessible.h"
 
 namespace DuiLib {
 
@@ -121,6 +122,7 @@ void CMenuWnd::InitWindow() {
     w->installEventFilter(m_pInputFilter);
     PlaceWindow(size);
     w->show();
+    a11y::MenuShown(m_pMenu, true);
     // A sub-menu is a pop-up above its parent: the pop-up chain has the input without
     // activating it.
     if (!m_pParent) w->activateWindow();
@@ -229,6 +231,8 @@ void CMenuWnd::SelectIndex(int index) {
         }
     }
     m_pMenu->SelectItem(index, false, false);
+    // The menu has the keyboard, not its items: the item reached is announced as focused.
+    a11y::Focused(m_pMenu->GetItemAt(index));
 }
 
 void CMenuWnd::MoveSelection(int step) {
@@ -395,6 +399,7 @@ LRESULT CMenuWnd::OnClose(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
 }
 
 LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+    a11y::MenuShown(m_pMenu, false);
     delete m_pInputFilter;
     m_pInputFilter = nullptr;
     CloseSubMenu();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/accessible.h"
 #include "ui/manager.h"
 #include "ui/values.h"
 
@@ -214,6 +215,7 @@ bool CTreeNodeUI::Expand(bool bExpand) {
     if (m_pFolderButton->IsSelected() == bExpand) m_pFolderButton->Selected(!bExpand, false);
     ShowChildren();
     if (IsHasChild() && m_pManager) m_pManager->SendNotify(this, bExpand ? DUI_MSGTYPE_ITEMEXPAND : DUI_MSGTYPE_ITEMCOLLAPSE);
+    a11y::StateChanged(this);
     return true;
 }
 

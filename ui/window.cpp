@@ -312,6 +312,8 @@ LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM) {
 
 void CWindowWnd::OnFinalMessage(HWND) {}
 
+bool CWindowWnd::IsDialog() const { return d->owner != nullptr || d->modal != nullptr; }
+
 // ================================================================ CNotifyPump
 
 const DUI_MSGMAP_ENTRY CNotifyPump::_messageEntries[] = {{L"", L"", DuiSig_end, nullptr}};
@@ -395,7 +397,7 @@ void WindowImplBase::OnClick(TNotifyUI& msg) {
 }
 
 LRESULT WindowImplBase::ResponseDefaultKeyEvent(WPARAM wParam) {
-    if (wParam == VK_ESCAPE) {
+    if (wParam == VK_ESCAPE && IsDialog()) {
         Close(IDCANCEL);
         return TRUE;
     }

@@ -85,6 +85,8 @@ protected:
     // theirs; bare windows get one of their own).
     virtual CPaintManagerUI* GetHostManager();
     void DestroyWindow();
+    // A window created with an owner, or running modal: Escape cancels it.
+    bool IsDialog() const;
 
     HWND m_hWnd = nullptr;
     UINT m_nModalResult = 0;
@@ -205,6 +207,7 @@ protected:
     virtual CDuiString GetSkinFolder() { return CDuiString(); }
     virtual CDuiString GetSkinFile() = 0;
     LPCTSTR GetWindowClassName() const override = 0;
+    // Keys the window sees before its controls: Escape closes a dialog with IDCANCEL.
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam);
     CPaintManagerUI* GetHostManager() override { return &m_pm; }
 

@@ -66,9 +66,9 @@ std::optional<InterfaceInfo> InfoOf(udev_device* hidrawDevice)
 
 class HidrawChannel final : public Channel {
 public:
-    HidrawChannel(int fd, ReportIdFilter filter, bool usesReportIds)
+    HidrawChannel(int fd, int abortFd, ReportIdFilter filter, bool usesReportIds)
         : fd_(fd)
-        , abortFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+        , abortFd_(abortFd)
         , filter_(filter)
         , usesReportIds_(usesReportIds)
     {
@@ -318,7 +318,14 @@ std::unique_ptr<Channel> OpenChannel(const std::string& devnode, bool forRead, b
 
 std::unique_ptr<Channel> MakeChannel(int fd, ReportIdFilter filter, bool usesReportIds)
 {
-    return std::make_unique<HidrawChannel>(fd, filter, usesReportIds);
+    // Without its wake-up event a read that waits for ever could never be ended by Close.
+    const int abortFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (abortFd < 0) {
+        debuglog::Writef("hidraw: no wake-up event for the channel: %s", std::strerror(errno));
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<HidrawChannel>(fd, abortFd, filter, usesReportIds);
 }
 
 } // namespace orvel::hid::hidraw

@@ -34,7 +34,7 @@ std::unique_ptr<Channel> OpenChannel(const std::string& devnode, bool forRead, b
                                      ReportIdFilter filter, bool usesReportIds);
 
 // A channel over an open descriptor that behaves as a hidraw node (one report per read);
-// takes over fd.
+// takes over fd. Null (and fd closed) when the channel's wake-up event cannot be made.
 std::unique_ptr<Channel> MakeChannel(int fd, ReportIdFilter filter, bool usesReportIds);
 
 } // namespace orvel::hid::hidraw

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <poll.h>
@@ -41,12 +42,12 @@ int RemainingMs(Clock::time_point deadline)
 
 class VhidChannel final : public Channel {
 public:
-    VhidChannel(Session session, ReportIdFilter filter)
+    VhidChannel(Session session, int wakeFd, ReportIdFilter filter)
         : fd_(session.fd)
+        , wakeFd_(wakeFd)
         , reader_(std::move(session.reader))
         , filter_(filter)
     {
-        wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         // Reports that arrived together with HELLO.
         Drain();
         pump_ = std::thread([this] { Pump(); });
@@ -257,7 +258,7 @@ private:
     }
 
     int fd_;
-    int wakeFd_ = -1;
+    int wakeFd_;
     vhid::FrameReader reader_;
     ReportIdFilter filter_;
     std::thread pump_;
@@ -343,7 +344,15 @@ std::vector<std::filesystem::path> Sockets(const std::filesystem::path& folder)
 
 std::unique_ptr<Channel> MakeChannel(Session session, ReportIdFilter filter)
 {
-    return std::make_unique<VhidChannel>(std::move(session), filter);
+    // Without its wake-up event the pump thread could never be stopped, and Close would wait
+    // for it for ever.
+    const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        debuglog::Writef("vhid: no wake-up event for the channel: %s", std::strerror(errno));
+        ::close(session.fd);
+        return nullptr;
+    }
+    return std::make_unique<VhidChannel>(std::move(session), wakeFd, filter);
 }
 
 } // namespace orvel::hid::vhidclient

@@ -30,7 +30,8 @@ bool Accepts(const std::filesystem::path& socket);
 // The sockets of a vhid folder, sorted by name; none when the folder is not private.
 std::vector<std::filesystem::path> Sockets(const std::filesystem::path& folder);
 
-// Takes over the session's socket.
+// Takes over the session's socket. Null (and the socket closed) when the channel's wake-up
+// event cannot be made.
 std::unique_ptr<Channel> MakeChannel(Session session, ReportIdFilter filter);
 
 } // namespace orvel::hid::vhidclient

@@ -2,6 +2,8 @@
 
 #include "platform/paths.h"
 
+#include "platform/json_text.h"
+
 #include <json/reader.h>
 #include <json/value.h>
 #include <json/writer.h>
@@ -224,13 +226,11 @@ std::string EncodeHello(const Hello& hello)
 
 std::optional<Hello> DecodeHello(std::string_view json)
 {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors) || !root.isObject()) {
+    const std::optional<Json::Value> parsed = json::Parse(json);
+    if (!parsed || !parsed->isObject()) {
         return std::nullopt;
     }
+    const Json::Value& root = *parsed;
     const auto vendor = Number(root, "vendorId", 0xFFFF);
     const auto product = Number(root, "productId", 0xFFFF);
     const auto version = Number(root, "version", 0xFFFF);

@@ -262,6 +262,32 @@ TEST_F(LinkFixture, AnswersBecomeStatusCodes)
     }
 }
 
+TEST_F(LinkFixture, OnlyWholeAnswersAreTaken)
+{
+    const auto accept = [](const CommandFrame& r) { return std::vector{Answer(r, r[3], 0)}; };
+    const auto twice = [](const CommandFrame& r) { return std::vector{Answer(r, r[3], 0), Answer(r, r[3], 0)}; };
+    const struct {
+        const char* name;
+        Path path;
+        std::function<std::vector<CommandFrame>(const CommandFrame&)> device;
+        std::vector<std::uint32_t> lengths;
+        int status;
+    } cases[] = {
+        {"whole", Path::Cable, accept, {64}, 1},
+        {"cut after the command id", Path::Cable, accept, {4}, 0},
+        {"one byte short", Path::Receiver, accept, {63}, 0},
+        {"short, then whole", Path::Cable, twice, {8, 64}, 1},
+        {"a short unreachable answer", Path::Receiver,
+         [](const CommandFrame& r) { return std::vector{Answer(r, 0xAA, 0)}; }, {8}, 0},
+    };
+    for (const auto& c : cases) {
+        OpenLink(c.path);
+        Active(c.path).responder = c.device;
+        Active(c.path).answerLengths = c.lengths;
+        EXPECT_EQ(link->SetHostLightControl(), c.status) << c.name;
+    }
+}
+
 TEST_F(LinkFixture, ChunkedTransferStopsAtTheFailingFrame)
 {
     OpenLink(Path::Receiver);
@@ -325,15 +351,29 @@ TEST_F(LinkFixture, LinkModes)
 
 TEST_F(LinkFixture, StaleAnswersAreNotTakenForTheNextOne)
 {
-    OpenLink(Path::Cable);
-    CommandFrame late = MakeFrame(0x1A, 2, 0);
-    late[8] = 0xEE;
-    late[9] = 0xEE;
-    cable->Queue(late);
-    std::array<std::uint8_t, 2> data{};
-    ASSERT_EQ(link->ReadSmall(data, 0x10), 1);
-    EXPECT_EQ(data[0], 0x10);
-    EXPECT_EQ(data[1], 0x11);
+    // The stale report is drained into the answer buffer: a short answer behind it must not
+    // borrow its command id and data either.
+    using Data = std::array<std::uint8_t, 2>;
+    const struct {
+        const char* name;
+        std::vector<std::uint32_t> answerLengths;
+        int status;
+        Data data;
+    } cases[] = {
+        {"a whole answer", {}, 1, {0x10, 0x11}},
+        {"a short answer", {2}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        OpenLink(Path::Cable);
+        CommandFrame late = MakeFrame(0x1A, 2, 0x10);
+        late[8] = 0xEE;
+        late[9] = 0xEE;
+        cable->Queue(late);
+        cable->answerLengths = c.answerLengths;
+        Data data{};
+        EXPECT_EQ(link->ReadSmall(data, 0x10), c.status) << c.name;
+        EXPECT_EQ(data, c.data) << c.name;
+    }
 }
 
 TEST_F(LinkFixture, RequestIsCopiedIntoOneReport)

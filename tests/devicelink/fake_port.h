@@ -62,8 +62,9 @@ public:
         CommandFrame frame{};
         std::copy_n(buffer, std::min<std::size_t>(length, frame.size()), frame.begin());
         written.push_back(frame);
-        for (const CommandFrame& answer : responder(frame))
-            queue.push_back(answer);
+        const std::vector<CommandFrame> answers = responder(frame);
+        for (std::size_t i = 0; i < answers.size(); ++i)
+            queue.push_back({answers[i], i < answerLengths.size() ? answerLengths[i] : 64});
         bytesWritten = length;
         return 1;
     }
@@ -82,10 +83,10 @@ public:
         }
         if (!open || queue.empty())
             return 0;
-        const CommandFrame answer = queue.front();
+        const Report answer = queue.front();
         queue.pop_front();
-        bytesRead = std::min<std::uint32_t>(length, 64);
-        std::copy_n(answer.begin(), bytesRead, buffer);
+        bytesRead = std::min(length, answer.length);
+        std::copy_n(answer.bytes.begin(), bytesRead, buffer);
         return 1;
     }
 
@@ -97,7 +98,7 @@ public:
     void Queue(const CommandFrame& report)
     {
         std::lock_guard lock(mutex);
-        queue.push_back(report);
+        queue.push_back({report, 64});
     }
 
     // Waits until a read blocks in a device that does not answer.
@@ -111,9 +112,18 @@ public:
     std::condition_variable wake;
     bool blockReads = false;
     int readsWaiting = 0;
+    // An input report as it arrives: its first length bytes.
+    struct Report {
+        CommandFrame bytes;
+        std::uint32_t length;
+    };
+
     Responder responder = EchoDevice;
+    // How many bytes of each of the responder's answers to one request arrive, in order; an
+    // answer beyond the list arrives whole.
+    std::vector<std::uint32_t> answerLengths;
     std::vector<CommandFrame> written;
-    std::deque<CommandFrame> queue;
+    std::deque<Report> queue;
     std::string openedPath;
     bool open = false;
     bool refuseOpen = false;

@@ -1,9 +1,15 @@
-// The shared device pieces: power report display values, notification meanings, mode lists.
+// The shared device pieces: power report display values, notification meanings, mode lists,
+// restoring defaults.
 
+#include "devices/headset_device.h"
+#include "devices/keyboard_core.h"
 #include "devices/mode_list.h"
+#include "devices/mouse_core.h"
+#include "devices/mousepad_device.h"
 #include "devices/notification.h"
 #include "devices/power_report.h"
 #include "profiles/profilefiles.h"
+#include "tests/support/file_text.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 
@@ -11,6 +17,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <vector>
 
 namespace orvel::devices {
@@ -139,6 +146,57 @@ TEST(ModeList, ShippedListsHaveTheirModeCounts)
     const auto folder = orvel::testing::SourceDefaultData();
     EXPECT_EQ(ModeList::Load(folder, 1).Size(), 31);
     EXPECT_EQ(ModeList::Load(folder, 2).Size(), 10);
+}
+
+template <typename Core>
+SequenceResult RestoreDefaults(CDeviceLink& link, DeviceFolders folders)
+{
+    Core core(link, std::move(folders));
+    core.SetProfileIdentifier("p1");
+    return core.RestoreDefaults();
+}
+
+std::set<std::string> FileNames(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(RestoreDefaults, ABrokenShippedDocumentStaysAsItIs)
+{
+    // An unreadable user document is moved aside; the default data is only ever read, and a
+    // default that cannot be read restores nothing: the user's profile stays as it was.
+    const struct {
+        const char* folder;
+        SequenceResult (*restore)(CDeviceLink&, DeviceFolders);
+    } kinds[] = {
+        {"mouse", RestoreDefaults<MouseCore>},
+        {"keyboard", RestoreDefaults<KeyboardCore>},
+        {"MousePad", RestoreDefaults<CMousePadCore>},
+        {"HD", RestoreDefaults<CHeadsetCore>},
+    };
+    for (const auto& kind : kinds) {
+        orvel::testing::TempFolder temp;
+        const auto defaults = temp / "DefaultData";
+        std::filesystem::copy(orvel::testing::SourceDefaultData(), defaults);
+        const auto broken = defaults / (std::string(kind.folder) + ".Json");
+        const std::string text = "{ \"Device\": [ {";
+        orvel::testing::WriteText(broken, text);
+        std::filesystem::create_directory(temp / "profiles");
+        const auto user = temp / "profiles" / "p1.Json";
+        std::filesystem::copy_file(orvel::testing::SourceDefaultData() / (std::string(kind.folder) + ".Json"), user);
+        const std::string userText = orvel::testing::FileText(user);
+        const auto names = FileNames(defaults);
+        CDeviceLink link;
+        const SequenceResult result = kind.restore(link, {temp / "profiles", defaults, kind.folder});
+        EXPECT_EQ(FileNames(defaults), names) << kind.folder;
+        EXPECT_EQ(orvel::testing::FileText(broken), text) << kind.folder;
+        EXPECT_EQ(result.status, kProfileNotLoaded) << kind.folder;
+        EXPECT_EQ(orvel::testing::FileText(user), userText) << kind.folder;
+    }
 }
 
 } // namespace

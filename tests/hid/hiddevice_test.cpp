@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <cstdio>
@@ -154,11 +155,12 @@ TEST(HidDeviceTest, ButtonItemsCarryTheirRangeAndUsageRoom)
     EXPECT_EQ(modifiers.status, HIDP_STATUS_SUCCESS);
 
     const Bytes report {0, 0x22, 0, 0x04, 0xE0, 0, 0, 0, 0}; // left and right shift bits, 'a', and slot E0
-    ASSERT_TRUE(hid.UnpackReport(report.data(), report.size(), HidReportType::kInput));
+    uint16_t first = 0;
+    ASSERT_TRUE(hid.UnpackReport(report.data(), report.size(), HidReportType::kInput, &first));
     EXPECT_EQ(hid.inputItems[0].usages, (std::vector<uint16_t> {0xE1, 0xE5, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(hid.inputItems[1].usages, (std::vector<uint16_t> {0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(hid.inputItems[1].isDataSet);
-    EXPECT_EQ(hid.FirstPressedUsage(), 0xE1);
+    EXPECT_EQ(first, 0xE1);
 }
 
 TEST(HidDeviceTest, UnpackReportOfValuesAndNotifications)
@@ -171,9 +173,10 @@ TEST(HidDeviceTest, UnpackReportOfValuesAndNotifications)
     CHidDevice mouse;
     ASSERT_EQ(mouse.Open(bench.PathOf(0, "#vid_320f&pid_221c&mi_00"), true, false, true, false), 1);
     const Bytes move {0, 0x01, 0xFE, 0x03, 0xFF};
-    ASSERT_TRUE(mouse.UnpackReport(move.data(), move.size(), HidReportType::kInput));
+    uint16_t first = 0;
+    ASSERT_TRUE(mouse.UnpackReport(move.data(), move.size(), HidReportType::kInput, &first));
     ASSERT_EQ(mouse.inputItems.size(), 4u);
-    EXPECT_EQ(mouse.FirstPressedUsage(), 1);
+    EXPECT_EQ(first, 1);
     struct ValueExpect {
         uint16_t usage;
         uint32_t raw;
@@ -189,7 +192,8 @@ TEST(HidDeviceTest, UnpackReportOfValuesAndNotifications)
         EXPECT_TRUE(item.isDataSet);
     }
     const Bytes shortMove {0, 0x01};
-    EXPECT_FALSE(mouse.UnpackReport(shortMove.data(), shortMove.size(), HidReportType::kInput));
+    EXPECT_FALSE(mouse.UnpackReport(shortMove.data(), shortMove.size(), HidReportType::kInput, &first));
+    EXPECT_EQ(first, 0);
 
     CHidDevice consumer;
     ASSERT_EQ(consumer.Open(bench.PathOf(1, "#vid_320f&pid_221c&mi_01"), true, false, true, false), 1);
@@ -199,25 +203,25 @@ TEST(HidDeviceTest, UnpackReportOfValuesAndNotifications)
     };
     const NotifyCase notes[] = {{{3, 0x01, 0x04}, 0x401}, {{3, 0x00, 0x00}, 0}, {{3, 0x05, 0x11}, 0x1105}};
     for (const NotifyCase& n : notes) {
-        ASSERT_TRUE(consumer.UnpackReport(n.report.data(), n.report.size(), HidReportType::kInput));
-        EXPECT_EQ(consumer.FirstPressedUsage(), n.first);
+        ASSERT_TRUE(consumer.UnpackReport(n.report.data(), n.report.size(), HidReportType::kInput, &first));
+        EXPECT_EQ(first, n.first);
     }
     // A report of another id matches no item: nothing is pressed.
     const Bytes other {9, 0x01, 0x04};
-    ASSERT_TRUE(consumer.UnpackReport(other.data(), other.size(), HidReportType::kInput));
-    EXPECT_EQ(consumer.FirstPressedUsage(), 0);
+    ASSERT_TRUE(consumer.UnpackReport(other.data(), other.size(), HidReportType::kInput, &first));
+    EXPECT_EQ(first, 0);
 
     CHidDevice ranged;
     ASSERT_EQ(ranged.Open(bench.PathOf(2, "#vid_320f&pid_221c&mi_02"), true, false, true, false), 1);
     ASSERT_EQ(ranged.inputItems.size(), 4u);
     const Bytes sample {0, 10, 20, 30, 255};
-    ASSERT_TRUE(ranged.UnpackReport(sample.data(), sample.size(), HidReportType::kInput));
+    ASSERT_TRUE(ranged.UnpackReport(sample.data(), sample.size(), HidReportType::kInput, &first));
     for (uint16_t i = 0; i < 4; ++i) {
         EXPECT_EQ(ranged.inputItems[i].usage, i + 1);
         EXPECT_EQ(ranged.inputItems[i].rawValue, sample[i + 1]);
     }
     EXPECT_EQ(ranged.inputItems[3].scaledValue, 1000);
-    EXPECT_EQ(ranged.FirstPressedUsage(), 0);
+    EXPECT_EQ(first, 0);
 }
 
 TEST(HidDeviceTest, FailedOpenLeavesItClosed)
@@ -316,6 +320,57 @@ TEST(HidDeviceTest, CloseWakesAnInfiniteReadOnAnotherThread)
     hid.Close(); // closing again is harmless
 }
 
+TEST(HidDeviceTest, NotificationReaderSurvivesDetachesAndReattaches)
+{
+    // A notification reader keeps reading and unpacking while another thread closes and
+    // reopens its interface, as a detach and a re-attach do. Every report it manages to unpack
+    // must give the usage the device sent, never the state of a half-closed interface.
+    VhidBench bench;
+    orvel::vhid::Server& server = bench.Add("consumer", 0x320F, 0x221C, 1, fx::kConsumerControl);
+    const std::string path = bench.PathOf(0, "#vid_320f&pid_221c&mi_01");
+    CHidDevice hid;
+    ASSERT_EQ(hid.Open(path, true, false, true, false), 1);
+
+    std::atomic<bool> stop {false};
+    auto device = std::async(std::launch::async, [&] {
+        while (!stop) {
+            server.SendInput(Bytes {3, 0x01, 0x04});
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    });
+    std::atomic<int> unpacked {0};
+    std::atomic<int> wrong {0};
+    auto reader = std::async(std::launch::async, [&] {
+        while (!stop) {
+            uint8_t report[3];
+            uint32_t n = 0;
+            if (hid.Read(report, sizeof(report), &n, CHidDevice::kInfinite) != 1) {
+                std::this_thread::yield();
+                continue;
+            }
+            uint16_t first = 0;
+            if (hid.UnpackReport(report, n, HidReportType::kInput, &first)) {
+                ++unpacked;
+                wrong += first != 0x401 ? 1 : 0;
+            }
+        }
+    });
+    for (int i = 0; i < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        hid.Close();
+        if (hid.Open(path, true, false, true, false) != 1) {
+            ADD_FAILURE() << "reopen " << i;
+            break;
+        }
+    }
+    stop = true;
+    hid.Close(); // wakes the reader's read
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    device.wait();
+    EXPECT_GT(unpacked, 0);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(HidDeviceTest, UnplugEndsAWaitingReadAndLaterCalls)
 {
     VhidBench bench;
@@ -380,8 +435,9 @@ TEST(HidDeviceTest, TwoClientsOnOneSocketBothReceiveAnInputReport)
         uint8_t buffer[3];
         uint32_t n = 0;
         ASSERT_EQ(hid->Read(buffer, 3, &n, 1000), 1);
-        ASSERT_TRUE(hid->UnpackReport(buffer, n, HidReportType::kInput));
-        EXPECT_EQ(hid->FirstPressedUsage(), 0x403);
+        uint16_t first = 0;
+        ASSERT_TRUE(hid->UnpackReport(buffer, n, HidReportType::kInput, &first));
+        EXPECT_EQ(first, 0x403);
     }
 }
 

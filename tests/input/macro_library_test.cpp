@@ -98,6 +98,14 @@ TEST(MacroLibraryAdd, KeepsAnUnreadableListAside)
     int index = -1;
     ASSERT_EQ(library.Add(index, At(0)), MacroStatus::Done);
     EXPECT_EQ(FileText(dir / "macro.config.bad"), "{ not json");
+
+    // Broken once more: the first copy kept stays as it is.
+    WriteText(dir / "macro.config", "[ broken again");
+    MacroLibrary again(dir.path());
+    again.Load();
+    ASSERT_EQ(again.Add(index, At(1)), MacroStatus::Done);
+    EXPECT_EQ(FileText(dir / "macro.config.bad"), "{ not json");
+    EXPECT_EQ(FileText(dir / "macro.config.bad1"), "[ broken again");
 }
 
 TEST(MacroLibraryRename, RefusesBlankAndExistingNames)
@@ -225,6 +233,28 @@ TEST(MacroLibraryExport, CopiesTheFileByteForByte)
     ASSERT_EQ(library.Export(1, dir / "empty.mac"), MacroStatus::Done);
     EXPECT_EQ(LoadJsonFile(dir / "empty.mac")["Guid"].asString(), "g2");
     EXPECT_EQ(library.Export(2, dir / "none.mac"), MacroStatus::NoSelection);
+}
+
+TEST(MacroLibraryExport, KeepsThePermissionsOfTheFileItReplaces)
+{
+    TempFolder dir;
+    WriteList(dir.path(), {{"macro_1", "g1"}, {"macro_2", "g2"}});
+    WriteText(dir / "g1.mac", "{\"Events\":[],\"MacroName\":\"macro_1\"}\n");
+    MacroLibrary library(dir.path());
+    library.Load();
+    const struct {
+        const char* name;
+        int index;
+    } cases[] = {{"a stored macro", 0}, {"a macro never saved", 1}};
+    for (const auto& c : cases) {
+        const fs::path target = dir / (std::string(c.name) + ".mac");
+        WriteText(target, "the user's own file");
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+        ASSERT_EQ(library.Export(c.index, target), MacroStatus::Done) << c.name;
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+            << c.name;
+        EXPECT_NE(FileText(target), "the user's own file") << c.name;
+    }
 }
 
 Json::Value Profile(const std::vector<std::pair<uint32_t, uint32_t>>& keys)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 
 namespace {
 
@@ -114,6 +116,11 @@ TEST_F(ShootData, RepairReplacesMissingAndInvalidFilesAndKeepsTheInvalidOne)
     EXPECT_EQ(FileText(ShootFile(profile, 1)), FileText(ShootFile(defaults, 1)));
     EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad"), "not json");
     EXPECT_FALSE(fs::exists(ShootFile(profile, 3)));
+
+    WriteText(ShootFile(profile, 1), "broken again");
+    EXPECT_EQ(RepairGunFiles(profile, defaults), (std::vector<int> {1}));
+    EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad"), "not json") << "the first copy kept stays";
+    EXPECT_EQ(FileText(dir / "profile" / "ShootData_1.Shoot.bad1"), "broken again");
 }
 
 TEST_F(ShootData, ResetCopiesTheDefaultFile)
@@ -155,6 +162,30 @@ TEST_F(ShootData, ImportChecksTheFileAndExportCopiesIt)
     EXPECT_EQ(ShowBullet(profile, 0, 2), (BulletFields {true, "4", false, "5", "60"}));
     ASSERT_EQ(ExportGun(profile, 0, dir / "out.shoot"), ShootStatus::Done);
     EXPECT_EQ(FileText(dir / "out.shoot"), good);
+}
+
+TEST_F(ShootData, ExportAndImportKeepThePermissionsOfTheFileTheyReplace)
+{
+    RepairGunFiles(profile, defaults);
+    WriteText(dir / "in.shoot", orvel::profiles::StyledText(Pattern(3, {true, 4, false, 5, 60})));
+    const fs::path exported = dir / "out.shoot";
+    WriteText(exported, "the user's own file");
+    const struct {
+        const char* name;
+        fs::path replaced;
+        std::function<ShootStatus()> write;
+    } cases[] = {
+        {"export over the user's file", exported, [&] { return ExportGun(profile, 0, exported); }},
+        {"import over a stored pattern", ShootFile(profile, 1), [&] { return ImportGun(profile, 1, dir / "in.shoot"); }},
+    };
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    for (const auto& c : cases) {
+        const std::string before = FileText(c.replaced);
+        fs::permissions(c.replaced, ownerOnly);
+        ASSERT_EQ(c.write(), ShootStatus::Done) << c.name;
+        EXPECT_EQ(fs::status(c.replaced).permissions() & fs::perms::all, ownerOnly) << c.name;
+        EXPECT_NE(FileText(c.replaced), before) << c.name;
+    }
 }
 
 TEST(ShootIndexes, AreClampedToTheirRange)

@@ -7,8 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,11 +60,14 @@ TEST(JsonFile, UnreadableDocumentsLoadAsNull)
         const char* name;
         const char* content; // nullptr: no file
     };
+    // JsonCpp throws past its nesting limit; such a document is as broken as any other.
+    const std::string deep = std::string(5000, '[') + std::string(5000, ']');
     const Case cases[] = {
         {"missing.Json", nullptr},
         {"empty.Json", ""},
         {"broken.Json", "{\"profilename\": "},
         {"garbage.Json", "\xFF\xFE\x00\x01"},
+        {"deep.Json", deep.c_str()},
     };
     for (const auto& c : cases) {
         if (c.content != nullptr) {
@@ -68,6 +77,29 @@ TEST(JsonFile, UnreadableDocumentsLoadAsNull)
     }
     fs::create_directory(tmp / "folder.Json");
     EXPECT_TRUE(LoadJsonFile(tmp / "folder.Json").isNull()) << "a folder is not a document";
+}
+
+TEST(JsonFile, AFifoInPlaceOfADocumentIsRefusedWithoutWaiting)
+{
+    orvel::testing::TempFolder tmp;
+    const fs::path fifo = tmp / "imported.Json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        std::function<bool()> readsNothing;
+    } readers[] = {
+        {"readjsonFile", [&] { return readjsonFile(fifo).empty(); }},
+        {"LoadJsonFile", [&] { return LoadJsonFile(fifo).isNull(); }},
+    };
+    for (const auto& reader : readers) {
+        auto done = std::async(std::launch::async, reader.readsNothing);
+        if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << reader.name << " waits for a writer";
+            // A writer that comes and goes lets the blocked open return, so the test can end.
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_TRUE(done.get()) << reader.name;
+    }
 }
 
 TEST(JsonFile, CommentsAreAccepted)

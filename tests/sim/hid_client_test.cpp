@@ -197,8 +197,9 @@ TEST_F(HidClient, NotificationsAreTheFirstPressedUsage)
         std::uint8_t report[16] = {};
         std::uint32_t got = 0;
         ASSERT_EQ(notify.Read(report, sizeof(report), &got, 1000), 1);
-        ASSERT_TRUE(notify.UnpackReport(report, got, HidReportType::kInput));
-        usages.push_back(notify.FirstPressedUsage());
+        std::uint16_t first = 0;
+        ASSERT_TRUE(notify.UnpackReport(report, got, HidReportType::kInput, &first));
+        usages.push_back(first);
     }
     EXPECT_EQ(usages, (std::vector<std::uint16_t>{0x0402, 0, 0x1001, 0, 0x0403, 0}));
 }

@@ -12,7 +12,9 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,34 @@ protected:
         return 0;
     }
 };
+
+// A window built from layout text that notes when it has ended.
+class LayoutWnd : public DuiLib::WindowImplBase {
+public:
+    explicit LayoutWnd(std::wstring xml) : m_xml(std::move(xml)) {}
+    void OnFinalMessage(DuiLib::HWND hWnd) override {
+        WindowImplBase::OnFinalMessage(hWnd);
+        finished = true;
+    }
+    bool finished = false;
+
+protected:
+    DuiLib::CDuiString GetSkinFile() override { return m_xml; }
+    DuiLib::LPCTSTR GetWindowClassName() const override { return L"LayoutWnd"; }
+
+private:
+    std::wstring m_xml;
+};
+
+#ifdef UI_FIXTURE_DIR
+// A file of the toolkit's test fixtures, as layout text.
+inline std::wstring FixtureText(const char* relative) {
+    std::ifstream in(std::string(UI_FIXTURE_DIR) + "/" + relative, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return DuiLib::CDuiString::FromUtf8(text.str()).str();
+}
+#endif
 
 struct Note {
     std::wstring type;

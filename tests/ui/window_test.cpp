@@ -214,17 +214,9 @@ TEST(WindowTest, AWindowWhoseLayoutCannotBeBuiltIsNotCreated) {
 // The title bar's close button, taken over in the three ways a window can: its own handling
 // before the toolkit's (a message box answering 0), a map entry (the main window hiding to the
 // tray), an OnClick of its own.
-class PlainWnd : public WindowImplBase {
+class PlainWnd : public uitest::LayoutWnd {
 public:
-    void OnFinalMessage(HWND hWnd) override {
-        WindowImplBase::OnFinalMessage(hWnd);
-        finished = true;
-    }
-    bool finished = false;
-
-protected:
-    CDuiString GetSkinFile() override { return L"<Window size='200,100'><HorizontalLayout><Button name='closebtn'/></HorizontalLayout></Window>"; }
-    LPCTSTR GetWindowClassName() const override { return L"PlainWnd"; }
+    PlainWnd() : LayoutWnd(L"<Window size='200,100'><HorizontalLayout><Button name='closebtn'/></HorizontalLayout></Window>") {}
 };
 
 class MessageBoxWnd : public PlainWnd {

@@ -52,6 +52,14 @@ int SetCommand(const ParsedArgs& args, Context& context);
 int ShootCommand(const ParsedArgs& args, Context& context);
 // "keys": the key names CODE takes, or a mouse's or keyboard's positions.
 int KeysCommand(const ParsedArgs& args, Context& context);
+// "audio": the headset's audio as the library reports it; "set HD mic|monitor|eq".
+int AudioCommand(const ParsedArgs& args, Context& context);
+bool IsAudioSetting(const std::string& what);
+int SetAudioCommand(const ParsedArgs& args, Context& context);
+
+// "update check" and "update download PRODUCT".
+int UpdateCheckCommand(const ParsedArgs& args, Context& context);
+int UpdateDownloadCommand(const ParsedArgs& args, Context& context);
 
 // "show": brings the running window to the front, as a second start of the program does.
 int ShowCommand(const ParsedArgs& args, Context& context);

@@ -573,6 +573,8 @@ int SetKey(CoreSession& session, const SetRequest& request, int& code)
 
 int SetCommand(const ParsedArgs& args, Context& context)
 {
+    if (IsAudioSetting(args.positional[1]))
+        return SetAudioCommand(args, context);
     int code = kExitOk;
     const std::optional<DeviceName> name = DeviceArgument(context, args.positional[0], code);
     if (!name)

@@ -75,6 +75,9 @@ const CommandEntry kCommands[] = {
      "  set DEVICE polling N             (N: the polling-rate index, mouse 0-4, keyboard 0-3)\n"
      "  set mouse|keyboard key POSITION CODE\n"
      "  set keyboard option winlock|wflag|6key on|off\n"
+     "  set HD mic LEVEL | set HD mic mute on|off\n"
+     "  set HD monitor LEVEL | set HD monitor mute on|off\n"
+     "  set HD eq PRESET | set HD eq custom NAME\n"
      "MODE is the number of a light mode of the kind; brightness and speed are 0 to 4.\n"
      "STAGE counts from 1.\n"
      "POSITION is the key's place in the profile's key list: mouse buttons 0 to 10, keyboard\n"
@@ -84,9 +87,17 @@ const CommandEntry kCommands[] = {
      "button, A00000 disabled, 70NN00 macro NN+1 of 'orvelctl macro list'). The key is stored\n"
      "in the selected profile, then the macros the keys use and the key table are written\n"
      "to the device.\n"
-     "A mouse always keeps one button with the left click.\n",
+     "A mouse always keeps one button with the left click.\n"
+     "The headset's LEVEL is 0 to 100 and PRESET 1 to 12; NAME is a custom equaliser saved in\n"
+     "the window. They go to the sound server as the headset page sends them and are stored\n"
+     "in the selected profile ('orvelctl audio HD' shows what the sound server offers).\n",
      3, 4, SetCommand, false, {"--brightness", "--speed", "--direction", "--colour"},
      {"--seven-colour"}},
+    {"audio", "HD [--json]", "show the headset's microphone, monitor, equaliser and voice effects",
+     "Shows what the audio library reports of the headset's sound devices: levels and mutes\n"
+     "as the sound server has them, the equaliser of the selected profile, and every property\n"
+     "the library does not offer.\n",
+     1, 1, AudioCommand, true},
     {"macro list", "DEVICE [--json]", "list the macros with their event counts", "", 1, 1, MacroCommand, true},
     {"macro show", "DEVICE MACRO [--json]", "show the events of a macro", "", 2, 2, MacroCommand, true},
     {"macro import", "DEVICE FILE", "add a macro from a .mac file", "", 2, 2, MacroCommand},
@@ -103,6 +114,16 @@ const CommandEntry kCommands[] = {
      0, 1, KeysCommand},
     {"show", "", "bring the running VARNO Orvel 80 window to the front",
      "Does what a second start of the program does. Fails when no window runs.\n", 0, 0, ShowCommand},
+    {"update check", "[--json]", "list every product with its installed and offered version",
+     "Asks the update service about the program and about the firmware of each connected\n"
+     "mouse, keyboard and mouse pad (the first of each kind). Products whose device is not\n"
+     "connected or cannot be read are listed with the reason and not asked about. Exits with\n"
+     "1 when a check failed or updates are off.\n",
+     0, 0, UpdateCheckCommand, true},
+    {"update download", "PRODUCT", "download the newer package of a product and print its path",
+     "PRODUCT is MS (mouse), KB (keyboard), P71 (mouse pad) or AP (the program), any case.\n"
+     "The package goes to $XDG_CACHE_HOME/varno-orvel-80/UpdateData/; it is never run.\n",
+     1, 1, UpdateDownloadCommand},
     {"udev-rules", "", "print udev rules giving the logged-in user access to the devices",
      "Save them as /etc/udev/rules.d/70-varno-orvel-80.rules and run\n"
      "'udevadm control --reload && udevadm trigger'.\n",
@@ -177,7 +198,7 @@ const CommandEntry* FindCommand(const std::vector<std::string>& words, std::size
 
 bool IsGroup(std::string_view word)
 {
-    return word == "profile" || word == "macro" || word == "shoot";
+    return word == "profile" || word == "macro" || word == "shoot" || word == "update";
 }
 
 bool WindowHoldsInstance()

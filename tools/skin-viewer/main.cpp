@@ -3,7 +3,7 @@
 //
 //   skin-viewer [--skin FOLDER] [--dpi 96|120|144|...] [--size WxH] [--png FILE]
 //               [--face FACE] [--lang FILE] [--add NAME=LAYOUT]... [--set NAME.ATTR=VALUE]...
-//               [--lights] LAYOUT
+//               [--lights] [--focus NAME] LAYOUT
 //
 // The PNG holds the window as shown, with its shadow and per-pixel alpha (size: the client
 // size plus the shadow's margin).
@@ -21,6 +21,7 @@
 //                   the main window adds selector items, power displays and device pages
 //   --set N.A=V     sets attribute A to V on every control named N, after the adds
 //   --lights        shows every LED button lit, in colours around the wheel
+//   --focus N       gives the control named N the keyboard focus, with its focus ring
 //
 //   skin-viewer --svg FILE --png FILE [--dpi N]
 //
@@ -55,7 +56,7 @@ using namespace DuiLib;
 int Usage() {
     std::fprintf(stderr,
                  "usage: skin-viewer [--skin FOLDER] [--dpi N] [--size WxH] [--png FILE] [--face FACE] [--lang FILE]\n"
-                 "                   [--add NAME=LAYOUT]... [--set NAME.ATTR=VALUE]... [--lights] LAYOUT\n"
+                 "                   [--add NAME=LAYOUT]... [--set NAME.ATTR=VALUE]... [--lights] [--focus NAME] LAYOUT\n"
                  "       skin-viewer --svg FILE --png FILE [--dpi N]\n");
     return 2;
 }
@@ -143,7 +144,7 @@ int RenderSvg(const std::string& file, const std::string& png, int dpi) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string skin, png, layout, size, face, lang, svgFile;
+    std::string skin, png, layout, size, face, lang, svgFile, focus;
     std::vector<std::pair<std::string, std::string>> adds, sets;
     bool lights = false;
     int dpi = 96;
@@ -164,6 +165,7 @@ int main(int argc, char** argv) {
         else if (a == "--add") adds.push_back(split(next(), '='));
         else if (a == "--set") sets.push_back(split(next(), '='));
         else if (a == "--lights") lights = true;
+        else if (a == "--focus") focus = next();
         else if (a == "--svg") svgFile = next();
         else if (a == "-h" || a == "--help") return Usage();
         else layout = a;
@@ -223,6 +225,15 @@ int main(int argc, char** argv) {
     if (lights) LightAll(root);
     // Selecting a tab page moves the keyboard focus; the picture shows the window at rest.
     pm.SetFocus(nullptr);
+    if (!focus.empty()) {
+        CControlUI* focused = pm.FindControl(CDuiString::FromUtf8(focus));
+        if (!focused) {
+            std::fprintf(stderr, "skin-viewer: no control named %s\n", focus.c_str());
+            return 1;
+        }
+        pm.SetFocus(focused);
+        pm.ShowFocusRing(true);
+    }
     SIZE client = pm.GetInitSize();
     if (!size.empty()) {
         int w = 0, h = 0;

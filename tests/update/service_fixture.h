@@ -1,0 +1,67 @@
+#pragma once
+// The update client against the local HTTPS server: certificates made once per test program,
+// a server on a free port, and client options that trust the test authority, with short
+// time-outs.
+
+#include "tests/support/temp_folder.h"
+#include "tests/update/test_certificates.h"
+#include "tests/update/tls_test_server.h"
+#include "update/http_client.h"
+#include "update/service_address.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orvel::testing {
+
+class UpdateServiceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new TempFolder();
+        std::string error;
+        certificates_ = new TestCertificates(TestCertificates::Make(folder_->path(), error));
+        certificateError_ = new std::string(error);
+    }
+    static void TearDownTestSuite()
+    {
+        delete certificateError_;
+        delete certificates_;
+        delete folder_;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(certificates_->authority.empty()) << *certificateError_;
+        // No proxy of the machine may come between the client and the local server.
+        for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
+                                 "NO_PROXY"})
+            env_.setEnv(name, "");
+        server_ = std::make_unique<TlsTestServer>(certificates_->localCert, certificates_->localKey);
+        ASSERT_TRUE(server_->Listening());
+    }
+
+    static const TestCertificates& Certificates() { return *certificates_; }
+
+    // Trusts the test authority; time-outs short enough for tests of slow servers.
+    static update::HttpOptions TestOptions(int stallMs = 400)
+    {
+        update::HttpOptions options;
+        options.caFile = certificates_->authority.string();
+        options.timeouts = {2000, stallMs, 10000};
+        return options;
+    }
+
+    update::ServiceAddress Address() const { return update::MakeServiceAddress(server_->Origin() + "/api/"); }
+
+    TempFolder env_;
+    std::unique_ptr<TlsTestServer> server_;
+
+private:
+    static inline TempFolder* folder_ = nullptr;
+    static inline TestCertificates* certificates_ = nullptr;
+    static inline std::string* certificateError_ = nullptr;
+};
+
+} // namespace orvel::testing
