@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <functional>
 
 namespace orvel::lighting {
 
@@ -193,33 +194,33 @@ void ColourPicker::OnPaletteChanged(uint32_t colour)
     ShowEdits(colour);
 }
 
-void ColourPicker::SavePresets()
+void ColourPicker::SaveSwatches(const char* key, const char* selectKey, int selected,
+                               const std::function<void(int, Json::Value&)>& entry)
 {
     Json::Value document;
     if (!profiles::ReadForUpdate(user_, Usable, document)) return;
     Json::Value& info = profiles::JsonObjectAt(document, kInfo);
-    Json::Value& entries = profiles::JsonArrayAt(info, kPresets);
-    for (int i = 0; i < kPickerSwatches; ++i) {
-        if (presets_[i]) profiles::JsonSet(profiles::JsonElementAt(entries, Json::ArrayIndex(i)), "color", text::HexUpper8(*presets_[i]));
-    }
-    info[kPresetSelect] = presetIndex_;
+    Json::Value& entries = profiles::JsonArrayAt(info, key);
+    for (int i = 0; i < kPickerSwatches; ++i) entry(i, entries);
+    info[selectKey] = selected;
     profiles::SaveUserFile(user_, document);
+}
+
+void ColourPicker::SavePresets()
+{
+    SaveSwatches(kPresets, kPresetSelect, presetIndex_, [this](int i, Json::Value& entries) {
+        if (presets_[i]) profiles::JsonSet(profiles::JsonElementAt(entries, Json::ArrayIndex(i)), "color", text::HexUpper8(*presets_[i]));
+    });
 }
 
 void ColourPicker::SaveCollected()
 {
-    Json::Value document;
-    if (!profiles::ReadForUpdate(user_, Usable, document)) return;
-    Json::Value& info = profiles::JsonObjectAt(document, kInfo);
-    Json::Value& entries = profiles::JsonArrayAt(info, kCollected);
-    for (int i = 0; i < kPickerSwatches; ++i) {
-        if (!view_.collected[i]) continue;
+    SaveSwatches(kCollected, kCollectedSelect, collectIndex_, [this](int i, Json::Value& entries) {
+        if (!view_.collected[i]) return;
         Json::Value& entry = profiles::JsonElementAt(entries, Json::ArrayIndex(i));
         profiles::JsonSet(entry, "color", text::HexUpper8(view_.collected[i]->colour));
         profiles::JsonSet(entry, "UserData", view_.collected[i]->userData);
-    }
-    info[kCollectedSelect] = collectIndex_;
-    profiles::SaveUserFile(user_, document);
+    });
 }
 
 } // namespace orvel::lighting

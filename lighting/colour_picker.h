@@ -9,9 +9,12 @@
 // 0xAARRGGBB; a colour typed into the edits has alpha 0xFF, one from the palette or a swatch
 // keeps the alpha it has there.
 
+#include <json/value.h>
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,6 +98,10 @@ private:
     void ApplyColour();
     void SavePresets();
     void SaveCollected();
+    // Writes each existing swatch's entry of an array and the selected index into the user file
+    // (the entries of swatches the layout lacks stay as the file had them).
+    void SaveSwatches(const char* key, const char* selectKey, int selected,
+                      const std::function<void(int, Json::Value&)>& entry);
 
     std::filesystem::path user_;
     std::filesystem::path defaults_;

@@ -194,6 +194,14 @@ protected:
     {
         return Eventually(done, limit, [] { PumpMessages(10); });
     }
+    // The start order of "windowinit" and timer 1011, then the first spectra on the keyboard.
+    void StartAndConnect(std::size_t spectra)
+    {
+        audio_->Start(slot_);
+        Pump([] { return false; }, 100ms);
+        audio_->OnConnectTimer();
+        ASSERT_TRUE(Pump([&] { return keyboard_.spectra.size() >= spectra; }, 15s));
+    }
     // The process id in the running capture program's endpoint name ("<pid>-...").
     static long CapturePid()
     {
@@ -211,10 +219,7 @@ protected:
 
 TEST_F(WindowSide, TheBandsFollowTheChangesOfTheMusic)
 {
-    audio_->Start(slot_);
-    Pump([] { return false; }, 100ms);
-    audio_->OnConnectTimer();
-    ASSERT_TRUE(Pump([&] { return keyboard_.spectra.size() >= 5; }, 15s));
+    StartAndConnect(5);
     for (const auto& bands : keyboard_.spectra) EXPECT_EQ(bands, std::vector<std::int32_t>(lighting::kAudioBands, 0)) << "silence";
     const std::size_t before = keyboard_.spectra.size();
     std::thread player([&] { Play(Tone(1000, 1.0)); });
@@ -237,10 +242,7 @@ TEST_F(WindowSide, TheBandsFollowTheChangesOfTheMusic)
 
 TEST_F(WindowSide, TheWatchdogBringsBackAKilledCaptureProgram)
 {
-    audio_->Start(slot_);
-    Pump([] { return false; }, 100ms);
-    audio_->OnConnectTimer();
-    ASSERT_TRUE(Pump([&] { return keyboard_.spectra.size() >= 3; }, 15s));
+    StartAndConnect(3);
     const long first = CapturePid();
     ASSERT_GT(first, 0);
     ASSERT_EQ(::kill(pid_t(first), SIGKILL), 0);
@@ -255,10 +257,7 @@ TEST_F(WindowSide, TheWatchdogBringsBackAKilledCaptureProgram)
 
 TEST_F(WindowSide, AtExitTheCaptureProgramIsToldToEnd)
 {
-    audio_->Start(slot_);
-    Pump([] { return false; }, 100ms);
-    audio_->OnConnectTimer();
-    ASSERT_TRUE(Pump([&] { return keyboard_.spectra.size() >= 1; }, 15s));
+    StartAndConnect(1);
     const long pid = CapturePid();
     ASSERT_GT(pid, 0);
     EXPECT_EQ(slot_.Stop(), WorkerSlot::StopResult::Ended);

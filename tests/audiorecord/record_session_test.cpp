@@ -44,6 +44,12 @@ Spectrum Loud(std::int32_t loudness)
     return s;
 }
 
+// The connect commands in the main window's order.
+void Connect(RecordSession& session)
+{
+    for (WPARAM command : {kRegister, kStartSending, kStartCapture}) session.OnCommand(command, 0, FakeHost::kMain);
+}
+
 std::vector<std::uint8_t> ColourBlock(std::int32_t r, std::int32_t g, std::int32_t b, std::size_t size = kColourBlockBytes)
 {
     std::vector<std::uint8_t> bytes(size, 0);
@@ -103,7 +109,7 @@ TEST(RecordSession, ColourInputIsTheLevelsTimesTheLoudnessAndGoesOutWhenItChange
 
     FakeHost host;
     RecordSession session(host);
-    for (WPARAM command : {kRegister, kStartSending, kStartCapture}) session.OnCommand(command, 0, FakeHost::kMain);
+    Connect(session);
     session.OnCommand(kSetRed, 9, std::nullopt);
     session.OnCommand(kSetGreen, 0, std::nullopt);
     session.OnCommand(kSetBlue, 3, std::nullopt);
@@ -141,7 +147,7 @@ TEST(RecordSession, TheProgramEndsWhenItsMainWindowIsGone)
 {
     FakeHost host;
     RecordSession session(host);
-    for (WPARAM command : {kRegister, kStartSending, kStartCapture}) session.OnCommand(command, 0, FakeHost::kMain);
+    Connect(session);
     host.answer = ipc::SendStatus::NoPeer;
     session.OnSpectrum(Loud(1000));
     EXPECT_EQ(host.blocks.size(), 1u) << "nothing more after the failed spectrum";
@@ -180,7 +186,7 @@ TEST(RecordSession, ABusyMainWindowOnlyLosesThatBlock)
 {
     FakeHost host;
     RecordSession session(host);
-    for (WPARAM command : {kRegister, kStartSending, kStartCapture}) session.OnCommand(command, 0, FakeHost::kMain);
+    Connect(session);
     host.answer = ipc::SendStatus::TimedOut;
     session.OnSpectrum(Loud(1000));
     EXPECT_TRUE(session.Capturing());
