@@ -28,9 +28,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <algorithm>
 #include <filesystem>
-#include <cwchar>
 
 namespace orvel::app {
 
@@ -46,8 +44,6 @@ constexpr std::pair<const wchar_t*, int> kFunctionTabs[] = {
 
 constexpr const wchar_t* kAppIcon = L"common/app_icon.svg";
 constexpr const wchar_t* kAppIconFallback = L"common/mark_large.svg";
-constexpr int kZentaDpiMin = 200;
-constexpr int kZentaDpiMax = 6500;
 
 } // namespace
 
@@ -171,24 +167,6 @@ bool CMainWnd::HandleNumbered(TNotifyUI& msg)
             shell::OpenControlPanel(n == 0 ? shell::ControlPanel::Keyboard : shell::ControlPanel::Mouse);
             return true;
         }
-    } else if (msg.sType == DUI_MSGTYPE_MOVEVALUECHANGED) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_slider_");
-        if (n >= 0) {
-            auto* slider = static_cast<CSliderUI*>(msg.pSender);
-            if (CControlUI* edit = m_pm.FindControl((L"zenta_DPI_edit_" + std::to_wstring(n)).c_str()))
-                edit->SetText(std::to_wstring(slider->GetValue()).c_str());
-            return true;
-        }
-    } else if (msg.sType == DUI_MSGTYPE_KILLFOCUS) {
-        const int n = pages::NumberAfterPrefix(name.str(), L"zenta_DPI_edit_");
-        if (n >= 0) {
-            const int value = std::clamp(static_cast<int>(std::wcstol(msg.pSender->GetText().GetData(), nullptr, 10)),
-                                         kZentaDpiMin, kZentaDpiMax);
-            msg.pSender->SetText(std::to_wstring(value).c_str());
-            if (auto* slider = static_cast<CSliderUI*>(m_pm.FindControl((L"zenta_DPI_slider_" + std::to_wstring(n)).c_str())))
-                slider->SetValue(value);
-            return true;
-        }
     }
     return false;
 }
@@ -289,19 +267,15 @@ void CMainWnd::SetLightControl(bool on, bool broadcast)
 
 void CMainWnd::OnSelectPrevious(TNotifyUI&)
 {
-    std::vector<bool> visible;
-    int current = -1;
-    const auto items = Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        visible.push_back(items[i]->IsVisible());
-        if (items[i]->IsSelected())
-            current = static_cast<int>(i);
-    }
-    if (const int previous = NextVisibleItem(visible, current, -1); previous >= 0)
-        items[static_cast<std::size_t>(previous)]->Select();
+    SelectNeighbour(-1);
 }
 
 void CMainWnd::OnSelectNext(TNotifyUI&)
+{
+    SelectNeighbour(+1);
+}
+
+void CMainWnd::SelectNeighbour(int step)
 {
     std::vector<bool> visible;
     int current = -1;
@@ -311,7 +285,7 @@ void CMainWnd::OnSelectNext(TNotifyUI&)
         if (items[i]->IsSelected())
             current = static_cast<int>(i);
     }
-    if (const int next = NextVisibleItem(visible, current, +1); next >= 0)
+    if (const int next = NextVisibleItem(visible, current, step); next >= 0)
         items[static_cast<std::size_t>(next)]->Select();
 }
 

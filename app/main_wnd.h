@@ -101,10 +101,12 @@ private:
     void OnLightStatus(DuiLib::TNotifyUI& msg);
     void OnSelectPrevious(DuiLib::TNotifyUI& msg);
     void OnSelectNext(DuiLib::TNotifyUI& msg);
+    // The visible item before (-1) or after (+1) the selected one, if there is one.
+    void SelectNeighbour(int step);
     void OnDeviceSelect(DuiLib::TNotifyUI& msg);
     void OnFunctionTab(DuiLib::TNotifyUI& msg);
-    // The main window's numbered controls: "windowdeviceset_" n, "zenta_DPI_slider_" n and
-    // "zenta_DPI_edit_" n; true when the notification was one of theirs.
+    // The main window's numbered controls ("windowdeviceset_" n); true when the notification
+    // was one of theirs.
     bool HandleNumbered(DuiLib::TNotifyUI& msg);
 
     // Window messages.

@@ -2,6 +2,8 @@
 
 #include "platform/debuglog.h"
 
+#include <algorithm>
+
 namespace orvel::devices {
 
 DeviceHeartbeat::DeviceHeartbeat(IHeartbeatHost& host, HeartbeatTiming timing) : host_(host), timing_(timing) {}
@@ -87,6 +89,8 @@ void DeviceHeartbeat::DeviceReady()
 
 unsigned DeviceHeartbeat::PreviewPeriod() const
 {
+    if (manyLeds_)
+        return std::max(timing_.previewManyLedsMs, host_.ViaReceiver() ? timing_.previewReceiverMs : 0u);
     return host_.ViaReceiver() ? timing_.previewReceiverMs : timing_.previewCableMs;
 }
 

@@ -36,6 +36,8 @@ struct HeartbeatTiming {
     unsigned readyRetryMs = 3000;
     unsigned firstPreviewMs = 5;
     unsigned previewCableMs = 40;
+    // A page of many LEDs (the keyboard's 170) costs a repaint of most of the page per frame.
+    unsigned previewManyLedsMs = 80;
     unsigned previewReceiverMs = 50;
     unsigned firstPowerMs = 50;
     unsigned powerMs = 3000;
@@ -76,6 +78,9 @@ public:
     static constexpr int kReadyRetryWrap = 20;
 
     explicit DeviceHeartbeat(IHeartbeatHost& host, HeartbeatTiming timing = {});
+    // The page's LED count: above kManyLeds the preview runs at previewManyLedsMs.
+    static constexpr int kManyLeds = 64;
+    void SetLedCount(int count) { manyLeds_ = count > kManyLeds; }
 
     // After an attach, detach, link move or switch step.
     void OnLinkActions(const LinkActions& actions);
@@ -102,6 +107,7 @@ private:
     HeartbeatTiming timing_;
     bool ready_ = false;
     bool previewArmed_ = false;
+    bool manyLeds_ = false;
     int readyRetries_ = 0;
 };
 

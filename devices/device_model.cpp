@@ -96,6 +96,7 @@ LinkActions DeviceModel::OnCommandAttach(SlotList& slots, std::size_t slot)
     Lighting().SetLinkOpen(LinkOpen());
     if (LinkOpen())
         output_.Start();
+    UpdateStreaming();
     return actions;
 }
 
@@ -106,13 +107,16 @@ LinkActions DeviceModel::OnCommandDetach(SlotList& slots, std::size_t slot)
     if (actions.opened)
         Core().SetKind(KindInUse(slots, slot));
     Lighting().SetLinkOpen(LinkOpen());
+    UpdateStreaming();
     return actions;
 }
 
 LinkActions DeviceModel::SwitchStep()
 {
     auto hold = HoldOutput();
-    return attach_.Step();
+    const LinkActions actions = attach_.Step();
+    UpdateStreaming();
+    return actions;
 }
 
 bool DeviceModel::OnNotifyAttach(const SlotList& slots, std::size_t slot)
@@ -157,6 +161,7 @@ int DeviceModel::LoadFromDevice()
     auto hold = HoldOutput();
     const int status = Core().LoadFromDevice();
     TakeLightingState();
+    UpdateStreaming();
     return status;
 }
 
@@ -165,6 +170,7 @@ int DeviceModel::ResyncFromDevice()
     auto hold = HoldOutput();
     const int status = Core().ResyncFromDevice();
     TakeLightingState();
+    UpdateStreaming();
     return status;
 }
 
@@ -180,6 +186,7 @@ NotifyEffect DeviceModel::ApplyNotification(NotifySource source, std::uint16_t u
     const NotifyMeaning meaning = MeaningOf(usage, Core().Family(), source);
     const NotifyEffect effect = Core().ApplyNotification(meaning);
     TakeLightingState();
+    UpdateStreaming();
     return effect;
 }
 
@@ -187,7 +194,15 @@ void DeviceModel::SetLightOwnership(bool on)
 {
     auto hold = HoldOutput();
     Core().SetLightOwnership(on);
-    output_.FrameChanged();
+    UpdateStreaming();
+}
+
+void DeviceModel::UpdateStreaming()
+{
+    const bool takes = LinkOpen() && TakesFrames();
+    if (takes && !streams_.exchange(true))
+        output_.FrameChanged(); // the frame of now, without waiting for the next render
+    streams_.store(takes);
 }
 
 void DeviceModel::SetWindowHidden(bool hidden)
@@ -199,7 +214,10 @@ void DeviceModel::JoinScheduler(lighting::LightScheduler& scheduler)
 {
     if (scheduler_ != nullptr)
         return;
-    observed_ = std::make_unique<lighting::ObservedSource>(Lighting(), [this] { output_.FrameChanged(); });
+    observed_ = std::make_unique<lighting::ObservedSource>(Lighting(), [this] {
+        if (streams_.load(std::memory_order_relaxed))
+            output_.FrameChanged();
+    });
     scheduler_ = &scheduler;
     lightId_ = scheduler.Add(*observed_, Lighting().Timing());
 }

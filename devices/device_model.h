@@ -17,6 +17,7 @@
 #include "lighting/observed_source.h"
 #include "profiles/profilelist.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -96,6 +97,11 @@ protected:
     virtual void TakeLightingState() = 0;
     // Sends the LED buffer; the pause after a failure. Runs on the output thread.
     virtual int SendFrame() = 0;
+    // Whether the device takes the program's frames now (asked on the UI thread): the frame
+    // output is only woken for a device that does.
+    virtual bool TakesFrames() const = 0;
+    // Takes TakesFrames() anew after a change of the link, the record or the light ownership.
+    void UpdateStreaming();
 
 private:
     // The kind of the path the command link uses now (cable or receiver kind).
@@ -115,6 +121,7 @@ private:
     lighting::LightScheduler* scheduler_ = nullptr;
     std::unique_ptr<lighting::ObservedSource> observed_;
     lighting::LightScheduler::Id lightId_ = 0;
+    std::atomic<bool> streams_{false};
 };
 
 } // namespace orvel::devices

@@ -53,6 +53,12 @@ void MouseModel::TakeLightingState()
     TakeSettings(lighting_, LightSettingsOf(core_.Light()), false);
 }
 
+// Through the receiver only the preview is refreshed.
+bool MouseModel::TakesFrames() const
+{
+    return core_.HostLightControl() && !ViaReceiver();
+}
+
 int MouseModel::SendFrame()
 {
     LinkFrameSink sink(CommandLink());
@@ -69,6 +75,14 @@ void KeyboardModel::TakeLightingState()
     const lighting::LightSettings settings = LightSettingsOf(core_.Light());
     if (core_.TakeLightRestart() || !SameSettings(lighting_.Settings(), settings))
         lighting_.LoadProfileState(settings);
+}
+
+// The keyboard animates most modes itself; it takes the program's frames, by cable, in the two
+// it cannot.
+bool KeyboardModel::TakesFrames() const
+{
+    return core_.HostLightControl() && !ViaReceiver() && core_.TablesRead() &&
+           lighting::KeyboardLighting::StreamsFrames(core_.Settings().mode);
 }
 
 int KeyboardModel::SendFrame()

@@ -24,6 +24,7 @@ public:
 protected:
     void TakeLightingState() override;
     int SendFrame() override;
+    bool TakesFrames() const override;
 
 private:
     MouseCore core_;
@@ -41,6 +42,7 @@ public:
 protected:
     void TakeLightingState() override;
     int SendFrame() override;
+    bool TakesFrames() const override;
 
 private:
     KeyboardCore core_;
@@ -59,6 +61,8 @@ protected:
     // Called by the kind's constructor once its core exists.
     void UseCore(CRingDeviceCore& core);
     void TakeLightingState() override;
+    // Both take every frame while the program holds light control (the pad by cable only).
+    bool TakesFrames() const override { return ring_->HostLightControl() && !ViaReceiver(); }
 
     lighting::RingLighting lighting_;
 

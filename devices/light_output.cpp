@@ -39,7 +39,7 @@ void LightOutput::FrameChanged()
     std::lock_guard guard(state_->lock);
     if (!state_->pending) {
         state_->pending = true;
-        state_->wake.notify_all();
+        state_->wake.notify_one();
     }
 }
 
@@ -69,7 +69,8 @@ void LightOutput::Run(const std::shared_ptr<State>& state, const Send& send)
         lock.lock();
         state->sending = false;
         ++state->sent;
-        state->wake.notify_all();
+        if (state->holds > 0)
+            state->idle.notify_all();
         nextAllowed = Clock::now() + std::max<Clock::duration>(kFramePeriod, std::chrono::milliseconds(pauseMs));
     }
 }
@@ -78,7 +79,7 @@ LightOutput::Hold::Hold(LightOutput* output) : output_(output)
 {
     std::unique_lock lock(output_->state_->lock);
     ++output_->state_->holds;
-    output_->state_->wake.wait(lock, [&] { return !output_->state_->sending; });
+    output_->state_->idle.wait(lock, [&] { return !output_->state_->sending; });
 }
 
 LightOutput::Hold::~Hold()
@@ -87,7 +88,7 @@ LightOutput::Hold::~Hold()
         return;
     std::lock_guard guard(output_->state_->lock);
     --output_->state_->holds;
-    output_->state_->wake.notify_all();
+    output_->state_->wake.notify_one();
 }
 
 } // namespace orvel::devices

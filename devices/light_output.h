@@ -57,7 +57,8 @@ public:
 private:
     struct State {
         std::mutex lock;
-        std::condition_variable wake;
+        std::condition_variable wake; // the sender: a frame, a hold released, the stop
+        std::condition_variable idle; // holds waiting for a send in flight
         bool pending = false;
         bool sending = false;
         bool stopping = false;

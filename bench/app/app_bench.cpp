@@ -16,6 +16,7 @@
 #include "app/main_wnd.h"
 #include "app/program.h"
 #include "devices/qt/device_option.h"
+#include "devicelink/device_tables.h"
 #include "platform/paths.h"
 #include "tests/support/child_process.h"
 
@@ -213,6 +214,9 @@ int Cpu(int seconds, const std::string& how)
         Wait(seconds * 1000);
         const double cpu = CpuSeconds() - cpuBefore;
         const double wall = duration<double>(steady_clock::now() - wallBefore).count();
+        for (int row = 0; row < 4; ++row)
+            std::printf("  %s: %lu frames sent\n", std::string(orvel::DeviceKindTable[row].kindName).c_str(),
+                        w.window.PageOfKindRow(row)->Model().Output().Sent());
         std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n",
                     how == "hidden" ? "hidden in the tray" : "shown on the keyboard page", cpu, wall, 100 * cpu / wall);
     }

@@ -55,6 +55,7 @@ void CQuorsineUSBDevice::Setup(const PageSetup& setup, std::unique_ptr<devices::
 {
     setup_ = setup;
     model_ = std::move(model);
+    heartbeat_.SetLedCount(setup_.ledCount);
     if (setup_.powerDisplay != nullptr)
         setup_.powerDisplay->SetDevice(model_->KindRowData().kind, setup_.wirelessCapable);
 }

@@ -156,6 +156,29 @@ TEST(MainWindowLook, TheLayoutScaleSizesTheWindow)
     EXPECT_EQ(window.Dpi(), 96);
 }
 
+TEST(AboutBox, OpensFromTheTrayMenuWithTheVersionAndCloses)
+{
+    WindowBench bench;
+    CMainWnd& main = bench.Start();
+    uitest::Spin(300);
+    main.SendMessage(WM_TRAY_NOTIFY, 0, DuiLib::WM_LBUTTONUP); // hidden in the tray
+    bool shown = false;
+    std::wstring version;
+    QTimer::singleShot(100, [&] {
+        DuiLib::WindowImplBase* about = OpenWindow(L"AboutWnd");
+        ASSERT_NE(about, nullptr);
+        shown = about->IsWindowVisible();
+        version = about->GetPaintManager().FindControl(L"about_version")->GetText().str();
+        about->GetPaintManager().SendNotify(about->GetPaintManager().FindControl(L"closebtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    });
+    auto* command = new DuiLib::MenuCmd;
+    command->szName = L"about_menu";
+    main.SendMessage(DuiLib::WM_MENU_COMMAND, reinterpret_cast<WPARAM>(command), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(version, L"V1.0.0.0");
+    EXPECT_EQ(OpenWindow(L"AboutWnd"), nullptr);
+}
+
 TEST(PageControls, TheSubLayoutTableIsTheOneTheSkinCheckReads)
 {
     for (const auto& [tag, file] : skincheck::SubLayoutFiles()) {

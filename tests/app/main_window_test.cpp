@@ -6,6 +6,7 @@
 #include "platform/settings.h"
 #include "tests/support/peer_window.h"
 #include "tests/app/window_bench.h"
+#include "tests/support/file_text.h"
 
 #include <cstring>
 
@@ -291,6 +292,33 @@ TEST(MainWindow, ADeviceThatAnswersGarbageLeavesTheWindowWorking)
     keyboard.Unplug(sim::Path::Cable);
     EXPECT_TRUE(SpinUntil([&] { return !window.ItemVisible(kKeyboard); }));
     EXPECT_EQ(window.SelectedPage(), window.PageOfKindRow(kPad));
+}
+
+TEST(MainWindow, WithoutATrayTheCloseButtonEndsTheProgram)
+{
+    WindowBench bench;
+    CMainWnd& window = bench.Start();
+    ASSERT_FALSE(DuiLib::CTrayIcon::IsTrayAvailable()); // the offscreen platform has none
+    bench.Send(bench.Find(L"closebtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(SpinUntil([&] { return window.GetHWND() == nullptr; }, 2000ms));
+}
+
+TEST(MainWindow, TheSystemTabOpensTheDesktopsMouseSettings)
+{
+    WindowBench bench;
+    const auto ran = bench.temp / "ran.txt";
+    const auto program = bench.temp / "bin" / "gnome-control-center";
+    std::filesystem::create_directories(program.parent_path());
+    orvel::testing::WriteText(program, "#!/bin/sh\necho \"$*\" > '" + ran.string() + "'\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    bench.temp.setEnv("PATH", program.parent_path().string());
+    bench.Serve(sim::DeviceKind::Mouse);
+    CMainWnd& window = bench.Start();
+    ASSERT_TRUE(SpinUntil([&] { return bench.Ready({kMouse}); }, 8000ms));
+    DuiLib::CControlUI* button = window.GetPaintManager().FindSubControlByName(window.PageOfKindRow(kMouse), L"windowdeviceset_1");
+    ASSERT_NE(button, nullptr);
+    bench.Send(button, DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(SpinUntil([&] { return orvel::testing::FileText(ran) == "mouse\n"; }, 3000ms));
 }
 
 } // namespace

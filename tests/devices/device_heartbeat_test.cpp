@@ -112,6 +112,9 @@ TEST(DeviceHeartbeat, ThroughASleepingReceiverTheItemWaitsUntilTheDeviceAnswers)
     EXPECT_EQ(host.armed, (Armed{{kPreviewTimer, 5}, {kPowerTimer, 50}, {kLinkWatchTimer, 2000}}));
     host.Fire(heartbeat, kPreviewTimer);
     EXPECT_EQ(host.armed.at(kPreviewTimer), 50u); // the receiver's preview period
+    heartbeat.SetLedCount(170);
+    host.Fire(heartbeat, kPreviewTimer);
+    EXPECT_EQ(host.armed.at(kPreviewTimer), 80u); // a keyboard's page repaints less often
 }
 
 TEST(DeviceHeartbeat, TheLinkWatchReportsChangesOnly)

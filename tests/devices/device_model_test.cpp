@@ -4,6 +4,7 @@
 #include "sim/serve/served_device.h"
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,7 @@ using Clock = std::chrono::steady_clock;
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3000ms)
 {
-    const auto end = Clock::now() + limit;
-    while (!pred()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return orvel::testing::WaitUntil(pred, limit);
 }
 
 // Emulated devices on a private vhid folder, found by a real scan pass, with the user's data
@@ -167,6 +162,26 @@ TEST(DeviceModel, FramesReachACabledDeviceOffTheUiThread)
         }
         return false;
     }));
+    model->Shutdown();
+    scheduler.Stop();
+}
+
+TEST(DeviceModel, AKeyboardAnimatingItselfIsNotSentTheProgramsFrames)
+{
+    ModelBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard, false);
+    bench.Scan();
+    Posted posted;
+    auto model = DeviceModel::Create(1, posted.Post());
+    bench.AttachAll(*model);
+    ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
+    lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
+    scheduler.Start();
+    model->JoinScheduler(scheduler);
+    // The factory's column wave runs on the keyboard; the program only previews it.
+    EXPECT_TRUE(WaitUntil([&] { return AnyLit(model->Lighting().Leds()); }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(model->Output().Sent(), 0u);
     model->Shutdown();
     scheduler.Stop();
 }
