@@ -154,6 +154,22 @@ TEST_F(CaptureSystem, ItFollowsAChangeOfTheDefaultOutput)
     EXPECT_GE(heard, 40);
 }
 
+TEST_F(CaptureSystem, WithoutASoundServerItWaitsForOne)
+{
+    pulse_.Kill();
+    std::filesystem::remove(pulse_.Socket());
+    const std::filesystem::path out = temp_.path() / "spectra.jsonl";
+    Child capture{orvel::testing::Spawn({ProgramBeside("orvel-audiorecord").string(), "--print"}, out, temp_.path() / "capture.err")};
+    ASSERT_GT(capture.pid, 0);
+    const std::optional<int> ended = orvel::testing::WaitFor(capture.pid, 2500ms);
+    if (ended) capture.pid = -1;
+    ASSERT_FALSE(ended) << "it ended with " << *ended << ": " << orvel::testing::FileText(temp_.path() / "capture.err");
+    EXPECT_TRUE(ReadPrinted(out).empty());
+    std::string error;
+    ASSERT_TRUE(pulse_.Start(error)) << error;
+    EXPECT_TRUE(Eventually([&] { return ReadPrinted(out).size() >= 5; }, 15s)) << "the server that came is recorded";
+}
+
 // The main window's cores around a window of the test's thread, as the program wires them.
 class WindowSide : public CaptureSystem, public IMessageHandler {
 protected:

@@ -97,7 +97,10 @@ void PulseCapture::Connect()
     }
     pa_context_set_state_callback(context_, &PulseCapture::OnContextState, this);
     pa_context_set_subscribe_callback(context_, &PulseCapture::OnEvent, this);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    // With no server to reach the connect fails at once, and the state callback may have
+    // dropped the context and asked for the retry already.
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 && context_ != nullptr) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_unref(context_);
         context_ = nullptr;
         ScheduleReconnect();
