@@ -1,6 +1,7 @@
 #include "tools/audiorecord/pulse_capture.h"
 
 #include "platform/debuglog.h"
+#include "platform/pulse_lock.h"
 #include "tools/audiorecord/spectrum.h"
 
 #include <vector>
@@ -10,18 +11,6 @@ namespace orvel::audiorecord {
 namespace {
 
 constexpr pa_usec_t kRetryUs = 1000 * 1000;
-
-// Holds the main loop's lock for a scope.
-class Locked {
-public:
-    explicit Locked(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
-    ~Locked() { pa_threaded_mainloop_unlock(loop_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    pa_threaded_mainloop* loop_;
-};
 
 } // namespace
 
@@ -34,7 +23,7 @@ PulseCapture::~PulseCapture()
 {
     if (mainloop_ == nullptr) return;
     {
-        Locked lock(mainloop_);
+        pulse::MainloopLock lock(mainloop_);
         wanted_ = false;
         ReleaseStream();
         if (reconnect_ != nullptr) {
@@ -63,7 +52,7 @@ bool PulseCapture::Start()
             return false;
         }
     }
-    Locked lock(mainloop_);
+    pulse::MainloopLock lock(mainloop_);
     wanted_ = true;
     if (context_ == nullptr) {
         if (reconnect_ == nullptr) Connect();
@@ -76,7 +65,7 @@ bool PulseCapture::Start()
 void PulseCapture::Stop()
 {
     if (mainloop_ == nullptr) return;
-    Locked lock(mainloop_);
+    pulse::MainloopLock lock(mainloop_);
     wanted_ = false;
     ReleaseStream();
 }
@@ -84,7 +73,7 @@ void PulseCapture::Stop()
 std::string PulseCapture::Source()
 {
     if (mainloop_ == nullptr) return {};
-    Locked lock(mainloop_);
+    pulse::MainloopLock lock(mainloop_);
     return monitor_;
 }
 
