@@ -16,6 +16,8 @@
 #include "devices/qt/page_controls.h"
 #include "input/hook/hook_messages.h"
 #include "input/hook/x11_capture.h"
+#include "lighting/keyboard_lighting.h"
+#include "lighting/qt/music_lighting.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/paths.h"
@@ -108,6 +110,18 @@ void CMainWnd::InitWindow()
     if (QWidget* widget = GetWidget())
         hook_->SetNativeWindow(static_cast<std::uint64_t>(widget->winId()));
     hook_->SetEndedHandler([hwnd = m_hWnd] { PostMessageW(hwnd, input::WM_HOOK_ENDED, 0, 0); });
+    lighting::CMusicLighting::Window music;
+    music.hwnd = m_hWnd;
+    music.commandMessage = RegisterProgramMessages().audioRecord;
+    music.firstKeyboard = [this]() -> lighting::AudioInputSink* {
+        pages::CQuorsineUSBDevice* keyboard = PageOfKindRow(1);
+        if (keyboard == nullptr || !keyboard->Model().LinkOpen())
+            return nullptr;
+        return dynamic_cast<lighting::KeyboardLighting*>(&keyboard->Model().Lighting());
+    };
+    music.showMessage = [this](const std::wstring& text) { MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, 0); };
+    music.dpi = [this] { return dpi_; };
+    music_ = std::make_unique<lighting::CMusicLighting>(std::move(music));
     tray_ = std::make_unique<CTrayIcon>();
     tray_->CreateTrayIcon(m_hWnd, 107, L"VARNO Orvel 80", WM_TRAY_NOTIFY);
     // The program's icon: the window's, the tray's and the desktop entry's (installed by CMake).
@@ -140,6 +154,8 @@ void CMainWnd::Notify(TNotifyUI& msg)
     if (LoopDispatch(msg) || HandleNumbered(msg))
         return;
     if (msg.sVirtualWnd.CompareNoCase(L"mainpage") == 0 && mainPage_->LoopDispatch(msg))
+        return;
+    if (music_ && music_->RouteNotify(msg))
         return;
     if (pages::CQuorsineUSBDevice* page = SelectedPage())
         page->RouteNotify(msg);
@@ -178,6 +194,8 @@ void CMainWnd::OnWindowInit(TNotifyUI&)
     }
     ShowWindow(false);
     StartWorkers();
+    if (music_)
+        music_->Start(workers_[kAudioWatchdogSlot]);
     orvel::SetTimer(m_hWnd, kFirstLayoutTimer, 100);
 }
 
@@ -342,6 +360,8 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         AnswerWorkTool();
         return 0;
     }
+    if (LRESULT result = 0; music_ && music_->RouteMessage(uMsg, wParam, lParam, result))
+        return result;
     switch (uMsg) {
     case input::WM_HOOK_CONTROL: return OnHookControl(wParam);
     case input::WM_HOOK_ENDED: CaptureEnded(); return 0;
@@ -424,6 +444,8 @@ void CMainWnd::OnTimer(UINT id)
     case kFirstLayoutTimer:
         RunLayoutStep();
         m_pm.Invalidate();
+        if (music_)
+            music_->OnConnectTimer();
         return;
     case kTrayMenuTimer: {
         const QPoint cursor = QCursor::pos();
@@ -575,6 +597,8 @@ void CMainWnd::CloseChildWindows()
     // Asked, not told: it stays while a download runs.
     if (settingsWindow_ != nullptr)
         settingsWindow_->Close(IDCANCEL);
+    if (music_)
+        music_->CloseWindows();
 }
 
 LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -583,6 +607,9 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     EndCapture(input::HookWindowEvent::Exiting);
     ShowWindow(false);
     StopWorkers();
+    // The capture program is told to end once its watchdog has stopped.
+    if (music_)
+        music_->Shutdown();
     if (tray_)
         tray_->DeleteTrayIcon();
     endpoint_.reset();

@@ -28,6 +28,9 @@ class Endpoint;
 namespace update {
 class CSetWnd;
 }
+namespace lighting {
+class CMusicLighting;
+}
 }
 
 namespace orvel::app {
@@ -41,6 +44,7 @@ SkinObserver& SkinSubject();
 class CMainWnd : public DuiLib::WindowImplBase, public SkinReceiver {
 public:
     static constexpr int kWorkerSlots = 20;
+    static constexpr std::size_t kAudioWatchdogSlot = 1;
     // Timers of the main window (one-shot: killed when they fire).
     static constexpr UINT kFirstLayoutTimer = 1011;
     static constexpr UINT kTrayMenuTimer = 1032;
@@ -62,6 +66,7 @@ public:
     bool ItemVisible(int kindRow) const;
     bool AnyItemVisible() const;
     SlotList& Slots() { return slots_; }
+    lighting::CMusicLighting* MusicLighting() const { return music_.get(); }
     int Dpi() const { return dpi_; }
     bool LightControl() const { return lightControl_; }
     int LanguageIndex() const { return languageIndex_; }
@@ -162,6 +167,8 @@ private:
     DuiLib::CControlUI* setButton_ = nullptr;
 
     std::unique_ptr<CMainPage> mainPage_;
+    // The music lighting: its controls and messages come here before the selected page.
+    std::unique_ptr<lighting::CMusicLighting> music_;
     // Other programs reach the window through it (a second start, the light and WorkTool requests).
     std::unique_ptr<ipc::Endpoint> endpoint_;
     std::unique_ptr<DuiLib::CTrayIcon> tray_;

@@ -5,6 +5,9 @@
 #include "devices/qt/device_option.h"
 #include "platform/text.h"
 #include "profiles/profilelist.h"
+#include "lighting/qt/colour_select_wnd.h"
+#include "lighting/qt/music_lighting.h"
+#include "platform/winmsg.h"
 #include "ui/host_widget.h"
 
 #include <QImage>
@@ -93,6 +96,7 @@ void ScreenshotRun::Tick()
     }
     if (next_ >= shots_.size()) {
         timer_.stop();
+        TakeDialogs();
         window_.ExitProgram();
         return;
     }
@@ -137,14 +141,54 @@ void ScreenshotRun::Take(const Shot& shot)
                                      : "default";
     const std::string kind = shot.kindRow >= 0 ? std::string(DeviceKindTable[static_cast<std::size_t>(shot.kindRow)].kindName)
                                                : "none";
-    const std::string file = folder_ + "/main-" + language + "-" + std::to_string(shot.dpi) + "-" + kind + "-tab" +
-                             std::to_string(shot.tab) + ".png";
-    if (!host->RenderWindow().save(QString::fromStdString(file))) {
+    Save(host, folder_ + "/main-" + language + "-" + std::to_string(shot.dpi) + "-" + kind + "-tab" +
+             std::to_string(shot.tab) + ".png");
+}
+
+bool ScreenshotRun::Save(QWidget* widget, const std::string& file)
+{
+    auto* host = dynamic_cast<DuiLib::CUIHostWidget*>(widget);
+    if (host == nullptr || !host->RenderWindow().save(QString::fromStdString(file))) {
         std::fprintf(stderr, "varno-orvel-80: could not write %s\n", file.c_str());
         ok_ = false;
-        return;
+        return false;
     }
     std::printf("%s\n", file.c_str());
+    return true;
+}
+
+void ScreenshotRun::TakeDialogs()
+{
+    // Written and closed once the modal window has been laid out and painted.
+    auto shootWhenOpen = [this](const wchar_t* windowClass, std::string file) {
+        QTimer::singleShot(400, this, [this, windowClass, file] {
+            auto* dialog = DuiLib::CWindowWnd::FromHandle(winmsg::FindLocalWindow(windowClass, L""));
+            if (dialog == nullptr) {
+                std::fprintf(stderr, "varno-orvel-80: %s did not open\n", file.c_str());
+                ok_ = false;
+                return;
+            }
+            Save(dialog->GetWidget(), file);
+            dialog->Close(0);
+        });
+    };
+    const int languages = std::max<int>(1, static_cast<int>(window_.Languages().size()));
+    for (int language = 0; language < languages; ++language) {
+        const std::string name = language < static_cast<int>(window_.Languages().size())
+                                     ? window_.Languages()[static_cast<std::size_t>(language)].name
+                                     : "default";
+        for (int dpi : {96, 144}) {
+            window_.SwitchLanguage(language);
+            window_.RunLayoutStep(dpi);
+            const std::string suffix = name + "-" + std::to_string(dpi) + ".png";
+            if (lighting::CMusicLighting* music = window_.MusicLighting()) {
+                shootWhenOpen(L"MusicWnd", folder_ + "/music-" + suffix);
+                music->OpenMusicWindow();
+            }
+            shootWhenOpen(L"ColorSelectWnd", folder_ + "/pallet-" + suffix);
+            lighting::PickColour(window_.GetHWND(), 0xFF3A7BFF, {.dpi = window_.Dpi(), .offerSevenColour = true});
+        }
+    }
 }
 
 } // namespace orvel::app

@@ -3,6 +3,7 @@
 // four reactive planes over the key matrix, counters), the thirty modes and the seven audio
 // styles, rendered into the 170-position colour buffer by the keyboard's light loop.
 
+#include "lighting/audio_spectrum_input.h"
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_tables.h"
 #include "lighting/light_loop.h"
@@ -24,7 +25,7 @@ struct AudioLightSettings {
     bool multicolor = false;
 };
 
-class KeyboardLighting : public DeviceLighting {
+class KeyboardLighting : public DeviceLighting, public AudioInputSink {
 public:
     static constexpr int kPositions = keyboard::kPositions;
     static constexpr int kSpectrumValues = 25;
@@ -47,8 +48,8 @@ public:
 
     // Audio inputs from the capture program: the spectrum (at most 25 values are taken) and the
     // colour input (at most 6, the first three red, green, blue).
-    void SpectrumInput(std::span<const int32_t> values);
-    void ColourInput(std::span<const int32_t> values);
+    void SpectrumInput(std::span<const int32_t> values) override;
+    void ColourInput(std::span<const int32_t> values) override;
 
     // Key events: by physical key index through keyOfPosition, or by position (1 press, 2 release).
     void KeyEventByKey(int key, int type, std::span<const uint8_t> keyOfPosition);

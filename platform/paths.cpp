@@ -30,7 +30,9 @@ fs::path xdg(const char* var, const char* fallbackUnderHome)
     return p.empty() ? home() / fallbackUnderHome : p;
 }
 
-fs::path executableFolder()
+} // namespace
+
+fs::path ExecutableFolder()
 {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -40,15 +42,13 @@ fs::path executableFolder()
     return exe.parent_path();
 }
 
-} // namespace
-
 fs::path ProgramFolder()
 {
     fs::path overridden = envPath("ORVEL_PROGRAM_DIR");
     if (!overridden.empty()) {
         return overridden;
     }
-    fs::path exeDir = executableFolder();
+    fs::path exeDir = ExecutableFolder();
     std::error_code ec;
     fs::path installed = exeDir.parent_path() / ORVEL_SHARE_SUBDIR;
     if (fs::is_directory(installed / "skin", ec) || fs::is_directory(installed / "DefaultData", ec)) {

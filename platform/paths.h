@@ -15,6 +15,8 @@ inline constexpr const char* kProductFolder = "VARNO Orvel 80";
 // The folder that holds skin/, DefaultData/ and Font/: $ORVEL_PROGRAM_DIR when set; else the
 // installed share folder when the executable sits in <prefix>/bin; else the executable's folder.
 fs::path ProgramFolder();
+// The folder of the running executable, where the other programs of the build sit too.
+fs::path ExecutableFolder();
 
 // $XDG_DATA_HOME, or ~/.local/share (the stand-in for the local application data folder).
 fs::path LocalAppData();

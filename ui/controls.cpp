@@ -522,6 +522,32 @@ LPVOID CCheckBoxUI::GetInterface(LPCTSTR pstrName) {
     return COptionUI::GetInterface(pstrName);
 }
 
+bool CCheckBoxUI::Activate() {
+    if (!m_bAutoCheck) return COptionUI::Activate();
+    if (!CControlUI::Activate()) return false;
+    AutoCheck();
+    return true;
+}
+
+void CCheckBoxUI::DoEvent(TEventUI& event) {
+    if (m_bAutoCheck && IsMouseEnabled() && (event.Type == UIEVENT_BUTTONDOWN || event.Type == UIEVENT_DBLCLICK)) {
+        if (PtInRect(m_rcItem, event.ptMouse) && IsEnabled()) AutoCheck();
+        return;
+    }
+    COptionUI::DoEvent(event);
+}
+
+void CCheckBoxUI::AutoCheck() {
+    Selected(!m_bSelected);
+    if (m_pManager) m_pManager->SendNotify(this, DUI_MSGTYPE_CHECKCLICK);
+    Invalidate();
+}
+
+void CCheckBoxUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
+    if (values::EqualNoCase(pstrName, L"EnableAutoCheck")) SetAutoCheck(values::ParseBool(pstrValue));
+    else COptionUI::SetAttribute(pstrName, pstrValue);
+}
+
 void CCheckBoxUI::PaintStatusImage(HDC hDC) {
     if (!m_sNormalImage.IsEmpty() || !m_sSelectedImage.IsEmpty() || !m_sStateImage.IsEmpty()) {
         COptionUI::PaintStatusImage(hDC);

@@ -174,12 +174,23 @@ public:
     LPVOID GetInterface(LPCTSTR pstrName) override;
     void SetCheck(bool bCheck, bool bTriggerEvent = true) { Selected(bCheck, bTriggerEvent); }
     bool GetCheck() const { return IsSelected(); }
+    // With "EnableAutoCheck" the box toggles as the button goes down (or on Space and Enter)
+    // and sends "checkclick" after its "selectchanged", instead of a "click".
+    void SetAutoCheck(bool bAutoCheck) { m_bAutoCheck = bAutoCheck; }
+    bool IsAutoCheck() const { return m_bAutoCheck; }
+    bool Activate() override;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     // Without skin images a check box draws its own box and mark at the left.
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
 
 protected:
     WPARAM SelectChangedParam() const override { return m_bSelected ? 1 : 0; }
+
+private:
+    void AutoCheck();
+    bool m_bAutoCheck = false;
 };
 
 class CProgressUI : public CLabelUI {

@@ -276,6 +276,7 @@ inline constexpr LPCTSTR DUI_MSGTYPE_ITEMCLICK = L"itemclick";
 inline constexpr LPCTSTR DUI_MSGTYPE_ITEMACTIVATE = L"itemactivate";
 inline constexpr LPCTSTR DUI_MSGTYPE_TABSELECT = L"tabselect";
 inline constexpr LPCTSTR DUI_MSGTYPE_COLORCHANGED = L"colorchanged";
+inline constexpr LPCTSTR DUI_MSGTYPE_CHECKCLICK = L"checkclick";
 inline constexpr LPCTSTR DUI_MSGTYPE_BUTTONDOWN = L"buttondown";
 inline constexpr LPCTSTR DUI_MSGTYPE_MOUSEENTER = L"mouseenter";
 inline constexpr LPCTSTR DUI_MSGTYPE_MOUSELEAVE = L"mouseleave";

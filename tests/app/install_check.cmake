@@ -10,6 +10,7 @@ endif()
 foreach(file
     bin/varno-orvel-80
     bin/orvelctl
+    bin/orvel-audiorecord
     share/applications/varno-orvel-80.desktop
     share/icons/hicolor/scalable/apps/varno-orvel-80.svg
     lib/udev/rules.d/70-varno-orvel-80.rules

@@ -43,6 +43,7 @@ constexpr const char* kSources[] = {
     "lighting/qt/light_control.cpp", "profiles/qt/device_profile.cpp",
     "audio/qt/audio_panels.cpp", "audio/qt/voice_control.cpp", "audio/qt/magic_control.cpp",
     "update/qt/setwnd.cpp", "update/qt/update_info_list_item.cpp",
+    "lighting/qt/colour_select_wnd.cpp", "lighting/qt/music_lighting.cpp", "lighting/qt/music_wnd.cpp",
 };
 
 struct Lookups {

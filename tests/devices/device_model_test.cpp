@@ -199,6 +199,8 @@ TEST(DeviceModel, TheMouseAndKeyboardPlayTheProfilesLightList)
         ASSERT_EQ(model->LoadFromDevice(), kLinkOk);
         lighting::LightScheduler scheduler(std::make_shared<lighting::SteadyWaiter>());
         scheduler.Start();
+        // The keyboard animates itself: its loop runs for a preview on screen only.
+        model->SetPreviewShown(true);
         model->JoinScheduler(scheduler);
         EXPECT_TRUE(WaitUntil([&] {
             return lighting::ColourOf(model->Lighting().Leds().GetLedColor(5)) == lighting::Rgb{0x11, 0x22, 0x33};

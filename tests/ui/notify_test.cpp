@@ -79,6 +79,37 @@ TEST(NotifyTest, OptionGroupsKeepOneSelected) {
     EXPECT_EQ(sc[1].wParam, 0u);
 }
 
+TEST(NotifyTest, AnAutoCheckBoxTogglesOnButtonDownAndSendsCheckClick) {
+    Host host(L"<Window><HorizontalLayout><CheckBox name='auto' EnableAutoCheck='true'/><CheckBox name='plain'/>"
+              L"<CheckBox name='off' EnableAutoCheck='true' enabled='false'/></HorizontalLayout></Window>");
+    auto* box = host.Find<CCheckBoxUI>(L"auto");
+    host.Layout();
+    host.rec.notes.clear();
+    host.Press(host.Center(L"auto"));
+    EXPECT_TRUE(box->GetCheck()) << "toggled as the button goes down";
+    host.Release(host.Center(L"auto"));
+    std::vector<std::wstring> order;
+    for (const auto& n : host.rec.notes) {
+        if (n.type != L"setfocus" && n.type != L"killfocus") order.push_back(n.type + L":" + n.sender);
+    }
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"selectchanged:auto", L"checkclick:auto"}));
+    host.Click(host.Center(L"auto"));
+    EXPECT_FALSE(box->GetCheck());
+    EXPECT_EQ(host.rec.Of(L"checkclick").size(), 2u);
+    host.pm.SetFocus(box);
+    host.Key(Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_TRUE(box->GetCheck());
+    EXPECT_EQ(host.rec.Of(L"checkclick").size(), 3u) << "from the keyboard too";
+    EXPECT_TRUE(host.rec.Of(L"click").empty());
+    host.Click(host.Center(L"plain"));
+    host.Click(host.Center(L"off"));
+    EXPECT_EQ(host.rec.Of(L"checkclick").size(), 3u) << "only enabled boxes with the attribute";
+    EXPECT_FALSE(host.Find<CCheckBoxUI>(L"off")->GetCheck());
+    EXPECT_EQ(host.rec.Of(L"click").size(), 1u);
+    box->SetCheck(false, false);
+    EXPECT_EQ(host.rec.Of(L"checkclick").size(), 3u) << "setting the state from code sends nothing";
+}
+
 TEST(NotifyTest, SliderDragSendsMovesThenOneValueChange) {
     Host host(L"<Window><VerticalLayout><Slider name='s' min='0' max='100' height='20' thumbsize='10,10' sendmove='true' step='5'/><Control/></VerticalLayout></Window>",
               110, 100);

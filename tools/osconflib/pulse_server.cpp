@@ -1,6 +1,7 @@
 #include "tools/osconflib/pulse_server.h"
 
 #include "audio/osconf_api.h"
+#include "platform/pulse_lock.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,18 +22,6 @@ bool SameHex(const char* text, unsigned long expected)
     const unsigned long value = std::strtoul(text, &end, 16);
     return end != nullptr && *end == '\0' && value == expected;
 }
-
-// The main loop locked for one scope.
-class Locked {
-public:
-    explicit Locked(pa_threaded_mainloop* mainloop) : mainloop_(mainloop) { pa_threaded_mainloop_lock(mainloop_); }
-    ~Locked() { pa_threaded_mainloop_unlock(mainloop_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    pa_threaded_mainloop* mainloop_;
-};
 
 int CardOf(const pa_proplist* properties)
 {
@@ -203,7 +192,7 @@ std::int32_t PulseServer::Start(Deadline deadline)
         mainloop_ = nullptr;
         return OSCONF_REFUSED;
     }
-    Locked locked(mainloop_);
+    pulse::MainloopLock locked(mainloop_);
     stopping_ = false;
     down_ = false;
     Connect();
@@ -216,7 +205,7 @@ void PulseServer::Stop()
     if (mainloop_ == nullptr)
         return;
     {
-        Locked locked(mainloop_);
+        pulse::MainloopLock locked(mainloop_);
         stopping_ = true;
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
         if (reconnect_ != nullptr) {
@@ -347,7 +336,7 @@ std::int32_t PulseServer::ListHeadsetDevices(int flow, std::vector<ServerDevice>
 {
     if (mainloop_ == nullptr)
         return OSCONF_NOT_STARTED;
-    Locked locked(mainloop_);
+    pulse::MainloopLock locked(mainloop_);
     std::vector<ServerDevice> found;
     Request request;
     request.devices = &found;
@@ -364,7 +353,7 @@ std::int32_t PulseServer::ReadSource(const std::string& name, SourceState& state
 {
     if (mainloop_ == nullptr)
         return OSCONF_NOT_STARTED;
-    Locked locked(mainloop_);
+    pulse::MainloopLock locked(mainloop_);
     SourceState read;
     Request request;
     request.source = &read;
@@ -389,7 +378,7 @@ std::int32_t PulseServer::SetSourceVolume(const std::string& name, const std::ve
     volume.channels = static_cast<std::uint8_t>(volumes.size());
     for (std::size_t i = 0; i < volumes.size(); ++i)
         volume.values[i] = std::min<std::uint32_t>(volumes[i], PA_VOLUME_MAX);
-    Locked locked(mainloop_);
+    pulse::MainloopLock locked(mainloop_);
     Request request;
     return Await(request, deadline, [&](pa_context* context) -> void* {
         return pa_context_set_source_volume_by_name(context, name.c_str(), &volume, OnSuccess, &request);
@@ -400,7 +389,7 @@ std::int32_t PulseServer::SetSourceMute(const std::string& name, bool muted, Dea
 {
     if (mainloop_ == nullptr)
         return OSCONF_NOT_STARTED;
-    Locked locked(mainloop_);
+    pulse::MainloopLock locked(mainloop_);
     Request request;
     return Await(request, deadline, [&](pa_context* context) -> void* {
         return pa_context_set_source_mute_by_name(context, name.c_str(), muted ? 1 : 0, OnSuccess, &request);
