@@ -10,6 +10,12 @@ namespace orvel::pages {
 
 using namespace DuiLib;
 
+CDeviceOptionUI::~CDeviceOptionUI()
+{
+    if (page_ != nullptr && page_->SelectorItem() == this)
+        page_->SetSelectorItem(nullptr);
+}
+
 LPVOID CDeviceOptionUI::GetInterface(LPCTSTR pstrName)
 {
     if (CDuiString(pstrName) == L"DeviceOption")

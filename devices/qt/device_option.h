@@ -14,6 +14,12 @@ public:
     static constexpr unsigned kFirstHeartbeatTimer = 1000;
     static constexpr unsigned kLastHeartbeatTimer = 1007;
 
+    CDeviceOptionUI() = default;
+    CDeviceOptionUI(const CDeviceOptionUI&) = delete;
+    CDeviceOptionUI& operator=(const CDeviceOptionUI&) = delete;
+    // The page forgets the item: either may go first when the window is torn down.
+    ~CDeviceOptionUI() override;
+
     DuiLib::LPCTSTR GetClass() const override { return L"DeviceOption"; }
     DuiLib::LPVOID GetInterface(DuiLib::LPCTSTR pstrName) override;
     void DoEvent(DuiLib::TEventUI& event) override;

@@ -62,6 +62,8 @@ CQuorsineUSBDevice::CQuorsineUSBDevice() : heartbeat_(static_cast<devices::IHear
 CQuorsineUSBDevice::~CQuorsineUSBDevice()
 {
     Shutdown();
+    if (selectorItem_ != nullptr && selectorItem_->GetPage() == this)
+        selectorItem_->SetPage(nullptr);
 }
 
 LPVOID CQuorsineUSBDevice::GetInterface(LPCTSTR pstrName)

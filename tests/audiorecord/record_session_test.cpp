@@ -54,7 +54,8 @@ std::vector<std::uint8_t> ColourBlock(std::int32_t r, std::int32_t g, std::int32
 {
     std::vector<std::uint8_t> bytes(size, 0);
     const std::int32_t rgb[3] = {r, g, b};
-    std::memcpy(bytes.data(), rgb, std::min(sizeof rgb, size));
+    if (size > 0)
+        std::memcpy(bytes.data(), rgb, std::min(sizeof rgb, size));
     return bytes;
 }
 

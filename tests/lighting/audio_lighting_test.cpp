@@ -81,7 +81,8 @@ std::vector<std::uint8_t> Values(std::size_t count, std::int32_t value)
 {
     std::vector<std::int32_t> v(count, value);
     std::vector<std::uint8_t> bytes(count * 4);
-    std::memcpy(bytes.data(), v.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(bytes.data(), v.data(), bytes.size());
     return bytes;
 }
 

@@ -22,12 +22,14 @@ namespace orvel::testing {
 
 // A package of size bytes whose body is held back while hold is set; its size query is
 // answered at once.
-inline std::function<ScriptedReply(const RecordedRequest&)> HeldPackage(std::atomic<bool>& hold, std::int64_t size)
+// The flag is shared with the server's thread, which may still answer after the test's body.
+inline std::function<ScriptedReply(const RecordedRequest&)> HeldPackage(std::shared_ptr<std::atomic<bool>> hold,
+                                                                       std::int64_t size)
 {
-    return [&hold, size](const RecordedRequest& request) {
+    return [hold, size](const RecordedRequest& request) {
         if (request.method == "HEAD")
             return ScriptedReply{200, {}, "", size};
-        while (hold.load())
+        while (hold->load())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return ScriptedReply{200, {}, "", size};
     };

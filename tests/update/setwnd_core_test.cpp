@@ -185,7 +185,7 @@ TEST_F(SettingsUpdate, UpdatesOffAsksNothing)
 TEST_F(SettingsUpdate, DownloadRunsToDownloadedAndHoldsTheWindowMeanwhile)
 {
     constexpr std::int64_t size = 400000;
-    std::atomic<bool> hold{true};
+    const auto hold = std::make_shared<std::atomic<bool>>(true);
     ServeVersions(HeldPackage(hold, size));
     Open();
     ASSERT_TRUE(PumpUntil([&] { return PageIs(kPageOffered); }));
@@ -199,7 +199,7 @@ TEST_F(SettingsUpdate, DownloadRunsToDownloadedAndHoldsTheWindowMeanwhile)
     EXPECT_FALSE(core_->CanClose());
     EXPECT_FALSE(core_->RequestClose());
 
-    hold.store(false);
+    hold->store(false);
     ASSERT_TRUE(PumpUntil([&] { return Shown(0).state == kRowDownloaded; }));
     EXPECT_TRUE(Shown(0).justDownloaded);
     EXPECT_EQ(Shown(0).percent, 100);

@@ -186,7 +186,7 @@ TEST_F(SettingsWindow, EachRowShowsItsAnswerInItsColours)
 TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
 {
     constexpr std::int64_t size = 300000;
-    std::atomic<bool> hold{true};
+    const auto hold = std::make_shared<std::atomic<bool>>(true);
     ServeVersions(HeldPackage(hold, size));
     // A script stands in for the file manager.
     const std::filesystem::path bin = env_.path() / "bin";
@@ -199,7 +199,7 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
     for (const auto& [language, shownDpi] : kLooks) {
         SCOPED_TRACE(std::string(language) + " " + std::to_string(shownDpi));
         dpi = shownDpi;
-        hold = true;
+        *hold = true;
         shown.clear();
         std::filesystem::remove(opened);
         Open(language);
@@ -229,7 +229,7 @@ TEST_F(SettingsWindow, ADownloadHoldsTheWindowOpenUntilItIsDone)
         uitest::Spin(100);
         EXPECT_FALSE(Closed());
 
-        hold = false;
+        *hold = false;
         ASSERT_TRUE(SpinUntil([&] { return Text(InRow(0, L"update_status_text")) == Resolved("DownloadOkText"); }));
         EXPECT_TRUE(InRow(0, L"update_status_ok")->IsVisible());
         EXPECT_TRUE(InRow(0, L"update_open_folder_btn")->IsVisible());
@@ -400,7 +400,7 @@ TEST_F(SettingsFromTheMainWindow, OpensBesideWithTheMouseAndSwitchesTheWholeProg
 
 TEST_F(SettingsFromTheMainWindow, TheProgramsEndClosesItEvenWhileItDownloads)
 {
-    std::atomic<bool> hold{true};
+    const auto hold = std::make_shared<std::atomic<bool>>(true);
     ServeVersions(HeldPackage(hold, 100000));
     WhileOpen([&](CSetWnd& open) {
         ASSERT_TRUE(SpinUntil([&] { return open.Core().Rows().Page() == kPageOffered; }));
@@ -419,7 +419,7 @@ TEST_F(SettingsFromTheMainWindow, TheProgramsEndClosesItEvenWhileItDownloads)
     program->SendMessage(WM_MENU_COMMAND, reinterpret_cast<WPARAM>(command), 0);
     EXPECT_TRUE(SpinUntil([&] { return program->GetHWND() == nullptr; }, 3000ms));
     EXPECT_LT(std::chrono::steady_clock::now() - before, 3000ms);
-    hold = false;
+    *hold = false;
 }
 
 } // namespace
