@@ -6,6 +6,7 @@
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_recording.h"
 #include "input/key_text.h"
+#include "input/qt/key_write.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
 #include "ui/menu.h"
@@ -242,8 +243,15 @@ void CMacroControlUI::OnDelete(TNotifyUI&)
     }
     const DeleteOutcome outcome = library_->Delete(macro_, profile);
     ShowMessage(outcome.status);
-    if (outcome.currentProfileChanged)
-        page_->ShowResult(page_->Model().Perform([this] { return page_->Model().Core().LoadProfile(); }));
+    // The keys of the shown profile that used the deleted macro, or a macro after it, were
+    // renumbered: the page takes them, and the device gets the new image and key table, or its
+    // keys would go on playing the deleted macro.
+    if (outcome.currentProfileChanged) {
+        devices::SequenceResult result = page_->Model().Perform([this] { return page_->Model().Core().LoadProfile(); });
+        if (result.status == 1)
+            result = WriteKeys(page_->Model(), WriteMacrosThenKeys);
+        page_->ShowResult(result);
+    }
     ShowMacros(macro_);
     page_->ApplyProfile();
 }

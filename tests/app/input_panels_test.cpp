@@ -294,6 +294,43 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
 }
 
+// A macro deleted while a key plays it: after both questions the key is back on its default in
+// the profile and on the keyboard, which must not go on playing the deleted macro.
+TEST(MacroPanelWindow, DeletingTheMacroOfAKeyWritesTheKeyBackToTheKeyboard)
+{
+    WindowBench bench;
+    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    AddMacro(KeyboardFolder(bench), 4);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"key_Op_tab");
+    const std::size_t key = 20;
+    const int position = PositionOfKey(key);
+    const auto factory = KeyTableEntry(keyboard, key);
+    bench.Send(On(page, L"key_" + std::to_wstring(position)), DuiLib::DUI_MSGTYPE_CLICK);
+    auto* function = On<DuiLib::CComboUI>(page, L"keyset_function_combo");
+    Pick(function, FunctionItem(function, input::category::kMacro));
+    Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_combo"), 1);
+    Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_over_combo"), 1);
+    MessageBoxes boxes(L"confirm_btn");
+    bench.Send(On(page, L"key_butt_prosave"), DuiLib::DUI_MSGTYPE_CLICK);
+    ASSERT_EQ(KeyTableEntry(keyboard, key), (std::array<std::uint8_t, 3>{0x70, 0x00, 0x01})) << "the only macro of the image";
+
+    ShowTab(bench, page, L"macro_Op_tab");
+    On<DuiLib::CListUI>(page, L"macro_name_list")->SelectItem(1, false, true);
+    boxes.Clear();
+    bench.Send(On(page, L"macro_btn_name_sub"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(SpinUntil([&] { return boxes.Texts().size() >= 2; }, 3000ms));
+    EXPECT_EQ(boxes.Texts().size(), 2u) << "the two questions, and no failure";
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_name_list")->GetCount(), 1);
+
+    const profiles::KeyHalf current = Current(page, position);
+    auto& core = static_cast<devices::KeyboardModel&>(page->Model()).Keyboard();
+    EXPECT_EQ(current.Code(), core.Keys().at(static_cast<std::size_t>(position)).defaults.Code());
+    EXPECT_EQ(KeyTableEntry(keyboard, key), factory);
+}
+
 TEST(ShootPanelWindow, ABulletEditIsKeptAndTheWriteReachesTheMouse)
 {
     WindowBench bench;
