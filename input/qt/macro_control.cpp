@@ -118,6 +118,24 @@ void CMacroControlUI::ShowProfile()
         ShowMacros(macro_ < 0 ? 0 : macro_);
 }
 
+void CMacroControlUI::SetInternVisible(bool visible)
+{
+    CHorizontalLayoutUI::SetInternVisible(visible);
+    SelectShownMacro();
+}
+
+void CMacroControlUI::SetVisible(bool visible)
+{
+    CHorizontalLayoutUI::SetVisible(visible);
+    SelectShownMacro();
+}
+
+void CMacroControlUI::SelectShownMacro()
+{
+    if (IsVisible() && names_ != nullptr && macro_ >= 0 && names_->GetCurSel() != macro_)
+        names_->SelectItem(macro_, false, false);
+}
+
 void CMacroControlUI::ShowMacros(int select)
 {
     if (library_ == nullptr || names_ == nullptr)
@@ -132,6 +150,10 @@ void CMacroControlUI::ShowMacros(int select)
         names_->Add(item);
     }
     const int count = static_cast<int>(library_->Macros().size());
+    // An empty list says how to make a macro instead of showing a blank box.
+    names_->SetVisible(count > 0);
+    if (CControlUI* hint = Find("macro_empty_hint"))
+        hint->SetVisible(count == 0);
     ShowMacro(count == 0 ? -1 : std::clamp(select, 0, count - 1));
 }
 

@@ -294,6 +294,59 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
 }
 
+// The name list: the macro shown is highlighted (also one picked while the panel was hidden),
+// and a hint takes the list's place once no macro is left.
+TEST(MacroPanelWindow, TheNameListHighlightsTheMacroShownAndHintsWhenEmpty)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    AddMacro(KeyboardFolder(bench), 2);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"macro_Op_tab");
+    auto* names = On<DuiLib::CListUI>(page, L"macro_name_list");
+    auto* hint = On(page, L"macro_empty_hint");
+    ASSERT_EQ(names->GetCount(), 2);
+    auto selectedRows = [&] {
+        std::vector<int> rows;
+        for (int i = 0; i < names->GetCount(); ++i) {
+            if (static_cast<DuiLib::CListLabelElementUI*>(names->GetItemAt(i))->IsSelected())
+                rows.push_back(i);
+        }
+        return rows;
+    };
+    auto* host = dynamic_cast<DuiLib::CUIHostWidget*>(bench.window->GetWidget());
+    ASSERT_NE(host, nullptr);
+    // The colour at the right end of a row, where no text is.
+    auto rowColour = [&](int row) {
+        const QImage picture = host->RenderWindow();
+        const DuiLib::RECT& rc = names->GetItemAt(row)->GetPos();
+        const double scale = static_cast<double>(picture.width()) / bench.window->GetPaintManager().GetClientSize().cx;
+        return picture.pixel(static_cast<int>((rc.right - 8) * scale), static_cast<int>((rc.top + rc.bottom) / 2 * scale));
+    };
+    EXPECT_EQ(selectedRows(), std::vector<int>{0}) << "the macro shown since the page was built";
+    EXPECT_NE(rowColour(0), rowColour(1));
+    EXPECT_FALSE(hint->IsVisible());
+
+    names->SelectItem(1, false, true);
+    ShowTab(bench, page, L"key_Op_tab");
+    ShowTab(bench, page, L"macro_Op_tab");
+    EXPECT_EQ(selectedRows(), std::vector<int>{1}) << "still the one picked after the panel was shown again";
+    EXPECT_NE(rowColour(1), rowColour(0));
+
+    MessageBoxes boxes(L"confirm_btn");
+    for (int i = 0; i < 2; ++i)
+        bench.Send(On(page, L"macro_btn_name_sub"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(names->GetCount(), 0);
+    EXPECT_FALSE(names->IsVisible());
+    EXPECT_TRUE(hint->IsVisible());
+    EXPECT_EQ(hint->GetText(), page->LanguageText("macro_empty_hint").c_str());
+    bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(names->IsVisible());
+    EXPECT_FALSE(hint->IsVisible());
+}
+
 // A macro deleted while a key plays it: after both questions the key is back on its default in
 // the profile and on the keyboard, which must not go on playing the deleted macro.
 TEST(MacroPanelWindow, DeletingTheMacroOfAKeyWritesTheKeyBackToTheKeyboard)
@@ -405,6 +458,7 @@ TEST(PanelPictures, EachPanelInEachLanguage)
         shoot("macro-" + tag);
         CQuorsineUSBDevice* mouse = Shown(bench, 0);
         ShowTab(bench, mouse, L"macro_Op_tab");
+        shoot("macro-empty-" + tag); // the mouse has no macro yet
         On<DuiLib::CTabLayoutUI>(mouse, L"ms_macro_switch")->SelectItem(1);
         auto* bullet = On<DuiLib::COptionUI>(mouse, L"bullet_op_4");
         bullet->Selected(true, false);
