@@ -367,6 +367,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     switch (uMsg) {
     case input::WM_HOOK_CONTROL: return OnHookControl(wParam);
     case input::WM_HOOK_ENDED: CaptureEnded(); return 0;
+    case input::WM_HOOK_SCOPE: return hook_ && hook_->Scope() == input::CaptureScope::Desktop ? 1 : 0;
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
         // Recording goes on while the user clicks elsewhere on the desktop (that is what it is

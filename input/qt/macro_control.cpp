@@ -108,6 +108,9 @@ void CMacroControlUI::BindPage(pages::CQuorsineUSBDevice& page)
     rows_ = static_cast<CListUI*>(Find("macro_action_list"));
     if (auto* edit = static_cast<CEditUI*>(Find("macro_edit_macroname")))
         edit->SetMaxChar(32);
+    // Where the hook hears only this window, the panel says so before anyone records.
+    if (CControlUI* note = Find("macro_capture_note"))
+        note->SetVisible(SendMessageW(page.Setup().ownerWindow, WM_HOOK_SCOPE, 0, 0) != 1);
     ShowMacros(0);
 }
 

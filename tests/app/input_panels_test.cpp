@@ -244,6 +244,7 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     const HWND window = bench.window->GetHWND();
     const input::HookMessages& hook = input::RegisterHookMessages();
 
+    EXPECT_TRUE(On(page, L"macro_capture_note")->IsVisible()) << "the panel says it hears only this window";
     EXPECT_FALSE(On(page, L"macro_btn_export")->IsEnabled()) << "no macro yet";
     bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_name_list")->GetCount(), 1);
