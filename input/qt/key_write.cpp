@@ -35,4 +35,13 @@ devices::SequenceResult WriteKeys(devices::DeviceModel& model,
     });
 }
 
+bool SaveKeys(devices::DeviceModel& model)
+{
+    if (auto* keyboard = dynamic_cast<devices::KeyboardModel*>(&model))
+        return keyboard->Keyboard().Profile().Save();
+    if (auto* mouse = dynamic_cast<devices::MouseModel*>(&model))
+        return mouse->Mouse().Profile().Save();
+    return true;
+}
+
 } // namespace orvel::input

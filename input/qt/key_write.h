@@ -18,4 +18,9 @@ namespace orvel::input {
 devices::SequenceResult WriteKeys(devices::DeviceModel& model,
                                   const std::function<KeyWriteResult(const KeyWriteSteps&)>& write);
 
+// Saves the profile of the model's keyboard or mouse core, with the assignments made in the
+// key-set panel and not yet written: what reads the profile file then sees them. True when saved
+// (and for a model of another kind, which has no keys).
+bool SaveKeys(devices::DeviceModel& model);
+
 } // namespace orvel::input

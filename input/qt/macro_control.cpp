@@ -262,6 +262,14 @@ void CMacroControlUI::OnDelete(TNotifyUI&)
         return;
     const std::filesystem::path profile =
         page_->Model().Core().Folders().Profile(page_->Model().Core().ProfileIdentifier());
+    // The questions and the renumbering read the profile files: the keys assigned since the last
+    // write must be in the file, or a key would be left on the deleted macro's number.
+    if (!SaveKeys(page_->Model())) {
+        devices::SequenceResult result;
+        result.TakeSave(false);
+        page_->ShowResult(result);
+        return;
+    }
     for (const std::string& question : DeleteQuestions(*library_, macro_, profile)) {
         if (!page_->Ask(question.c_str()))
             return;
