@@ -131,8 +131,9 @@ TEST_F(ColourSelectTest, EveryCancelGivesNothingAndTheProgramRuns)
         {"window manager", [](CColorSelectWnd& w, DuiLib::CPaintManagerUI&) { w.GetWidget()->close(); }},
         {"its owner's windows closing", [](CColorSelectWnd&, DuiLib::CPaintManagerUI&) { CloseColourPicker(); }},
     };
-    for (const auto& [name, cancel] : cancels) {
+    for (const auto& [name, cancelOf] : cancels) {
         SCOPED_TRACE(name);
+        const Cancel& cancel = cancelOf; // clang 14 cannot capture a structured binding
         const auto picked = Pick(0xFF123456, {}, [&](CColorSelectWnd& w, DuiLib::CPaintManagerUI& pm) {
             Leave(pm, L"color_edit_r", L"1");
             cancel(w, pm);

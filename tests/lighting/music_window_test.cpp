@@ -158,8 +158,9 @@ TEST_F(MusicLightingTest, EveryCancelLeavesTheFileAsItWasAndTheProgramRunning)
         {"system close", [](MusicWnd& w, DuiLib::CPaintManagerUI&) { w.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0); }},
         {"window manager", [](MusicWnd& w, DuiLib::CPaintManagerUI&) { w.GetWidget()->close(); }},
     };
-    for (const auto& [name, cancel] : cancels) {
+    for (const auto& [name, cancelOf] : cancels) {
         SCOPED_TRACE(name);
+        const auto& cancel = cancelOf; // clang 14 cannot capture a structured binding
         WithMusicWindow([&](MusicWnd& window, DuiLib::CPaintManagerUI& pm) {
             auto* r = static_cast<DuiLib::CSliderUI*>(pm.FindControl(L"audio_r_slider"));
             r->SetValue(1);
