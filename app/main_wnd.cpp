@@ -5,6 +5,7 @@
 #include "app/main_wnd.h"
 
 #include "app/about_wnd.h"
+#include "app/game_events.h"
 #include "app/main_page.h"
 #include "app/msg_wnd.h"
 #include "app/skin_frame.h"
@@ -110,6 +111,7 @@ void CMainWnd::InitWindow()
     if (QWidget* widget = GetWidget())
         hook_->SetNativeWindow(static_cast<std::uint64_t>(widget->winId()));
     hook_->SetEndedHandler([hwnd = m_hWnd] { PostMessageW(hwnd, input::WM_HOOK_ENDED, 0, 0); });
+    gameEvents_ = std::make_unique<CGameEvents>(m_hWnd, kGameLightTimer, [this] { return SelectedPage(); });
     lighting::CMusicLighting::Window music;
     music.hwnd = m_hWnd;
     music.commandMessage = RegisterProgramMessages().audioRecord;
@@ -335,10 +337,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     const RegisteredMessages& messages = RegisterProgramMessages();
     if (IsAwakeGated(uMsg)) {
         LRESULT result = 0;
-        if (awake_) {
-            if (pages::CQuorsineUSBDevice* page = SelectedPage())
-                page->RouteMessage(uMsg, wParam, lParam, result);
-        }
+        if (!awake_ || (gameEvents_ && gameEvents_->RouteMessage(uMsg, wParam, lParam, result)))
+            return result;
+        if (pages::CQuorsineUSBDevice* page = SelectedPage())
+            page->RouteMessage(uMsg, wParam, lParam, result);
         return result;
     }
     if (uMsg == messages.instance && uMsg != 0) {
@@ -365,6 +367,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     switch (uMsg) {
     case input::WM_HOOK_CONTROL: return OnHookControl(wParam);
     case input::WM_HOOK_ENDED: CaptureEnded(); return 0;
+    case input::WM_HOOK_SCOPE: return hook_ && hook_->Scope() == input::CaptureScope::Desktop ? 1 : 0;
     case WM_ACTIVATE:
         windowActive_ = wParam != 0;
         // Recording goes on while the user clicks elsewhere on the desktop (that is what it is
@@ -453,9 +456,12 @@ void CMainWnd::OnTimer(UINT id)
                              eMenuAlignment_Left | eMenuAlignment_Bottom);
         return;
     }
+    case kGameLightTimer:
+        if (gameEvents_)
+            gameEvents_->OnRestoreTimer(id);
+        return;
     default: {
-        // The profile switch (1055) and the end of a game lighting event (1066) belong to the
-        // shown page's panels.
+        // The profile switch (1055) belongs to the shown page's panels.
         LRESULT result = 0;
         if (pages::CQuorsineUSBDevice* page = SelectedPage())
             page->RouteMessage(WM_TIMER, id, 0, result);
@@ -606,6 +612,8 @@ LRESULT CMainWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     debuglog::Write("退出测试");
     EndCapture(input::HookWindowEvent::Exiting);
     ShowWindow(false);
+    // A restore still pending is not run on devices about to close.
+    gameEvents_.reset();
     StopWorkers();
     // The capture program is told to end once its watchdog has stopped.
     if (music_)

@@ -36,6 +36,7 @@ class CMusicLighting;
 namespace orvel::app {
 
 class CAboutWnd;
+class CGameEvents;
 class CMainPage;
 
 // The subject every skin change goes through (the skin popup notifies it).
@@ -175,6 +176,8 @@ private:
     // Key capture for the key-set panel and macro recording, on the whole desktop where it
     // can be listened to.
     std::unique_ptr<input::CDeviceHook> hook_;
+    // The game events: the shown page's lighting for a while.
+    std::unique_ptr<CGameEvents> gameEvents_;
     CAboutWnd* aboutWindow_ = nullptr;
     update::CSetWnd* settingsWindow_ = nullptr;
 

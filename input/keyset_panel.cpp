@@ -89,7 +89,7 @@ const KeySetFields& KeySetPanel::Cancel()
     return ShowCurrent();
 }
 
-KeyWriteResult KeySetPanel::WriteToDevice(const KeyWriteSteps& steps)
+KeyWriteResult WriteMacrosThenKeys(const KeyWriteSteps& steps)
 {
     KeyWriteResult result;
     result.profileSaved = steps.saveProfile();
@@ -110,7 +110,15 @@ KeyWriteResult KeySetPanel::WriteToDevice(const KeyWriteSteps& steps)
         return result;
     }
     result.keysWritten = true;
-    saveEnabled_ = false;
+    return result;
+}
+
+KeyWriteResult KeySetPanel::WriteToDevice(const KeyWriteSteps& steps)
+{
+    const KeyWriteResult result = WriteMacrosThenKeys(steps);
+    if (result.keysWritten) {
+        saveEnabled_ = false;
+    }
     return result;
 }
 

@@ -38,6 +38,12 @@ struct KeyWriteResult {
     bool deviceNotUpdated = false; // a write went out and failed: the page shows its not-updated message
 };
 
+// The device steps in their order: the profile saved, the macros the keys use written, and the
+// key table only once the macros reached the device. "key_butt_prosave" runs it, and so does a
+// macro deletion that renumbered the current profile's keys (the device's key table would
+// otherwise still play the deleted macro).
+KeyWriteResult WriteMacrosThenKeys(const KeyWriteSteps& steps);
+
 class KeySetPanel {
 public:
     // deviceKind 1 keyboard, 2 mouse.

@@ -1,5 +1,8 @@
 #include "input/hook/capture_choice.h"
 
+#include "input/hook/window_capture.h"
+#include "platform/debuglog.h"
+
 #include <cstdlib>
 
 namespace orvel::input {
@@ -27,6 +30,22 @@ std::string DesktopCaptureUnavailable(const SessionEnvironment& session)
         return "there is no X display (DISPLAY is not set)";
     }
     return {};
+}
+
+std::unique_ptr<CaptureBackend> ChooseCaptureBackend(const SessionEnvironment& session, const DesktopOpener& openDesktop,
+                                                     std::string* why)
+{
+    std::string reason = DesktopCaptureUnavailable(session);
+    if (reason.empty()) {
+        if (auto desktop = openDesktop(session.display, &reason)) {
+            return desktop;
+        }
+    }
+    debuglog::Write("input hook: only the program's own window can be listened to: " + reason);
+    if (why != nullptr) {
+        *why = reason;
+    }
+    return std::make_unique<WindowCapture>();
 }
 
 } // namespace orvel::input

@@ -32,9 +32,6 @@ enum class HookWindowEvent {
     Exiting,
 };
 
-// The line the panels show where only the program's own window can be listened to.
-inline constexpr const char* kWindowOnlyCaptureMessage = "message_capture_window_only";
-
 class CDeviceHook {
 public:
     // A hook without a backend can never be installed.

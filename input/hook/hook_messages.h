@@ -62,6 +62,9 @@ inline constexpr UINT WM_HOOK_CONTROL = WM_USER + 30;
 // Sent by the main window to its pages when an installation ended without being asked (a
 // window event, a lost source): a recording panel stops and saves.
 inline constexpr UINT WM_HOOK_ENDED = WM_USER + 31;
+// Asked by a panel of the main window: 1 when the hook listens to the whole desktop, 0 when
+// it takes only what the program's own window receives (a Wayland session, no X display).
+inline constexpr UINT WM_HOOK_SCOPE = WM_USER + 32;
 
 // The hook mode: one bit, chosen by whoever installs the hook, selecting the message that
 // reports its events. The program installs kSingleKey and the four recording placements.

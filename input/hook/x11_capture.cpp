@@ -1,7 +1,6 @@
 #include "input/hook/x11_capture.h"
 
 #include "input/hook/capture_choice.h"
-#include "input/hook/window_capture.h"
 #include "platform/debuglog.h"
 
 #include <X11/XKBlib.h>
@@ -537,18 +536,12 @@ bool X11Capture::KeyboardHeld() const
 
 std::unique_ptr<CaptureBackend> OpenCaptureBackend(std::string* why)
 {
-    const SessionEnvironment session = ReadSessionEnvironment();
-    std::string reason = DesktopCaptureUnavailable(session);
-    if (reason.empty()) {
-        if (auto desktop = X11Capture::Open(session.display, &reason)) {
-            return desktop;
-        }
-    }
-    debuglog::Write("input hook: only the program's own window can be listened to: " + reason);
-    if (why != nullptr) {
-        *why = reason;
-    }
-    return std::make_unique<WindowCapture>();
+    return ChooseCaptureBackend(
+        ReadSessionEnvironment(),
+        [](const std::string& display, std::string* reason) -> std::unique_ptr<CaptureBackend> {
+            return X11Capture::Open(display, reason);
+        },
+        why);
 }
 
 } // namespace orvel::input

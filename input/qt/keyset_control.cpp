@@ -5,6 +5,7 @@
 #include "devices/qt/panel_child.h"
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_recording.h"
+#include "input/qt/key_write.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -41,35 +42,6 @@ int UserDataNumber(CControlUI* item)
 {
     const std::wstring data = item != nullptr ? item->GetUserData().str() : std::wstring();
     return data.empty() ? -1 : static_cast<int>(std::wcstol(data.c_str(), nullptr, 10));
-}
-
-// The device steps of "key_butt_prosave" on the page's core.
-template <typename Core>
-KeyWriteSteps WriteSteps(Core& core)
-{
-    return {
-        [&core] { return core.Profile().Save(); },
-        [&core] {
-            const devices::ImageWriteResult write = core.WriteMacros(core.GetMacroList());
-            return MacroWriteOutcome{write.image, write.value, write.linkStatus, core.DeviceInfo()[6]};
-        },
-        [&core] { return core.WriteCurrentKeys(0); },
-    };
-}
-
-// What the page says after "key_butt_prosave".
-devices::SequenceResult ResultOf(const KeyWriteResult& written)
-{
-    devices::SequenceResult result;
-    if (!written.refusal.messageKey.empty()) {
-        result.status = 0;
-        result.messages.push_back({written.refusal.messageKey, written.refusal.number.value_or(0),
-                                   written.refusal.number.has_value()});
-    }
-    if (written.deviceNotUpdated)
-        result.Take(0);
-    result.TakeSave(written.profileSaved);
-    return result;
 }
 
 } // namespace
@@ -446,14 +418,8 @@ void CKeySetControlUI::OnWrite(TNotifyUI&)
 {
     if (page_ == nullptr || key_ < 0)
         return;
-    const devices::SequenceResult result = page_->Model().Perform([this] {
-        KeyWriteResult written;
-        if (devices::KeyboardCore* keyboard = Keyboard())
-            written = panel_.WriteToDevice(WriteSteps(*keyboard));
-        else if (devices::MouseCore* mouse = Mouse())
-            written = panel_.WriteToDevice(WriteSteps(*mouse));
-        return ResultOf(written);
-    });
+    const devices::SequenceResult result =
+        WriteKeys(page_->Model(), [this](const KeyWriteSteps& steps) { return panel_.WriteToDevice(steps); });
     ShowSaveButtons();
     page_->ShowResult(result);
 }

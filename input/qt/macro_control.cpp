@@ -6,6 +6,7 @@
 #include "input/hook/hook_messages.h"
 #include "input/hook/hook_recording.h"
 #include "input/key_text.h"
+#include "input/qt/key_write.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
 #include "ui/menu.h"
@@ -107,6 +108,9 @@ void CMacroControlUI::BindPage(pages::CQuorsineUSBDevice& page)
     rows_ = static_cast<CListUI*>(Find("macro_action_list"));
     if (auto* edit = static_cast<CEditUI*>(Find("macro_edit_macroname")))
         edit->SetMaxChar(32);
+    // Where the hook hears only this window, the panel says so before anyone records.
+    if (CControlUI* note = Find("macro_capture_note"))
+        note->SetVisible(SendMessageW(page.Setup().ownerWindow, WM_HOOK_SCOPE, 0, 0) != 1);
     ShowMacros(0);
 }
 
@@ -115,6 +119,24 @@ void CMacroControlUI::ShowProfile()
     // Another program (orvelctl) may have changed the list meanwhile.
     if (!editor_.Recording())
         ShowMacros(macro_ < 0 ? 0 : macro_);
+}
+
+void CMacroControlUI::SetInternVisible(bool visible)
+{
+    CHorizontalLayoutUI::SetInternVisible(visible);
+    SelectShownMacro();
+}
+
+void CMacroControlUI::SetVisible(bool visible)
+{
+    CHorizontalLayoutUI::SetVisible(visible);
+    SelectShownMacro();
+}
+
+void CMacroControlUI::SelectShownMacro()
+{
+    if (IsVisible() && names_ != nullptr && macro_ >= 0 && names_->GetCurSel() != macro_)
+        names_->SelectItem(macro_, false, false);
 }
 
 void CMacroControlUI::ShowMacros(int select)
@@ -131,6 +153,10 @@ void CMacroControlUI::ShowMacros(int select)
         names_->Add(item);
     }
     const int count = static_cast<int>(library_->Macros().size());
+    // An empty list says how to make a macro instead of showing a blank box.
+    names_->SetVisible(count > 0);
+    if (CControlUI* hint = Find("macro_empty_hint"))
+        hint->SetVisible(count == 0);
     ShowMacro(count == 0 ? -1 : std::clamp(select, 0, count - 1));
 }
 
@@ -236,14 +262,29 @@ void CMacroControlUI::OnDelete(TNotifyUI&)
         return;
     const std::filesystem::path profile =
         page_->Model().Core().Folders().Profile(page_->Model().Core().ProfileIdentifier());
+    // The questions and the renumbering read the profile files: the keys assigned since the last
+    // write must be in the file, or a key would be left on the deleted macro's number.
+    if (!SaveKeys(page_->Model())) {
+        devices::SequenceResult result;
+        result.TakeSave(false);
+        page_->ShowResult(result);
+        return;
+    }
     for (const std::string& question : DeleteQuestions(*library_, macro_, profile)) {
         if (!page_->Ask(question.c_str()))
             return;
     }
     const DeleteOutcome outcome = library_->Delete(macro_, profile);
     ShowMessage(outcome.status);
-    if (outcome.currentProfileChanged)
-        page_->ShowResult(page_->Model().Perform([this] { return page_->Model().Core().LoadProfile(); }));
+    // The keys of the shown profile that used the deleted macro, or a macro after it, were
+    // renumbered: the page takes them, and the device gets the new image and key table, or its
+    // keys would go on playing the deleted macro.
+    if (outcome.currentProfileChanged) {
+        devices::SequenceResult result = page_->Model().Perform([this] { return page_->Model().Core().LoadProfile(); });
+        if (result.status == 1)
+            result = WriteKeys(page_->Model(), WriteMacrosThenKeys);
+        page_->ShowResult(result);
+    }
     ShowMacros(macro_);
     page_->ApplyProfile();
 }

@@ -22,6 +22,10 @@ public:
 
     void BindPage(pages::CQuorsineUSBDevice& page) override;
     void ShowProfile() override;
+    // A list only selects rows it shows: the macro picked while the panel was hidden is
+    // highlighted once the panel shows.
+    void SetInternVisible(bool visible = true) override;
+    void SetVisible(bool visible = true) override;
 
     // The macro shown, -1 when none is.
     int SelectedMacro() const { return macro_; }
@@ -34,6 +38,7 @@ public:
     void SetFileDialog(FileDialog dialog) { dialog_ = std::move(dialog); }
 
 private:
+    void SelectShownMacro();
     void OnMacroSelect(DuiLib::TNotifyUI& msg);
     void OnAdd(DuiLib::TNotifyUI& msg);
     void OnDelete(DuiLib::TNotifyUI& msg);

@@ -9,9 +9,12 @@
 #include "input/macro_event.h"
 #include "input/key_tables.h"
 #include "input/macro_library.h"
+#include "input/qt/keyset_control.h"
 #include "sim/devices/command_frame.h"
 #include "sim/devices/factory_tables.h"
+#include "tests/app/file_dialog_answer.h"
 #include "tests/app/window_bench.h"
+#include "tests/support/file_text.h"
 #include "ui/host_widget.h"
 
 #include <cstdlib>
@@ -244,6 +247,7 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     const HWND window = bench.window->GetHWND();
     const input::HookMessages& hook = input::RegisterHookMessages();
 
+    EXPECT_TRUE(On(page, L"macro_capture_note")->IsVisible()) << "the panel says it hears only this window";
     EXPECT_FALSE(On(page, L"macro_btn_export")->IsEnabled()) << "no macro yet";
     bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_name_list")->GetCount(), 1);
@@ -292,6 +296,305 @@ TEST(MacroPanelWindow, ARecordingGoesOnWhileOtherWindowsAreUsedAndEndsSavedOnATa
     const auto late = keys.Make({kEvdevB, true, 0});
     SendMessageW(window, hook.keyKbMacro, late->wParam, reinterpret_cast<LPARAM>(&late->record));
     EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
+}
+
+// The name list: the macro shown is highlighted (also one picked while the panel was hidden),
+// and a hint takes the list's place once no macro is left.
+TEST(MacroPanelWindow, TheNameListHighlightsTheMacroShownAndHintsWhenEmpty)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    AddMacro(KeyboardFolder(bench), 2);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"macro_Op_tab");
+    auto* names = On<DuiLib::CListUI>(page, L"macro_name_list");
+    auto* hint = On(page, L"macro_empty_hint");
+    ASSERT_EQ(names->GetCount(), 2);
+    auto selectedRows = [&] {
+        std::vector<int> rows;
+        for (int i = 0; i < names->GetCount(); ++i) {
+            if (static_cast<DuiLib::CListLabelElementUI*>(names->GetItemAt(i))->IsSelected())
+                rows.push_back(i);
+        }
+        return rows;
+    };
+    auto* host = dynamic_cast<DuiLib::CUIHostWidget*>(bench.window->GetWidget());
+    ASSERT_NE(host, nullptr);
+    // The colour at the right end of a row, where no text is.
+    auto rowColour = [&](int row) {
+        const QImage picture = host->RenderWindow();
+        const DuiLib::RECT& rc = names->GetItemAt(row)->GetPos();
+        const double scale = static_cast<double>(picture.width()) / bench.window->GetPaintManager().GetClientSize().cx;
+        return picture.pixel(static_cast<int>((rc.right - 8) * scale), static_cast<int>((rc.top + rc.bottom) / 2 * scale));
+    };
+    EXPECT_EQ(selectedRows(), std::vector<int>{0}) << "the macro shown since the page was built";
+    EXPECT_NE(rowColour(0), rowColour(1));
+    EXPECT_FALSE(hint->IsVisible());
+
+    names->SelectItem(1, false, true);
+    ShowTab(bench, page, L"key_Op_tab");
+    ShowTab(bench, page, L"macro_Op_tab");
+    EXPECT_EQ(selectedRows(), std::vector<int>{1}) << "still the one picked after the panel was shown again";
+    EXPECT_NE(rowColour(1), rowColour(0));
+
+    MessageBoxes boxes(L"confirm_btn");
+    for (int i = 0; i < 2; ++i)
+        bench.Send(On(page, L"macro_btn_name_sub"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(names->GetCount(), 0);
+    EXPECT_FALSE(names->IsVisible());
+    EXPECT_TRUE(hint->IsVisible());
+    EXPECT_EQ(hint->GetText(), page->LanguageText("macro_empty_hint").c_str());
+    bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(names->IsVisible());
+    EXPECT_FALSE(hint->IsVisible());
+}
+
+// A macro deleted while a key plays it: after both questions the key is back on its default in
+// the profile and on the keyboard, which must not go on playing the deleted macro.
+TEST(MacroPanelWindow, DeletingTheMacroOfAKeyWritesTheKeyBackToTheKeyboard)
+{
+    WindowBench bench;
+    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    AddMacro(KeyboardFolder(bench), 4);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"key_Op_tab");
+    const std::size_t key = 20;
+    const int position = PositionOfKey(key);
+    const auto factory = KeyTableEntry(keyboard, key);
+    bench.Send(On(page, L"key_" + std::to_wstring(position)), DuiLib::DUI_MSGTYPE_CLICK);
+    auto* function = On<DuiLib::CComboUI>(page, L"keyset_function_combo");
+    Pick(function, FunctionItem(function, input::category::kMacro));
+    Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_combo"), 1);
+    Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_over_combo"), 1);
+    MessageBoxes boxes(L"confirm_btn");
+    bench.Send(On(page, L"key_butt_prosave"), DuiLib::DUI_MSGTYPE_CLICK);
+    ASSERT_EQ(KeyTableEntry(keyboard, key), (std::array<std::uint8_t, 3>{0x70, 0x00, 0x01})) << "the only macro of the image";
+
+    ShowTab(bench, page, L"macro_Op_tab");
+    On<DuiLib::CListUI>(page, L"macro_name_list")->SelectItem(1, false, true);
+    boxes.Clear();
+    bench.Send(On(page, L"macro_btn_name_sub"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_TRUE(SpinUntil([&] { return boxes.Texts().size() >= 2; }, 3000ms));
+    EXPECT_EQ(boxes.Texts().size(), 2u) << "the two questions, and no failure";
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_name_list")->GetCount(), 1);
+
+    const profiles::KeyHalf current = Current(page, position);
+    auto& core = static_cast<devices::KeyboardModel&>(page->Model()).Keyboard();
+    EXPECT_EQ(current.Code(), core.Keys().at(static_cast<std::size_t>(position)).defaults.Code());
+    EXPECT_EQ(KeyTableEntry(keyboard, key), factory);
+}
+
+// A click on a mouse button's picture opens it in the key-set panel, except on the only button
+// that is still the left button: without it the mouse could not click any more.
+TEST(KeySetPanelWindow, TheOnlyLeftButtonIsNotOpenedForAssignment)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Mouse);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, 0);
+    ShowTab(bench, page, L"key_Op_tab");
+    auto& mouse = static_cast<devices::MouseModel&>(page->Model()).Mouse();
+    auto* panel = static_cast<input::CKeySetControlUI*>(On(page, L"KeySetControlItem")->GetInterface(L"KeySetControlUI"));
+    ASSERT_NE(panel, nullptr);
+    auto buttonWith = [&](std::uint8_t b1) {
+        for (std::size_t n = 0; n < mouse.Keys().size() && n < page->KeyButtons().size(); ++n) {
+            const profiles::KeyHalf& c = mouse.Keys()[n].current;
+            if (c.type == input::codetype::kMouseButton && c.b1 == b1)
+                return static_cast<int>(n);
+        }
+        return -1;
+    };
+    const struct {
+        const char* what;
+        std::uint8_t button; // the mouse button the key plays
+        bool refused;
+    } cases[] = {
+        {"the only left button", 0x01, true},
+        {"the right button", 0x02, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int n = buttonWith(c.button);
+        ASSERT_GE(n, 0);
+        const int before = panel->SelectedKey();
+        MessageBoxes boxes(L"confirm_btn");
+        bench.Send(page->KeyButtons()[static_cast<std::size_t>(n)], DuiLib::DUI_MSGTYPE_CLICK);
+        uitest::Spin(100);
+        if (c.refused) {
+            ASSERT_EQ(boxes.Texts().size(), 1u);
+            EXPECT_EQ(boxes.Texts()[0], page->LanguageText(input::kLeftButtonMessage));
+            EXPECT_EQ(panel->SelectedKey(), before);
+        } else {
+            EXPECT_TRUE(boxes.Texts().empty());
+            EXPECT_EQ(panel->SelectedKey(), n);
+        }
+    }
+}
+
+// Export writes the macro's file as it is; import adds it as a new macro; a file that is no
+// macro is refused with its message, and a cancelled dialog changes nothing.
+TEST(MacroPanelWindow, MacrosGoOutAndComeInThroughTheFileDialogs)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 4);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"macro_Op_tab");
+    auto* names = On<DuiLib::CListUI>(page, L"macro_name_list");
+    input::MacroLibrary library(KeyboardFolder(bench));
+    library.Load();
+    MessageBoxes boxes(L"confirm_btn");
+
+    // Typed without ".mac": the dialog adds it.
+    const auto exported = bench.temp / "shared.mac";
+    const DialogAnswer out = AnswerFileDialog([&] { bench.Send(On(page, L"macro_btn_export"), DuiLib::DUI_MSGTYPE_CLICK); },
+                                              exported, false, true);
+    EXPECT_TRUE(out.dialog);
+    ASSERT_TRUE(std::filesystem::exists(exported));
+    EXPECT_EQ(orvel::testing::FileText(exported), orvel::testing::FileText(library.MacroFile(0)));
+
+    const DialogAnswer in = AnswerFileDialog([&] { bench.Send(On(page, L"macro_btn_import"), DuiLib::DUI_MSGTYPE_CLICK); },
+                                             exported, false);
+    EXPECT_TRUE(in.listed);
+    ASSERT_EQ(names->GetCount(), 2);
+    EXPECT_EQ(names->GetCurSel(), 1) << "the imported macro is shown";
+    EXPECT_EQ(On<DuiLib::CListUI>(page, L"macro_action_list")->GetCount(), 4);
+    library.Load();
+    EXPECT_EQ(library.LoadEvents(1), library.LoadEvents(0));
+
+    const auto notMacro = bench.temp / "notes.mac";
+    orvel::testing::WriteText(notMacro, "shopping list");
+    AnswerFileDialog([&] { bench.Send(On(page, L"macro_btn_import"), DuiLib::DUI_MSGTYPE_CLICK); }, notMacro, false);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], page->LanguageText("message_macro_file_not_json"));
+    EXPECT_EQ(names->GetCount(), 2);
+
+    // The user closes the dialog: nothing is imported.
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    cancel.start(20);
+    bench.Send(On(page, L"macro_btn_import"), DuiLib::DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(names->GetCount(), 2);
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+}
+
+// Every item of the row menu: the mouse-button items insert the press, the release or both
+// after the row and save; the recording items start recording at their place.
+TEST(MacroPanelWindow, EachItemOfTheRowMenuDoesItsPart)
+{
+    WindowBench bench;
+    bench.temp.setEnv("WAYLAND_DISPLAY", "orvel-test-no-desktop"); // the program's own window only
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    ShowTab(bench, page, L"macro_Op_tab");
+    auto* rows = On<DuiLib::CListUI>(page, L"macro_action_list");
+    auto menu = [&](const std::wstring& item) {
+        auto* command = new DuiLib::MenuCmd;
+        command->szName = item.c_str();
+        bench.window->SendMessage(DuiLib::WM_MENU_COMMAND, reinterpret_cast<WPARAM>(command), 0);
+    };
+    input::MacroLibrary library(KeyboardFolder(bench));
+    const struct {
+        const char* button;
+        std::uint8_t mask;
+    } buttons[] = {{"left", 0x01}, {"right", 0x02}, {"middle", 0x04}, {"back", 0x08}, {"forward", 0x10}};
+    const struct {
+        const char* click;
+        std::vector<bool> downs; // the rows inserted after the selected one
+    } clicks[] = {{"down", {true}}, {"up", {false}}, {"click", {true, false}}};
+    for (const auto& b : buttons) {
+        for (const auto& c : clicks) {
+            const std::string item = std::string(b.button) + "_" + c.click;
+            SCOPED_TRACE(item);
+            library.Load();
+            const std::vector<input::MacroEvent> before = library.LoadEvents(0);
+            menu(std::wstring(item.begin(), item.end()));
+            library.Load();
+            std::vector<input::MacroEvent> events = library.LoadEvents(0);
+            ASSERT_EQ(events.size(), before.size() + c.downs.size()) << "inserted and saved";
+            // The inserted block starts where the saved events first differ.
+            std::size_t at = 0;
+            while (at < before.size() && events[at] == before[at])
+                ++at;
+            for (std::size_t i = 0; i < c.downs.size(); ++i) {
+                EXPECT_EQ(events[at + i].type, input::eventtype::kMouseButton);
+                EXPECT_EQ(events[at + i].button, b.mask);
+                EXPECT_EQ(events[at + i].down, c.downs[i]);
+            }
+            events.erase(events.begin() + static_cast<std::ptrdiff_t>(at),
+                         events.begin() + static_cast<std::ptrdiff_t>(at + c.downs.size()));
+            EXPECT_EQ(events, before) << "the other events stay as they were";
+            EXPECT_EQ(rows->GetCount(), static_cast<int>(before.size() + c.downs.size()));
+        }
+    }
+    for (const wchar_t* item : {L"redio_previous_record_time", L"redio_previous_constant_time", L"redio_previous_ignore_time",
+                                L"redio_later_record_time", L"redio_later_constant_time", L"redio_later_ignore_time",
+                                L"macro_action_edit"}) {
+        SCOPED_TRACE(QString::fromWCharArray(item).toStdString());
+        rows->SelectItem(0, false, false);
+        menu(item);
+        EXPECT_TRUE(On(page, L"macro_btn_stopredio")->IsVisible()) << "recording";
+        EXPECT_FALSE(rows->IsEnabled());
+        bench.Send(On(page, L"macro_btn_stopredio"), DuiLib::DUI_MSGTYPE_CLICK);
+        EXPECT_FALSE(On(page, L"macro_btn_stopredio")->IsVisible());
+    }
+}
+
+// Deleting a macro asks first, and asks again when a key of the profile plays it: a no to either
+// question keeps the macro.
+TEST(MacroPanelWindow, AMacroIsDeletedOnlyAfterEveryQuestionWasAnsweredYes)
+{
+    WindowBench bench;
+    bench.Serve(sim::DeviceKind::Keyboard);
+    AddMacro(KeyboardFolder(bench), 2);
+    AddMacro(KeyboardFolder(bench), 2);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
+    // Key 20 plays the second macro.
+    ShowTab(bench, page, L"key_Op_tab");
+    bench.Send(On(page, L"key_" + std::to_wstring(PositionOfKey(20))), DuiLib::DUI_MSGTYPE_CLICK);
+    auto* function = On<DuiLib::CComboUI>(page, L"keyset_function_combo");
+    Pick(function, FunctionItem(function, input::category::kMacro));
+    Pick(On<DuiLib::CComboUI>(page, L"keyset_macro_combo"), 1);
+    ShowTab(bench, page, L"macro_Op_tab");
+    auto* names = On<DuiLib::CListUI>(page, L"macro_name_list");
+    const std::wstring deleteIt = page->LanguageText("message_text_4");
+    const std::wstring keyUsesIt = page->LanguageText("message_text_2");
+
+    const struct {
+        const char* what;
+        int macro;
+        std::vector<const wchar_t*> answers;
+        std::vector<std::wstring> asked;
+        int left; // macros afterwards
+    } cases[] = {
+        {"no to the first question", 1, {L"cancel_btn"}, {deleteIt}, 2},
+        {"yes, then no to the key's question", 1, {L"confirm_btn", L"cancel_btn"}, {deleteIt, keyUsesIt}, 2},
+        {"an unused macro: one question", 0, {L"confirm_btn"}, {deleteIt}, 1},
+        {"yes to both", 0, {L"confirm_btn"}, {deleteIt, keyUsesIt}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        names->SelectItem(c.macro, false, true);
+        MessageBoxes boxes(c.answers);
+        bench.Send(On(page, L"macro_btn_name_sub"), DuiLib::DUI_MSGTYPE_CLICK);
+        EXPECT_EQ(boxes.Texts(), c.asked);
+        EXPECT_EQ(names->GetCount(), c.left);
+    }
+    // The key that played the deleted macro is back on its default, though it was never written.
+    auto& keyboard = static_cast<devices::KeyboardModel&>(page->Model()).Keyboard();
+    const profiles::KeyEntry& entry = keyboard.Keys().at(static_cast<std::size_t>(PositionOfKey(20)));
+    EXPECT_EQ(entry.current.Code(), entry.defaults.Code());
 }
 
 TEST(ShootPanelWindow, ABulletEditIsKeptAndTheWriteReachesTheMouse)
@@ -368,6 +671,7 @@ TEST(PanelPictures, EachPanelInEachLanguage)
         shoot("macro-" + tag);
         CQuorsineUSBDevice* mouse = Shown(bench, 0);
         ShowTab(bench, mouse, L"macro_Op_tab");
+        shoot("macro-empty-" + tag); // the mouse has no macro yet
         On<DuiLib::CTabLayoutUI>(mouse, L"ms_macro_switch")->SelectItem(1);
         auto* bullet = On<DuiLib::COptionUI>(mouse, L"bullet_op_4");
         bullet->Selected(true, false);

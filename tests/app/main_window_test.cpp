@@ -20,24 +20,17 @@ using pages::CQuorsineUSBDevice;
 
 constexpr int kMouse = 0, kKeyboard = 1, kPad = 2, kHeadset = 3;
 
-// A panel of a page, as the later panels register: a prefix route and a window message route.
+// A panel of a page, as the later panels register: a prefix route.
 class RecordingPanel : public pages::CRoutedPump {
 public:
     std::vector<int> keys;
-    int games = 0;
     void OnKey(DuiLib::TNotifyUI&, int n) { keys.push_back(n); }
-    DuiLib::LRESULT OnGame(DuiLib::WPARAM, DuiLib::LPARAM)
-    {
-        ++games;
-        return 0;
-    }
     ORVEL_DECLARE_ROUTES()
 };
 ORVEL_BEGIN_PREFIX_ROUTES(RecordingPanel)
 ORVEL_ON_PREFIX(DuiLib::DUI_MSGTYPE_CLICK, L"key_", RecordingPanel::OnKey)
 ORVEL_END_PREFIX_ROUTES()
 ORVEL_BEGIN_MESSAGE_ROUTES(RecordingPanel)
-ORVEL_ON_REGISTERED(L"Game_Start", RecordingPanel::OnGame)
 ORVEL_END_MESSAGE_ROUTES()
 
 // What a control with resource text shows for a text the code sets.
@@ -278,17 +271,20 @@ TEST(MainWindow, NotificationsAndMessagesReachTheSelectedPagesPanels)
     bench.Send(mouse->KeyButtons()[3], DuiLib::DUI_MSGTYPE_CLICK); // not a control of the shown page
     EXPECT_EQ(panel.keys, std::vector<int>{5});
 
-    // Game messages wait for the system to be awake; devices do not.
+    // Game messages wait for the system to be awake (they light the shown page); devices do not.
     const UINT game = RegisterWindowMessageW(L"Game_Start");
+    const auto mode = [&] { return keyboard->Model().Core().CurrentLight().selectItem; };
+    const int before = mode();
+    const int gameMode = before == 3 ? 4 : 3;
     window.SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    window.SendMessage(game, 1, 0);
-    EXPECT_EQ(panel.games, 0);
+    window.SendMessage(game, 1, gameMode);
+    EXPECT_EQ(mode(), before);
     bench.Serve(sim::DeviceKind::MousePad);
     EXPECT_TRUE(SpinUntil([&] { return bench.Ready({kPad}); }, 8000ms)) << "an attach while suspended";
     window.SelectKindRow(kKeyboard);
     window.SendMessage(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    window.SendMessage(game, 1, 0);
-    EXPECT_EQ(panel.games, 1);
+    window.SendMessage(game, 1, gameMode);
+    EXPECT_EQ(mode(), gameMode);
     keyboard->RemovePanel(&panel);
 
     // The function tabs of the profile panel switch the page's tabs.

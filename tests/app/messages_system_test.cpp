@@ -225,9 +225,7 @@ TEST_F(AppMessages, TheProgramRefusesBadPeersAndKeepsWorking)
     EXPECT_NE(table.out.find("4 device kinds"), std::string::npos) << table.out;
 }
 
-// Runs once the device pages act on game events: the main window takes the four messages
-// today but its pages have no light panel to carry them out yet (input/game_lighting.h).
-TEST_F(AppMessages, DISABLED_GameEventsLightTheKeyboardForFiveSeconds)
+TEST_F(AppMessages, GameEventsLightTheKeyboardForFiveSeconds)
 {
     // Only the keyboard, so its page is the one shown.
     for (const std::vector<std::string>& unplug : {std::vector<std::string>{"unplug", "mouse", "both"},

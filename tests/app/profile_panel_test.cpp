@@ -3,15 +3,12 @@
 // answered as a user does.
 
 #include "profiles/jsonfile.h"
+#include "tests/app/file_dialog_answer.h"
 #include "tests/app/panel_bench.h"
 #include "tests/support/file_text.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
 
 #include <fstream>
 
@@ -158,62 +155,6 @@ TEST_F(ProfilePanel, CopiesAndNamesAndWhatIsSaidAboutAName)
     EXPECT_EQ(list["profilelist"][0]["profilename"].asString(), "Work");
 }
 
-// Whether the dialog's file list shows a file of this name (the list fills in the background).
-bool Lists(QFileDialog* dialog, const QString& name)
-{
-    for (QListView* view : dialog->findChildren<QListView*>()) {
-        const QModelIndex root = view->rootIndex();
-        for (int i = 0; i < view->model()->rowCount(root); ++i) {
-            if (view->model()->index(i, 0, root).data().toString() == name)
-                return true;
-        }
-    }
-    return false;
-}
-
-// Runs action, answering the file dialog it opens as a user who types file (and then the
-// overwrite question with overwrite) does.
-struct DialogAnswer {
-    bool dialog = false;
-    bool listed = false; // the file was in the dialog's list
-    bool asked = false;  // the dialog asked before overwriting
-};
-DialogAnswer AnswerFileDialog(const std::function<void()>& action, const std::filesystem::path& file, bool overwrite)
-{
-    DialogAnswer seen;
-    int looks = 0;
-    QTimer timer;
-    timer.setInterval(20);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* question = qobject_cast<QMessageBox*>(modal)) {
-            seen.asked = true;
-            question->button(overwrite ? QMessageBox::Yes : QMessageBox::No)->click();
-        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            if (seen.dialog) {
-                dialog->reject(); // still open: the user said no to overwriting
-                return;
-            }
-            const QString name = QString::fromStdString(file.filename().string());
-            if (looks == 0)
-                dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
-            seen.listed = Lists(dialog, name);
-            if (!seen.listed && ++looks < 50)
-                return;
-            seen.dialog = true;
-            // As typed: the name without its extension, which the dialog adds.
-            const QString typed = QString::fromStdString((file.parent_path() / file.stem()).string());
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(file.extension() == ".json" ? typed : QString::fromStdString(file.string()));
-            // Accepted after this tick: the overwrite question runs a loop of its own inside
-            // accept, and this timer does not fire again while its own tick is running.
-            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
-        }
-    });
-    timer.start();
-    action();
-    return seen;
-}
-
 TEST_F(ProfilePanel, ProfilesAreImportedAndExportedThroughTheFileDialogs)
 {
     Start(sim::DeviceKind::Mouse, kMouse);
@@ -234,10 +175,10 @@ TEST_F(ProfilePanel, ProfilesAreImportedAndExportedThroughTheFileDialogs)
 
     const auto target = bench.temp / "mine.json";
     std::ofstream(target) << "keep";
-    const DialogAnswer no = AnswerFileDialog([&] { Click(bench, kMouse, L"device_export_btn"); }, target, false);
+    const DialogAnswer no = AnswerFileDialog([&] { Click(bench, kMouse, L"device_export_btn"); }, target, false, true);
     EXPECT_TRUE(no.asked);
     EXPECT_EQ(orvel::testing::FileText(target), "keep");
-    const DialogAnswer yes = AnswerFileDialog([&] { Click(bench, kMouse, L"device_export_btn"); }, target, true);
+    const DialogAnswer yes = AnswerFileDialog([&] { Click(bench, kMouse, L"device_export_btn"); }, target, true, true);
     EXPECT_TRUE(yes.asked);
     const Json::Value exported = profiles::LoadJsonFile(target);
     EXPECT_EQ(exported["profileUUID"].asString(), ListOf(bench, kMouse).GetSelectedIdentifier());

@@ -13,6 +13,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -134,10 +135,12 @@ public:
 };
 
 // Answers every message box the window opens while it lives, with the button named answer
-// ("confirm_btn" or "cancel_btn"), and keeps the texts the boxes showed.
+// ("confirm_btn" or "cancel_btn"), and keeps the texts the boxes showed. Given several answers,
+// the nth box gets the nth (and every box after the last, the last).
 class MessageBoxes {
 public:
-    explicit MessageBoxes(const wchar_t* answer) : answer_(answer)
+    explicit MessageBoxes(const wchar_t* answer) : MessageBoxes(std::vector<const wchar_t*>{answer}) {}
+    explicit MessageBoxes(std::vector<const wchar_t*> answers) : answers_(std::move(answers))
     {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] { AnswerOpenBox(); });
@@ -160,10 +163,11 @@ private:
         answered_ = hwnd;
         DuiLib::CPaintManagerUI& pm = box->GetPaintManager();
         texts_.push_back(pm.FindControl(L"MessageText")->GetText().str());
-        pm.SendNotify(pm.FindControl(answer_), DuiLib::DUI_MSGTYPE_CLICK);
+        const wchar_t* answer = answers_[std::min(texts_.size() - 1, answers_.size() - 1)];
+        pm.SendNotify(pm.FindControl(answer), DuiLib::DUI_MSGTYPE_CLICK);
     }
 
-    const wchar_t* answer_;
+    std::vector<const wchar_t*> answers_;
     QTimer timer_;
     HWND answered_ = nullptr;
     std::vector<std::wstring> texts_;

@@ -3,6 +3,7 @@
 // written: the emulated keyboard's macro image and key table are what the recording says, byte
 // for byte. A macro imported with orvelctl is seen by the library the panels use.
 
+#include "devices/key_write_steps.h"
 #include "devices/keyboard_core.h"
 #include "input/hook/device_hook.h"
 #include "input/hook/hook_messages.h"
@@ -117,14 +118,7 @@ TEST(RecordedMacro, IsListedByOrvelctlAndReachesTheKeyboardByteForByte)
     entry.current = profiles::KeyHalf::FromCode(entry.current.position, ToInteger(code));
     core.Profile().SetKeyAssignments(core.Keys());
 
-    const KeyWriteResult written = panel.WriteToDevice({
-        [&] { return core.Profile().Save(); },
-        [&] {
-            const devices::ImageWriteResult w = core.WriteMacros(core.GetMacroList());
-            return MacroWriteOutcome {w.image, w.value, w.linkStatus, core.DeviceInfo()[6]};
-        },
-        [&] { return core.WriteCurrentKeys(0); },
-    });
+    const KeyWriteResult written = panel.WriteToDevice(devices::KeyWriteStepsOf(core));
     ASSERT_TRUE(written.keysWritten);
     EXPECT_FALSE(panel.SaveButtonsEnabled());
 
