@@ -10,6 +10,8 @@
 #include "tests/app/window_bench.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 
 namespace orvel::app::testing {
 namespace {
@@ -167,6 +169,57 @@ TEST(MousePage, TheDpiReferenceRowFollowsItselfAndWritesNothing)
         EXPECT_EQ(slider->GetValue(), c.value);
     }
     EXPECT_TRUE(Received(mouse).empty());
+}
+
+TEST(MousePage, AStageColourComesFromTheColourPickerAndACancelChangesNothing)
+{
+    WindowBench bench;
+    sim::ServedDevice& mouse = bench.Serve(sim::DeviceKind::Mouse);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kMouse);
+    auto* swatch = On(page, L"DPI_color_option_2");
+    // Stage 2's colour: in the mouse's block, in the profile.
+    auto onMouse = [&] {
+        const auto block = mouse.Device().Snapshot().block;
+        return std::array<int, 3>{block[14 + 18 + 6], block[14 + 18 + 7], block[14 + 18 + 8]};
+    };
+    auto inProfile = [&] {
+        const Json::Value stage = ProfileEntry(page)["DPIStages"]["StageDPIs"][2];
+        return std::array<int, 3>{stage["StageColorR"].asInt(), stage["StageColorG"].asInt(), stage["StageColorB"].asInt()};
+    };
+    const std::uint32_t shown = swatch->GetBkColor();
+    const auto before = onMouse();
+    ASSERT_EQ(inProfile(), before);
+    Received(mouse);
+
+    const bool opened = InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); },
+                                       [&](DuiLib::CPaintManagerUI& pm) {
+        EXPECT_EQ(pm.FindControl(L"color_show_btn")->GetBkColor(), shown) << "the picker starts at the stage's colour";
+        EXPECT_FALSE(pm.FindControl(L"7color_layout")->IsVisible());
+        TypeInPicker(pm, L"color_edit_r", L"1");
+        pm.SendNotify(pm.FindControl(L"laterbtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    });
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(Received(mouse).empty());
+    EXPECT_EQ(onMouse(), before);
+    EXPECT_EQ(inProfile(), before);
+    EXPECT_EQ(swatch->GetBkColor(), shown);
+
+    ASSERT_TRUE(InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); }, [&](DuiLib::CPaintManagerUI& pm) {
+        TypeInPicker(pm, L"color_edit_r", L"18");
+        TypeInPicker(pm, L"color_edit_g", L"52");
+        TypeInPicker(pm, L"color_edit_b", L"86");
+        pm.SendNotify(pm.FindControl(L"okbtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    }));
+    EXPECT_EQ(Received(mouse), kOneBlockWrite66);
+    EXPECT_EQ(onMouse(), (std::array<int, 3>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(inProfile(), (std::array<int, 3>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(swatch->GetBkColor(), 0xFF123456u);
+
+    bench.Restart();
+    page = Shown(bench, kMouse);
+    EXPECT_EQ(On(page, L"DPI_color_option_2")->GetBkColor(), 0xFF123456u);
+    EXPECT_EQ(onMouse(), (std::array<int, 3>{0x12, 0x34, 0x56}));
 }
 
 TEST(MousePage, TheMousesOwnButtonsUpdateThePage)
