@@ -404,30 +404,62 @@ TEST(KeyboardPage, TheKeyboardsProfileButtonShowsItsNewProfile)
     EXPECT_EQ(profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"), 1);
 }
 
-TEST(KeyboardPage, AKeyboardUnpluggedDuringAChangeGetsItWhenItIsBack)
+TEST(DevicePages, ADeviceUnpluggedDuringAChangeGetsItWhenItIsBack)
 {
-    WindowBench bench;
-    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
-    bench.Start();
-    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
-    MessageBoxes boxes(L"confirm_btn");
-    sim::FaultRule unplug;
-    unplug.command = cmd::kWriteBlock;
-    unplug.action = sim::FaultAction::Unplug;
-    keyboard.Device().AddFault(unplug);
+    // The change a user makes on the page, where the device's block keeps it, what the profile
+    // and the page show of it.
+    struct Case {
+        sim::DeviceKind kind;
+        int row;
+        std::function<void(WindowBench&, CQuorsineUSBDevice*)> change;
+        std::size_t blockByte;
+        int value;
+        std::function<int(CQuorsineUSBDevice*)> stored;
+        std::function<int(CQuorsineUSBDevice*)> shown;
+    };
+    auto winLock = [](WindowBench& bench, CQuorsineUSBDevice* page) {
+        Select(bench, On<DuiLib::COptionUI>(page, L"winlockflag_option"), true);
+    };
+    auto storedWinLock = [](CQuorsineUSBDevice* page) { return profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"); };
+    auto shownWinLock = [](CQuorsineUSBDevice* page) { return int(On<DuiLib::COptionUI>(page, L"winlockflag_option")->IsSelected()); };
+    // Brightness 1: the ring devices start at 4.
+    auto dim = [](WindowBench& bench, CQuorsineUSBDevice* page) { Slide(bench, On<DuiLib::CSliderUI>(page, L"deng_light_slider"), 1); };
+    auto storedBrightness = [](CQuorsineUSBDevice* page) { return profiles::JsonInt(ProfileEntry(page)["LightInfo"], "Light"); };
+    auto shownBrightness = [](CQuorsineUSBDevice* page) { return On<DuiLib::CSliderUI>(page, L"deng_light_slider")->GetValue(); };
+    const Case cases[] = {
+        {sim::DeviceKind::Keyboard, kKeyboard, winLock, 21, 1, storedWinLock, shownWinLock},
+        {sim::DeviceKind::MousePad, kPad, dim, 2, 1, storedBrightness, shownBrightness},
+        {sim::DeviceKind::Headset, kHeadset, dim, 2, 1, storedBrightness, shownBrightness},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        WindowBench bench;
+        sim::ServedDevice& device = bench.Serve(c.kind);
+        bench.Start();
+        CQuorsineUSBDevice* page = Shown(bench, c.row);
+        const int before = device.Device().Snapshot().block[c.blockByte];
+        ASSERT_NE(before, c.value);
+        MessageBoxes boxes(L"confirm_btn");
+        sim::FaultRule unplug;
+        unplug.command = cmd::kWriteBlock;
+        unplug.action = sim::FaultAction::Unplug;
+        device.Device().AddFault(unplug);
 
-    Select(bench, On<DuiLib::COptionUI>(page, L"winlockflag_option"), true);
-    ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
-    EXPECT_EQ(boxes.Texts().front(), page->LanguageText("message_device_not_updated"));
-    EXPECT_EQ(keyboard.Device().Snapshot().block[21], 0);
-    EXPECT_EQ(profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"), 1);
-    ASSERT_TRUE(SpinUntil([&] { return !bench.window->ItemVisible(kKeyboard); }));
+        c.change(bench, page);
+        ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
+        EXPECT_EQ(boxes.Texts().front(), page->LanguageText("message_device_not_updated"));
+        EXPECT_EQ(device.Device().Snapshot().block[c.blockByte], before);
+        EXPECT_EQ(c.stored(page), c.value) << "the change stays in the profile";
+        EXPECT_EQ(c.shown(page), c.value) << "and on the page";
+        ASSERT_TRUE(SpinUntil([&] { return !bench.window->ItemVisible(c.row); }));
 
-    ASSERT_TRUE(keyboard.Plug(sim::Path::Cable));
-    page = Shown(bench, kKeyboard);
-    EXPECT_EQ(keyboard.Device().Snapshot().block[21], 1);
-    EXPECT_TRUE(On<DuiLib::COptionUI>(page, L"winlockflag_option")->IsSelected());
-    EXPECT_EQ(boxes.Texts().size(), 1u);
+        ASSERT_TRUE(device.Plug(sim::Path::Cable));
+        page = Shown(bench, c.row);
+        EXPECT_TRUE(SpinUntil([&] { return device.Device().Snapshot().block[c.blockByte] == c.value; }));
+        EXPECT_EQ(c.shown(page), c.value);
+        EXPECT_EQ(c.stored(page), c.value);
+        EXPECT_EQ(boxes.Texts().size(), 1u);
+    }
 }
 
 TEST(RingPages, LightingAndDefaultsReachTheDeviceAndAreShownAfterARestart)
