@@ -21,8 +21,8 @@
 // memory, cpu and plug run the program's main window in this process, as varno-orvel-80 does,
 // so the process's own figures are the window's; run them under xvfb-run for a real X server.
 //
-// Instructions, which a loaded machine does not disturb: cpu under callgrind counts only its
-// measured period (scripts/bench-cpu runs both ways and prints the figures).
+// Instructions, which a loaded machine does not disturb: under `valgrind --tool=callgrind`, cpu
+// writes its measured period to a dump of its own, named "measured period".
 
 #include "app/main_wnd.h"
 #include "app/program.h"
@@ -305,14 +305,12 @@ int Cpu(int seconds, const std::string& how)
         for (int row = 0; row < 4; ++row)
             std::printf("  %s: %lu frames sent\n", std::string(orvel::DeviceKindTable[row].kindName).c_str(),
                         w.window.PageOfKindRow(row)->Model().Output().Sent());
-        std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n",
-                    how == "hidden" ? "hidden in the tray" : "shown on the keyboard page", cpu, wall, 100 * cpu / wall);
-        std::printf("  of it the UI thread %.2f %%, the other threads (light, frame output, links) %.2f %%\n",
-                    100 * ui / wall, 100 * (cpu - ui) / wall);
         const char* shown = how == "hidden" ? "hidden in the tray" : how == "headset" ? "shown on the headset's sound panel"
                                                                                       : "shown on the keyboard page";
         std::printf("window %s, four devices animating: %.3f s CPU in %.1f s = %.2f %% of one core\n", shown, cpu, wall,
                     100 * cpu / wall);
+        std::printf("  of it the UI thread %.2f %%, the other threads (light, frame output, links) %.2f %%\n",
+                    100 * ui / wall, 100 * (cpu - ui) / wall);
         if (sound && (libraryBefore[0] < 0 || libraryBefore[1] < 0)) {
             std::fprintf(stderr, "app_bench cpu: the audio library's threads are not running\n");
             failed = true;

@@ -77,13 +77,14 @@ protected:
     // Xvfb on a display number of this test's own, far above the low numbers that servers
     // picking their own number try one by one: beside many of those starting and ending, a
     // server on a low number now and then stopped taking clients seconds after it had answered
-    // one. True once a client reaches it.
+    // one. It never resets: a reset when the probe's client leaves could drop the tray that
+    // connects just then. True once a client reaches it.
     bool StartXServer(int attempt)
     {
         const auto out = temp_ / "xvfb.out";
         std::filesystem::remove(out);
         const std::string display = ":" + std::to_string(1000 + (::getpid() * 7 + attempt) % 30000);
-        xserver_ = orvel::testing::Spawn({"Xvfb", display, "-displayfd", "1", "-screen", "0", "1920x1080x24",
+        xserver_ = orvel::testing::Spawn({"Xvfb", display, "-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset",
                                           "-nolisten", "tcp"},
                                          out, temp_ / "xvfb.err");
         temp_.setEnv("DISPLAY", display);

@@ -11,7 +11,6 @@ namespace orvel::osconf {
 
 namespace {
 
-constexpr pa_usec_t kReconnectDelayUs = 200 * PA_USEC_PER_MSEC;
 constexpr const char* kClientName = "VARNO Orvel 80";
 
 bool SameHex(const char* text, unsigned long expected)
@@ -249,7 +248,8 @@ void PulseServer::ScheduleReconnect()
     if (stopping_ || reconnect_ != nullptr)
         return;
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
-    const struct timeval when = WallClockIn(kReconnectDelayUs);
+    const struct timeval when = WallClockIn(reconnectDelayUs_);
+    reconnectDelayUs_ = std::min(2 * reconnectDelayUs_, kLongestReconnectDelayUs);
     reconnect_ = api->time_new(api, &when, &PulseServer::OnReconnect, this);
 }
 
@@ -268,6 +268,7 @@ void PulseServer::OnState(pa_context* context, void* data)
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
         self->down_ = false;
+        self->reconnectDelayUs_ = kFirstReconnectDelayUs;
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:

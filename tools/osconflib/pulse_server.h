@@ -52,6 +52,11 @@ private:
     pa_threaded_mainloop* mainloop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_time_event* reconnect_ = nullptr;
+    // A server that is not there is tried again after 200 ms, then ever less often up to every
+    // 2 s: without a sound server the library would otherwise make a new client five times a second.
+    static constexpr std::uint64_t kFirstReconnectDelayUs = 200'000;
+    static constexpr std::uint64_t kLongestReconnectDelayUs = 2'000'000;
+    std::uint64_t reconnectDelayUs_ = kFirstReconnectDelayUs;
     bool down_ = false;
     bool stopping_ = false;
 };
