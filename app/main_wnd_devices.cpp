@@ -11,6 +11,7 @@
 #include "devices/qt/device_option.h"
 #include "devices/qt/device_power.h"
 #include "devices/qt/page_panel.h"
+#include "lighting/qt/colour_select_wnd.h"
 #include "platform/debuglog.h"
 #include "platform/hid/hid_change_watch.h"
 #include "platform/text.h"
@@ -156,6 +157,11 @@ pages::CQuorsineUSBDevice* CMainWnd::CreatePage(int kindRow)
     setup.sameMode = &sameMode_;
     setup.messageBox = [this](const std::wstring& text, bool question) {
         return MessageBox(m_hWnd, L"", text.c_str(), dpi_, false, question ? 1 : 0) == 1;
+    };
+    setup.pickColour = [this](std::uint32_t colour) -> std::optional<std::uint32_t> {
+        if (const auto picked = lighting::PickColour(m_hWnd, colour, {.dpi = dpi_}))
+            return picked->colour;
+        return std::nullopt;
     };
     setup.descriptor = DeviceMatchTable[0];
     for (const CDeviceSlot& row : DeviceMatchTable) {

@@ -68,7 +68,8 @@ inline constexpr const char* kProfileNotLoadedMessage = "message_profile_not_loa
 // The status of a load whose identifier names no document; nothing was read or written.
 inline constexpr int kProfileNotLoaded = -302;
 
-// The status of a save followed by a device write: the write's failure first, then the save's.
+// The status of a device write and the save of the same change: the write's failure first, then
+// the save's.
 int SavedThenWritten(bool saved, int writeStatus);
 
 // The outcome of a sequence of device operations (profile switch, restore defaults, …).

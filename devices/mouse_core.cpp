@@ -303,8 +303,10 @@ NotifyEffect MouseCore::ApplyNotification(const NotifyMeaning& meaning)
 int MouseCore::StoreStagesAndWrite()
 {
     profile_.SetDpiStages(stages_);
-    const bool saved = profile_.Save();
-    return SavedThenWritten(saved, WriteSettings());
+    // The mouse gets the change first, so that the save's syncs to disk do not delay it; the
+    // profile is saved whatever the mouse answered.
+    const int written = WriteSettings();
+    return SavedThenWritten(profile_.Save(), written);
 }
 
 profiles::DpiStage& MouseCore::StageAt(int stage)
@@ -381,11 +383,11 @@ int MouseCore::StoreSystem(bool write)
 {
     const auto words = system_.ToWords();
     profile_.SetMouseSystem(words[0], words[1], words[2]);
-    const bool saved = profile_.Save();
     if (!write) {
-        return saved ? kLinkOk : kProfileNotSaved;
+        return profile_.Save() ? kLinkOk : kProfileNotSaved;
     }
-    return SavedThenWritten(saved, WriteSettings());
+    const int written = WriteSettings();
+    return SavedThenWritten(profile_.Save(), written);
 }
 
 int MouseCore::SetPollingRate(int index)

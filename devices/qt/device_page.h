@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,9 @@ struct PageSetup {
     // The main window's message box with a text already resolved: a question shows both
     // buttons; true when the user confirmed.
     std::function<bool(const std::wstring& text, bool question)> messageBox;
+    // The main window's colour picker (seven colours hidden) started at colour 0xAARRGGBB: the
+    // colour the user confirmed, nothing when they cancelled or a picker is open already.
+    std::function<std::optional<std::uint32_t>(std::uint32_t colour)> pickColour;
     // The window's devices that same mode spans (this one among them).
     devices::SameModeGroup* sameMode = nullptr;
 };

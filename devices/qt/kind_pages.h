@@ -72,7 +72,6 @@ private:
     ValueSlider doubleClick_;
     DuiLib::CListUI* buttonList_ = nullptr;
     DuiLib::CControlUI* hint_ = nullptr;
-    DuiLib::CColorPaletteUI* palette_ = nullptr;
 
     DUI_DECLARE_MESSAGE_MAP()
     ORVEL_DECLARE_ROUTES()

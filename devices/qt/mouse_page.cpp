@@ -89,7 +89,6 @@ void CQuorsineMouseDevice::InitPage()
     doubleClick_ = {static_cast<CSliderUI*>(FindOnPage(L"double_click_slider")), FindOnPage(L"double_click_value"), L" ms"};
     buttonList_ = static_cast<CListUI*>(FindOnPage(L"device_setkeyinfo_list"));
     hint_ = FindOnPage(L"device_tishi_info");
-    palette_ = static_cast<CColorPaletteUI*>(FindOnPage(L"deng_Color_Pallet"));
     if (auto* first = static_cast<COptionUI*>(FindOnPage(L"mouse_device_seting_option_0")))
         first->Selected(true, false);
     // The key-set panel shows once a key is picked.
@@ -237,13 +236,15 @@ void CQuorsineMouseDevice::OnStageEdit(TNotifyUI& msg, int n)
     Edit([&](devices::MouseCore& mouse) { return mouse.SetStageDpi(n, typed); });
 }
 
-void CQuorsineMouseDevice::OnStageColour(TNotifyUI&, int n)
+void CQuorsineMouseDevice::OnStageColour(TNotifyUI& msg, int n)
 {
-    if (n >= devices::kMouseStages || palette_ == nullptr)
+    if (n >= devices::kMouseStages || !Setup().pickColour)
         return;
-    // Until the colour picker opens here, a stage takes the colour picked in the palette of the
-    // lighting panel.
-    const DWORD colour = palette_->GetSelectColor();
+    // The swatch shows the stage's colour; the picker starts there.
+    const std::optional<std::uint32_t> picked = Setup().pickColour(msg.pSender->GetBkColor());
+    if (!picked)
+        return;
+    const std::uint32_t colour = *picked;
     Edit([&](devices::MouseCore& mouse) {
         return mouse.SetStageColour(n, static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
                                     static_cast<std::uint8_t>(colour));

@@ -8,6 +8,7 @@
 #include "devices/qt/panel_child.h"
 #include "devices/same_mode_group.h"
 #include "lighting/light_panel_colours.h"
+#include "lighting/qt/colour_select_wnd.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -81,6 +82,7 @@ DUI_ON_KILLFOCUS_CTRNAME(L"deng_edit_R", CLightControlUI::OnColourEdit)
 DUI_ON_KILLFOCUS_CTRNAME(L"deng_edit_G", CLightControlUI::OnColourEdit)
 DUI_ON_KILLFOCUS_CTRNAME(L"deng_edit_B", CLightControlUI::OnColourEdit)
 DUI_ON_MSGTYPE_CTRNAME(DUI_MSGTYPE_COLORCHANGED, L"deng_Color_Pallet", CLightControlUI::OnPalette)
+DUI_ON_CLICK_CTRNAME(L"deng_colordp_btn", CLightControlUI::OnPickColour)
 DUI_ON_SELECTCHANGED_CTRNAME(L"deng_7color_check", CLightControlUI::OnSevenColour)
 DUI_ON_SELECTCHANGED_CTRNAME(L"deng_FXL_check", CLightControlUI::OnDirection)
 DUI_ON_SELECTCHANGED_CTRNAME(L"deng_FXR_check", CLightControlUI::OnDirection)
@@ -354,6 +356,24 @@ void CLightControlUI::OnPalette(TNotifyUI& msg)
 void CLightControlUI::OnSwatch(TNotifyUI& msg, int)
 {
     Apply(WithFixedColour(Current(), FromArgb(msg.pSender->GetBkColor())));
+}
+
+void CLightControlUI::OnPickColour(TNotifyUI&)
+{
+    if (page_ == nullptr || m_pManager == nullptr)
+        return;
+    const profiles::LightRecord current = Current();
+    // The picker offers the colour cycle only where the mode has one.
+    const bool offerSeven = sevenColour_ != nullptr && sevenColour_->IsEnabled() && sevenColour_->IsVisible();
+    const std::optional<PickedColour> picked =
+        PickColour(page_->Setup().ownerWindow, ToArgb(FixedColour(current)),
+                   {.dpi = m_pManager->GetDPI(), .sevenColour = current.multiColor != 0, .offerSevenColour = offerSeven});
+    if (!picked)
+        return;
+    profiles::LightRecord record = WithFixedColour(current, FromArgb(picked->colour));
+    record.multiColor = offerSeven && picked->sevenColour ? 1 : 0;
+    if (!(record == current))
+        Apply(record);
 }
 
 void CLightControlUI::OnSevenColour(TNotifyUI&)

@@ -53,6 +53,8 @@ private:
     void OnColourEdit(DuiLib::TNotifyUI& msg);
     void OnPalette(DuiLib::TNotifyUI& msg);
     void OnSwatch(DuiLib::TNotifyUI& msg, int n);
+    // "deng_colordp_btn": the colour picker over the main window, started at the fixed colour.
+    void OnPickColour(DuiLib::TNotifyUI& msg);
     void OnSevenColour(DuiLib::TNotifyUI& msg);
     void OnDirection(DuiLib::TNotifyUI& msg);
     void OnSameMode(DuiLib::TNotifyUI& msg);

@@ -6,6 +6,7 @@
 #include "devices/page_texts.h"
 #include "devices/qt/device_page.h"
 #include "devices/qt/panel_child.h"
+#include "lighting/qt/music_lighting.h"
 #include "platform/text.h"
 #include "ui/filedialog.h"
 
@@ -255,6 +256,8 @@ void CDeviceProfileUI::OnReset(TNotifyUI&)
     if (!Report(List().ResetProfile()))
         return;
     const devices::SequenceResult result = devices::ResetModelProfile(page_->Model());
+    // A reset gives the music lighting its default styles back too, whatever the device said.
+    orvel::SendMessageW(page_->Setup().ownerWindow, lighting::WM_RESET_AUDIO_FILE, 0, 0);
     page_->ApplyProfile();
     page_->ShowResult(result);
 }

@@ -10,6 +10,8 @@
 #include "tests/app/window_bench.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 
 namespace orvel::app::testing {
 namespace {
@@ -167,6 +169,57 @@ TEST(MousePage, TheDpiReferenceRowFollowsItselfAndWritesNothing)
         EXPECT_EQ(slider->GetValue(), c.value);
     }
     EXPECT_TRUE(Received(mouse).empty());
+}
+
+TEST(MousePage, AStageColourComesFromTheColourPickerAndACancelChangesNothing)
+{
+    WindowBench bench;
+    sim::ServedDevice& mouse = bench.Serve(sim::DeviceKind::Mouse);
+    bench.Start();
+    CQuorsineUSBDevice* page = Shown(bench, kMouse);
+    auto* swatch = On(page, L"DPI_color_option_2");
+    // Stage 2's colour: in the mouse's block, in the profile.
+    auto onMouse = [&] {
+        const auto block = mouse.Device().Snapshot().block;
+        return std::array<int, 3>{block[14 + 18 + 6], block[14 + 18 + 7], block[14 + 18 + 8]};
+    };
+    auto inProfile = [&] {
+        const Json::Value stage = ProfileEntry(page)["DPIStages"]["StageDPIs"][2];
+        return std::array<int, 3>{stage["StageColorR"].asInt(), stage["StageColorG"].asInt(), stage["StageColorB"].asInt()};
+    };
+    const std::uint32_t shown = swatch->GetBkColor();
+    const auto before = onMouse();
+    ASSERT_EQ(inProfile(), before);
+    Received(mouse);
+
+    const bool opened = InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); },
+                                       [&](DuiLib::CPaintManagerUI& pm) {
+        EXPECT_EQ(pm.FindControl(L"color_show_btn")->GetBkColor(), shown) << "the picker starts at the stage's colour";
+        EXPECT_FALSE(pm.FindControl(L"7color_layout")->IsVisible());
+        TypeInPicker(pm, L"color_edit_r", L"1");
+        pm.SendNotify(pm.FindControl(L"laterbtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    });
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(Received(mouse).empty());
+    EXPECT_EQ(onMouse(), before);
+    EXPECT_EQ(inProfile(), before);
+    EXPECT_EQ(swatch->GetBkColor(), shown);
+
+    ASSERT_TRUE(InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); }, [&](DuiLib::CPaintManagerUI& pm) {
+        TypeInPicker(pm, L"color_edit_r", L"18");
+        TypeInPicker(pm, L"color_edit_g", L"52");
+        TypeInPicker(pm, L"color_edit_b", L"86");
+        pm.SendNotify(pm.FindControl(L"okbtn"), DuiLib::DUI_MSGTYPE_CLICK);
+    }));
+    EXPECT_EQ(Received(mouse), kOneBlockWrite66);
+    EXPECT_EQ(onMouse(), (std::array<int, 3>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(inProfile(), (std::array<int, 3>{0x12, 0x34, 0x56}));
+    EXPECT_EQ(swatch->GetBkColor(), 0xFF123456u);
+
+    bench.Restart();
+    page = Shown(bench, kMouse);
+    EXPECT_EQ(On(page, L"DPI_color_option_2")->GetBkColor(), 0xFF123456u);
+    EXPECT_EQ(onMouse(), (std::array<int, 3>{0x12, 0x34, 0x56}));
 }
 
 TEST(MousePage, TheMousesOwnButtonsUpdateThePage)
@@ -351,30 +404,62 @@ TEST(KeyboardPage, TheKeyboardsProfileButtonShowsItsNewProfile)
     EXPECT_EQ(profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"), 1);
 }
 
-TEST(KeyboardPage, AKeyboardUnpluggedDuringAChangeGetsItWhenItIsBack)
+TEST(DevicePages, ADeviceUnpluggedDuringAChangeGetsItWhenItIsBack)
 {
-    WindowBench bench;
-    sim::ServedDevice& keyboard = bench.Serve(sim::DeviceKind::Keyboard);
-    bench.Start();
-    CQuorsineUSBDevice* page = Shown(bench, kKeyboard);
-    MessageBoxes boxes(L"confirm_btn");
-    sim::FaultRule unplug;
-    unplug.command = cmd::kWriteBlock;
-    unplug.action = sim::FaultAction::Unplug;
-    keyboard.Device().AddFault(unplug);
+    // The change a user makes on the page, where the device's block keeps it, what the profile
+    // and the page show of it.
+    struct Case {
+        sim::DeviceKind kind;
+        int row;
+        std::function<void(WindowBench&, CQuorsineUSBDevice*)> change;
+        std::size_t blockByte;
+        int value;
+        std::function<int(CQuorsineUSBDevice*)> stored;
+        std::function<int(CQuorsineUSBDevice*)> shown;
+    };
+    auto winLock = [](WindowBench& bench, CQuorsineUSBDevice* page) {
+        Select(bench, On<DuiLib::COptionUI>(page, L"winlockflag_option"), true);
+    };
+    auto storedWinLock = [](CQuorsineUSBDevice* page) { return profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"); };
+    auto shownWinLock = [](CQuorsineUSBDevice* page) { return int(On<DuiLib::COptionUI>(page, L"winlockflag_option")->IsSelected()); };
+    // Brightness 1: the ring devices start at 4.
+    auto dim = [](WindowBench& bench, CQuorsineUSBDevice* page) { Slide(bench, On<DuiLib::CSliderUI>(page, L"deng_light_slider"), 1); };
+    auto storedBrightness = [](CQuorsineUSBDevice* page) { return profiles::JsonInt(ProfileEntry(page)["LightInfo"], "Light"); };
+    auto shownBrightness = [](CQuorsineUSBDevice* page) { return On<DuiLib::CSliderUI>(page, L"deng_light_slider")->GetValue(); };
+    const Case cases[] = {
+        {sim::DeviceKind::Keyboard, kKeyboard, winLock, 21, 1, storedWinLock, shownWinLock},
+        {sim::DeviceKind::MousePad, kPad, dim, 2, 1, storedBrightness, shownBrightness},
+        {sim::DeviceKind::Headset, kHeadset, dim, 2, 1, storedBrightness, shownBrightness},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        WindowBench bench;
+        sim::ServedDevice& device = bench.Serve(c.kind);
+        bench.Start();
+        CQuorsineUSBDevice* page = Shown(bench, c.row);
+        const int before = device.Device().Snapshot().block[c.blockByte];
+        ASSERT_NE(before, c.value);
+        MessageBoxes boxes(L"confirm_btn");
+        sim::FaultRule unplug;
+        unplug.command = cmd::kWriteBlock;
+        unplug.action = sim::FaultAction::Unplug;
+        device.Device().AddFault(unplug);
 
-    Select(bench, On<DuiLib::COptionUI>(page, L"winlockflag_option"), true);
-    ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
-    EXPECT_EQ(boxes.Texts().front(), page->LanguageText("message_device_not_updated"));
-    EXPECT_EQ(keyboard.Device().Snapshot().block[21], 0);
-    EXPECT_EQ(profiles::JsonInt(ProfileEntry(page)["SystemStages"], "WinFlag"), 1);
-    ASSERT_TRUE(SpinUntil([&] { return !bench.window->ItemVisible(kKeyboard); }));
+        c.change(bench, page);
+        ASSERT_TRUE(SpinUntil([&] { return !boxes.Texts().empty(); }));
+        EXPECT_EQ(boxes.Texts().front(), page->LanguageText("message_device_not_updated"));
+        EXPECT_EQ(device.Device().Snapshot().block[c.blockByte], before);
+        EXPECT_EQ(c.stored(page), c.value) << "the change stays in the profile";
+        EXPECT_EQ(c.shown(page), c.value) << "and on the page";
+        ASSERT_TRUE(SpinUntil([&] { return !bench.window->ItemVisible(c.row); }));
 
-    ASSERT_TRUE(keyboard.Plug(sim::Path::Cable));
-    page = Shown(bench, kKeyboard);
-    EXPECT_EQ(keyboard.Device().Snapshot().block[21], 1);
-    EXPECT_TRUE(On<DuiLib::COptionUI>(page, L"winlockflag_option")->IsSelected());
-    EXPECT_EQ(boxes.Texts().size(), 1u);
+        ASSERT_TRUE(device.Plug(sim::Path::Cable));
+        page = Shown(bench, c.row);
+        EXPECT_TRUE(SpinUntil([&] { return device.Device().Snapshot().block[c.blockByte] == c.value; }));
+        EXPECT_EQ(c.shown(page), c.value);
+        EXPECT_EQ(c.stored(page), c.value);
+        EXPECT_EQ(boxes.Texts().size(), 1u);
+    }
 }
 
 TEST(RingPages, LightingAndDefaultsReachTheDeviceAndAreShownAfterARestart)

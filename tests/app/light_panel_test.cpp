@@ -5,6 +5,7 @@
 #include "profiles/jsonfile.h"
 #include "tests/app/panel_bench.h"
 
+#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -121,6 +122,63 @@ TEST(LightPanel, TypedAndPickedColoursAreClampedAndEndTheColourCycle)
     bench.Send(OnPage(bench, kKeyboard, L"color_option_5"), DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_EQ(CoreOf(bench, kKeyboard).CurrentLight().blue, 0xFF); // the swatch's #FF00B0FF
     EXPECT_EQ(CoreOf(bench, kKeyboard).CurrentLight().green, 0xB0);
+}
+
+TEST(LightPanel, TheColourSwatchOpensThePickerWhoseChoiceReachesTheDevice)
+{
+    struct Case {
+        sim::DeviceKind kind;
+        int row;
+        int mode;
+        bool offersSevenColours; // the mode has a colour cycle
+    };
+    const Case cases[] = {{sim::DeviceKind::Keyboard, kKeyboard, 5, true}, {sim::DeviceKind::Mouse, kMouse, 3, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        WindowBench bench;
+        sim::ServedDevice& device = bench.Serve(c.kind);
+        Started(bench, {c.row});
+        bench.window->SelectKindRow(c.row);
+        Pick(OnPage(bench, c.row, L"light_combo_modeSelect"), c.mode);
+        DuiLib::CControlUI* swatch = OnPage(bench, c.row, L"deng_colordp_btn");
+        const profiles::LightRecord before = CoreOf(bench, c.row).CurrentLight();
+        const std::uint32_t shown = 0xFF000000u | std::uint32_t(before.red) << 16 | std::uint32_t(before.green) << 8 | before.blue;
+        Received(device);
+
+        ASSERT_TRUE(InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); }, [&](DuiLib::CPaintManagerUI& pm) {
+            EXPECT_EQ(pm.FindControl(L"color_show_btn")->GetBkColor(), shown);
+            EXPECT_EQ(pm.FindControl(L"7color_layout")->IsVisible(), c.offersSevenColours);
+            TypeInPicker(pm, L"color_edit_g", L"7");
+            pm.SendNotify(pm.FindControl(L"closebtn"), DuiLib::DUI_MSGTYPE_CLICK);
+        }));
+        EXPECT_TRUE(Received(device).empty()) << "a cancel changes nothing";
+        EXPECT_TRUE(CoreOf(bench, c.row).CurrentLight() == before);
+        EXPECT_EQ(StoredLight(bench, c.row)["Green"].asInt(), before.green);
+        EXPECT_EQ(swatch->GetBkColor(), shown);
+
+        ASSERT_TRUE(InColourPicker([&] { bench.Send(swatch, DuiLib::DUI_MSGTYPE_CLICK); }, [&](DuiLib::CPaintManagerUI& pm) {
+            TypeInPicker(pm, L"color_edit_r", L"18");
+            TypeInPicker(pm, L"color_edit_g", L"52");
+            TypeInPicker(pm, L"color_edit_b", L"86");
+            if (c.offersSevenColours) {
+                auto* seven = static_cast<DuiLib::CCheckBoxUI*>(pm.FindControl(L"7color"));
+                seven->SetCheck(true, false);
+                pm.SendNotify(seven, DuiLib::DUI_MSGTYPE_CHECKCLICK);
+            }
+            pm.SendNotify(pm.FindControl(L"okbtn"), DuiLib::DUI_MSGTYPE_CLICK);
+        }));
+        EXPECT_FALSE(Received(device).empty());
+        const std::vector<std::uint8_t> block = device.Device().Snapshot().block;
+        EXPECT_EQ((std::array<int, 4>{block[5], block[6], block[7], block[8]}),
+                  (std::array<int, 4>{c.offersSevenColours ? 1 : 0, 0x12, 0x34, 0x56}));
+        const Json::Value stored = StoredLight(bench, c.row);
+        EXPECT_EQ(stored["Red"].asInt(), 0x12);
+        EXPECT_EQ(stored["Blue"].asInt(), 0x56);
+        EXPECT_EQ(stored["MultiColor"].asInt(), c.offersSevenColours ? 1 : 0);
+        EXPECT_EQ(swatch->GetBkColor(), 0xFF123456u);
+        EXPECT_EQ(OnPage(bench, c.row, L"deng_edit_G")->GetText().str(), L"52");
+        EXPECT_EQ(OnPage<DuiLib::COptionUI>(bench, c.row, L"deng_7color_check")->IsSelected(), c.offersSevenColours);
+    }
 }
 
 TEST(LightPanel, TheModeDecidesWhichGroupsAreUsable)

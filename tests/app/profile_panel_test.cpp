@@ -2,6 +2,8 @@
 // emulators: the profile list and its files, what the device is given, and the file dialogs
 // answered as a user does.
 
+#include "lighting/audio_styles.h"
+#include "lighting/qt/music_lighting.h"
 #include "profiles/jsonfile.h"
 #include "tests/app/file_dialog_answer.h"
 #include "tests/app/panel_bench.h"
@@ -185,21 +187,34 @@ TEST_F(ProfilePanel, ProfilesAreImportedAndExportedThroughTheFileDialogs)
     EXPECT_EQ(exported["Device"][0]["LightInfo"]["Light"].asInt(), 2);
 }
 
-TEST_F(ProfilePanel, AResetAsksFirstAndGivesTheDeviceTheDefaults)
+TEST_F(ProfilePanel, AResetAsksFirstAndGivesTheDeviceAndTheMusicStylesTheDefaults)
 {
+    // The user has renamed a music style.
+    const auto audioFile = bench.temp / "data" / "VARNO Orvel 80" / lighting::kAudioFileName;
+    const Json::Value defaultStyles = profiles::LoadJsonFile(orvel::testing::SourceDefaultData() / lighting::kAudioFileName);
+    Json::Value renamed = defaultStyles;
+    lighting::AudioStyleSettings styles = lighting::ReadAudioStyles(renamed["Device"]);
+    styles.names[0] = "Mine";
+    lighting::StoreAudioStyles(renamed["Device"], styles);
+    std::filesystem::create_directories(audioFile.parent_path());
+    ASSERT_TRUE(profiles::SaveJsonFile(audioFile, renamed));
     Start(sim::DeviceKind::Keyboard, kKeyboard);
+    ASSERT_EQ(bench.window->MusicLighting()->Audio().Settings().names[0], "Mine");
     Release(bench, OnPage(bench, kKeyboard, L"deng_light_slider"), 1);
     {
         MessageBoxes cancelled(L"cancel_btn");
         Click(bench, kKeyboard, L"device_reset_btn");
         EXPECT_EQ(cancelled.Texts(), std::vector<std::wstring>{Text(L"message_text_22")});
         EXPECT_EQ(DeviceBrightness(), 1);
+        EXPECT_EQ(profiles::LoadJsonFile(audioFile), renamed);
     }
     MessageBoxes boxes(L"confirm_btn");
     Received(*device);
     Click(bench, kKeyboard, L"device_reset_btn");
     EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Text(L"message_text_22")});
     EXPECT_EQ(DeviceBrightness(), 4);
+    EXPECT_EQ(profiles::LoadJsonFile(audioFile), defaultStyles);
+    EXPECT_EQ(bench.window->MusicLighting()->Audio().Settings().names[0], "第一组");
     EXPECT_EQ(OnPage<DuiLib::CSliderUI>(bench, kKeyboard, L"deng_light_slider")->GetValue(), 4);
     EXPECT_EQ(Items(Combo(bench, kKeyboard)), std::vector<std::wstring>{L"profile1"});
     // The keys went to the keyboard as well.

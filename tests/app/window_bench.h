@@ -173,4 +173,31 @@ private:
     std::vector<std::wstring> texts_;
 };
 
+// Runs open, which opens the colour picker modally, and answers the picker as the user does while
+// it is open (answer must close it); whether the picker opened.
+inline bool InColourPicker(const std::function<void()>& open, const std::function<void(DuiLib::CPaintManagerUI&)>& answer)
+{
+    bool opened = false;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* picker = dynamic_cast<DuiLib::WindowImplBase*>(
+            DuiLib::CWindowWnd::FromHandle(winmsg::FindLocalWindow(L"ColorSelectWnd", L"")));
+        if (picker == nullptr || opened)
+            return;
+        opened = true;
+        answer(picker->GetPaintManager());
+    });
+    timer.start();
+    open();
+    return opened;
+}
+
+// A picker's edit typed into and left.
+inline void TypeInPicker(DuiLib::CPaintManagerUI& pm, const wchar_t* edit, const wchar_t* text)
+{
+    pm.FindControl(edit)->SetText(text);
+    pm.SendNotify(pm.FindControl(edit), DuiLib::DUI_MSGTYPE_KILLFOCUS);
+}
+
 } // namespace orvel::app::testing

@@ -40,11 +40,6 @@ protected:
         EXPECT_FALSE(ColourPickerOpen());
         return picked;
     }
-    static void Leave(DuiLib::CPaintManagerUI& pm, const wchar_t* edit, const wchar_t* text)
-    {
-        pm.FindControl(edit)->SetText(text);
-        pm.SendNotify(pm.FindControl(edit), DuiLib::DUI_MSGTYPE_KILLFOCUS);
-    }
     static void Click(DuiLib::CPaintManagerUI& pm, const wchar_t* name)
     {
         pm.SendNotify(pm.FindControl(name), DuiLib::DUI_MSGTYPE_CLICK);
@@ -64,9 +59,9 @@ TEST_F(ColourSelectTest, TheMousePagesPickerShowsTheColourAndGivesBackTheEditedO
         EXPECT_FALSE(pm.FindControl(L"7color_layout")->IsVisible()) << "the mouse page hides the seven colours";
         EXPECT_FALSE(pm.FindControl(L"7color")->IsEnabled());
         EXPECT_FALSE(PickColour(main_->GetHWND(), 0xFF000000).has_value()) << "one picker at a time";
-        Leave(pm, L"color_edit_r", L"300");
+        TypeInPicker(pm, L"color_edit_r", L"300");
         EXPECT_EQ(pm.FindControl(L"color_edit_r")->GetText(), L"255");
-        Leave(pm, L"color_edit_b", L"-4");
+        TypeInPicker(pm, L"color_edit_b", L"-4");
         EXPECT_EQ(pm.FindControl(L"color_edit_b")->GetText(), L"0");
         EXPECT_EQ(pm.FindControl(L"color_show_btn")->GetBkColor(), 0xFFFF2000u);
         Click(pm, L"okbtn");
@@ -135,7 +130,7 @@ TEST_F(ColourSelectTest, EveryCancelGivesNothingAndTheProgramRuns)
         SCOPED_TRACE(name);
         const Cancel& cancel = cancelOf; // clang 14 cannot capture a structured binding
         const auto picked = Pick(0xFF123456, {}, [&](CColorSelectWnd& w, DuiLib::CPaintManagerUI& pm) {
-            Leave(pm, L"color_edit_r", L"1");
+            TypeInPicker(pm, L"color_edit_r", L"1");
             cancel(w, pm);
         });
         EXPECT_FALSE(picked.has_value());
