@@ -61,8 +61,9 @@ inline constexpr int kDelayEditMaxChars = 6;
 inline constexpr std::array<const char*, 4> kControlsDisabledWhileRecording = {
     "macro_name_tab", "macro_tab_macroaction_edit", "macro_tab_macrodelay_edit", "macro_action_list"};
 // Disabled while no macro is left, enabled when one loads.
-inline constexpr std::array<const char*, 5> kControlsNeedingAMacro = {
-    "macro_action_layout", "mouse_move_layout", "macro_btn_export", "macro_btn_name_sub", "macro_btn_name_edit"};
+inline constexpr std::array<const char*, 6> kControlsNeedingAMacro = {
+    "macro_action_layout", "mouse_move_layout", "macro_btn_export", "macro_btn_name_sub", "macro_btn_name_edit",
+    "macro_btn_starredio"};
 
 // "macro_btn_name_sub": the questions to ask, in order, before anything changes: whether to
 // delete the macro, then, when a key of the current profile uses it, whether to delete it all

@@ -346,9 +346,11 @@ TEST(MacroPanelWindow, TheNameListHighlightsTheMacroShownAndHintsWhenEmpty)
     EXPECT_FALSE(names->IsVisible());
     EXPECT_TRUE(hint->IsVisible());
     EXPECT_EQ(hint->GetText(), page->LanguageText("macro_empty_hint").c_str());
+    EXPECT_FALSE(On(page, L"macro_btn_starredio")->IsEnabled()) << "nothing to record into";
     bench.Send(On(page, L"macro_btn_name_add"), DuiLib::DUI_MSGTYPE_CLICK);
     EXPECT_TRUE(names->IsVisible());
     EXPECT_FALSE(hint->IsVisible());
+    EXPECT_TRUE(On(page, L"macro_btn_starredio")->IsEnabled());
 }
 
 // A macro deleted while a key plays it: after both questions the key is back on its default in
