@@ -30,14 +30,15 @@ T* On(CQuorsineUSBDevice* page, const std::wstring& name)
     return static_cast<T*>(control);
 }
 
-// The commands the device received since the last call, but the light frames the frame output
-// streams on its own.
+// The commands the device received since the last call, but what comes at any time: the light
+// frames the frame output streams on its own, the light control and the heartbeat's small reads.
 std::vector<int> Received(sim::ServedDevice& device)
 {
     std::vector<int> commands;
     for (const sim::ReceivedFrame& frame : device.Device().TakeReceived()) {
-        if (frame.request[3] != cmd::kWriteLightStream && frame.request[3] != cmd::kSetHostLightControl)
-            commands.push_back(frame.request[3]);
+        const int command = frame.request[3];
+        if (command != cmd::kWriteLightStream && command != cmd::kSetHostLightControl && command != cmd::kReadSmall)
+            commands.push_back(command);
     }
     return commands;
 }
