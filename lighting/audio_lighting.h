@@ -16,7 +16,7 @@
 // Everything but the watchdog runs on the window's thread.
 
 #include "lighting/audio_record_link.h"
-#include "lighting/audio_spectrum_input.h"
+#include "lighting/audio_band_input.h"
 #include "lighting/audio_styles.h"
 #include "lighting/audio_watchdog.h"
 #include "lighting/clock.h"

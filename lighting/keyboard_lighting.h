@@ -3,7 +3,7 @@
 // four reactive planes over the key matrix, counters), the thirty modes and the seven audio
 // styles, rendered into the 170-position colour buffer by the keyboard's light loop.
 
-#include "lighting/audio_spectrum_input.h"
+#include "lighting/audio_band_input.h"
 #include "lighting/device_lighting.h"
 #include "lighting/keyboard_tables.h"
 #include "lighting/light_loop.h"

@@ -205,14 +205,14 @@ int MeasureLatency(testing::TempFolder& temp, int tones)
 {
     MainWindow window(temp);
     window.Start();
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 1};
+    pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 48000, 1};
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     attr.tlength = 48000 / 100 * 4; // 10 ms
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
     int error = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "audiorecord_bench", PA_STREAM_PLAYBACK, nullptr, "tone", &spec, nullptr, &attr, &error);
+    pa_simple* stream = pa_simple_new(nullptr, "audiorecord_bench", PA_STREAM_PLAYBACK, nullptr, "tone", &format, nullptr, &attr, &error);
     if (stream == nullptr) {
         std::fprintf(stderr, "no playback stream: %s\n", pa_strerror(error));
         return 1;

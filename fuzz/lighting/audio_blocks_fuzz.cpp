@@ -5,7 +5,7 @@
 // Input: byte 0 audio style; then blocks of {1 byte kind, 2 bytes size (little-endian), that
 // many bytes}, the last one cut where the input ends.
 
-#include "lighting/audio_spectrum_input.h"
+#include "lighting/audio_band_input.h"
 #include "lighting/keyboard_lighting.h"
 
 #include <cstddef>

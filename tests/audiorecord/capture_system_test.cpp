@@ -12,7 +12,7 @@
 #include "tests/support/source_folder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tone_wav.h"
-#include "tools/audiorecord/spectrum.h"
+#include "tools/audiorecord/frequency_levels.h"
 
 #include <gtest/gtest.h>
 

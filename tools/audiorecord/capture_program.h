@@ -8,7 +8,7 @@
 #include "platform/winmsg.h"
 #include "tools/audiorecord/pulse_capture.h"
 #include "tools/audiorecord/record_session.h"
-#include "tools/audiorecord/spectrum.h"
+#include "tools/audiorecord/frequency_levels.h"
 
 #include <cstdio>
 #include <deque>

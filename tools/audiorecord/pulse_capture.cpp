@@ -2,7 +2,7 @@
 
 #include "platform/debuglog.h"
 #include "platform/pulse_lock.h"
-#include "tools/audiorecord/spectrum.h"
+#include "tools/audiorecord/frequency_levels.h"
 
 #include <vector>
 
@@ -181,8 +181,8 @@ void PulseCapture::OnSinkInfo(pa_context*, const pa_sink_info* info, int eol, vo
 void PulseCapture::Record(const std::string& monitor)
 {
     ReleaseStream();
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kSampleRate, 1};
-    stream_ = pa_stream_new(context_, "spectrum", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kSampleRate, 1};
+    stream_ = pa_stream_new(context_, "spectrum", &format, nullptr);
     if (stream_ == nullptr) return;
     pa_stream_set_state_callback(stream_, &PulseCapture::OnStreamState, this);
     pa_stream_set_read_callback(stream_, &PulseCapture::OnRead, this);

@@ -11,7 +11,7 @@
 
 #include "lighting/audio_record_protocol.h"
 #include "platform/ipc.h"
-#include "tools/audiorecord/spectrum.h"
+#include "tools/audiorecord/frequency_levels.h"
 
 #include <array>
 #include <cstdint>

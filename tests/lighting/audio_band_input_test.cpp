@@ -1,4 +1,4 @@
-#include "lighting/audio_spectrum_input.h"
+#include "lighting/audio_band_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/audiorecord/spectrum.h"
+#include "tools/audiorecord/frequency_levels.h"
 
 #include <gtest/gtest.h>
 
