@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace orvel::testing {
@@ -32,6 +33,23 @@ inline std::function<ScriptedReply(const RecordedRequest&)> HeldPackage(std::sha
         while (hold->load())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return ScriptedReply{200, {}, "", size};
+    };
+}
+
+// Version checks answered by app key: the mouse is offered mouseVersion with a package under
+// /files/ (whose requests go to package), the keyboard has 0102, any other product gets otherwise.
+inline std::function<ScriptedReply(const RecordedRequest&)> VersionsByAppKey(
+    std::string origin, std::string mouseVersion, ScriptedReply otherwise,
+    std::function<ScriptedReply(const RecordedRequest&)> package)
+{
+    return [origin, mouseVersion, otherwise, package](const RecordedRequest& request) {
+        if (request.target.rfind("/files/", 0) == 0 && package)
+            return package(request);
+        if (request.body.find("_MS_") != std::string::npos)
+            return ScriptedReply{200, {}, "{\"version\":\"" + mouseVersion + "\",\"path\":\"" + origin + "/files/MS.bin\"}"};
+        if (request.body.find("_KB_") != std::string::npos)
+            return ScriptedReply{200, {}, "{\"version\":\"0102\"}"};
+        return otherwise;
     };
 }
 

@@ -17,6 +17,7 @@ namespace orvel::update {
 namespace {
 
 using testing::HeldPackage;
+using testing::VersionsByAppKey;
 using testing::RecordedRequest;
 using testing::ScriptedReply;
 using Clock = std::chrono::steady_clock;
@@ -64,16 +65,7 @@ protected:
     // Answers by app key: the mouse gets newer firmware, everything else its own version.
     void ServeVersions(std::function<ScriptedReply(const RecordedRequest&)> package = {})
     {
-        const std::string origin = server_->Origin();
-        server_->SetHandler([origin, package](const RecordedRequest& request) {
-            if (request.target.rfind("/files/", 0) == 0 && package)
-                return package(request);
-            if (request.body.find("_MS_") != std::string::npos)
-                return ScriptedReply{200, {}, "{\"version\":\"0103\",\"path\":\"" + origin + "/files/MS.bin\"}"};
-            if (request.body.find("_KB_") != std::string::npos)
-                return ScriptedReply{200, {}, "{\"version\":\"0102\"}"};
-            return ScriptedReply{200, {}, "{\"version\":\"1000\"}"};
-        });
+        server_->SetHandler(VersionsByAppKey(server_->Origin(), "0103", {200, {}, "{\"version\":\"1000\"}"}, package));
     }
 
     void Open(ServiceAddress address)

@@ -28,6 +28,7 @@ using namespace DuiLib;
 using namespace std::chrono_literals;
 using app::testing::SpinUntil;
 using testing::HeldPackage;
+using testing::VersionsByAppKey;
 using testing::RecordedRequest;
 using testing::ScriptedReply;
 
@@ -77,15 +78,7 @@ protected:
     // newest, the program's check fails.
     void ServeVersions(std::function<ScriptedReply(const RecordedRequest&)> package = {})
     {
-        server_->SetHandler([origin = server_->Origin(), package](const RecordedRequest& request) {
-            if (request.target.rfind("/files/", 0) == 0 && package)
-                return package(request);
-            if (request.body.find("_MS_") != std::string::npos)
-                return ScriptedReply{200, {}, "{\"version\":\"0106\",\"path\":\"" + origin + "/files/MS.bin\"}"};
-            if (request.body.find("_KB_") != std::string::npos)
-                return ScriptedReply{200, {}, "{\"version\":\"0102\"}"};
-            return ScriptedReply{500, {}, "down for maintenance"};
-        });
+        server_->SetHandler(VersionsByAppKey(server_->Origin(), "0106", {500, {}, "down for maintenance"}, package));
     }
 
     void Open(const char* language, ServiceAddress address)
