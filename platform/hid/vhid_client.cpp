@@ -12,7 +12,6 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace orvel::hid::vhidclient {
@@ -40,23 +39,30 @@ int RemainingMs(Clock::time_point deadline)
     return left < 0 ? 0 : static_cast<int>(left);
 }
 
+// One connection to a vhid interface. No thread of its own: a thread that waits for a report
+// reads the socket itself while no other does, and hands on what it reads that is not its own
+// (an input report to a reader, a feature answer to GetFeature) to the threads waiting for it.
+// An answer so reaches the thread that asked for it without a hand-off between threads. Reports
+// that nobody waits for stay in the socket until the next read, which keeps the newest
+// kInputQueueLength of them as hidraw does for a reader that falls behind.
 class VhidChannel final : public Channel {
 public:
     VhidChannel(Session session, int wakeFd, ReportIdFilter filter)
         : fd_(session.fd)
         , wakeFd_(wakeFd)
-        , reader_(std::move(session.reader))
         , filter_(filter)
+        , reader_(std::move(session.reader))
     {
         // Reports that arrived together with HELLO.
-        Drain();
-        pump_ = std::thread([this] { Pump(); });
+        std::lock_guard lock(mutex_);
+        if (!SortLocked()) {
+            disconnected_ = true;
+        }
     }
 
     ~VhidChannel() override
     {
         Abort();
-        pump_.join();
         ::close(fd_);
         ::close(wakeFd_);
     }
@@ -65,17 +71,9 @@ public:
     {
         got = 0;
         std::unique_lock lock(mutex_);
-        auto ready = [this] { return !inputs_.empty() || disconnected_ || aborted_; };
-        if (timeoutMs == kWaitForever) {
-            changed_.wait(lock, ready);
-        } else if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
-            return IoStatus::kTimeout;
-        }
-        if (aborted_) {
-            return IoStatus::kAborted;
-        }
-        if (disconnected_) {
-            return IoStatus::kFailed;
+        const auto deadline = DeadlineOf(timeoutMs);
+        if (!AwaitLocked(lock, deadline, [this] { return !inputs_.empty(); })) {
+            return aborted_ ? IoStatus::kAborted : disconnected_ ? IoStatus::kFailed : IoStatus::kTimeout;
         }
         const std::vector<uint8_t> report = std::move(inputs_.front());
         inputs_.pop_front();
@@ -114,9 +112,8 @@ public:
             return false;
         }
         std::unique_lock lock(mutex_);
-        const bool answered = changed_.wait_for(lock, std::chrono::milliseconds(kFeatureTimeoutMs),
-                                                [this] { return feature_.has_value() || disconnected_ || aborted_; });
-        if (!answered || !feature_ || feature_->empty()) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kFeatureTimeoutMs);
+        if (!AwaitLocked(lock, deadline, [this] { return feature_.has_value(); }) || feature_->empty()) {
             return false;
         }
         got = std::min(length, feature_->size());
@@ -136,11 +133,89 @@ public:
             aborted_ = true;
         }
         changed_.notify_all();
+        // Ends the poll of the thread reading the socket.
         const uint64_t one = 1;
         [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof(one));
     }
 
 private:
+    static Clock::time_point DeadlineOf(uint32_t timeoutMs)
+    {
+        return timeoutMs == kWaitForever ? Clock::time_point::max()
+                                         : Clock::now() + std::chrono::milliseconds(timeoutMs);
+    }
+
+    // Waits until have() holds, the deadline passes or the channel ends; true when have() holds.
+    // While no other thread reads the socket this one does.
+    template <typename Have>
+    bool AwaitLocked(std::unique_lock<std::mutex>& lock, Clock::time_point deadline, Have have)
+    {
+        for (;;) {
+            if (have()) {
+                return true;
+            }
+            if (aborted_ || disconnected_) {
+                return false;
+            }
+            if (!socketTaken_) {
+                ReadSocketLocked(lock, deadline);
+                if (!have() && Clock::now() >= deadline) {
+                    return false;
+                }
+                continue;
+            }
+            if (Clock::now() >= deadline) {
+                return false;
+            }
+            ++waiting_;
+            if (deadline == Clock::time_point::max()) {
+                changed_.wait(lock);
+            } else {
+                changed_.wait_until(lock, deadline);
+            }
+            --waiting_;
+        }
+    }
+
+    // One poll of the socket (nothing waited for when the deadline has passed), what came sorted,
+    // and the threads that wait told.
+    void ReadSocketLocked(std::unique_lock<std::mutex>& lock, Clock::time_point deadline)
+    {
+        socketTaken_ = true;
+        lock.unlock();
+        uint8_t buffer[8192];
+        bool failed = false;
+        ssize_t n = -1;
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        int ready = 0;
+        for (;;) {
+            const int wait = deadline == Clock::time_point::max() ? -1 : RemainingMs(deadline);
+            // Without time to wait, what is there is read straight away.
+            ready = wait == 0 ? 1 : ::poll(fds, 2, wait);
+            if (ready >= 0 || errno != EINTR) {
+                break;
+            }
+        }
+        if (ready < 0) {
+            failed = true;
+        } else if (ready > 0 && !(fds[1].revents & POLLIN)) {
+            n = ::recv(fd_, buffer, sizeof(buffer), MSG_DONTWAIT);
+            failed = n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
+        }
+        lock.lock();
+        socketTaken_ = false;
+        if (n > 0) {
+            reader_.Append(buffer, static_cast<size_t>(n));
+        }
+        if (failed || (n > 0 && !SortLocked())) {
+            disconnected_ = true;
+        }
+        if (waiting_ > 0) {
+            // Someone else's report, or the socket free for the next reader.
+            changed_.notify_all();
+        }
+    }
+
     // Writes one frame without blocking past the time-out or an abort.
     IoStatus Send(uint8_t type, const uint8_t* data, size_t length, uint32_t timeoutMs)
     {
@@ -158,8 +233,7 @@ private:
             }
         }
         const std::vector<uint8_t> frame = vhid::EncodeFrame(type, {data, length});
-        const auto deadline = timeoutMs == kWaitForever ? Clock::time_point::max()
-                                                        : Clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = DeadlineOf(timeoutMs);
         size_t sent = 0;
         while (sent < frame.size()) {
             const ssize_t n = ::send(fd_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -186,39 +260,8 @@ private:
         return IoStatus::kOk;
     }
 
-    void Pump()
-    {
-        uint8_t buffer[8192];
-        for (;;) {
-            pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                Disconnect();
-                return;
-            }
-            if (fds[1].revents & POLLIN) {
-                return;
-            }
-            const ssize_t n = ::recv(fd_, buffer, sizeof(buffer), MSG_DONTWAIT);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                continue;
-            }
-            if (n <= 0) {
-                Disconnect();
-                return;
-            }
-            reader_.Append(buffer, static_cast<size_t>(n));
-            if (!Drain()) {
-                Disconnect();
-                return;
-            }
-        }
-    }
-
     // Sorts the complete messages read so far; false on a protocol error.
-    bool Drain()
+    bool SortLocked()
     {
         vhid::Message message;
         for (;;) {
@@ -230,7 +273,6 @@ private:
             case vhid::FrameReader::Result::kMessage:
                 break;
             }
-            std::lock_guard lock(mutex_);
             if (message.type == vhid::kInput) {
                 if (message.payload.empty() || !filter_.Accepts(message.payload[0])) {
                     continue;
@@ -244,29 +286,20 @@ private:
             } else {
                 return false;
             }
-            changed_.notify_all();
         }
-    }
-
-    void Disconnect()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            disconnected_ = true;
-        }
-        changed_.notify_all();
     }
 
     int fd_;
     int wakeFd_;
-    vhid::FrameReader reader_;
     ReportIdFilter filter_;
-    std::thread pump_;
 
     std::mutex writeMutex_;
     std::mutex featureMutex_;
     std::mutex mutex_;
     std::condition_variable changed_;
+    vhid::FrameReader reader_;
+    bool socketTaken_ = false; // a thread reads the socket
+    int waiting_ = 0;          // threads waiting for what another reads
     std::deque<std::vector<uint8_t>> inputs_;
     std::optional<std::vector<uint8_t>> feature_;
     bool disconnected_ = false;
@@ -344,8 +377,8 @@ std::vector<std::filesystem::path> Sockets(const std::filesystem::path& folder)
 
 std::unique_ptr<Channel> MakeChannel(Session session, ReportIdFilter filter)
 {
-    // Without its wake-up event the pump thread could never be stopped, and Close would wait
-    // for it for ever.
+    // Without its wake-up event a read that waits for ever could never be stopped, and Close
+    // would wait for it for ever.
     const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd < 0) {
         debuglog::Writef("vhid: no wake-up event for the channel: %s", std::strerror(errno));
