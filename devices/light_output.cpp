@@ -36,11 +36,15 @@ void LightOutput::Stop()
 
 void LightOutput::FrameChanged()
 {
-    std::lock_guard guard(state_->lock);
-    if (!state_->pending) {
+    bool wake = false;
+    {
+        std::lock_guard guard(state_->lock);
+        wake = !state_->pending;
         state_->pending = true;
-        state_->wake.notify_one();
     }
+    // Told after the lock is let go, so the sender does not wake only to wait for it.
+    if (wake)
+        state_->wake.notify_one();
 }
 
 unsigned long LightOutput::Sent() const
