@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <map>
+#include <tuple>
 
 #include "ui/accessible.h"
 #include "ui/manager.h"
@@ -368,6 +370,11 @@ void CControlUI::PaintLook(HDC hDC) {
         hDC->setRenderHint(QPainter::Antialiasing);
         hDC->setClipPath(path, Qt::IntersectClip);
     }
+    PaintLayers(hDC);
+    if (clipRound) hDC->restore();
+}
+
+void CControlUI::PaintLayers(HDC hDC) {
     PaintBkColor(hDC);
     PaintBkImage(hDC);
     PaintStatusImage(hDC);
@@ -375,8 +382,30 @@ void CControlUI::PaintLook(HDC hDC) {
     PaintForeImage(hDC);
     PaintText(hDC);
     PaintBorder(hDC);
-    if (clipRound) hDC->restore();
 }
+
+namespace {
+
+// White, with the coverage of a rounded rectangle of w x h logical pixels as its alpha.
+const QImage& RoundCoverage(int w, int h, int roundX, int roundY, int pixelRatio) {
+    static std::map<std::tuple<int, int, int, int, int>, QImage> shapes;
+    const auto key = std::make_tuple(w, h, roundX, roundY, pixelRatio);
+    auto it = shapes.find(key);
+    if (it != shapes.end()) return it->second;
+    if (shapes.size() > 256) shapes.clear();
+    QImage shape(w * pixelRatio, h * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    shape.setDevicePixelRatio(pixelRatio);
+    shape.fill(Qt::transparent);
+    QPainter p(&shape);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, w, h), roundX / 2.0, roundY / 2.0);
+    p.fillPath(path, Qt::white);
+    p.end();
+    return shapes.emplace(key, std::move(shape)).first->second;
+}
+
+} // namespace
 
 bool CControlUI::PaintCachedLook(HDC hDC) {
     const int w = GetWidth(), h = GetHeight();
@@ -420,7 +449,12 @@ bool CControlUI::PaintCachedLook(HDC hDC) {
         c.image.fill(Qt::transparent);
         QPainter p(&c.image);
         p.translate(-m_rcItem.left, -m_rcItem.top);
-        PaintLook(&p);
+        PaintLayers(&p);
+        // The corners cut as a clip path would, by the shape's coverage: rasterising the path
+        // for every new look cost more than all the rest of it.
+        p.resetTransform();
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(QPoint(0, 0), RoundCoverage(w, h, Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy), pixelRatio));
     }
     hDC->drawImage(QPoint(m_rcItem.left, m_rcItem.top), c.image);
     return true;

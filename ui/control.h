@@ -179,6 +179,8 @@ public:
 protected:
     // The paint steps, from background to border.
     void PaintLook(HDC hDC);
+    // The parts of the look, in their order, without the round corners.
+    void PaintLayers(HDC hDC);
     // Marks the cached look stale (Invalidate does it too).
     void LookChanged() { m_bLookDirty = true; }
 

@@ -188,6 +188,8 @@ bool RunMessageFilters(const std::vector<IMessageFilterUI*>& filters, UINT uMsg,
 } // namespace
 
 struct CPaintManagerUI::Impl {
+    // What was invalidated since the last paint, as one rectangle of the host.
+    QRect pendingPaint;
     std::map<int, TFontInfo> fonts;
     std::map<int, QFont> qfonts;
     TFontInfo defaultFont;
@@ -1005,8 +1007,12 @@ void CPaintManagerUI::Invalidate() {
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc) {
-    if (m_pHost && !IsRectEmpty(rc))
-        m_pHost->update(QRect(rc.left + m_rcClientMargin.left, rc.top + m_rcClientMargin.top, rc.right - rc.left, rc.bottom - rc.top));
+    if (!m_pHost || IsRectEmpty(rc)) return;
+    // The window paints everything inside the bounding rectangle of what changed anyway; asked
+    // for as one rectangle, the paint is not clipped to a region of many (a keyboard's keys),
+    // through which every picture would be blended span by span.
+    d->pendingPaint |= QRect(rc.left + m_rcClientMargin.left, rc.top + m_rcClientMargin.top, rc.right - rc.left, rc.bottom - rc.top);
+    m_pHost->update(d->pendingPaint);
 }
 
 void CPaintManagerUI::UpdateLayout() {
@@ -1026,6 +1032,7 @@ void CPaintManagerUI::UpdateLayout() {
 }
 
 void CPaintManagerUI::Paint(HDC hDC, const RECT& rcPaint) {
+    d->pendingPaint = QRect();
     UpdateLayout();
     if (!m_pRoot) return;
     hDC->setRenderHint(QPainter::Antialiasing, false);

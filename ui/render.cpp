@@ -34,17 +34,6 @@ Qt::PenStyle PenStyle(int nStyle) {
     }
 }
 
-// x * a / 255 for the four channels at once, rounded as the painter does when it blends.
-QRgb ByteMul(QRgb x, uint a) {
-    uint t = (x & 0xff00ff) * a;
-    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
-    t &= 0xff00ff;
-    x = ((x >> 8) & 0xff00ff) * a;
-    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
-    x &= 0xff00ff00;
-    return x | t;
-}
-
 int TextFlags(UINT uStyle) {
     int f = 0;
     if (uStyle & DT_CENTER) f |= Qt::AlignHCenter;
@@ -213,13 +202,12 @@ void CRenderEngine::FillRoundRect(HDC hDC, const RECT& rc, int width, int height
         }
         Entry& e = it->second;
         if (e.tinted.isNull() || e.color != color) {
-            e.tinted = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-            const QRgb premultiplied = qPremultiply(ToQColor(color).rgba());
-            for (int y = 0; y < h; ++y) {
-                const auto* cov = reinterpret_cast<const QRgb*>(e.coverage.constScanLine(y));
-                auto* out = reinterpret_cast<QRgb*>(e.tinted.scanLine(y));
-                for (int x = 0; x < w; ++x) out[x] = ByteMul(premultiplied, qAlpha(cov[x]));
-            }
+            // The colour where the shape covers, as much as it covers.
+            e.tinted = e.coverage.copy();
+            QPainter p(&e.tinted);
+            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            p.fillRect(QRect(0, 0, w, h), ToQColor(color));
+            p.end();
             e.color = color;
         }
         hDC->drawImage(QPoint(rc.left, rc.top), e.tinted);
@@ -422,6 +410,18 @@ void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rcDe
         if (uFade != 255) hDC->setOpacity(opacity * uFade / 255.0);
         hDC->drawImage(QPoint(clip.left, clip.top), it->second,
                        QRect(clip.left - rcDest.left, clip.top - rcDest.top, clip.right - clip.left, clip.bottom - clip.top));
+        if (uFade != 255) hDC->setOpacity(opacity);
+        return;
+    }
+    const bool plain = rcCorners.left == 0 && rcCorners.top == 0 && rcCorners.right == 0 && rcCorners.bottom == 0 && !bTiledX && !bTiledY;
+    if (plain && w == rcSource.right - rcSource.left && h == rcSource.bottom - rcSource.top) {
+        // Pixel for pixel (a window's background): only the part inside the paint rectangle is
+        // copied. Through a clip, the painter would blend the whole picture span by span.
+        const qreal opacity = hDC->opacity();
+        if (uFade != 255) hDC->setOpacity(opacity * uFade / 255.0);
+        hDC->drawImage(QPoint(clip.left, clip.top), *image.pImage,
+                       QRect(rcSource.left + clip.left - rcDest.left, rcSource.top + clip.top - rcDest.top, clip.right - clip.left,
+                             clip.bottom - clip.top));
         if (uFade != 255) hDC->setOpacity(opacity);
         return;
     }
