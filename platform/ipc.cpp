@@ -142,11 +142,13 @@ Exchange exchange(int fd, const std::vector<std::uint8_t>& frame, Clock::time_po
 // fresh one, which is kept afterwards. A kept connection the peer closed meanwhile is
 // replaced once; a frame cut short is dropped by the peer whole, so nothing arrives twice.
 template <typename Write>
-bool writeKeptOrFresh(const RemoteWindow& to, int answersOwed, Write write)
+bool writeKeptOrFresh(const RemoteWindow& to, bool posted, Write write)
 {
+    const int answersOwed = posted ? 0 : 1;
     if (auto kept = Kept().Take(to.socket)) {
         if (write(kept->fd)) {
             kept->unanswered += answersOwed;
+            kept->posted = kept->posted || posted;
             Kept().Give(to.socket, *kept);
             return true;
         }
@@ -160,7 +162,7 @@ bool writeKeptOrFresh(const RemoteWindow& to, int answersOwed, Write write)
         ::close(fd);
         return false;
     }
-    Kept().Give(to.socket, {fd, answersOwed});
+    Kept().Give(to.socket, {fd, answersOwed, posted});
     return true;
 }
 
@@ -214,7 +216,7 @@ SendResult SendMessageTimeoutW(const RemoteWindow& to, UINT msg, WPARAM wParam, 
     }
     const Exchange e = exchange(fd, *frame, deadline);
     if (e.result.status == SendStatus::Ok) {
-        Kept().Give(to.socket, {fd, 0});
+        Kept().Give(to.socket, {fd, 0, false});
     } else {
         ::close(fd);
     }
@@ -229,14 +231,14 @@ LRESULT SendMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lPa
 bool SendNotifyMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from)
 {
     auto frame = frameFor(msg, wParam, lParam, true, from);
-    return frame && writeKeptOrFresh(to, 1, [&](int fd) { return writeAtOnce(fd, *frame); });
+    return frame && writeKeptOrFresh(to, false, [&](int fd) { return writeAtOnce(fd, *frame); });
 }
 
 bool PostMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from)
 {
     auto frame = frameFor(msg, wParam, lParam, false, from);
     const auto deadline = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs);
-    return frame && writeKeptOrFresh(to, 0, [&](int fd) { return WriteAll(fd, *frame, deadline) == Io::Done; });
+    return frame && writeKeptOrFresh(to, true, [&](int fd) { return WriteAll(fd, *frame, deadline) == Io::Done; });
 }
 
 int BroadcastSystemMessageW(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -17,14 +17,15 @@ inline constexpr std::size_t kKeptInAll = 16;
 
 struct KeptConnection {
     int fd = -1;
-    int unanswered = 0; // answers of sends that did not wait for them, still to be read
+    int unanswered = 0;  // answers of sends that did not wait for them, still to be read
+    bool posted = false; // posts were written on it, which the peer does not answer
 };
 
 class KeptConnections {
 public:
-    // A kept connection to the endpoint that is ready for a new frame: every frame written on
-    // it read by the peer, every answer owed read here, not closed by the peer. Connections
-    // found otherwise are closed on the way. Nothing when none is ready.
+    // A kept connection to the endpoint that is ready for a new frame: every answer owed read
+    // here, every post read by the peer. Connections found otherwise are closed on the way.
+    // Nothing when none is ready.
     std::optional<KeptConnection> Take(const std::filesystem::path& socket);
     // Keeps a connection whose exchange went through; the oldest beyond the limits are closed.
     void Give(const std::filesystem::path& socket, KeptConnection connection);
