@@ -3,6 +3,7 @@
 #include "platform/ipc.h"
 
 #include "platform/debuglog.h"
+#include "platform/ipcconnections.h"
 #include "platform/ipcframe.h"
 #include "platform/ipcsocket.h"
 #include "platform/runtimefolder.h"
@@ -92,17 +93,77 @@ std::optional<std::vector<std::uint8_t>> frameFor(UINT msg, WPARAM wParam, LPARA
     return frame;
 }
 
-// Hands a whole frame to a peer that takes it at once; never waits. A fresh connection's
-// buffer holds any frame of ours, so a peer that cannot take it now is not reading at all.
+// Hands a whole frame to the peer on fd if it takes it at once; never waits.
+bool writeAtOnce(int fd, const std::vector<std::uint8_t>& frame)
+{
+    const ssize_t n = ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return n == static_cast<ssize_t>(frame.size());
+}
+
+// On a fresh connection: its buffer holds any frame of ours, so a peer that cannot take it
+// now is not reading at all.
 bool sendAtOnce(const RemoteWindow& to, const std::vector<std::uint8_t>& frame)
 {
     const int fd = ConnectTo(to.socket);
     if (fd < 0) {
         return false;
     }
-    const ssize_t n = ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const bool ok = writeAtOnce(fd, frame);
     ::close(fd);
-    return n == static_cast<ssize_t>(frame.size());
+    return ok;
+}
+
+// How one sent message fared on one connection.
+struct Exchange {
+    SendResult result;
+    bool unseen = false; // the peer closed without having read the frame whole: it can go again
+};
+
+Exchange exchange(int fd, const std::vector<std::uint8_t>& frame, Clock::time_point deadline)
+{
+    switch (WriteAll(fd, frame, deadline)) {
+    case Io::Done: break;
+    case Io::TimedOut: return {{SendStatus::TimedOut, 0}};
+    default: return {{SendStatus::NoPeer, 0}, true};
+    }
+    std::uint8_t reply[kReplyBytes];
+    switch (ReadAll(fd, reply, sizeof reply, deadline, true)) {
+    case Io::Done: {
+        const auto value = DecodeReply(reply);
+        return {value ? SendResult{SendStatus::Ok, *value} : SendResult{SendStatus::Refused, 0}};
+    }
+    case Io::Lost: return {{SendStatus::Refused, 0}, true};
+    case Io::TimedOut: return {{SendStatus::TimedOut, 0}};
+    default: return {{SendStatus::Refused, 0}};
+    }
+}
+
+// Writes a frame that waits for no answer on a kept connection that is in step, else on a
+// fresh one, which is kept afterwards. A kept connection the peer closed meanwhile is
+// replaced once; a frame cut short is dropped by the peer whole, so nothing arrives twice.
+template <typename Write>
+bool writeKeptOrFresh(const RemoteWindow& to, bool posted, Write write)
+{
+    const int answersOwed = posted ? 0 : 1;
+    if (auto kept = Kept().Take(to.socket)) {
+        if (write(kept->fd)) {
+            kept->unanswered += answersOwed;
+            kept->posted = kept->posted || posted;
+            Kept().Give(to.socket, *kept);
+            return true;
+        }
+        ::close(kept->fd);
+    }
+    const int fd = ConnectTo(to.socket);
+    if (fd < 0) {
+        return false;
+    }
+    if (!write(fd)) {
+        ::close(fd);
+        return false;
+    }
+    Kept().Give(to.socket, {fd, answersOwed, posted});
+    return true;
 }
 
 } // namespace
@@ -134,27 +195,32 @@ SendResult SendMessageTimeoutW(const RemoteWindow& to, UINT msg, WPARAM wParam, 
     if (!frame) {
         return {SendStatus::Rejected, 0};
     }
-    // A window whose backlog is full (a flood of posts) is waited for within the time-out.
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    // A kept connection the peer closed before reading the frame (it ended, or made room for
+    // other peers) gets one fresh try.
+    if (auto kept = Kept().Take(to.socket)) {
+        const Exchange e = exchange(kept->fd, *frame, deadline);
+        if (e.result.status == SendStatus::Ok) {
+            Kept().Give(to.socket, *kept);
+            return e.result;
+        }
+        ::close(kept->fd);
+        if (!e.unseen) {
+            return e.result;
+        }
+    }
+    // A window whose backlog is full (a flood of posts) is waited for within the time-out.
     const int fd = ConnectTo(to.socket, deadline);
     if (fd < 0) {
         return {Clock::now() >= deadline ? SendStatus::TimedOut : SendStatus::NoPeer, 0};
     }
-    SendResult result{SendStatus::NoPeer, 0};
-    std::uint8_t reply[kReplyBytes];
-    if (WriteAll(fd, *frame, deadline)) {
-        if (ReadAll(fd, reply, sizeof reply, deadline, true)) {
-            if (auto value = DecodeReply(reply)) {
-                result = {SendStatus::Ok, *value};
-            } else {
-                result.status = SendStatus::Refused;
-            }
-        } else {
-            result.status = Clock::now() >= deadline ? SendStatus::TimedOut : SendStatus::Refused;
-        }
+    const Exchange e = exchange(fd, *frame, deadline);
+    if (e.result.status == SendStatus::Ok) {
+        Kept().Give(to.socket, {fd, 0, false});
+    } else {
+        ::close(fd);
     }
-    ::close(fd);
-    return result;
+    return e.result;
 }
 
 LRESULT SendMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from)
@@ -165,22 +231,14 @@ LRESULT SendMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lPa
 bool SendNotifyMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from)
 {
     auto frame = frameFor(msg, wParam, lParam, true, from);
-    return frame && sendAtOnce(to, *frame);
+    return frame && writeKeptOrFresh(to, false, [&](int fd) { return writeAtOnce(fd, *frame); });
 }
 
 bool PostMessageW(const RemoteWindow& to, UINT msg, WPARAM wParam, LPARAM lParam, HWND from)
 {
     auto frame = frameFor(msg, wParam, lParam, false, from);
-    if (!frame) {
-        return false;
-    }
-    const int fd = ConnectTo(to.socket);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = WriteAll(fd, *frame, Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs));
-    ::close(fd);
-    return ok;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs);
+    return frame && writeKeptOrFresh(to, true, [&](int fd) { return WriteAll(fd, *frame, deadline) == Io::Done; });
 }
 
 int BroadcastSystemMessageW(UINT msg, WPARAM wParam, LPARAM lParam)

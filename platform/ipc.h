@@ -24,9 +24,11 @@ namespace orvel::ipc {
 
 // How long a send to another program may take before it counts as unanswered.
 inline constexpr DWORD kSendTimeoutMs = 2000;
-// How long an endpoint waits for the whole frame of a connection, from its accept.
+// How long an endpoint waits for a whole frame: from its accept for a connection's first
+// frame, from its first byte for the frames after. An idle connection waits for no time.
 inline constexpr int kFrameTimeoutMs = 1000;
-// Connections an endpoint reads at once; more wait in the socket's backlog.
+// Connections an endpoint reads at once (kept ones included); more wait in the socket's
+// backlog, and when every place is taken the connection idle longest is let go.
 inline constexpr std::size_t kMaxConnections = 32;
 inline constexpr int kListenBacklog = 16;
 // An endpoint hands its window no more posted messages while this many wait in its queue.
@@ -58,6 +60,11 @@ struct SendResult {
     LRESULT result = 0;
 };
 
+// A send, notify or post goes on a connection kept to the peer from an earlier one when that is
+// in step (its frames read, its answers in), else on a fresh connection, which is kept after.
+// A kept connection the peer closed before reading the frame is replaced by a fresh one once;
+// a message is never delivered twice.
+//
 // Sends and waits for the result. For WM_COPYDATA, lParam points at a COPYDATASTRUCT whose
 // block (at most kMaxCopyDataBytes) is carried along. While waiting, messages that other
 // threads send to the calling thread's windows are handled. from: the sending window, which
@@ -85,8 +92,9 @@ std::optional<RemoteWindow> SenderOf(HWND receiver);
 // Makes a window addressable by its class name and title (as they are at creation) for as
 // long as the object lives. Destroy it on any thread before the window is destroyed.
 //
-// Its thread reads up to kMaxConnections peers at once, each for at most kFrameTimeoutMs, so
-// a peer that says nothing holds up no other. A frame that announces more than the limit is
+// Its thread reads up to kMaxConnections peers at once, frame after frame, each frame within
+// kFrameTimeoutMs, so a peer that says nothing holds up no other; idle connections are the
+// first to go when more peers come. A frame that announces more than the limit is
 // refused on its header. Posted messages wait while kMaxQueuedPosts wait in the window's
 // queue (peers then queue in the backlog, and are refused once it is full), so a flood
 // neither grows memory nor keeps the window from its own work.
@@ -107,13 +115,14 @@ public:
 
 private:
     struct Connection;
+    enum class Delivery { Handled, Refused, Stopping };
     Endpoint(HWND hwnd, std::optional<std::vector<std::wstring>> accepted, std::filesystem::path socket, int listenFd,
              int stopFd);
     static std::unique_ptr<Endpoint> make(HWND hwnd, std::optional<std::vector<std::wstring>> accepted,
                                           std::string* error);
     void serve();
     bool acceptAll(std::vector<Connection>& connections);
-    bool deliver(Connection& connection);
+    Delivery deliver(Connection& connection);
     UINT numberOf(const std::string& name) const;
     bool waitForRoom() const;
 

@@ -27,18 +27,41 @@ constexpr int kAcceptRestMs = 100;
 
 } // namespace
 
-// One peer's connection while its frame comes in: the header first, then the body it announced.
+// One peer's connection, read frame after frame: the header first, then the body it announced.
+// A fresh connection has kFrameTimeoutMs for its first frame; once a frame is handled the
+// connection is idle, with no deadline, until the first byte of the next one comes.
 struct Endpoint::Connection {
     int fd = -1;
-    Clock::time_point deadline;
+    Clock::time_point deadline = Clock::time_point::max();
+    Clock::time_point idleSince = Clock::time_point::max(); // max: a frame is awaited or coming
+    bool closing = false; // shut for reading: what the peer wrote before is served, then it goes
     std::vector<std::uint8_t> frame = std::vector<std::uint8_t>(kFrameHeaderBytes);
     std::size_t have = 0;
     bool lengthKnown = false;
 
     bool complete() const { return lengthKnown && have == frame.size(); }
+    bool idle() const { return idleSince != Clock::time_point::max() && !closing; }
 
-    // Reads what is there. False when the connection is to be dropped: closed before the end
-    // of its frame, or a header that is not ours or announces too much (refused unread).
+    // After a handled frame: ready for the next one, whenever it comes.
+    void nextFrame()
+    {
+        frame.resize(kFrameHeaderBytes);
+        have = 0;
+        lengthKnown = false;
+        deadline = Clock::time_point::max();
+        idleSince = Clock::now();
+    }
+
+    // The peer may write no more; what it wrote is still read.
+    void close()
+    {
+        ::shutdown(fd, SHUT_RD);
+        closing = true;
+    }
+
+    // Reads what is there of the frame. False when the connection is to be dropped: closed (in
+    // the middle of a frame, which is then lost whole), or a header that is not ours or
+    // announces too much (refused unread).
     bool readSome()
     {
         while (!complete()) {
@@ -50,8 +73,14 @@ struct Endpoint::Connection {
                 return true;
             }
             if (n <= 0) {
-                debuglog::Write("ipc endpoint: a peer closed before the end of its frame");
+                if (have > 0) {
+                    debuglog::Write("ipc endpoint: a peer closed before the end of its frame");
+                }
                 return false;
+            }
+            if (have == 0 && idleSince != Clock::time_point::max()) {
+                deadline = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs);
+                idleSince = Clock::time_point::max();
             }
             have += static_cast<std::size_t>(n);
             if (!lengthKnown && have == kFrameHeaderBytes) {
@@ -170,9 +199,15 @@ void Endpoint::serve()
     auto acceptAgain = Clock::time_point::min();
     for (;;) {
         const bool resting = Clock::now() < acceptAgain;
-        const bool accepting = connections.size() < kMaxConnections && !resting;
+        const bool full = connections.size() >= kMaxConnections;
+        // When every place is taken, a new peer is served once an idle connection made room.
+        const auto longestIdle = std::min_element(connections.begin(), connections.end(), [](const Connection& a, const Connection& b) {
+            return a.idle() && (!b.idle() || a.idleSince < b.idleSince);
+        });
+        const bool canMakeRoom = full && longestIdle != connections.end() && longestIdle->idle();
+        const bool listening = (!full || canMakeRoom) && !resting;
         std::vector<pollfd> fds{{stopFd_, POLLIN, 0}};
-        if (accepting) {
+        if (listening) {
             fds.push_back({listenFd_, POLLIN, 0});
         }
         auto nextDeadline = resting ? acceptAgain : Clock::time_point::max();
@@ -195,18 +230,28 @@ void Endpoint::serve()
         if (fds[0].revents != 0) {
             break;
         }
-        if (accepting && fds[1].revents != 0 && !acceptAll(connections)) {
-            acceptAgain = Clock::now() + std::chrono::milliseconds(kAcceptRestMs);
+        if (listening && fds[1].revents != 0) {
+            if (full) {
+                longestIdle->close();
+            } else if (!acceptAll(connections)) {
+                acceptAgain = Clock::now() + std::chrono::milliseconds(kAcceptRestMs);
+            }
         }
         // Every connection reads what has come before its deadline is looked at, so peers that
-        // wrote in time are served even when a delivery before kept the thread.
+        // wrote in time are served even when a delivery before kept the thread. A connection
+        // hands over one frame a round, so a busy peer does not keep the others waiting.
         bool stopping = false;
         for (Connection& c : connections) {
             if (stopping || !c.readSome()) {
                 drop(c);
             } else if (c.complete()) {
-                stopping = !deliver(c);
-                drop(c);
+                const Delivery d = deliver(c);
+                stopping = d == Delivery::Stopping;
+                if (d == Delivery::Handled) {
+                    c.nextFrame();
+                } else {
+                    drop(c);
+                }
             }
         }
         const auto now = Clock::now();
@@ -265,29 +310,26 @@ bool Endpoint::waitForRoom() const
     return true;
 }
 
-// Hands one whole frame to the window; a sent message gets its answer, a message the window
-// does not take gets none (the sender sees the connection close). False when the endpoint is
-// being stopped meanwhile.
-bool Endpoint::deliver(Connection& connection)
+// Hands one whole frame to the window; a sent message gets its answer. A message the window
+// does not take gets none: the connection is dropped, and the sender sees it close.
+Endpoint::Delivery Endpoint::deliver(Connection& connection)
 {
     const auto message = DecodeMessage(connection.frame);
     if (!message) {
         debuglog::Write("ipc endpoint: a malformed frame was refused");
-        return true;
+        return Delivery::Refused;
     }
     const UINT number = message->copyData ? WM_COPYDATA : numberOf(message->name);
     if (number == 0) {
         debuglog::Writef("ipc endpoint: message \"%s\" is not taken here", message->name.c_str());
-        return true;
+        return Delivery::Refused;
     }
     if (!message->wantsReply) {
-        ::close(connection.fd); // the peer waits for nothing
-        connection.fd = -1;
         if (!waitForRoom()) {
-            return false;
+            return Delivery::Stopping;
         }
         orvel::PostMessageW(hwnd_, number, message->wParam, message->lParam);
-        return true;
+        return Delivery::Handled;
     }
     std::optional<RemoteWindow> sender;
     if (!message->sender.empty()) {
@@ -310,8 +352,9 @@ bool Endpoint::deliver(Connection& connection)
         std::lock_guard lock(Windows().mutex);
         Windows().senderOf.erase(hwnd_);
     }
-    WriteAll(connection.fd, EncodeReply(result), Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs));
-    return true;
+    const bool answered =
+        WriteAll(connection.fd, EncodeReply(result), Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs)) == Io::Done;
+    return answered ? Delivery::Handled : Delivery::Refused;
 }
 
 } // namespace orvel::ipc

@@ -143,7 +143,19 @@ bool WaitReady(int fd, short events, Clock::time_point deadline, bool pump)
     }
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
+namespace {
+
+Io failure(Clock::time_point deadline)
+{
+    if (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN) {
+        return Io::Lost;
+    }
+    return Clock::now() >= deadline ? Io::TimedOut : Io::Failed;
+}
+
+} // namespace
+
+Io WriteAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -157,12 +169,12 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point dea
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitReady(fd, POLLOUT, deadline, false)) {
             continue;
         }
-        return false;
+        return failure(deadline);
     }
-    return true;
+    return Io::Done;
 }
 
-bool ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point deadline, bool pump)
+Io ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point deadline, bool pump)
 {
     while (size > 0) {
         const ssize_t n = ::recv(fd, out, size, 0);
@@ -172,7 +184,7 @@ bool ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point dead
             continue;
         }
         if (n == 0) {
-            return false;
+            return Io::Closed;
         }
         if (errno == EINTR) {
             continue;
@@ -180,9 +192,9 @@ bool ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point dead
         if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitReady(fd, POLLIN, deadline, pump)) {
             continue;
         }
-        return false;
+        return failure(deadline);
     }
-    return true;
+    return Io::Done;
 }
 
 WindowTable& Windows()

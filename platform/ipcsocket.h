@@ -39,8 +39,17 @@ bool FillAddress(const std::filesystem::path& path, sockaddr_un& addr);
 // Waits for fd to become ready for events until the deadline; while waiting, the calling
 // thread keeps handling messages sent to its own windows when pump is set.
 bool WaitReady(int fd, short events, Clock::time_point deadline, bool pump);
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline);
-bool ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point deadline, bool pump);
+
+// How a read or write with a deadline ended.
+enum class Io {
+    Done,
+    Closed,   // the peer closed in order: it read what we wrote and had nothing (more) to say
+    Lost,     // the peer is gone, or closed with what we wrote unread: it never saw it whole
+    TimedOut, // the deadline passed first
+    Failed,   // any other error
+};
+Io WriteAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline);
+Io ReadAll(int fd, std::uint8_t* out, std::size_t size, Clock::time_point deadline, bool pump);
 
 // The windows of this process that have an endpoint, and the sender of the message each is
 // handling from outside.

@@ -11,6 +11,7 @@ namespace orvel::audiorecord {
 namespace {
 
 constexpr pa_usec_t kRetryUs = 1000 * 1000;
+constexpr int kHopsPerFragment = 2;
 
 } // namespace
 
@@ -188,7 +189,9 @@ void PulseCapture::Record(const std::string& monitor)
     pa_stream_set_read_callback(stream_, &PulseCapture::OnRead, this);
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
-    attr.fragsize = uint32_t(kHopSize * sizeof(float));
+    // Two spectra's worth a wake-up: half the wake-ups of this program and of the sound server,
+    // and the lighting still follows a tone within about 40 ms.
+    attr.fragsize = uint32_t(kHopsPerFragment * kHopSize * sizeof(float));
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
     if (pa_stream_connect_record(stream_, monitor.c_str(), &attr, flags) < 0) {
         debuglog::Writef("audiorecord: %s cannot be recorded", monitor.c_str());
