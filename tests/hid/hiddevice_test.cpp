@@ -465,6 +465,51 @@ TEST(HidDeviceTest, HeadsetLightReportsAndFeatureReports)
     EXPECT_EQ(bench.Feature(0), feature);
 }
 
+// The thread that waits reads the socket itself; what it reads for another thread reaches that
+// thread, and reports nobody waited for are there at the next read, the newest 64 of them.
+TEST(HidDeviceTest, OneConnectionServesAWaitingReaderAFeatureRequestAndALateReader)
+{
+    VhidBench bench;
+    orvel::vhid::Server& server = bench.Add("headset", 0x0C76, 0x1630, 3, fx::kHeadset);
+    CHidDevice hid;
+    ASSERT_EQ(hid.Open(bench.PathOf(0, "#vid_0c76&pid_1630&mi_03"), true, true, true, false), 1);
+    auto input = [](uint8_t mark) {
+        Bytes report(64, 0);
+        report[0] = 0x04;
+        report[1] = mark;
+        return report;
+    };
+    auto reader = std::async(std::launch::async, [&hid] {
+        uint8_t buffer[64] = {};
+        uint32_t read = 0;
+        return hid.Read(buffer, sizeof(buffer), &read, CHidDevice::kInfinite) == 1 ? int(buffer[1]) : -1;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Bytes feature {0x05, 7, 8, 9};
+    ASSERT_TRUE(hid.SetFeature(feature.data(), 4));
+    uint8_t got[8] = {0x05};
+    const auto asked = Clock::now();
+    ASSERT_TRUE(hid.GetFeature(got, sizeof(got)));
+    // Answered when it comes, not at the end of the request's time-out (1 s).
+    EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(500));
+    EXPECT_EQ(Bytes(got, got + 4), feature);
+    EXPECT_EQ(server.SendInput(input(0x2A)), 1u);
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    EXPECT_EQ(reader.get(), 0x2A);
+
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(server.SendInput(input(uint8_t(i))), 1u);
+    for (int i = 36; i < 100; ++i) {
+        uint8_t buffer[64] = {};
+        uint32_t read = 0;
+        ASSERT_EQ(hid.Read(buffer, sizeof(buffer), &read, 1000), 1) << i;
+        EXPECT_EQ(buffer[1], i);
+    }
+    uint8_t buffer[64];
+    uint32_t read = 0;
+    EXPECT_EQ(hid.Read(buffer, sizeof(buffer), &read, 20), 0);
+}
+
 TEST(HidDeviceTest, PresenceProbeWithoutAccessRights)
 {
     VhidBench bench;
