@@ -33,6 +33,15 @@ WindowBench& Started(WindowBench& bench, std::initializer_list<int> rows)
     return bench;
 }
 
+// One device of the kind served, the window started and the device's page shown.
+sim::ServedDevice& Shown(WindowBench& bench, sim::DeviceKind kind, int row)
+{
+    sim::ServedDevice& device = bench.Serve(kind);
+    Started(bench, {row});
+    bench.window->SelectKindRow(row);
+    return device;
+}
+
 TEST(LightPanel, EachKindsChangeReachesTheDeviceAndSurvivesARestart)
 {
     struct Case {
@@ -48,9 +57,7 @@ TEST(LightPanel, EachKindsChangeReachesTheDeviceAndSurvivesARestart)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
         WindowBench bench;
-        sim::ServedDevice& device = bench.Serve(c.kind);
-        Started(bench, {c.row});
-        bench.window->SelectKindRow(c.row);
+        sim::ServedDevice& device = Shown(bench, c.kind, c.row);
         Received(device);
 
         Pick(OnPage(bench, c.row, L"light_combo_modeSelect"), c.mode);
@@ -81,9 +88,7 @@ TEST(LightPanel, EachKindsChangeReachesTheDeviceAndSurvivesARestart)
 TEST(LightPanel, TypedAndPickedColoursAreClampedAndEndTheColourCycle)
 {
     WindowBench bench;
-    bench.Serve(sim::DeviceKind::Keyboard);
-    Started(bench, {kKeyboard});
-    bench.window->SelectKindRow(kKeyboard);
+    Shown(bench, sim::DeviceKind::Keyboard, kKeyboard);
     Pick(OnPage(bench, kKeyboard, L"light_combo_modeSelect"), 5);
     auto* seven = OnPage<DuiLib::COptionUI>(bench, kKeyboard, L"deng_7color_check");
     seven->Selected(true);
@@ -136,9 +141,7 @@ TEST(LightPanel, TheColourSwatchOpensThePickerWhoseChoiceReachesTheDevice)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
         WindowBench bench;
-        sim::ServedDevice& device = bench.Serve(c.kind);
-        Started(bench, {c.row});
-        bench.window->SelectKindRow(c.row);
+        sim::ServedDevice& device = Shown(bench, c.kind, c.row);
         Pick(OnPage(bench, c.row, L"light_combo_modeSelect"), c.mode);
         DuiLib::CControlUI* swatch = OnPage(bench, c.row, L"deng_colordp_btn");
         const profiles::LightRecord before = CoreOf(bench, c.row).CurrentLight();
@@ -294,9 +297,7 @@ TEST(LightPanel, APanelWithoutItsMusicControlsStillWorks)
     std::ofstream(layout) << xml;
     ASSERT_EQ(SetUpToolkit(skin.string() + "/"), "");
 
-    bench.Serve(sim::DeviceKind::Keyboard);
-    Started(bench, {kKeyboard});
-    bench.window->SelectKindRow(kKeyboard);
+    Shown(bench, sim::DeviceKind::Keyboard, kKeyboard);
     Pick(OnPage(bench, kKeyboard, L"light_combo_modeSelect"), 29);
     Pick(OnPage(bench, kKeyboard, L"light_combo_audiomodeSelect"), 5);
     auto& keyboard = static_cast<devices::KeyboardModel&>(bench.window->PageOfKindRow(kKeyboard)->Model()).Keyboard();
