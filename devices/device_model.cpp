@@ -269,7 +269,7 @@ void DeviceModel::UpdateLoop()
     if (wanted && !observed_) {
         observed_ = std::make_unique<lighting::ObservedSource>(Lighting(), [this] {
             if (streams_.load(std::memory_order_relaxed))
-                output_.FrameChanged();
+                output_.FrameRendered();
         });
         lightId_ = scheduler_->Add(*observed_, Lighting().Timing());
     } else if (!wanted && observed_) {

@@ -30,8 +30,12 @@ void LightOutput::Start()
 
 void LightOutput::Stop()
 {
-    if (worker_.Running())
-        worker_.Stop(1000, WorkerStopLines{"灯光输出线程设定退出", "灯光输出线程未能按时退出"});
+    if (!worker_.Running())
+        return;
+    worker_.Stop(1000, WorkerStopLines{"灯光输出线程设定退出", "灯光输出线程未能按时退出"});
+    // A frame the light thread is sending.
+    std::unique_lock lock(state_->lock);
+    state_->idle.wait(lock, [&] { return !state_->sending; });
 }
 
 void LightOutput::FrameChanged()
@@ -47,6 +51,28 @@ void LightOutput::FrameChanged()
         state_->wake.notify_one();
 }
 
+void LightOutput::FrameRendered()
+{
+    std::unique_lock lock(state_->lock);
+    State& state = *state_;
+    if (state.stopping || state.holds > 0 || state.sending || !state.answersQuickly || Clock::now() < state.nextAllowed) {
+        const bool wake = !state.pending;
+        state.pending = true;
+        lock.unlock();
+        if (wake)
+            state.wake.notify_one();
+        return;
+    }
+    state.pending = false;
+    state.sending = true;
+    SendLocked(state, lock, send_);
+    // A frame that came from another thread meanwhile is the worker's.
+    const bool wake = state.pending;
+    lock.unlock();
+    if (wake)
+        state.wake.notify_one();
+}
+
 unsigned long LightOutput::Sent() const
 {
     std::lock_guard guard(state_->lock);
@@ -55,28 +81,35 @@ unsigned long LightOutput::Sent() const
 
 void LightOutput::Run(const std::shared_ptr<State>& state, const Send& send)
 {
-    Clock::time_point nextAllowed = Clock::now();
     std::unique_lock lock(state->lock);
     for (;;) {
-        state->wake.wait(lock, [&] { return state->stopping || (state->pending && state->holds == 0); });
+        state->wake.wait(lock, [&] { return state->stopping || (state->pending && state->holds == 0 && !state->sending); });
         if (state->stopping)
             return;
         // At most one frame per period: wait out the rest of it (a hold or a stop may come).
-        if (Clock::now() < nextAllowed) {
-            state->wake.wait_until(lock, nextAllowed, [&] { return state->stopping || state->holds > 0; });
+        if (Clock::now() < state->nextAllowed) {
+            state->wake.wait_until(lock, state->nextAllowed, [&] { return state->stopping || state->holds > 0; });
             continue;
         }
         state->pending = false;
         state->sending = true;
-        lock.unlock();
-        const int pauseMs = send();
-        lock.lock();
-        state->sending = false;
-        ++state->sent;
-        if (state->holds > 0)
-            state->idle.notify_all();
-        nextAllowed = Clock::now() + std::max<Clock::duration>(kFramePeriod, std::chrono::milliseconds(pauseMs));
+        SendLocked(*state, lock, send);
     }
+}
+
+void LightOutput::SendLocked(State& state, std::unique_lock<std::mutex>& lock, const Send& send)
+{
+    lock.unlock();
+    const Clock::time_point began = Clock::now();
+    const int pauseMs = send();
+    const Clock::time_point ended = Clock::now();
+    lock.lock();
+    state.sending = false;
+    ++state.sent;
+    state.answersQuickly = pauseMs == 0 && ended - began < kQuickSend;
+    state.nextAllowed = ended + std::max<Clock::duration>(kFramePeriod, std::chrono::milliseconds(pauseMs));
+    // Holds and a stop wait for the send to end.
+    state.idle.notify_all();
 }
 
 LightOutput::Hold::Hold(LightOutput* output) : output_(output)

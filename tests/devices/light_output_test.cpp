@@ -15,17 +15,26 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Records when each frame was sent.
+// Records when and on which thread each frame was sent.
 struct Sends {
     std::mutex lock;
     std::vector<Clock::time_point> at;
+    std::vector<std::thread::id> on;
     int pauseMs = 0;
+    std::chrono::milliseconds takes{0};
 
     int Send()
     {
+        std::this_thread::sleep_for(takes);
         std::lock_guard guard(lock);
         at.push_back(Clock::now());
+        on.push_back(std::this_thread::get_id());
         return pauseMs;
+    }
+    bool LastOnThisThread()
+    {
+        std::lock_guard guard(lock);
+        return !on.empty() && on.back() == std::this_thread::get_id();
     }
     std::size_t Count()
     {
@@ -142,6 +151,117 @@ TEST(LightOutput, StopIsPromptWithFramesPending)
     output.Stop();
     EXPECT_LT(Clock::now() - before, 500ms);
     EXPECT_EQ(sends.Count(), 1u);
+}
+
+TEST(LightOutput, TheLightThreadSendsItsOwnFrameWhileTheDeviceAnswersQuickly)
+{
+    Sends sends;
+    LightOutput output([&] { return sends.Send(); });
+    output.Start();
+    output.FrameRendered();
+    ASSERT_EQ(sends.Count(), 1u); // sent before the call returned
+    EXPECT_TRUE(sends.LastOnThisThread());
+    // Within the period the frame is the worker's, which waits the period out.
+    output.FrameRendered();
+    EXPECT_EQ(sends.Count(), 1u);
+    ASSERT_TRUE(sends.WaitFor(2));
+    EXPECT_FALSE(sends.LastOnThisThread());
+    std::this_thread::sleep_for(LightOutput::kFramePeriod + 2ms);
+    output.FrameRendered();
+    EXPECT_EQ(sends.Count(), 3u);
+    EXPECT_TRUE(sends.LastOnThisThread());
+    output.Stop();
+}
+
+TEST(LightOutput, AFailedOrSlowSendMovesTheFramesToTheWorkerUntilOneIsQuickAgain)
+{
+    struct Case {
+        const char* what;
+        int pauseMs;
+        std::chrono::milliseconds takes;
+    };
+    for (const Case& c : {Case{"failed", 50, 0ms}, Case{"slow", 0, LightOutput::kQuickSend + 10ms}}) {
+        SCOPED_TRACE(c.what);
+        Sends sends;
+        sends.pauseMs = c.pauseMs;
+        sends.takes = c.takes;
+        LightOutput output([&] { return sends.Send(); });
+        output.Start();
+        output.FrameRendered(); // the one send that may hold up the light thread
+        ASSERT_EQ(sends.Count(), 1u);
+        {
+            std::lock_guard guard(sends.lock);
+            sends.pauseMs = 0;
+            sends.takes = 0ms;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.pauseMs) + LightOutput::kFramePeriod + 2ms);
+        const auto before = Clock::now();
+        output.FrameRendered();
+        EXPECT_LT(Clock::now() - before, 20ms); // the slow send takes 35 ms
+        ASSERT_TRUE(sends.WaitFor(2));
+        EXPECT_FALSE(sends.LastOnThisThread());
+        // The worker's send was quick: the light thread sends again.
+        std::this_thread::sleep_for(LightOutput::kFramePeriod + 2ms);
+        output.FrameRendered();
+        EXPECT_EQ(sends.Count(), 3u);
+        EXPECT_TRUE(sends.LastOnThisThread());
+        output.Stop();
+    }
+}
+
+TEST(LightOutput, ARenderedFrameIsKeptBackByAHoldAndDroppedAfterTheStop)
+{
+    Sends sends;
+    LightOutput output([&] { return sends.Send(); });
+    output.FrameRendered(); // not started
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(sends.Count(), 0u);
+    output.Start();
+    {
+        auto hold = output.Suspend();
+        output.FrameRendered();
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(sends.Count(), 0u);
+    }
+    ASSERT_TRUE(sends.WaitFor(1)); // the held frame, by the worker
+    EXPECT_FALSE(sends.LastOnThisThread());
+    output.Stop();
+    std::this_thread::sleep_for(LightOutput::kFramePeriod + 2ms);
+    output.FrameRendered();
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(sends.Count(), 1u);
+}
+
+TEST(LightOutput, StopAndAHoldWaitForTheLightThreadsSend)
+{
+    std::promise<void> entered, release;
+    auto releaseFuture = release.get_future().share();
+    std::atomic<bool> inSend{false};
+    LightOutput output([&] {
+        inSend = true;
+        entered.set_value();
+        releaseFuture.wait();
+        inSend = false;
+        return 0;
+    });
+    output.Start();
+    std::thread light([&] { output.FrameRendered(); });
+    entered.get_future().wait();
+    auto holding = std::async(std::launch::async, [&] {
+        auto hold = output.Suspend();
+        return inSend.load();
+    });
+    auto stopping = std::async(std::launch::async, [&] {
+        output.Stop();
+        return inSend.load();
+    });
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(holding.wait_for(0ms), std::future_status::timeout);
+    EXPECT_EQ(stopping.wait_for(0ms), std::future_status::timeout);
+    release.set_value();
+    EXPECT_FALSE(holding.get());
+    EXPECT_FALSE(stopping.get());
+    light.join();
 }
 
 } // namespace
