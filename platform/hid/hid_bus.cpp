@@ -107,18 +107,29 @@ std::optional<OpenedCollection> OpenPath(const std::string& path, bool forRead, 
 {
     const std::string location(PathLocation(path));
     OpenedCollection opened;
-    std::optional<vhidclient::Session> session;
-    if (IsVhidPath(location)) {
+    // A vhid interface is opened once in the process, as a hidraw node serves all its handles.
+    std::shared_ptr<vhidclient::Connection> connection;
+    const bool vhidPath = IsVhidPath(location);
+    if (vhidPath) {
         const std::filesystem::path socket = location.substr(kVhidScheme.size());
         if (!vhid::FolderIsPrivate(socket.parent_path())) {
             debuglog::Writef("vhid: %s is not in a private folder of this user", socket.c_str());
             return std::nullopt;
         }
-        session = vhidclient::Connect(socket, kHelloTimeoutMs);
-        if (!session) {
-            return std::nullopt;
+        if (forRead || forWrite) {
+            connection = vhidclient::Share(socket, kHelloTimeoutMs);
+            if (!connection) {
+                return std::nullopt;
+            }
+            opened.info = InfoFromHello(vhidclient::HelloOf(*connection));
+        } else {
+            auto session = vhidclient::Connect(socket, kHelloTimeoutMs);
+            if (!session) {
+                return std::nullopt;
+            }
+            ::close(session->fd);
+            opened.info = InfoFromHello(session->hello);
         }
-        opened.info = InfoFromHello(session->hello);
     } else {
         auto info = hidraw::Describe(location);
         if (!info) {
@@ -129,22 +140,17 @@ std::optional<OpenedCollection> OpenPath(const std::string& path, bool forRead, 
     auto descriptor = ParseFor(location, opened.info);
     const auto collection = descriptor ? CollectionIndex(path, *descriptor) : std::nullopt;
     if (!collection || !SameDevice(path, opened.info)) {
-        if (session) {
-            ::close(session->fd);
-        }
         return std::nullopt;
     }
     opened.descriptor = std::move(*descriptor);
     opened.collection = *collection;
     if (forRead || forWrite) {
         const ReportIdFilter filter(opened.descriptor, opened.collection);
-        opened.channel = session ? vhidclient::MakeChannel(std::move(*session), filter)
-                                 : hidraw::OpenChannel(location, forRead, forWrite, filter, opened.descriptor.usesReportIds);
+        opened.channel = vhidPath ? vhidclient::MakeChannel(std::move(connection), filter)
+                                  : hidraw::OpenChannel(location, forRead, forWrite, filter, opened.descriptor.usesReportIds);
         if (!opened.channel) {
             return std::nullopt;
         }
-    } else if (session) {
-        ::close(session->fd);
     }
     return opened;
 }

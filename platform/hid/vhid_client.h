@@ -30,7 +30,15 @@ bool Accepts(const std::filesystem::path& socket);
 // The sockets of a vhid folder, sorted by name; none when the folder is not private.
 std::vector<std::filesystem::path> Sockets(const std::filesystem::path& folder);
 
-// Takes over the session's socket. Null (and the socket closed) when the channel's wake-up
+// A connection shared by every channel of this process on the socket's collections (a new one
+// when none is open or the old one's peer went away). Null when Connect fails.
+class Connection;
+std::shared_ptr<Connection> Share(const std::filesystem::path& socket, int timeoutMs);
+const vhid::Hello& HelloOf(const Connection& connection);
+// A collection's channel on a shared connection; null when its wake-up event cannot be made.
+std::unique_ptr<Channel> MakeChannel(std::shared_ptr<Connection> connection, ReportIdFilter filter);
+
+// A channel on a connection of its own; takes over the session's socket. Null (and the socket closed) when the channel's wake-up
 // event cannot be made.
 std::unique_ptr<Channel> MakeChannel(Session session, ReportIdFilter filter);
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <future>
 #include <cstdio>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -403,7 +404,9 @@ TEST(HidDeviceTest, ACollectionReadsOnlyItsOwnReports)
     CHidDevice vendor;
     ASSERT_EQ(consumer.Open(bench.PathOf(0, "#vid_320f&pid_221c&mi_01&col02"), true, true, true, false), 1);
     ASSERT_EQ(vendor.Open(bench.PathOf(0, "#vid_320f&pid_221c&mi_01&col03"), true, true, true, false), 1);
-    ASSERT_TRUE(server.WaitForClients(2, 2000));
+    // The collections of one interface share its connection, as they share a hidraw node.
+    ASSERT_TRUE(server.WaitForClients(1, 2000));
+    EXPECT_EQ(server.ClientCount(), 1u);
     Bytes vendorReport(64, 0);
     vendorReport[0] = 4;
     vendorReport[1] = 0x77;
@@ -420,7 +423,7 @@ TEST(HidDeviceTest, ACollectionReadsOnlyItsOwnReports)
     EXPECT_EQ(vendor.Read(buffer, 64, &n, 20), 0);
 }
 
-TEST(HidDeviceTest, TwoClientsOnOneSocketBothReceiveAnInputReport)
+TEST(HidDeviceTest, TwoHandlesOnOneInterfaceBothReceiveAnInputReport)
 {
     VhidBench bench;
     orvel::vhid::Server& server = bench.Add("consumer", 0x320F, 0x221C, 1, fx::kConsumerControl);
@@ -429,8 +432,8 @@ TEST(HidDeviceTest, TwoClientsOnOneSocketBothReceiveAnInputReport)
     CHidDevice b;
     ASSERT_EQ(a.Open(path, true, false, true, false), 1);
     ASSERT_EQ(b.Open(path, true, false, true, false), 1);
-    ASSERT_TRUE(server.WaitForClients(2, 2000));
-    EXPECT_EQ(server.SendInput(Bytes {3, 0x03, 0x04}), 2u);
+    ASSERT_TRUE(server.WaitForClients(1, 2000));
+    EXPECT_EQ(server.SendInput(Bytes {3, 0x03, 0x04}), 1u);
     for (CHidDevice* hid : {&a, &b}) {
         uint8_t buffer[3];
         uint32_t n = 0;
@@ -439,6 +442,62 @@ TEST(HidDeviceTest, TwoClientsOnOneSocketBothReceiveAnInputReport)
         ASSERT_TRUE(hid->UnpackReport(buffer, n, HidReportType::kInput, &first));
         EXPECT_EQ(first, 0x403);
     }
+}
+
+long VoluntarySwitches()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+// A notification reader waits for ever on one collection while the link exchanges commands and
+// answers on another collection of the same interface.
+TEST(HidDeviceTest, AReaderWaitingForEverSleepsThroughAnotherCollectionsAnswers)
+{
+    VhidBench bench;
+    orvel::vhid::Server& server = bench.Add("composite", 0x320F, 0x221C, 1, fx::kComposite, true);
+    CHidDevice consumer;
+    CHidDevice vendor;
+    ASSERT_EQ(consumer.Open(bench.PathOf(0, "#vid_320f&pid_221c&mi_01&col02"), true, true, true, false), 1);
+    ASSERT_EQ(vendor.Open(bench.PathOf(0, "#vid_320f&pid_221c&mi_01&col03"), true, true, true, false), 1);
+    const auto exchange = [&](uint8_t i) {
+        Bytes request(64, 0);
+        request[0] = 4;
+        request[3] = i;
+        uint32_t n = 0;
+        uint8_t answer[64];
+        ASSERT_EQ(vendor.Write(request.data(), 64, &n, 1000), 1);
+        ASSERT_EQ(vendor.Read(answer, 64, &n, 1000), 1);
+        EXPECT_EQ(answer[3], i);
+    };
+    const auto readNotification = [&consumer] {
+        const long before = VoluntarySwitches();
+        uint8_t buffer[64];
+        uint32_t n = 0;
+        const int result = consumer.Read(buffer, 64, &n, CHidDevice::kInfinite);
+        const long wakes = VoluntarySwitches() - before;
+        return std::make_pair(result == 1 ? Bytes(buffer, buffer + n) : Bytes {}, wakes);
+    };
+
+    auto reader = std::async(std::launch::async, readNotification);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // it waits in the socket
+    for (int i = 0; i < 100; ++i)
+        exchange(static_cast<uint8_t>(i));
+    server.SendInput(Bytes {3, 0x02, 0x04});
+    exchange(100); // reads the notification with its answer
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    const auto [report, wakes] = reader.get();
+    EXPECT_EQ(report, (Bytes {3, 0x02, 0x04}));
+    // It woke to leave the socket to the answers and for its report, not once per answer.
+    EXPECT_LT(wakes, 10);
+
+    // With no answers to wait for, the reader takes the socket back.
+    auto later = std::async(std::launch::async, readNotification);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    server.SendInput(Bytes {3, 0x05, 0x00});
+    ASSERT_EQ(later.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    EXPECT_EQ(later.get().first, (Bytes {3, 0x05, 0x00}));
 }
 
 TEST(HidDeviceTest, HeadsetLightReportsAndFeatureReports)
