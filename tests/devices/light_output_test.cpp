@@ -213,18 +213,20 @@ TEST(LightOutput, ARenderedFrameIsKeptBackByAHoldAndDroppedAfterTheStop)
 {
     Sends sends;
     LightOutput output([&] { return sends.Send(); });
-    output.FrameRendered(); // not started
+    output.FrameRendered(); // not started: kept for the worker
     std::this_thread::sleep_for(10ms);
     EXPECT_EQ(sends.Count(), 0u);
-    output.Start();
     {
         auto hold = output.Suspend();
+        output.Start();
         output.FrameRendered();
         std::this_thread::sleep_for(20ms);
         EXPECT_EQ(sends.Count(), 0u);
     }
-    ASSERT_TRUE(sends.WaitFor(1)); // the held frame, by the worker
+    ASSERT_TRUE(sends.WaitFor(1)); // the held frames, as one, by the worker
     EXPECT_FALSE(sends.LastOnThisThread());
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(sends.Count(), 1u);
     output.Stop();
     std::this_thread::sleep_for(LightOutput::kFramePeriod + 2ms);
     output.FrameRendered();
