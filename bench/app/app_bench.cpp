@@ -141,6 +141,15 @@ double CpuSeconds()
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// Every thread's sleeps and wake-ups together. Their kernel time is part of the CPU figure and,
+// on a virtual machine, varies from run to run far more than their count.
+long ContextSwitches()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw + u.ru_nivcsw;
+}
+
 // The calling thread's own CPU time: the UI thread's, where the window paints.
 double ThreadCpuSeconds()
 {
@@ -292,6 +301,7 @@ int Cpu(int seconds, const std::string& how)
         Wait(2000); // settle
         CALLGRIND_ZERO_STATS;
         const double cpuBefore = CpuSeconds();
+        const long switchesBefore = ContextSwitches();
         const double uiBefore = ThreadCpuSeconds();
         const double libraryBefore[] = {orvel::testing::ThreadCpuSeconds("orvel-audio"),
                                         orvel::testing::ThreadCpuSeconds("osconf-pulse")};
@@ -300,6 +310,7 @@ int Cpu(int seconds, const std::string& how)
         Wait(seconds * 1000);
         const double cpu = CpuSeconds() - cpuBefore;
         const double ui = ThreadCpuSeconds() - uiBefore;
+        const long switches = ContextSwitches() - switchesBefore;
         CALLGRIND_DUMP_STATS_AT("measured period");
         const double wall = duration<double>(steady_clock::now() - wallBefore).count();
         for (int row = 0; row < 4; ++row)
@@ -311,6 +322,7 @@ int Cpu(int seconds, const std::string& how)
                     100 * cpu / wall);
         std::printf("  of it the UI thread %.2f %%, the other threads (light, frame output, links) %.2f %%\n",
                     100 * ui / wall, 100 * (cpu - ui) / wall);
+        std::printf("  context switches of all threads: %.0f a second\n", double(switches) / wall);
         if (sound && (libraryBefore[0] < 0 || libraryBefore[1] < 0)) {
             std::fprintf(stderr, "app_bench cpu: the audio library's threads are not running\n");
             failed = true;
