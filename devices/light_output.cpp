@@ -56,11 +56,8 @@ void LightOutput::FrameRendered()
     std::unique_lock lock(state_->lock);
     State& state = *state_;
     if (state.stopping || state.holds > 0 || state.sending || !state.answersQuickly || Clock::now() < state.nextAllowed) {
-        const bool wake = !state.pending;
-        state.pending = true;
         lock.unlock();
-        if (wake)
-            state.wake.notify_one();
+        FrameChanged();
         return;
     }
     state.pending = false;
