@@ -116,20 +116,11 @@ std::optional<OpenedCollection> OpenPath(const std::string& path, bool forRead, 
             debuglog::Writef("vhid: %s is not in a private folder of this user", socket.c_str());
             return std::nullopt;
         }
-        if (forRead || forWrite) {
-            connection = vhidclient::Share(socket, kHelloTimeoutMs);
-            if (!connection) {
-                return std::nullopt;
-            }
-            opened.info = InfoFromHello(vhidclient::HelloOf(*connection));
-        } else {
-            auto session = vhidclient::Connect(socket, kHelloTimeoutMs);
-            if (!session) {
-                return std::nullopt;
-            }
-            ::close(session->fd);
-            opened.info = InfoFromHello(session->hello);
+        connection = vhidclient::Share(socket, kHelloTimeoutMs);
+        if (!connection) {
+            return std::nullopt;
         }
+        opened.info = InfoFromHello(vhidclient::HelloOf(*connection));
     } else {
         auto info = hidraw::Describe(location);
         if (!info) {

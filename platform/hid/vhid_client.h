@@ -38,8 +38,8 @@ const vhid::Hello& HelloOf(const Connection& connection);
 // A collection's channel on a shared connection; null when its wake-up event cannot be made.
 std::unique_ptr<Channel> MakeChannel(std::shared_ptr<Connection> connection, ReportIdFilter filter);
 
-// A channel on a connection of its own; takes over the session's socket. Null (and the socket closed) when the channel's wake-up
-// event cannot be made.
+// A channel on a connection of its own; takes over the session's socket. Null (and the socket
+// closed) when the channel's wake-up event cannot be made.
 std::unique_ptr<Channel> MakeChannel(Session session, ReportIdFilter filter);
 
 } // namespace orvel::hid::vhidclient
